@@ -1,0 +1,47 @@
+#pragma once
+
+#include "catalogue/Station.h"
+
+#include <QString>
+
+#include <vector>
+
+namespace orvanto {
+
+// The in-memory list of stations. Stations occupy indices 1..StationCount() in the order of
+// their first registration; index 0 exists but is never used, and an index never changes.
+class Catalogue {
+public:
+    static constexpr int NotFound = -1;
+
+    enum class AddResult { Added, CreatedStation, StationFull };
+
+    Catalogue();
+
+    int StationCount() const { return static_cast<int>(stations_.size()) - 1; }
+
+    // Index of the station whose name equals `name` exactly (case-sensitive, nothing trimmed),
+    // or NotFound. Should two stations share a name, the later one wins.
+    int FindStation(const QString& name) const;
+
+    // Appends `url` to the station called `name`, creating that station at the end of the
+    // catalogue if there is none. A station that already holds Station::MaxUrls addresses
+    // refuses the address (StationFull) and the catalogue stays as it was.
+    AddResult AddStreamUrl(const QString& name, const QString& url);
+
+    // Valid for indices 1..StationCount().
+    const Station& station(int index) const;
+    void setPage(int index, int page);
+
+    // All stations, in index order, without the unused slot 0.
+    std::vector<Station>::const_iterator begin() const { return stations_.begin() + 1; }
+    std::vector<Station>::const_iterator end() const { return stations_.end(); }
+
+    // Total number of addresses over all stations.
+    int urlCount() const;
+
+private:
+    std::vector<Station> stations_;
+};
+
+} // namespace orvanto

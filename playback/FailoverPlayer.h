@@ -1,0 +1,92 @@
+#pragma once
+
+#include "catalogue/Station.h"
+
+#include <QObject>
+#include <QString>
+
+#include <optional>
+
+namespace orvanto {
+
+class Catalogue;
+class MediaPlayer;
+class MessageSink;
+class Ticker;
+
+// Turns the choice of a station into a working stream: tries the station's addresses one after
+// the other, accepts the first that reports Playing in five ticks, gives each address at most
+// 25 non-playing ticks, and restarts the station when its stream breaks off.
+//
+// The attempt runs as a state machine on a one-second tick, so the window stays responsive.
+// A new choice always ends the attempt in progress (quietly) before its own attempt starts.
+class FailoverPlayer : public QObject {
+    Q_OBJECT
+public:
+    static constexpr int AcceptPlayingTicks = 5;
+    static constexpr int TickLimit = 25;
+
+    FailoverPlayer(const Catalogue& catalogue, MediaPlayer& player, Ticker& ticker,
+                   MessageSink& messages, QObject* parent = nullptr);
+    ~FailoverPlayer() override;
+
+    // Plays the catalogue station called `name`, trying its addresses from `startSlot` on.
+    void SelectStation(const QString& name, int startSlot);
+
+    // Runs on every play-state notification of the player: restarts the current station when
+    // its stream has broken off.
+    void CheckInterruption();
+
+    // Ends any attempt in progress and stops regarding a station as playing, so that a
+    // deliberate change of what the player plays (the alarm's ring) is not taken for a
+    // broken stream. The player itself is not touched.
+    void standDown();
+
+    bool StationPlaying() const { return stationPlaying_; }
+    // The station of the last successful attempt (a full copy), if any.
+    const std::optional<Station>& CurrentStation() const { return currentStation_; }
+    int CurrentUrlIndex() const { return currentUrlIndex_; }
+
+    bool isTrying() const { return attempt_.has_value(); }
+
+Q_SIGNALS:
+    // New text for the status label under the player.
+    void statusTextChanged(const QString& text);
+    // An attempt has accepted an address (after the station state was updated).
+    void stationAccepted(const QString& name, int slot);
+    // Every address of a station failed (emitted before the message is shown).
+    void stationFailed(const QString& name);
+
+private:
+    struct Attempt {
+        int stationIndex = 0;
+        int startSlot = 0;
+        int k = 0;        // addresses tried so far
+        int slot = 0;     // slot being tried
+        int e = 0;        // ticks counted against the address
+        int limit = TickLimit;
+        int p = 0;        // playing readings for the address
+        bool found = false;
+    };
+
+    void PlayStation(int stationIndex, int startSlot);
+    void startAddress();
+    void readPlayer();
+    void onTick();
+    void finishSuccess();
+    void finishFailure();
+    void cancelAttempt();
+
+    const Catalogue& catalogue_;
+    MediaPlayer& player_;
+    Ticker& ticker_;
+    MessageSink& messages_;
+
+    bool stationPlaying_ = false;
+    std::optional<Station> currentStation_;
+    int currentUrlIndex_ = 0;
+    std::optional<Attempt> attempt_;
+    quint64 generation_ = 0; // changes whenever an attempt ends
+};
+
+} // namespace orvanto

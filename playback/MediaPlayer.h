@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+namespace orvanto {
+
+// Everything the viewer asks of its media player. Called on the GUI thread only; the
+// play-state notification is emitted on the GUI thread too.
+class MediaPlayer : public QObject {
+    Q_OBJECT
+public:
+    using QObject::QObject;
+    ~MediaPlayer() override = default;
+
+    // Assigning an address starts opening and playing it at once. The state moves through
+    // non-playing states to Playing, or to Ready when the address cannot be opened or has ended.
+    virtual void setURL(const QString& url) = 0;
+    virtual QString URL() const = 0;
+
+    // Stops playback; the state becomes Stopped.
+    virtual void stop() = 0;
+
+    // One of the PlayState numbers.
+    virtual int playState() const = 0;
+
+    // Amount of data received for the current address, shown to the user only.
+    virtual qint64 receivedPackets() const = 0;
+
+    virtual void setVolume(int volume) = 0; // 0..100
+    virtual int volume() const = 0;
+
+    // Shows the video over the whole screen. Returns false when the player cannot do so, for
+    // instance when it has nothing to show.
+    virtual bool setFullScreen(bool on) = 0;
+    virtual bool isFullScreen() const = 0;
+
+Q_SIGNALS:
+    // Emitted once per change of playState(), with the new state.
+    void playStateChanged(int newState);
+};
+
+} // namespace orvanto

@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the viewer needs to build, run and test, where they are missing.
+# Sourced by run.sh and test.sh.
+set -euo pipefail
+
+ORVANTO_PACKAGES=(
+    cmake ninja-build g++ pkg-config ccache
+    qt6-base-dev libgl-dev
+    libvlc-dev vlc-plugin-base vlc-plugin-video-output libvlc-bin
+    libgtest-dev libgmock-dev
+    fonts-liberation
+)
+
+orvanto_install_deps() {
+    local extra=("$@") missing=() pkg
+    for pkg in "${ORVANTO_PACKAGES[@]}" "${extra[@]}"; do
+        if ! dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed'; then
+            missing+=("$pkg")
+        fi
+    done
+    if [ ${#missing[@]} -eq 0 ]; then
+        return 0
+    fi
+    echo "Installing: ${missing[*]}"
+    local sudo=()
+    if [ "$(id -u)" -ne 0 ]; then
+        sudo=(sudo)
+    fi
+    "${sudo[@]}" apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends \
+        "${missing[@]}"
+}

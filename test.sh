@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Builds the viewer from scratch and runs every test headless.
+#   ./test.sh                       normal build in build-tests/
+#   ORVANTO_SANITIZE=ON ./test.sh   AddressSanitizer + UndefinedBehaviorSanitizer in build-asan/
+set -euo pipefail
+cd "$(dirname "$0")"
+source scripts/deps.sh
+orvanto_install_deps
+
+sanitize=${ORVANTO_SANITIZE:-OFF}
+build=build-tests
+type=Debug
+if [ "$sanitize" = ON ]; then
+    build=build-asan
+    export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=0:abort_on_error=1}
+    export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
+fi
+
+rm -rf "$build"
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=$type -DORVANTO_SANITIZE="$sanitize"
+cmake --build "$build" -j"$(nproc)"
+export QT_QPA_PLATFORM=offscreen
+ctest --test-dir "$build" --output-on-failure -j"$(nproc)" ${ORVANTO_CTEST_ARGS:-}

@@ -1,0 +1,35 @@
+#include "support/FakePlayer.h"
+
+namespace orvanto::test {
+
+void FakePlayer::setURL(const QString& url) {
+    url_ = url;
+    openedUrls << url;
+    setState(stateOnOpen);
+    if (onOpen) {
+        onOpen(url);
+    }
+}
+
+void FakePlayer::stop() {
+    ++stopCount;
+    setState(PlayState::Stopped);
+}
+
+bool FakePlayer::setFullScreen(bool on) {
+    if (on && !canFullScreen) {
+        return false;
+    }
+    fullScreen_ = on;
+    return true;
+}
+
+void FakePlayer::setState(int state) {
+    if (state == state_) {
+        return;
+    }
+    state_ = state;
+    Q_EMIT playStateChanged(state_);
+}
+
+} // namespace orvanto::test

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "playback/MediaPlayer.h"
+#include "playback/PlayState.h"
+
+#include <QStringList>
+
+#include <functional>
+
+namespace orvanto::test {
+
+// A media player whose state the test sets. Like the real one it notifies synchronously when
+// setURL() or stop() change the state, and once per change only.
+class FakePlayer final : public MediaPlayer {
+    Q_OBJECT
+public:
+    using MediaPlayer::MediaPlayer;
+
+    void setURL(const QString& url) override;
+    QString URL() const override { return url_; }
+    void stop() override;
+    int playState() const override { return state_; }
+    qint64 receivedPackets() const override { return packets; }
+    void setVolume(int volume) override { volume_ = volume; }
+    int volume() const override { return volume_; }
+    bool setFullScreen(bool on) override;
+    bool isFullScreen() const override { return fullScreen_; }
+
+    // Changes the state as the engine would, notifying when the number changes.
+    void setState(int state);
+
+    // Called after each setURL(), for tests that script the outcome per address.
+    std::function<void(const QString& url)> onOpen;
+
+    QStringList openedUrls; // every setURL(), in order
+    int stopCount = 0;
+    qint64 packets = 0;
+    int stateOnOpen = PlayState::Transitioning;
+    bool canFullScreen = false;
+
+private:
+    QString url_;
+    int state_ = PlayState::Undefined;
+    int volume_ = 50;
+    bool fullScreen_ = false;
+};
+
+} // namespace orvanto::test
