@@ -3,7 +3,6 @@
 #include "catalogue/Station.h"
 
 #include <QString>
-
 #include <vector>
 
 namespace orvanto {

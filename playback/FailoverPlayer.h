@@ -4,7 +4,6 @@
 
 #include <QObject>
 #include <QString>
-
 #include <optional>
 
 namespace orvanto {
@@ -61,11 +60,11 @@ private:
     struct Attempt {
         int stationIndex = 0;
         int startSlot = 0;
-        int k = 0;        // addresses tried so far
-        int slot = 0;     // slot being tried
-        int e = 0;        // ticks counted against the address
+        int k = 0;    // addresses tried so far
+        int slot = 0; // slot being tried
+        int e = 0;    // ticks counted against the address
         int limit = TickLimit;
-        int p = 0;        // playing readings for the address
+        int p = 0; // playing readings for the address
         bool found = false;
     };
 

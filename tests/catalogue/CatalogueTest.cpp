@@ -7,7 +7,9 @@ using orvanto::Station;
 
 namespace {
 
-QString s(const char* text) { return QString::fromUtf8(text); }
+QString s(const char* text) {
+    return QString::fromUtf8(text);
+}
 
 TEST(Catalogue, EmptyCatalogueFindsNothing) {
     Catalogue c;

@@ -4,7 +4,6 @@
 #include "playback/PlayState.h"
 
 #include <QStringList>
-
 #include <functional>
 
 namespace orvanto::test {

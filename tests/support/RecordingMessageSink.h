@@ -3,7 +3,6 @@
 #include "playback/MessageSink.h"
 
 #include <QString>
-
 #include <functional>
 #include <vector>
 

@@ -1,5 +1,4 @@
 #include <QApplication>
-
 #include <gtest/gtest.h>
 
 // Every test program runs headless: no display, and libVLC with dummy outputs.
