@@ -1,16 +1,29 @@
 #include "catalogue/BuiltinStations.h"
 
 #include "catalogue/Catalogue.h"
+#include "catalogue/StationTable.h"
 
 namespace orvanto {
 
-// Placeholder until the station tables land.
+namespace {
+
+void registerTable(Catalogue& catalogue, std::span<const StationUrl> table) {
+    for (const StationUrl& row : table) {
+        [[maybe_unused]] const Catalogue::AddResult result =
+            catalogue.AddStreamUrl(QString::fromUtf16(row.name), QString::fromUtf16(row.url));
+        // The longest built-in station has 40 candidates, far below Station::MaxUrls.
+        Q_ASSERT(result != Catalogue::AddResult::StationFull);
+    }
+}
+
+} // namespace
+
 void RegisterStations(Catalogue& catalogue) {
-    catalogue.AddStreamUrl(QStringLiteral("MAD TV"), QStringLiteral("mms://tv.example.com/mad"));
+    registerTable(catalogue, RegularStationTable());
 }
 
 void RegisterAdultStations(Catalogue& catalogue) {
-    catalogue.AddStreamUrl(QStringLiteral("ADULT 1"), QStringLiteral("mms://a.example.net/1"));
+    registerTable(catalogue, AdultStationTable());
 }
 
 } // namespace orvanto
