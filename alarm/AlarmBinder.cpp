@@ -1,0 +1,45 @@
+#include "alarm/AlarmBinder.h"
+
+#include "alarm/AlarmClock.h"
+#include "window/FormControls.h"
+
+#include <QAbstractButton>
+#include <QMouseEvent>
+#include <QWidget>
+
+namespace orvanto {
+
+AlarmBinder::AlarmBinder(FormControls& form, AlarmClock& alarm, QObject* parent)
+    : QObject(parent), alarm_(alarm) {
+    if (auto* onOff = qobject_cast<QAbstractButton*>(form.control(QStringLiteral("Check1")))) {
+        connect(onOff, &QAbstractButton::clicked, this,
+                [this, onOff] { alarm_.onOnOffClicked(onOff->isChecked()); });
+    }
+    if (auto* stop = qobject_cast<QAbstractButton*>(form.control(QStringLiteral("Command34")))) {
+        connect(stop, &QAbstractButton::clicked, this, [this] { alarm_.onStopClicked(); });
+    }
+    // A label has no click of its own: a left-button release over it counts as one.
+    indicator_ = form.control(QStringLiteral("Label15"));
+    if (indicator_) {
+        indicator_->installEventFilter(this);
+    }
+}
+
+AlarmBinder::~AlarmBinder() {
+    if (indicator_) {
+        indicator_->removeEventFilter(this);
+    }
+}
+
+bool AlarmBinder::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == indicator_ && event->type() == QEvent::MouseButtonRelease) {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        if (mouse->button() == Qt::LeftButton &&
+            indicator_->rect().contains(mouse->position().toPoint())) {
+            alarm_.onIndicatorClicked();
+        }
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+} // namespace orvanto
