@@ -71,17 +71,6 @@ TEST(AdultButtons, TheStationNameIsFixedNotTakenFromTheCaption) {
     EXPECT_EQ(rig.selected[0].first, s("ADULT 7"));
 }
 
-TEST(AdultButtons, WrongPasswordThroughAButtonSelectsNothing) {
-    ButtonRig rig;
-    BindAdultButtons(rig.controls, rig.lock);
-    rig.prompt.answer.reset();
-    QTest::mouseClick(rig.button("command100"), Qt::LeftButton);
-    QTest::mouseClick(rig.button("command100"), Qt::LeftButton);
-    EXPECT_EQ(rig.prompt.questions.size(), 2u);
-    EXPECT_TRUE(rig.selected.empty());
-    EXPECT_EQ(rig.messages.messages.size(), 2u);
-}
-
 TEST(AdultButtons, ReportsControlsItCannotBind) {
     test::ControlsByName controls;
     test::ScriptedPasswordPrompt prompt;
