@@ -1,0 +1,53 @@
+#include "lock/ParentalLock.h"
+
+#include "lock/LockPassword.h"
+#include "lock/PasswordPrompt.h"
+#include "playback/FailoverPlayer.h"
+#include "playback/MessageSink.h"
+
+namespace orvanto {
+
+ParentalLock::ParentalLock(PasswordPrompt& prompt, MessageSink& messages,
+                           SelectStationFn selectStation)
+    : prompt_(prompt), messages_(messages), selectStation_(std::move(selectStation)) {}
+
+ParentalLock::ParentalLock(PasswordPrompt& prompt, MessageSink& messages, FailoverPlayer& player)
+    : ParentalLock(prompt, messages, [&player](const QString& name, int startSlot) {
+          player.SelectStation(name, startSlot);
+      }) {}
+
+const QString& ParentalLock::PromptText() {
+    static const QString text = QStringLiteral("Parakalo Doste edo to Passwort ");
+    return text;
+}
+
+const QString& ParentalLock::PromptTitle() {
+    static const QString text = QStringLiteral("Prosoxi: Mono pano apo 18!");
+    return text;
+}
+
+const QString& ParentalLock::WrongPasswordText() {
+    static const QString text = QStringLiteral("Lathos Passwort ");
+    return text;
+}
+
+const QString& ParentalLock::WrongPasswordTitle() {
+    static const QString text = QStringLiteral("Lathos");
+    return text;
+}
+
+void ParentalLock::OpenAdultStation(const QString& name) {
+    if (name.toLower().contains(QLatin1String("adult"))) {
+        // Exact comparison: nothing trimmed, case-sensitive. Cancel gives "", which never
+        // matches.
+        const bool granted = prompt_.ask(PromptText(), PromptTitle(), QString()) == LockPassword();
+        if (!granted) {
+            messages_.showMessage(WrongPasswordTitle(), WrongPasswordText(),
+                                  MessageSink::Icon::None);
+            return;
+        }
+    }
+    selectStation_(name, 0);
+}
+
+} // namespace orvanto
