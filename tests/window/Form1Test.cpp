@@ -1,0 +1,279 @@
+#include "WindowTestSupport.h"
+#include "playback/PlayState.h"
+#include "window/ClockText.h"
+#include "window/PlayerArea.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDate>
+#include <QLabel>
+#include <QLocale>
+#include <QRadioButton>
+#include <QSlider>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+
+namespace orvanto::test {
+namespace {
+
+class Form1Test : public WindowTest {
+protected:
+    void SetUp() override {
+        startWith(60);
+        form->show();
+    }
+
+    void choosePage(int option) {
+        qobject_cast<QRadioButton*>(control("Option1", option))->click();
+    }
+    void clickLabel(const char* name) { QTest::mouseClick(control(name), Qt::LeftButton); }
+    QString caption(const char* name) const { return qobject_cast<QLabel*>(control(name))->text(); }
+
+    QStringList shownStations() const {
+        QStringList names;
+        for (int i = 0; i < StationPages::ButtonCount; ++i) {
+            if (!stationButton(i)->isHidden()) {
+                names << stationButton(i)->text();
+            }
+        }
+        return names;
+    }
+
+    static QStringList stations(int from, int to) {
+        QStringList names;
+        for (int k = from; k <= to; ++k) {
+            names << stationName(k);
+        }
+        return names;
+    }
+
+    // Plays station k until the failover player accepts it.
+    void playStation(int k) {
+        player.stateOnOpen = PlayState::Playing;
+        stationButton((k - 1) % StationPages::ButtonCount)->click();
+        ticker.tickUntilStopped();
+        ASSERT_TRUE(failover.StationPlaying());
+    }
+};
+
+TEST_F(Form1Test, StartUpShowsFirstPageAndThePagesInUse) {
+    EXPECT_EQ(form->windowTitle(), s("Orvanto Live TV"));
+    EXPECT_EQ(shownStations(), stations(1, 18));
+    for (int page = 0; page <= 3; ++page) {
+        EXPECT_TRUE(shown("Option1", page)) << page;
+        EXPECT_TRUE(shown("tv_label", page)) << page;
+    }
+    EXPECT_FALSE(shown("Option1", 4));
+    EXPECT_FALSE(shown("tv_label", 4));
+    EXPECT_TRUE(shown("Option1", 5));
+    EXPECT_TRUE(qobject_cast<QRadioButton*>(control("Option1", 0))->isChecked());
+
+    EXPECT_TRUE(shown("sender_frame"));
+    EXPECT_EQ(control("sender_frame")->pos(), QPoint(336, 24));
+    for (const char* alarm : {"Combo1", "Combo2", "Check1", "Picture1", "Label15", "Command34"}) {
+        EXPECT_FALSE(shown(alarm)) << alarm;
+    }
+    EXPECT_EQ(form->windowControls().widthTwips(), 9600);
+    EXPECT_EQ(form->windowControls().heightTwips(), 9300);
+    EXPECT_EQ(caption("Label6"), QLocale().toString(QDate::currentDate(), s("dddd dd MMMM yyyy")));
+}
+
+TEST_F(Form1Test, AlarmListsHoldPlainNumbers) {
+    auto* hours = qobject_cast<QComboBox*>(control("Combo1"));
+    auto* minutes = qobject_cast<QComboBox*>(control("Combo2"));
+    QStringList hourItems;
+    for (int i = 0; i < hours->count(); ++i) {
+        hourItems << hours->itemText(i);
+    }
+    QStringList minuteItems;
+    for (int i = 0; i < minutes->count(); ++i) {
+        minuteItems << minutes->itemText(i);
+    }
+    QStringList expectedHours;
+    for (int h = 0; h <= 23; ++h) {
+        expectedHours << QString::number(h);
+    }
+    EXPECT_EQ(hourItems, expectedHours);
+    EXPECT_EQ(minuteItems, QStringList({s("0"), s("5"), s("10"), s("15"), s("20"), s("25"), s("30"),
+                                        s("35"), s("40"), s("45"), s("50"), s("55")}));
+    EXPECT_EQ(hours->currentText(), s("0"));
+    EXPECT_EQ(minutes->currentText(), s("0"));
+}
+
+TEST_F(Form1Test, PageOptionsSwitchTheStationButtons) {
+    choosePage(3);
+    EXPECT_EQ(shownStations(), stations(55, 60));
+    for (int i = 6; i < StationPages::ButtonCount; ++i) {
+        EXPECT_TRUE(stationButton(i)->isHidden()) << i;
+    }
+    choosePage(1);
+    EXPECT_EQ(shownStations(), stations(19, 36));
+    choosePage(0);
+    EXPECT_EQ(shownStations(), stations(1, 18));
+    EXPECT_TRUE(shown("sender_frame"));
+}
+
+TEST_F(Form1Test, AlarmPageReplacesTheStationPanelUntilAPageIsChosen) {
+    choosePage(5);
+    EXPECT_FALSE(shown("sender_frame"));
+    for (const char* alarm : {"Combo1", "Combo2", "Check1", "Picture1"}) {
+        EXPECT_TRUE(shown(alarm)) << alarm;
+    }
+    choosePage(2);
+    EXPECT_TRUE(shown("sender_frame"));
+    for (const char* alarm : {"Combo1", "Combo2", "Check1", "Picture1"}) {
+        EXPECT_FALSE(shown(alarm)) << alarm;
+    }
+    EXPECT_EQ(shownStations(), stations(37, 54));
+}
+
+TEST_F(Form1Test, NoAdultStationOnAnyPage) {
+    for (int page = 0; page < StationPages::PageCount; ++page) {
+        choosePage(page);
+        for (const QString& name : shownStations()) {
+            EXPECT_FALSE(name.startsWith(s("ADULT"))) << page;
+        }
+    }
+    EXPECT_EQ(catalogue.station(catalogue.FindStation(s("ADULT 1"))).Page, Station::NoPage);
+    EXPECT_EQ(catalogue.StationCount(), 72);
+}
+
+TEST_F(Form1Test, StationButtonPlaysFromTheFirstAddress) {
+    stationButton(3)->click();
+    ASSERT_FALSE(player.openedUrls.isEmpty());
+    EXPECT_EQ(player.openedUrls.last(), firstAddress(4));
+
+    // On another page, and again for the station that is already playing.
+    choosePage(2);
+    playStation(37 + 4);
+    EXPECT_EQ(failover.CurrentStation()->Name, stationName(41));
+    player.openedUrls.clear();
+    stationButton(4)->click();
+    EXPECT_EQ(player.openedUrls, QStringList{firstAddress(41)});
+    EXPECT_TRUE(messages.messages.empty());
+}
+
+TEST_F(Form1Test, StatusLabelFollowsTheFailoverPlayer) {
+    stationButton(0)->click();
+    EXPECT_TRUE(caption("Label29").startsWith(firstAddress(1)));
+}
+
+TEST_F(Form1Test, StripIsCutOffAndRestoredToItsOwnWidth) {
+    auto& size = form->windowControls();
+    EXPECT_EQ(size.widthTwips(), 9600);
+    clickLabel("Label5");
+    EXPECT_EQ(size.widthTwips(), 5030);
+    EXPECT_FALSE(shown("Label5"));
+    EXPECT_TRUE(shown("Label3"));
+    clickLabel("Label3");
+    EXPECT_EQ(size.widthTwips(), 8000);
+    EXPECT_TRUE(shown("Label5"));
+    EXPECT_FALSE(shown("Label3"));
+    EXPECT_EQ(size.heightTwips(), 9300);
+    // At 8000 the right-hand grid column and the alarm page option lie outside the window.
+    EXPECT_GE(control("Command53")->geometry().left(), form->width());
+    EXPECT_GE(control("Option1", 5)->geometry().left(), form->width());
+    EXPECT_GE(control("Label8")->geometry().left(), form->width());
+}
+
+TEST_F(Form1Test, FullScreenWithNothingPlayingChangesNothing) {
+    const QRect before = form->geometry();
+    clickLabel("Label4");
+    EXPECT_FALSE(player.isFullScreen());
+    EXPECT_EQ(form->geometry(), before);
+    EXPECT_TRUE(messages.messages.empty());
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+}
+
+TEST_F(Form1Test, EscapeLeavesFullScreenOnly) {
+    player.canFullScreen = true;
+    clickLabel("Label4");
+    ASSERT_TRUE(player.isFullScreen());
+    QTest::keyClick(form.get(), Qt::Key_Escape);
+    EXPECT_FALSE(player.isFullScreen());
+    QTest::keyClick(form.get(), Qt::Key_Escape); // not in full screen: nothing happens
+    EXPECT_FALSE(player.isFullScreen());
+}
+
+TEST_F(Form1Test, ClockShowsOraUntilItsFirstTick) {
+    EXPECT_EQ(caption("Label7"), s("Ora"));
+    auto* timer = form->findChild<QTimer*>(s("Timer1"));
+    ASSERT_NE(timer, nullptr);
+    EXPECT_TRUE(timer->isActive());
+    EXPECT_EQ(timer->interval(), 1000);
+    const QTime before = QTime::currentTime();
+    QMetaObject::invokeMethod(timer, "timeout");
+    const QString shownTime = caption("Label7");
+    // The tick shows the time it ran at; allow for a second boundary in between.
+    EXPECT_TRUE(shownTime == ClockText::text(before) ||
+                shownTime == ClockText::text(QTime::currentTime()))
+        << shownTime.toStdString();
+}
+
+TEST_F(Form1Test, TransportBarStopsAndPlaysTheLastAddressAgain) {
+    playStation(2);
+    PlayerArea& area = form->playerArea();
+    area.stopButton()->click();
+    EXPECT_EQ(player.playState(), PlayState::Stopped);
+    player.openedUrls.clear();
+    area.playButton()->click();
+    ASSERT_FALSE(player.openedUrls.isEmpty());
+    EXPECT_EQ(player.openedUrls.first(), firstAddress(2));
+    area.volumeSlider()->setValue(80);
+    EXPECT_EQ(player.volume(), 80);
+}
+
+TEST_F(Form1Test, StopDuringAnAttemptEndsTheAttempt) {
+    stationButton(0)->click(); // never plays: the fake stays in Transitioning
+    ASSERT_TRUE(failover.isTrying());
+    form->playerArea().stopButton()->click();
+    EXPECT_FALSE(failover.isTrying());
+    EXPECT_FALSE(ticker.tick());
+    EXPECT_EQ(player.playState(), PlayState::Stopped);
+}
+
+TEST_F(Form1Test, ClosingDuringPlaybackStopsThePlayerAndEndsTheProgram) {
+    playStation(1);
+    const bool quitOnLast = QApplication::quitOnLastWindowClosed();
+    QApplication::setQuitOnLastWindowClosed(false); // the window must end the program itself
+    QTimer watchdog;
+    watchdog.setSingleShot(true);
+    QObject::connect(&watchdog, &QTimer::timeout, [] { QCoreApplication::exit(1); });
+    watchdog.start(30000);
+    QTimer::singleShot(0, form.get(), [this] { form->close(); });
+    const int exitCode = QApplication::exec();
+    watchdog.stop();
+    QApplication::setQuitOnLastWindowClosed(quitOnLast);
+
+    EXPECT_EQ(exitCode, 0);
+    EXPECT_EQ(player.playState(), PlayState::Stopped);
+    EXPECT_FALSE(failover.StationPlaying());
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_TRUE(messages.messages.empty());
+}
+
+class SmallCatalogueTest : public WindowTest {};
+
+TEST_F(SmallCatalogueTest, FewStationsShowFewPageOptions) {
+    startWith(20);
+    EXPECT_TRUE(shown("Option1", 0));
+    EXPECT_TRUE(shown("Option1", 1));
+    for (int page = 2; page <= 4; ++page) {
+        EXPECT_FALSE(shown("Option1", page)) << page;
+        EXPECT_FALSE(shown("tv_label", page)) << page;
+    }
+}
+
+TEST_F(SmallCatalogueTest, ButtonsBeyondAShortFirstPageKeepTheirDesignUntilAPageIsChosen) {
+    startWith(5);
+    EXPECT_TRUE(shown("sender_waehlen", 5));
+    EXPECT_EQ(stationButton(5)->text(), s("Zagros TV"));
+    qobject_cast<QRadioButton*>(control("Option1", 0))->click();
+    EXPECT_TRUE(stationButton(5)->isHidden());
+    EXPECT_EQ(stationButton(4)->text(), stationName(5));
+}
+
+} // namespace
+} // namespace orvanto::test

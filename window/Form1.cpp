@@ -1,0 +1,207 @@
+#include "window/Form1.h"
+
+#include "catalogue/Catalogue.h"
+#include "playback/FailoverPlayer.h"
+#include "playback/MediaPlayer.h"
+#include "window/ClickLabel.h"
+#include "window/ClockText.h"
+#include "window/ControlBuilder.h"
+#include "window/ControlDesign.h"
+#include "window/FullScreenEscape.h"
+#include "window/Pictures.h"
+#include "window/PlayerArea.h"
+#include "window/WindowControls.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDate>
+#include <QLocale>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+
+namespace orvanto {
+
+namespace {
+
+const QString kTitle = QStringLiteral("Orvanto Live TV");
+// Requested once at start-up; nothing reads the answer.
+const QString kStartPage = QStringLiteral("http://tv.example.com/live/programma.asp");
+const QString kStationButtons = QStringLiteral("sender_waehlen");
+const QString kPageOptions = QStringLiteral("Option1");
+const QString kPageCaptions = QStringLiteral("tv_label");
+const QString kStationPanel = QStringLiteral("sender_frame");
+
+QString name(const char* text) {
+    return QString::fromLatin1(text);
+}
+
+} // namespace
+
+Form1::Form1(Catalogue& catalogue, FailoverPlayer& failover, MediaPlayer& player,
+             QWidget* videoSurface, QWidget* parent)
+    : QWidget(parent), catalogue_(catalogue), failover_(failover), player_(player),
+      pages_(catalogue) {
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(kTitle);
+    setWindowIcon(QIcon(Pictures::monitorIcon()));
+    setFont(layoutFont(ControlDesign::Font::Default));
+    QPalette background = palette();
+    background.setColor(QPalette::Window,
+                        QColor::fromRgb(static_cast<QRgb>(WindowDesign::Background) | 0xFF000000u));
+    setPalette(background);
+    setAutoFillBackground(true);
+    resize(WindowControls::toPixels(WindowDesign::ClientWidth),
+           WindowControls::toPixels(WindowDesign::ClientHeight));
+
+    controls_ = new WindowControls(*this);
+    playerArea_ = new PlayerArea(player_, failover_, videoSurface);
+    buildControls(windowLayout(), *controls_, playerArea_);
+    wireControls();
+
+    qApp->installEventFilter(new FullScreenEscape(player_, this));
+    clock_ = new QTimer(this);
+    clock_->setObjectName(QStringLiteral("Timer1"));
+    clock_->setInterval(ClockIntervalMs);
+    connect(clock_, &QTimer::timeout, this, &Form1::onClockTick);
+}
+
+Form1::~Form1() = default;
+
+FormControls& Form1::controls() {
+    return *controls_;
+}
+
+void Form1::wireControls() {
+    for (int i = 0; i < StationPages::ButtonCount; ++i) {
+        connect(controls_->get<QPushButton>(kStationButtons, i), &QPushButton::clicked, this,
+                [this, i] { onStationButton(i); });
+    }
+    for (int i = 0; i <= StationPages::AlarmPage; ++i) {
+        connect(controls_->get<QRadioButton>(kPageOptions, i), &QRadioButton::clicked, this,
+                [this, i] { onPageOption(i); });
+    }
+    connect(controls_->get<ClickLabel>(name("Label5")), &ClickLabel::clicked, this,
+            [this] { applyStrip(WindowStrip::cutOff()); });
+    connect(controls_->get<ClickLabel>(name("Label3")), &ClickLabel::clicked, this,
+            [this] { applyStrip(WindowStrip::restore()); });
+    connect(controls_->get<ClickLabel>(name("Label4")), &ClickLabel::clicked, this,
+            &Form1::onFullScreenLabel);
+    connect(&failover_, &FailoverPlayer::statusTextChanged, controls_->get<QLabel>(name("Label29")),
+            &QLabel::setText);
+}
+
+void Form1::load(const StationRegistrations& registrations) {
+    // 1. The parental lock's password is compiled in (lock/).
+    // 2. The station panel moves into view, right of the player.
+    QWidget* panel = controls_->control(kStationPanel);
+    panel->move(WindowControls::toPixels(StationPanelLeft),
+                WindowControls::toPixels(StationPanelTop));
+    panel->show();
+    // 3, 4. The alarm's hour and minute lists, without leading zeros.
+    auto* hours = controls_->get<QComboBox>(name("Combo1"));
+    for (int hour = 0; hour <= 23; ++hour) {
+        hours->addItem(QString::number(hour));
+    }
+    auto* minutes = controls_->get<QComboBox>(name("Combo2"));
+    for (int minute = 0; minute <= 55; minute += 5) {
+        minutes->addItem(QString::number(minute));
+    }
+    // 5. The start page request.
+    requestStartPage();
+    // 6. Today's date, once.
+    controls_->get<QLabel>(name("Label6"))
+        ->setText(QLocale().toString(QDate::currentDate(), QStringLiteral("dddd dd MMMM yyyy")));
+    // 7. The window's size.
+    controls_->setHeightTwips(StartHeight);
+    controls_->setWidthTwips(WindowStrip::StartWidth);
+    // 8. The catalogue and the first page of station buttons.
+    buildStationList(registrations);
+
+    clock_->start();
+}
+
+void Form1::requestStartPage() {
+    if (qEnvironmentVariableIsSet("ORVANTO_TEST")) {
+        return;
+    }
+    auto* network = new QNetworkAccessManager(this);
+    QNetworkReply* reply = network->get(QNetworkRequest(QUrl(kStartPage)));
+    connect(reply, &QNetworkReply::finished, reply, &QObject::deleteLater);
+}
+
+void Form1::buildStationList(const StationRegistrations& registrations) {
+    const int pagesInUse = pages_.build(registrations);
+    for (int page = 0; page < StationPages::PageCount; ++page) {
+        controls_->control(kPageCaptions, page)->setVisible(page < pagesInUse);
+        controls_->control(kPageOptions, page)->setVisible(page < pagesInUse);
+    }
+    // Buttons past the last station keep their design caption, as they do at design time.
+    const QStringList first = pages_.stationsOn(0);
+    for (int i = 0; i < first.size(); ++i) {
+        auto* button = controls_->get<QPushButton>(kStationButtons, i);
+        button->setText(first.at(i));
+        button->show();
+    }
+}
+
+void Form1::onStationButton(int index) {
+    failover_.SelectStation(controls_->get<QPushButton>(kStationButtons, index)->text(), 0);
+}
+
+void Form1::onPageOption(int index) {
+    setAlarmControlsVisible(false);
+    const StationPages::View view = pages_.choose(index);
+    if (view.stationPanel) {
+        for (int i = 0; i < StationPages::ButtonCount; ++i) {
+            controls_->control(kStationButtons, i)->hide();
+        }
+        // Captions of buttons the page does not use are left as they were.
+        for (int i = 0; i < view.stations.size(); ++i) {
+            auto* button = controls_->get<QPushButton>(kStationButtons, i);
+            button->setText(view.stations.at(i));
+            button->show();
+        }
+        controls_->control(kStationPanel)->show();
+    }
+    if (view.alarmControls) {
+        controls_->control(kStationPanel)->hide();
+        setAlarmControlsVisible(true);
+    }
+}
+
+void Form1::setAlarmControlsVisible(bool visible) {
+    for (const char* control : {"Combo1", "Combo2", "Check1", "Picture1"}) {
+        controls_->control(name(control))->setVisible(visible);
+    }
+}
+
+void Form1::applyStrip(const WindowStrip::State& state) {
+    controls_->setWidthTwips(state.widthTwips);
+    controls_->control(name("Label5"))->setVisible(state.cutOffLabel);
+    controls_->control(name("Label3"))->setVisible(state.restoreLabel);
+}
+
+void Form1::onClockTick() {
+    controls_->get<QLabel>(name("Label7"))->setText(ClockText::text(QTime::currentTime()));
+}
+
+// A player with nothing to show declines; that is no error worth a word.
+void Form1::onFullScreenLabel() {
+    player_.setFullScreen(true);
+}
+
+// Closing ends the program at once: nothing is asked or kept, and playback stops.
+void Form1::closeEvent(QCloseEvent* event) {
+    clock_->stop();
+    failover_.standDown();
+    player_.stop();
+    event->accept();
+    QCoreApplication::quit();
+}
+
+} // namespace orvanto

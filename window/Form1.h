@@ -1,0 +1,71 @@
+#pragma once
+
+#include "window/StationPages.h"
+#include "window/WindowStrip.h"
+
+#include <QWidget>
+
+class QTimer;
+
+namespace orvanto {
+
+class Catalogue;
+class FailoverPlayer;
+class FormControls;
+class MediaPlayer;
+class PlayerArea;
+class WindowControls;
+
+// The program's one window. It lays out its controls from the layout table and wires them to
+// the logic: station pages, the player's control bar, the strip, the clock and full screen.
+// Closing it ends the program.
+class Form1 : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int ClockIntervalMs = 1000;
+    static constexpr int StartHeight = 9300; // twips, outer size
+    static constexpr int StationPanelLeft = 5040;
+    static constexpr int StationPanelTop = 360;
+
+    // `videoSurface` is the widget the player draws into; it becomes the player area's video.
+    // Without one the player area shows black.
+    Form1(Catalogue& catalogue, FailoverPlayer& failover, MediaPlayer& player,
+          QWidget* videoSurface, QWidget* parent = nullptr);
+    ~Form1() override;
+
+    // Start-up: completes the window's initial state and builds the station catalogue. Runs
+    // once, before the window is shown; the clock runs from its end.
+    void load(const StationRegistrations& registrations = builtinStationRegistrations());
+
+    // Every control by name, the window and its size: for the parts that drive controls of
+    // their own.
+    FormControls& controls();
+    WindowControls& windowControls() { return *controls_; }
+    PlayerArea& playerArea() { return *playerArea_; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void wireControls();
+    void buildStationList(const StationRegistrations& registrations);
+    void requestStartPage();
+    void onStationButton(int index);
+    void onPageOption(int index);
+    void applyStrip(const WindowStrip::State& state);
+    void onClockTick();
+    void onFullScreenLabel();
+    void setAlarmControlsVisible(bool visible);
+
+    Catalogue& catalogue_;
+    FailoverPlayer& failover_;
+    MediaPlayer& player_;
+    StationPages pages_;
+    WindowControls* controls_ = nullptr;
+    PlayerArea* playerArea_ = nullptr;
+    // The clock, Timer1. The station watch timer of the original design, whose tick does
+    // nothing, is not kept: the player notifies every change of state by itself.
+    QTimer* clock_ = nullptr;
+};
+
+} // namespace orvanto

@@ -1,0 +1,88 @@
+#include "window/PlayerArea.h"
+
+#include "playback/MediaPlayer.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QSlider>
+#include <QStyle>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace orvanto {
+
+namespace {
+
+void paintBlack(QWidget* widget) {
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Window, Qt::black);
+    widget->setPalette(palette);
+    widget->setAutoFillBackground(true);
+}
+
+QToolButton* barButton(QWidget* parent, QStyle::StandardPixmap icon, const QString& tip) {
+    auto* button = new QToolButton(parent);
+    button->setIcon(parent->style()->standardIcon(icon));
+    button->setToolTip(tip);
+    button->setAutoRaise(true);
+    button->setFocusPolicy(Qt::NoFocus);
+    return button;
+}
+
+} // namespace
+
+PlayerArea::PlayerArea(MediaPlayer& player, FailoverPlayer& failover, QWidget* videoSurface,
+                       QWidget* parent)
+    : QWidget(parent), transport_(player, failover), surface_(videoSurface) {
+    paintBlack(this);
+    if (!surface_) {
+        surface_ = new QWidget;
+        surface_->setObjectName(QStringLiteral("videoPlaceholder"));
+        paintBlack(surface_);
+    }
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, LabelStripHeight, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(surface_, 1);
+    layout->addWidget(makeBar(player.volume()));
+}
+
+QWidget* PlayerArea::makeBar(int initialVolume) {
+    auto* bar = new QWidget(this);
+    bar->setObjectName(QStringLiteral("transportBar"));
+    bar->setAutoFillBackground(true);
+    QPalette palette = bar->palette();
+    palette.setColor(QPalette::Window, QColor(0xE0, 0xE0, 0xE0));
+    bar->setPalette(palette);
+
+    play_ = barButton(bar, QStyle::SP_MediaPlay, QStringLiteral("Paixe"));
+    stop_ = barButton(bar, QStyle::SP_MediaStop, QStringLiteral("Stop"));
+    fullScreen_ = barButton(bar, QStyle::SP_TitleBarMaxButton, QStringLiteral("Othoni"));
+    volume_ = new QSlider(Qt::Horizontal, bar);
+    volume_->setRange(0, 100);
+    volume_->setValue(initialVolume);
+    volume_->setToolTip(QStringLiteral("Entasi"));
+    volume_->setFocusPolicy(Qt::NoFocus);
+    volume_->setMaximumWidth(100);
+
+    auto* layout = new QHBoxLayout(bar);
+    layout->setContentsMargins(4, 1, 4, 1);
+    layout->setSpacing(2);
+    layout->addWidget(play_);
+    layout->addWidget(stop_);
+    layout->addStretch(1);
+    auto* speaker = new QLabel(bar);
+    speaker->setPixmap(style()->standardIcon(QStyle::SP_MediaVolume).pixmap(16, 16));
+    layout->addWidget(speaker);
+    layout->addWidget(volume_);
+    layout->addWidget(fullScreen_);
+
+    connect(play_, &QToolButton::clicked, this, [this] { transport_.play(); });
+    connect(stop_, &QToolButton::clicked, this, [this] { transport_.stop(); });
+    connect(fullScreen_, &QToolButton::clicked, this, [this] { transport_.fullScreen(); });
+    connect(volume_, &QSlider::valueChanged, this, [this](int v) { transport_.setVolume(v); });
+    return bar;
+}
+
+} // namespace orvanto
