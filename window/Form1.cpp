@@ -1,5 +1,6 @@
 #include "window/Form1.h"
 
+#include "alarm/AlarmClock.h"
 #include "catalogue/Catalogue.h"
 #include "playback/FailoverPlayer.h"
 #include "playback/MediaPlayer.h"
@@ -103,14 +104,8 @@ void Form1::load(const StationRegistrations& registrations) {
                 WindowControls::toPixels(StationPanelTop));
     panel->show();
     // 3, 4. The alarm's hour and minute lists, without leading zeros.
-    auto* hours = controls_->get<QComboBox>(name("Combo1"));
-    for (int hour = 0; hour <= 23; ++hour) {
-        hours->addItem(QString::number(hour));
-    }
-    auto* minutes = controls_->get<QComboBox>(name("Combo2"));
-    for (int minute = 0; minute <= 55; minute += 5) {
-        minutes->addItem(QString::number(minute));
-    }
+    controls_->get<QComboBox>(name("Combo1"))->addItems(AlarmClock::hourItems());
+    controls_->get<QComboBox>(name("Combo2"))->addItems(AlarmClock::minuteItems());
     // 5. The start page request.
     requestStartPage();
     // 6. Today's date, once.
