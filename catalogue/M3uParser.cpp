@@ -1,5 +1,7 @@
 #include "catalogue/M3uParser.h"
 
+#include "catalogue/PlaylistText.h"
+
 #include <QDir>
 #include <QLatin1StringView>
 #include <array>
@@ -153,7 +155,7 @@ Resolved resolveAddress(QStringView written, const QUrl& base) {
         if (fromNetwork && isLocalScheme(scheme)) {
             return {{},
                     u"the address \"%1\" reaches into this computer, which a playlist from the "
-                    u"network may not do"_s.arg(written)};
+                    u"network may not do"_s.arg(elidedForMessage(written))};
         }
         return {written.toString(), {}};
     }
@@ -171,7 +173,7 @@ Resolved resolveAddress(QStringView written, const QUrl& base) {
     }
     const QUrl resolved = base.resolved(QUrl(written.toString(), QUrl::TolerantMode));
     if (!resolved.isValid()) {
-        return {{}, u"\"%1\" is not a valid address"_s.arg(written)};
+        return {{}, u"\"%1\" is not a valid address"_s.arg(elidedForMessage(written))};
     }
     return {resolved.toString(QUrl::FullyEncoded), {}};
 }
@@ -312,7 +314,9 @@ M3uResult parseM3u(QStringView text, const QUrl& base) {
     std::vector<M3uEntry> entries;
     M3uResult result =
         parseM3u(text, base, [&entries](M3uEntry&& entry) { entries.push_back(std::move(entry)); });
-    result.entries = std::move(entries);
+    if (result.rejection.isEmpty()) {
+        result.entries = std::move(entries);
+    }
     return result;
 }
 

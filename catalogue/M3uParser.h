@@ -20,7 +20,7 @@ struct M3uEntry {
 struct M3uResult {
     static constexpr int MaxProblemTexts = 20;
 
-    // The entries in file order (empty when they went to a sink instead).
+    // The entries in file order (empty when they went to a sink instead, or on rejection).
     std::vector<M3uEntry> entries;
     // What was skipped, "Line N: ..."; at most MaxProblemTexts texts, problemCount counts all.
     QStringList problems;

@@ -7,15 +7,7 @@
 
 namespace orvanto {
 
-namespace {
-
 using namespace Qt::Literals::StringLiterals;
-
-QString tooLarge() {
-    return u"it is larger than %1 MiB"_s.arg(MaxPlaylistBytes / (1024 * 1024));
-}
-
-} // namespace
 
 PlaylistDownload::PlaylistDownload(QNetworkAccessManager& network, QObject* parent)
     : QObject(parent), network_(network) {
@@ -48,7 +40,7 @@ void PlaylistDownload::start(const QString& source, const QUrl& url) {
     connect(reply_, &QNetworkReply::readyRead, this, &PlaylistDownload::readAvailable);
     connect(reply_, &QNetworkReply::downloadProgress, this, [this](qint64, qint64 total) {
         if (total > MaxPlaylistBytes) {
-            fail(tooLarge());
+            fail(playlistTooLarge());
         }
     });
     connect(reply_, &QNetworkReply::finished, this, &PlaylistDownload::done);
@@ -62,7 +54,7 @@ void PlaylistDownload::readAvailable() {
     const qint64 room = MaxPlaylistBytes + 1 - data_.bytes.size();
     data_.bytes += reply_->read(room);
     if (data_.bytes.size() > MaxPlaylistBytes) {
-        fail(tooLarge());
+        fail(playlistTooLarge());
     }
 }
 
@@ -86,7 +78,7 @@ void PlaylistDownload::done() {
     if (failure_.isEmpty()) {
         data_.bytes += reply->read(MaxPlaylistBytes + 1 - data_.bytes.size());
         if (data_.bytes.size() > MaxPlaylistBytes) {
-            failure_ = tooLarge();
+            failure_ = playlistTooLarge();
         }
     }
     PlaylistData data = std::exchange(data_, {});

@@ -22,7 +22,7 @@ constexpr qsizetype MaxNames = 10;
 constexpr qsizetype MaxCountedNames = 100000;
 
 QString quoted(const QString& name) {
-    return u'"' + name + u'"';
+    return u'"' + elidedForMessage(name) + u'"';
 }
 
 QString plural(qsizetype n, const QString& one, const QString& many) {
@@ -179,7 +179,7 @@ PlaylistReport registerPlaylist(const PlaylistData& data, Catalogue& catalogue,
         return rejected(data, data.error);
     }
     if (data.bytes.size() > MaxPlaylistBytes) {
-        return rejected(data, u"it is larger than 8 MiB"_s);
+        return rejected(data, playlistTooLarge(data.bytes.size()));
     }
     if (data.bytes.isEmpty()) {
         return rejected(data, u"it is empty"_s);

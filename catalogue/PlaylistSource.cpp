@@ -17,10 +17,6 @@ QString megabytes(qint64 bytes) {
     return QString::number(static_cast<double>(bytes) / (1024.0 * 1024.0), 'f', 1) + u" MiB"_s;
 }
 
-QString tooLarge(qint64 size) {
-    return u"it is larger than %1 (%2)"_s.arg(megabytes(MaxPlaylistBytes), megabytes(size));
-}
-
 // Closes a descriptor when it goes out of scope.
 class FileDescriptor {
 public:
@@ -50,6 +46,14 @@ QString openError(int error) {
 }
 
 } // namespace
+
+QString playlistTooLarge(qint64 size) {
+    QString reason = u"it is larger than %1 MiB"_s.arg(MaxPlaylistBytes / (1024 * 1024));
+    if (size >= 0) {
+        reason += u" (%1)"_s.arg(megabytes(size));
+    }
+    return reason;
+}
 
 QUrl playlistLocation(const QString& source) {
     if (source.isEmpty()) {
@@ -99,7 +103,7 @@ PlaylistData readLocalPlaylist(const QString& source, const QUrl& location) {
         return data;
     }
     if (info.st_size > MaxPlaylistBytes) {
-        data.error = tooLarge(info.st_size);
+        data.error = playlistTooLarge(info.st_size);
         return data;
     }
 
@@ -109,7 +113,7 @@ PlaylistData readLocalPlaylist(const QString& source, const QUrl& location) {
     while (true) {
         if (filled == bytes.size()) {
             if (filled > MaxPlaylistBytes) {
-                data.error = tooLarge(filled);
+                data.error = playlistTooLarge(filled);
                 return data;
             }
             bytes.resize(qMin<qsizetype>(filled * 2 + 4096, MaxPlaylistBytes + 1));

@@ -9,6 +9,9 @@ namespace orvanto {
 // Largest playlist the viewer reads, from a file or over the network.
 inline constexpr qint64 MaxPlaylistBytes = 8 * 1024 * 1024;
 
+// Why a playlist of `size` bytes (or an unknown size, -1) is refused.
+QString playlistTooLarge(qint64 size = -1);
+
 // The raw content of a playlist and where it came from.
 struct PlaylistData {
     QString source;   // as the user gave it, for messages

@@ -54,4 +54,12 @@ PlaylistText decodePlaylistText(QByteArrayView bytes) {
     return result;
 }
 
+QString elidedForMessage(QStringView text) {
+    constexpr qsizetype MaxLength = 80;
+    if (text.size() <= MaxLength) {
+        return text.toString();
+    }
+    return text.first(MaxLength - 1).toString() + QChar(0x2026); // ...
+}
+
 } // namespace orvanto

@@ -19,4 +19,7 @@ struct PlaylistText {
 // binary; a few invalid sequences are replaced and counted.
 PlaylistText decodePlaylistText(QByteArrayView bytes);
 
+// A piece of playlist text (a name, an address) shortened to a length a message can show.
+QString elidedForMessage(QStringView text);
+
 } // namespace orvanto

@@ -144,6 +144,11 @@ TEST(M3uParser, NetworkPlaylistMayNotPointIntoThisComputer) {
     EXPECT_EQ(pairsOf(result), (Pairs{{s("http://ok.example.com/"), s("http://ok.example.com/")}}));
     EXPECT_EQ(result.problemCount, 3);
     EXPECT_TRUE(result.problems[0].startsWith(s("Line 2: the address \"file:///etc/passwd\"")));
+    // However long the address, the message stays readable.
+    const QString longAddress = s("file:///") + QString(100000, u'x');
+    const M3uResult longResult = parseM3u(longAddress, QUrl(s("http://lists.example.org/a.m3u")));
+    ASSERT_EQ(longResult.problems.size(), 1);
+    EXPECT_LT(longResult.problems[0].size(), 300);
     // A local playlist may.
     EXPECT_EQ(parse("file:///media/a.ts", QUrl::fromLocalFile(s("/tmp/l.m3u"))).size(), 1u);
 }
