@@ -11,6 +11,9 @@ ORVANTO_PACKAGES=(
     fonts-liberation
 )
 
+# Only for scripts/fuzz.sh: clang with its libFuzzer and sanitizer runtimes.
+ORVANTO_FUZZ_PACKAGES=(clang libclang-rt-14-dev)
+
 orvanto_install_deps() {
     local extra=("$@") missing=() pkg
     for pkg in "${ORVANTO_PACKAGES[@]}" "${extra[@]}"; do

@@ -1,0 +1,323 @@
+#include "catalogue/M3uParser.h"
+
+#include "catalogue/PlaylistText.h"
+
+#include <QDir>
+#include <QLatin1StringView>
+#include <array>
+#include <climits>
+
+namespace orvanto {
+
+namespace {
+
+using namespace Qt::Literals::StringLiterals;
+
+constexpr QLatin1StringView ExtInf = "#EXTINF:"_L1;
+
+// Tags that only an HLS stream carries: such a file is one stream, not a list of channels.
+constexpr std::array HlsTags = {
+    "#EXT-X-TARGETDURATION"_L1,
+    "#EXT-X-MEDIA-SEQUENCE"_L1,
+    "#EXT-X-STREAM-INF"_L1,
+};
+
+// Schemes that reach into the local machine (files, devices, descriptors). A playlist that came
+// from the network may not point the player at them.
+constexpr std::array LocalSchemes = {
+    "file"_L1, "fd"_L1,  "screen"_L1, "v4l2"_L1,      "v4l"_L1,       "alsa"_L1, "pulse"_L1,
+    "jack"_L1, "oss"_L1, "dvd"_L1,    "dvdsimple"_L1, "vcd"_L1,       "cdda"_L1, "bluray"_L1,
+    "imem"_L1, "shm"_L1, "dshow"_L1,  "qtcapture"_L1, "avcapture"_L1,
+};
+
+bool isAsciiLetter(char16_t c) {
+    return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
+}
+
+// The scheme of an absolute address ("http" of "http://..."), or an empty view for a relative
+// one.
+QStringView schemeOf(QStringView address) {
+    if (address.isEmpty() || !isAsciiLetter(address.front().unicode())) {
+        return {};
+    }
+    for (qsizetype i = 1; i < address.size(); ++i) {
+        const char16_t c = address[i].unicode();
+        if (c == u':') {
+            return address.first(i);
+        }
+        if (!isAsciiLetter(c) && !(c >= u'0' && c <= u'9') && c != u'+' && c != u'-' && c != u'.') {
+            return {};
+        }
+    }
+    return {};
+}
+
+bool isLocalScheme(QStringView scheme) {
+    for (QLatin1StringView local : LocalSchemes) {
+        if (scheme.compare(local, Qt::CaseInsensitive) == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// The comma that ends the attributes of an #EXTINF line: the last one outside double quotes.
+// When a quote is left open, the author forgot to close it: then the last comma of all.
+qsizetype nameSeparator(QStringView info) {
+    qsizetype unquoted = -1;
+    qsizetype any = -1;
+    bool quoted = false;
+    for (qsizetype i = 0; i < info.size(); ++i) {
+        const QChar c = info[i];
+        if (c == u'"') {
+            quoted = !quoted;
+        } else if (c == u',') {
+            any = i;
+            if (!quoted) {
+                unquoted = i;
+            }
+        }
+    }
+    return (unquoted < 0 && quoted) ? any : unquoted;
+}
+
+// The value of attribute `key` (key="value" or key=value) in the attribute part of an #EXTINF
+// line, which starts with the duration; a null view when the attribute is absent.
+QStringView attributeValue(QStringView attributes, QLatin1StringView key) {
+    qsizetype i = 0;
+    const qsizetype n = attributes.size();
+    auto skipBlanks = [&] {
+        while (i < n && attributes[i].isSpace()) {
+            ++i;
+        }
+    };
+    // The duration comes first.
+    while (i < n && !attributes[i].isSpace()) {
+        ++i;
+    }
+    while (i < n) {
+        skipBlanks();
+        const qsizetype keyStart = i;
+        while (i < n && attributes[i] != u'=' && !attributes[i].isSpace()) {
+            ++i;
+        }
+        const QStringView name = attributes.sliced(keyStart, i - keyStart);
+        if (i >= n || attributes[i] != u'=') {
+            continue; // a bare word: no value
+        }
+        ++i; // '='
+        qsizetype valueStart = i;
+        qsizetype valueEnd = i;
+        if (i < n && attributes[i] == u'"') {
+            valueStart = ++i;
+            while (i < n && attributes[i] != u'"') {
+                ++i;
+            }
+            valueEnd = i;
+            if (i < n) {
+                ++i; // closing quote
+            }
+        } else {
+            while (i < n && !attributes[i].isSpace()) {
+                ++i;
+            }
+            valueEnd = i;
+        }
+        if (name.compare(key, Qt::CaseInsensitive) == 0) {
+            return attributes.sliced(valueStart, valueEnd - valueStart);
+        }
+    }
+    return {};
+}
+
+// The display name an #EXTINF line gives its entry; empty when it gives none.
+QString extinfName(QStringView info) {
+    const qsizetype comma = nameSeparator(info);
+    if (comma >= 0) {
+        const QStringView display = info.sliced(comma + 1).trimmed();
+        if (!display.isEmpty()) {
+            return display.toString();
+        }
+    }
+    const QStringView attributes = comma >= 0 ? info.first(comma) : info;
+    return attributeValue(attributes, "tvg-name"_L1).trimmed().toString();
+}
+
+struct Resolved {
+    QString address;
+    QString problem; // non-empty: the address is left out, and why
+};
+
+Resolved resolveAddress(QStringView written, const QUrl& base) {
+    const QStringView scheme = schemeOf(written);
+    const bool fromNetwork = !base.isEmpty() && !base.isLocalFile();
+    if (!scheme.isEmpty()) {
+        if (fromNetwork && isLocalScheme(scheme)) {
+            return {{},
+                    u"the address \"%1\" reaches into this computer, which a playlist from the "
+                    u"network may not do"_s.arg(elidedForMessage(written))};
+        }
+        return {written.toString(), {}};
+    }
+    if (base.isEmpty()) {
+        return {written.toString(), {}};
+    }
+    if (base.isLocalFile()) {
+        // In a local playlist a relative address is a path, as file managers write it.
+        const QString playlistPath = base.toLocalFile();
+        QString path = written.toString();
+        if (!path.startsWith(u'/')) {
+            path = playlistPath.first(playlistPath.lastIndexOf(u'/') + 1) + path;
+        }
+        return {QUrl::fromLocalFile(QDir::cleanPath(path)).toString(QUrl::FullyEncoded), {}};
+    }
+    const QUrl resolved = base.resolved(QUrl(written.toString(), QUrl::TolerantMode));
+    if (!resolved.isValid()) {
+        return {{}, u"\"%1\" is not a valid address"_s.arg(elidedForMessage(written))};
+    }
+    return {resolved.toString(QUrl::FullyEncoded), {}};
+}
+
+// Why a text whose first line is `firstLine` is no M3U playlist at all; empty if it may be one.
+QString foreignFormat(QStringView firstLine) {
+    if (firstLine.startsWith(u'<')) {
+        return u"it is a web page or an XML document, not an M3U playlist"_s;
+    }
+    if (firstLine.startsWith(u'{') || firstLine.startsWith(u'[')) {
+        return firstLine.startsWith("[playlist]"_L1, Qt::CaseInsensitive)
+                   ? u"it is a PLS playlist, not an M3U playlist"_s
+                   : u"it is structured data (JSON or INI), not an M3U playlist"_s;
+    }
+    return {};
+}
+
+class Reader {
+public:
+    Reader(const QUrl& base, const M3uEntrySink& sink, M3uResult& result)
+        : base_(base), sink_(sink), result_(result) {}
+
+    // Returns false when the text turns out to be no channel list.
+    bool line(QStringView text, int number) {
+        if (text.isEmpty()) {
+            return true;
+        }
+        if (!sawContent_) {
+            sawContent_ = true;
+            result_.rejection = foreignFormat(text);
+            if (!result_.rejection.isEmpty()) {
+                return false;
+            }
+        }
+        if (text.startsWith(u'#')) {
+            directive(text, number);
+            return result_.rejection.isEmpty();
+        }
+        address(text, number);
+        return true;
+    }
+
+    void end() { dropPendingInfo(); }
+
+private:
+    void directive(QStringView text, int number) {
+        if (text.startsWith(ExtInf, Qt::CaseInsensitive)) {
+            dropPendingInfo();
+            pendingLine_ = number;
+            pendingName_ = extinfName(text.sliced(ExtInf.size()));
+            return;
+        }
+        for (QLatin1StringView tag : HlsTags) {
+            if (text.startsWith(tag, Qt::CaseInsensitive)) {
+                result_.rejection =
+                    u"it is an HLS stream (line %1: %2), not a list of channels"_s.arg(number).arg(
+                        tag);
+                return;
+            }
+        }
+        // #EXTM3U, #EXTGRP, #EXTVLCOPT, #KODIPROP and plain comments carry nothing we use.
+    }
+
+    void address(QStringView written, int number) {
+        Resolved resolved = resolveAddress(written, base_);
+        if (!resolved.problem.isEmpty()) {
+            problem(number, resolved.problem + u", left out"_s);
+            pendingLine_ = 0;
+            pendingName_.clear();
+            return;
+        }
+        M3uEntry entry;
+        entry.line = number;
+        entry.name = pendingLine_ > 0 && !pendingName_.isEmpty() ? std::move(pendingName_)
+                                                                 : resolved.address;
+        entry.address = std::move(resolved.address);
+        pendingLine_ = 0;
+        pendingName_.clear();
+        sink_(std::move(entry));
+    }
+
+    void dropPendingInfo() {
+        if (pendingLine_ > 0) {
+            problem(pendingLine_, u"#EXTINF without an address after it, ignored"_s);
+        }
+        pendingLine_ = 0;
+        pendingName_.clear();
+    }
+
+    void problem(int number, const QString& text) {
+        ++result_.problemCount;
+        if (result_.problems.size() < M3uResult::MaxProblemTexts) {
+            result_.problems.append(u"Line %1: %2"_s.arg(number).arg(text));
+        }
+    }
+
+    const QUrl& base_;
+    const M3uEntrySink& sink_;
+    M3uResult& result_;
+    bool sawContent_ = false;
+    int pendingLine_ = 0; // line of an #EXTINF still waiting for its address, or 0
+    QString pendingName_;
+};
+
+} // namespace
+
+M3uResult parseM3u(QStringView text, const QUrl& base, const M3uEntrySink& sink) {
+    M3uResult result;
+    Reader reader(base, sink, result);
+    if (text.startsWith(QChar::ByteOrderMark)) {
+        text = text.sliced(1);
+    }
+    int number = 1;
+    qsizetype start = 0;
+    const qsizetype n = text.size();
+    while (start <= n) {
+        qsizetype end = start;
+        while (end < n && text[end] != u'\n' && text[end] != u'\r') {
+            ++end;
+        }
+        if (!reader.line(text.sliced(start, end - start).trimmed(), number)) {
+            return result;
+        }
+        if (end >= n) {
+            break;
+        }
+        // CRLF, LF and CR each end one line.
+        start = (text[end] == u'\r' && end + 1 < n && text[end + 1] == u'\n') ? end + 2 : end + 1;
+        if (number < INT_MAX) {
+            ++number;
+        }
+    }
+    reader.end();
+    return result;
+}
+
+M3uResult parseM3u(QStringView text, const QUrl& base) {
+    std::vector<M3uEntry> entries;
+    M3uResult result =
+        parseM3u(text, base, [&entries](M3uEntry&& entry) { entries.push_back(std::move(entry)); });
+    if (result.rejection.isEmpty()) {
+        result.entries = std::move(entries);
+    }
+    return result;
+}
+
+} // namespace orvanto

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QByteArrayView>
+#include <QString>
+#include <QStringList>
+#include <QStringView>
+#include <QUrl>
+#include <functional>
+#include <vector>
+
+namespace orvanto {
+
+// One channel entry of an M3U playlist: the name it is listed under and one address.
+struct M3uEntry {
+    QString name;
+    QString address;
+    int line = 0; // 1-based line of the address
+};
+
+struct M3uResult {
+    static constexpr int MaxProblemTexts = 20;
+
+    // The entries in file order (empty when they went to a sink instead, or on rejection).
+    std::vector<M3uEntry> entries;
+    // What was skipped, "Line N: ..."; at most MaxProblemTexts texts, problemCount counts all.
+    QStringList problems;
+    qsizetype problemCount = 0;
+    // Non-empty when the text is no channel list at all (a web page, an HLS stream, ...): why.
+    QString rejection;
+};
+
+using M3uEntrySink = std::function<void(M3uEntry&&)>;
+
+// Reads plain M3U (one address a line, '#' comments) and extended M3U (#EXTM3U, #EXTINF with
+// attributes and a display name). An entry's name is the display name after the last comma of
+// its #EXTINF line that is not inside double quotes, trimmed; failing that its tvg-name; for a
+// plain line (or an empty display name) the address itself. Relative addresses resolve against
+// `base`, the playlist's own location (a file or an http(s) URL); with an empty base they stay
+// as written. Entries go to `sink` in file order as they are found; the text is never copied.
+M3uResult parseM3u(QStringView text, const QUrl& base, const M3uEntrySink& sink);
+// The same, collecting the entries into the result.
+M3uResult parseM3u(QStringView text, const QUrl& base = QUrl());
+
+} // namespace orvanto

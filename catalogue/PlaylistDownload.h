@@ -1,0 +1,49 @@
+#pragma once
+
+#include "catalogue/PlaylistSource.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QTimer>
+#include <chrono>
+
+class QNetworkAccessManager;
+class QNetworkReply;
+
+namespace orvanto {
+
+// Downloads one playlist over http(s), asynchronously: at most MaxPlaylistBytes (the transfer
+// is cut off beyond that), within a time limit, following at most a few redirects that stay as
+// safe as the original address.
+class PlaylistDownload : public QObject {
+    Q_OBJECT
+public:
+    static constexpr std::chrono::milliseconds DefaultTimeout{20000};
+    static constexpr int MaxRedirects = 5;
+
+    explicit PlaylistDownload(QNetworkAccessManager& network, QObject* parent = nullptr);
+    ~PlaylistDownload() override;
+
+    void setTimeout(std::chrono::milliseconds timeout) { timeout_ = timeout; }
+
+    // Starts downloading `url`; finished() follows once, never before start() has returned.
+    // The location of the result is the address the content finally came from.
+    void start(const QString& source, const QUrl& url);
+
+Q_SIGNALS:
+    void finished(const orvanto::PlaylistData& data);
+
+private:
+    void readAvailable();
+    void fail(const QString& reason);
+    void done();
+
+    QNetworkAccessManager& network_;
+    std::chrono::milliseconds timeout_ = DefaultTimeout;
+    QTimer timer_;
+    QPointer<QNetworkReply> reply_;
+    PlaylistData data_;
+    QString failure_;
+};
+
+} // namespace orvanto

@@ -1,0 +1,49 @@
+#pragma once
+
+#include "catalogue/PlaylistRegistration.h"
+
+#include <QObject>
+#include <QStringList>
+#include <chrono>
+#include <memory>
+
+class QNetworkAccessManager;
+
+namespace orvanto {
+
+class Catalogue;
+class PlaylistDownload;
+
+// Reads the user's playlist from a file or an http(s) address and registers its stations into
+// a catalogue, without blocking: the result arrives through finished(), after the event loop has
+// run, for files as well as downloads.
+class PlaylistLoader : public QObject {
+    Q_OBJECT
+public:
+    explicit PlaylistLoader(QObject* parent = nullptr);
+    ~PlaylistLoader() override;
+
+    // Time allowed for a download.
+    void setTimeout(std::chrono::milliseconds timeout);
+    // Names the playlist may not use: the locked stations, which are registered afterwards.
+    void setReservedNames(const QStringList& names) { reservedNames_ = names; }
+
+    // Starts loading `source` (a path, a file: URL or an http(s) address) into `catalogue`,
+    // which must outlive the load. One load at a time.
+    void load(const QString& source, Catalogue& catalogue);
+
+Q_SIGNALS:
+    // The catalogue holds the playlist's stations if report.accepted, and is unchanged otherwise.
+    void finished(const orvanto::PlaylistReport& report);
+
+private:
+    void registerData(const PlaylistData& data);
+
+    std::chrono::milliseconds timeout_;
+    QStringList reservedNames_;
+    Catalogue* catalogue_ = nullptr;
+    std::unique_ptr<QNetworkAccessManager> network_;
+    std::unique_ptr<PlaylistDownload> download_;
+};
+
+} // namespace orvanto

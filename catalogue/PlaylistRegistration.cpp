@@ -1,0 +1,235 @@
+#include "catalogue/PlaylistRegistration.h"
+
+#include "catalogue/Catalogue.h"
+#include "catalogue/M3uParser.h"
+#include "catalogue/PlaylistText.h"
+
+#include <QHash>
+#include <QSet>
+#include <utility>
+#include <vector>
+
+namespace orvanto {
+
+namespace {
+
+using namespace Qt::Literals::StringLiterals;
+
+// A message lists this many items at most, and this many station names in one item.
+constexpr qsizetype MaxItems = 12;
+constexpr qsizetype MaxNames = 10;
+// Distinct names of stations left out are counted up to this many.
+constexpr qsizetype MaxCountedNames = 100000;
+
+QString quoted(const QString& name) {
+    return u'"' + elidedForMessage(name) + u'"';
+}
+
+QString plural(qsizetype n, const QString& one, const QString& many) {
+    return QString::number(n) + u' ' + (n == 1 ? one : many);
+}
+
+// Names the entries left out, grouped by station, in order of appearance.
+class LeftOut {
+public:
+    void add(const QString& name) {
+        auto it = entries_.find(name);
+        if (it == entries_.end()) {
+            order_.append(name);
+            it = entries_.insert(name, 0);
+        }
+        ++*it;
+    }
+    bool isEmpty() const { return order_.isEmpty(); }
+    const QStringList& names() const { return order_; }
+    qsizetype entries(const QString& name) const { return entries_.value(name); }
+
+private:
+    QStringList order_;
+    QHash<QString, qsizetype> entries_;
+};
+
+// Decides, entry by entry, what goes into the catalogue; the catalogue itself stays untouched
+// until the whole playlist has been read.
+class Plan {
+public:
+    Plan(const Catalogue& catalogue, const QStringList& reservedNames)
+        : catalogue_(catalogue), reserved_(reservedNames.cbegin(), reservedNames.cend()),
+          stationCount_(catalogue.StationCount()) {}
+
+    void add(M3uEntry&& entry) {
+        ++entries_;
+        if (reserved_.contains(entry.name)) {
+            reservedLeftOut_.add(entry.name);
+            return;
+        }
+        auto station = urlCounts_.find(entry.name);
+        if (station == urlCounts_.end()) {
+            if (stationsLeftOut_.contains(entry.name)) {
+                ++entriesOfStationsLeftOut_;
+                return;
+            }
+            const int index = catalogue_.FindStation(entry.name);
+            if (index != Catalogue::NotFound) {
+                station = urlCounts_.insert(entry.name, catalogue_.station(index).urlCount());
+            } else if (stationCount_ < MaxPlaylistStations) {
+                ++stationCount_;
+                station = urlCounts_.insert(entry.name, 0);
+            } else {
+                leaveOutStation(entry.name);
+                return;
+            }
+        }
+        if (*station >= Station::MaxUrls) {
+            addressesLeftOut_.add(entry.name);
+            return;
+        }
+        ++*station;
+        // The key shares its text with every entry of the station.
+        accepted_.emplace_back(station.key(), std::move(entry.address));
+    }
+
+    qsizetype entries() const { return entries_; }
+    const std::vector<std::pair<QString, QString>>& accepted() const { return accepted_; }
+    LeftOut& addressesLeftOut() { return addressesLeftOut_; }
+
+    // The items of the report about what was left out.
+    QStringList leftOutItems() const {
+        QStringList items;
+        if (stationsLeftOutCount_ > 0) {
+            QStringList names;
+            for (const QString& name : firstStationsLeftOut_) {
+                names.append(quoted(name));
+            }
+            const QString count = stationsLeftOutCount_ >= MaxCountedNames
+                                      ? u"More than %1 stations"_s.arg(MaxCountedNames)
+                                      : plural(stationsLeftOutCount_, u"station"_s, u"stations"_s);
+            items.append(u"%1 beyond the first %2 left out (%3): %4%5"_s.arg(
+                count, QString::number(MaxPlaylistStations),
+                plural(entriesOfStationsLeftOut_, u"entry"_s, u"entries"_s), names.join(u", "_s),
+                stationsLeftOutCount_ > names.size() ? u", ..."_s : QString()));
+        }
+        for (const QString& name : addressesLeftOut_.names()) {
+            items.append(u"%1: %2 beyond the first %3 left out"_s.arg(
+                quoted(name), plural(addressesLeftOut_.entries(name), u"address"_s, u"addresses"_s),
+                QString::number(Station::MaxUrls)));
+        }
+        for (const QString& name : reservedLeftOut_.names()) {
+            items.append(u"%1 is the name of a locked station: %2 left out"_s.arg(
+                quoted(name), plural(reservedLeftOut_.entries(name), u"entry"_s, u"entries"_s)));
+        }
+        return items;
+    }
+
+private:
+    void leaveOutStation(const QString& name) {
+        ++entriesOfStationsLeftOut_;
+        if (stationsLeftOutCount_ >= MaxCountedNames) {
+            return;
+        }
+        stationsLeftOut_.insert(name);
+        ++stationsLeftOutCount_;
+        if (firstStationsLeftOut_.size() < MaxNames) {
+            firstStationsLeftOut_.append(name);
+        }
+    }
+
+    const Catalogue& catalogue_;
+    const QSet<QString> reserved_;
+    int stationCount_;
+    qsizetype entries_ = 0;
+    QHash<QString, int> urlCounts_; // addresses per station that takes entries
+    std::vector<std::pair<QString, QString>> accepted_;
+
+    QSet<QString> stationsLeftOut_;
+    QStringList firstStationsLeftOut_;
+    qsizetype stationsLeftOutCount_ = 0;
+    qsizetype entriesOfStationsLeftOut_ = 0;
+    LeftOut addressesLeftOut_;
+    LeftOut reservedLeftOut_;
+};
+
+PlaylistReport rejected(const PlaylistData& data, const QString& reason) {
+    PlaylistReport report;
+    report.message = u"The playlist %1 cannot be used: %2.\n\nThe built-in stations are shown "
+                     u"instead."_s.arg(quoted(data.source), reason);
+    return report;
+}
+
+QString leftOutMessage(const PlaylistData& data, QStringList items, qsizetype moreItems) {
+    if (items.size() > MaxItems) {
+        moreItems += items.size() - MaxItems;
+        items.resize(MaxItems);
+    }
+    QString text = u"Not all of the playlist %1 could be used:\n"_s.arg(quoted(data.source));
+    for (const QString& item : std::as_const(items)) {
+        text += u"\n- "_s + item;
+    }
+    if (moreItems > 0) {
+        text += u"\n- ... and %1 more"_s.arg(moreItems);
+    }
+    return text;
+}
+
+} // namespace
+
+PlaylistReport registerPlaylist(const PlaylistData& data, Catalogue& catalogue,
+                                const QStringList& reservedNames) {
+    if (!data.error.isEmpty()) {
+        return rejected(data, data.error);
+    }
+    if (data.bytes.size() > MaxPlaylistBytes) {
+        return rejected(data, playlistTooLarge(data.bytes.size()));
+    }
+    if (data.bytes.isEmpty()) {
+        return rejected(data, u"it is empty"_s);
+    }
+    const PlaylistText text = decodePlaylistText(data.bytes);
+    if (!text.rejection.isEmpty()) {
+        return rejected(data, text.rejection);
+    }
+
+    Plan plan(catalogue, reservedNames);
+    const M3uResult parsed = parseM3u(text.text, data.location,
+                                      [&plan](M3uEntry&& entry) { plan.add(std::move(entry)); });
+    if (!parsed.rejection.isEmpty()) {
+        return rejected(data, parsed.rejection);
+    }
+    if (plan.entries() == 0) {
+        return rejected(data, u"it holds no station entries"_s);
+    }
+    if (plan.accepted().empty()) {
+        return rejected(
+            data, u"none of its entries can be used (%1)"_s.arg(plan.leftOutItems().join(u"; "_s)));
+    }
+
+    PlaylistReport report;
+    report.accepted = true;
+    for (const auto& [name, address] : plan.accepted()) {
+        switch (catalogue.AddStreamUrl(name, address)) {
+        case Catalogue::AddResult::CreatedStation:
+            ++report.stations;
+            ++report.addresses;
+            break;
+        case Catalogue::AddResult::Added:
+            ++report.addresses;
+            break;
+        case Catalogue::AddResult::StationFull:
+            plan.addressesLeftOut().add(name);
+            break;
+        }
+    }
+
+    QStringList items = plan.leftOutItems();
+    if (text.invalidSequences > 0) {
+        items.append(u"%1 not UTF-8, read as \"\uFFFD\""_s.arg(
+            plural(text.invalidSequences, u"byte sequence"_s, u"byte sequences"_s)));
+    }
+    items += parsed.problems;
+    if (!items.isEmpty()) {
+        report.message = leftOutMessage(data, items, parsed.problemCount - parsed.problems.size());
+    }
+    return report;
+}
+
+} // namespace orvanto

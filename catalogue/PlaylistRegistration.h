@@ -1,0 +1,36 @@
+#pragma once
+
+#include "catalogue/PlaylistSource.h"
+
+#include <QString>
+#include <QStringList>
+
+namespace orvanto {
+
+class Catalogue;
+
+// The station pages hold at most this many regular stations (five pages of 18).
+inline constexpr int MaxPlaylistStations = 90;
+
+// What became of a playlist.
+struct PlaylistReport {
+    // False: the playlist was rejected and nothing was registered; the caller falls back to the
+    // built-in stations.
+    bool accepted = false;
+    int stations = 0;  // stations registered from the playlist
+    int addresses = 0; // addresses registered from the playlist
+    // For a message box titled "Lathos": why the playlist was rejected, or what of it was left
+    // out. Empty when every entry went in.
+    QString message;
+};
+
+// Registers the entries of `data` into `catalogue` with AddStreamUrl, in file order: at most
+// MaxPlaylistStations stations in the catalogue and Station::MaxUrls addresses a station, the
+// rest left out and named in the report. Entries named like one of `reservedNames` (the locked
+// stations, registered later) are left out too, so that no playlist entry can join them. A
+// playlist that cannot be read, is empty, binary, no M3U text or has no usable entry is
+// rejected whole.
+PlaylistReport registerPlaylist(const PlaylistData& data, Catalogue& catalogue,
+                                const QStringList& reservedNames = {});
+
+} // namespace orvanto

@@ -1,0 +1,197 @@
+#include "catalogue/M3uParser.h"
+
+#include "catalogue/PlaylistText.h"
+
+#include <gtest/gtest.h>
+#include <utility>
+#include <vector>
+
+using orvanto::decodePlaylistText;
+using orvanto::M3uResult;
+using orvanto::parseM3u;
+
+namespace {
+
+QString s(const char* text) {
+    return QString::fromUtf8(text);
+}
+
+using Pairs = std::vector<std::pair<QString, QString>>;
+
+Pairs pairsOf(const M3uResult& result) {
+    Pairs pairs;
+    for (const auto& entry : result.entries) {
+        pairs.emplace_back(entry.name, entry.address);
+    }
+    return pairs;
+}
+
+Pairs parse(const char* text, const QUrl& base = QUrl()) {
+    return pairsOf(parseM3u(s(text), base));
+}
+
+TEST(M3uParser, ExtendedPlaylist) {
+    const M3uResult result =
+        parseM3u(s("#EXTM3U url-tvg=\"http://epg.example.com/a.xml\"\n"
+                   "#EXTINF:-1 tvg-id=\"one\" tvg-logo=\"http://img.example.com/1.png\" "
+                   "group-title=\"News\",  Kanali Ena  \n"
+                   "#EXTVLCOPT:http-user-agent=Mozilla/5.0\n"
+                   "#EXTGRP:News\n"
+                   "http://tv.example.com/one.m3u8\n"
+                   "\n"
+                   "# a comment\n"
+                   "#EXTINF:0,Radio Dyo\n"
+                   "  mms://radio.example.net/dyo  \n"));
+    EXPECT_EQ(pairsOf(result), (Pairs{{s("Kanali Ena"), s("http://tv.example.com/one.m3u8")},
+                                      {s("Radio Dyo"), s("mms://radio.example.net/dyo")}}));
+    EXPECT_EQ(result.entries[1].line, 9);
+    EXPECT_EQ(result.problemCount, 0);
+    EXPECT_TRUE(result.rejection.isEmpty());
+}
+
+TEST(M3uParser, PlainPlaylistNamesEachEntryByItsAddress) {
+    EXPECT_EQ(parse("# my list\n\nhttp://a.example.com/1\n   \nrtsp://b.example.com/2\n"),
+              (Pairs{{s("http://a.example.com/1"), s("http://a.example.com/1")},
+                     {s("rtsp://b.example.com/2"), s("rtsp://b.example.com/2")}}));
+}
+
+TEST(M3uParser, NameIsTextAfterLastUnquotedComma) {
+    EXPECT_EQ(parse("#EXTINF:-1 tvg-name=\"A, B\" group-title=\"News, Sport\",Kanali 1\nu1\n"
+                    "#EXTINF:-1,Say \"hi, there\"\nu2\n"
+                    "#EXTINF:-1 group-title=\"x\",News, Weather\nu3\n"
+                    "#EXTINF:-1 tvg-name=\"Open quote,Kanali 4\nu4\n"),
+              (Pairs{{s("Kanali 1"), s("u1")},
+                     {s("Say \"hi, there\""), s("u2")},
+                     {s("Weather"), s("u3")},
+                     {s("Kanali 4"), s("u4")}}));
+}
+
+TEST(M3uParser, MissingDisplayNameFallsBackToTvgNameThenAddress) {
+    EXPECT_EQ(parse("#EXTINF:-1 tvg-name=\"Alpha TV\" tvg-logo=\"x,y\",  \nu1\n"
+                    "#EXTINF:-1 TVG-NAME=Beta\nu2\n"
+                    "#EXTINF:-1,\nu3\n"
+                    "#EXTINF:\nu4\n"),
+              (Pairs{{s("Alpha TV"), s("u1")},
+                     {s("Beta"), s("u2")},
+                     {s("u3"), s("u3")},
+                     {s("u4"), s("u4")}}));
+}
+
+TEST(M3uParser, ExtinfWithoutAddressIsDroppedAndReported) {
+    const M3uResult result =
+        parseM3u(s("#EXTM3U\n#EXTINF:-1,Lost\n#EXTINF:-1,Kept\nhttp://k.example.com/\n"
+                   "#EXTINF:-1,Last\n# nothing follows\n"));
+    EXPECT_EQ(pairsOf(result), (Pairs{{s("Kept"), s("http://k.example.com/")}}));
+    EXPECT_EQ(result.problemCount, 2);
+    EXPECT_EQ(result.problems,
+              (QStringList{s("Line 2: #EXTINF without an address after it, ignored"),
+                           s("Line 5: #EXTINF without an address after it, ignored")}));
+}
+
+TEST(M3uParser, ProblemTextsAreCappedButCounted) {
+    QString text;
+    for (int i = 0; i < 1000; ++i) {
+        text += s("#EXTINF:-1,x\n");
+    }
+    const M3uResult result = parseM3u(text);
+    EXPECT_EQ(result.problemCount, 1000);
+    EXPECT_EQ(result.problems.size(), M3uResult::MaxProblemTexts);
+}
+
+TEST(M3uParser, EveryLineEndAndByteOrderMark) {
+    const Pairs expected{{s("A"), s("u1")}, {s("B"), s("u2")}, {s("C"), s("u3")}};
+    EXPECT_EQ(parse("#EXTM3U\r\n#EXTINF:-1,A\r\nu1\r\n#EXTINF:-1,B\r\nu2\r\n#EXTINF:-1,C\r\nu3"),
+              expected);
+    EXPECT_EQ(parse("#EXTINF:-1,A\ru1\r#EXTINF:-1,B\ru2\r\n#EXTINF:-1,C\nu3\n"), expected);
+    EXPECT_EQ(parse("\xEF\xBB\xBF#EXTM3U\n#EXTINF:-1,A\nu1\n#EXTINF:-1,B\nu2\n#EXTINF:-1,C\nu3"),
+              expected);
+    // The mark must not make the first address a different one.
+    EXPECT_EQ(parse("\xEF\xBB\xBFhttp://a.example.com/"),
+              (Pairs{{s("http://a.example.com/"), s("http://a.example.com/")}}));
+}
+
+TEST(M3uParser, RelativeAddressesResolveAgainstALocalPlaylist) {
+    const QUrl base = QUrl::fromLocalFile(s("/home/user/lists/tv.m3u"));
+    const M3uResult result = parseM3u(s("live/one.ts\n../other dir/two#1.ts\n/srv/three.ts\n"
+                                        "http://x.example.com/four\nfile:///five.ts\n"),
+                                      base);
+    ASSERT_EQ(result.entries.size(), 5u);
+    EXPECT_EQ(result.entries[0].address, s("file:///home/user/lists/live/one.ts"));
+    EXPECT_EQ(result.entries[0].name, result.entries[0].address);
+    EXPECT_EQ(result.entries[1].address, s("file:///home/user/other%20dir/two%231.ts"));
+    EXPECT_EQ(result.entries[2].address, s("file:///srv/three.ts"));
+    EXPECT_EQ(result.entries[3].address, s("http://x.example.com/four"));
+    EXPECT_EQ(result.entries[4].address, s("file:///five.ts"));
+}
+
+TEST(M3uParser, RelativeAddressesResolveAgainstANetworkPlaylist) {
+    const QUrl base(s("https://lists.example.org/tv/all.m3u8?user=1"));
+    EXPECT_EQ(parse("#EXTINF:-1,A\nlive/a.m3u8\n#EXTINF:-1,B\n/b.ts?x=1\n"
+                    "#EXTINF:-1,C\n//cdn.example.net/c\n#EXTINF:-1,D\nmms://d.example.com/d\n",
+                    base),
+              (Pairs{{s("A"), s("https://lists.example.org/tv/live/a.m3u8")},
+                     {s("B"), s("https://lists.example.org/b.ts?x=1")},
+                     {s("C"), s("https://cdn.example.net/c")},
+                     {s("D"), s("mms://d.example.com/d")}}));
+    // Without a location, relative addresses stay as written.
+    EXPECT_EQ(parse("live/a.m3u8"), (Pairs{{s("live/a.m3u8"), s("live/a.m3u8")}}));
+}
+
+TEST(M3uParser, NetworkPlaylistMayNotPointIntoThisComputer) {
+    const M3uResult result = parseM3u(s("#EXTINF:-1,Secret\nfile:///etc/passwd\nFD://0\n"
+                                        "screen://\nhttp://ok.example.com/\n"),
+                                      QUrl(s("http://lists.example.org/a.m3u")));
+    EXPECT_EQ(pairsOf(result), (Pairs{{s("http://ok.example.com/"), s("http://ok.example.com/")}}));
+    EXPECT_EQ(result.problemCount, 3);
+    EXPECT_TRUE(result.problems[0].startsWith(s("Line 2: the address \"file:///etc/passwd\"")));
+    // However long the address, the message stays readable.
+    const QString longAddress = s("file:///") + QString(100000, u'x');
+    const M3uResult longResult = parseM3u(longAddress, QUrl(s("http://lists.example.org/a.m3u")));
+    ASSERT_EQ(longResult.problems.size(), 1);
+    EXPECT_LT(longResult.problems[0].size(), 300);
+    // A local playlist may.
+    EXPECT_EQ(parse("file:///media/a.ts", QUrl::fromLocalFile(s("/tmp/l.m3u"))).size(), 1u);
+}
+
+TEST(M3uParser, TextsThatAreNoChannelListAreRejected) {
+    const char* const foreign[] = {
+        "<!DOCTYPE html>\n<html><body>Not found</body></html>\n",
+        "\n  <?xml version=\"1.0\"?><playlist/>",
+        "[playlist]\nFile1=http://a.example.com/\n",
+        "{\"channels\": []}",
+        "#EXTM3U\n#EXT-X-VERSION:3\n#EXT-X-TARGETDURATION:10\n#EXTINF:10,\nseg1.ts\n",
+        "#EXTM3U\n#EXT-X-STREAM-INF:BANDWIDTH=1280000\nlow.m3u8\n",
+    };
+    for (const char* text : foreign) {
+        EXPECT_FALSE(parseM3u(s(text)).rejection.isEmpty()) << text;
+    }
+}
+
+TEST(PlaylistText, DecodesUtf8WithOrWithoutMark) {
+    EXPECT_EQ(decodePlaylistText("\xEF\xBB\xBF\xCE\x95\xCF\x81\xCF\x84").text, s("Ερτ"));
+    const auto plain = decodePlaylistText("Ert \xE2\x82\xAC \xEF\xBF\xBD");
+    EXPECT_EQ(plain.text, s("Ert € \xEF\xBF\xBD"));
+    EXPECT_EQ(plain.invalidSequences, 0);
+    EXPECT_TRUE(plain.rejection.isEmpty());
+}
+
+TEST(PlaylistText, FewInvalidBytesAreReplacedAndCounted) {
+    const auto text = decodePlaylistText("#EXTINF:-1,Caf\xE9 TV\nhttp://cafe.example.com/live\n");
+    EXPECT_TRUE(text.rejection.isEmpty());
+    EXPECT_EQ(text.invalidSequences, 1);
+    EXPECT_TRUE(text.text.contains(QChar::ReplacementCharacter));
+}
+
+TEST(PlaylistText, BinaryAndUtf16AreRejected) {
+    EXPECT_FALSE(
+        decodePlaylistText(QByteArrayView("http://a.example.com/\0x", 23)).rejection.isEmpty());
+    EXPECT_FALSE(decodePlaylistText("\xFF\xFE#\0E\0").rejection.isEmpty());
+    QByteArray noise;
+    for (int i = 0; i < 4096; ++i) {
+        noise += static_cast<char>(0x80 + (i * 37) % 0x7f);
+    }
+    EXPECT_FALSE(decodePlaylistText(noise).rejection.isEmpty());
+    EXPECT_FALSE(decodePlaylistText("\x01\x02\x03\x04 abc\n").rejection.isEmpty());
+}
+
+} // namespace
