@@ -1,0 +1,386 @@
+#include "playback/PlaylistParser.h"
+
+#include <QString>
+#include <QStringList>
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <vector>
+
+namespace orvanto::PlaylistParser {
+
+namespace {
+
+struct Detection {
+    Verdict verdict = Verdict::NotPlaylist;
+    Playlist::Format format = Playlist::Format::Asx;
+    bool m3uHeader = false;
+};
+
+// The longest prefix a playlist may spend on a BOM, an XML declaration, comments and M3U
+// comment lines before its first telling bytes.
+constexpr qsizetype MaxPreamble = 4096;
+
+struct Marker {
+    const char* text;
+    Playlist::Format format;
+};
+constexpr std::array<Marker, 4> kMarkers{{
+    {"<asx", Playlist::Format::Asx},
+    {"[reference]", Playlist::Format::Reference},
+    {"[playlist]", Playlist::Format::Pls},
+    {"#extm3u", Playlist::Format::M3u},
+}};
+
+bool isBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v';
+}
+
+char lower(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+// Case-insensitive comparison of `text` from `pos` with the lower-case `literal`;
+// `partial` accepts a text that ends before the literal does.
+bool startsWithCi(QByteArrayView text, qsizetype pos, QByteArrayView literal,
+                  bool partial = false) {
+    for (qsizetype i = 0; i < literal.size(); ++i) {
+        if (pos + i >= text.size()) {
+            return partial;
+        }
+        if (lower(text[pos + i]) != literal[i]) {
+            return false;
+        }
+    }
+    return true;
+}
+
+qsizetype find(QByteArrayView text, qsizetype from, QByteArrayView what) {
+    return QByteArrayView(text).indexOf(what, from);
+}
+
+const QStringList& networkSchemes() {
+    static const QStringList schemes{
+        QStringLiteral("http"), QStringLiteral("https"), QStringLiteral("mms"),
+        QStringLiteral("mmsh"), QStringLiteral("mmst"),  QStringLiteral("mmsu"),
+        QStringLiteral("rtsp"), QStringLiteral("rtmp"),
+    };
+    return schemes;
+}
+
+// Could `partial`, a first line without its end, still become a network address?
+bool couldBeAddress(QByteArrayView partial) {
+    const qsizetype colon = partial.indexOf(':');
+    const QString scheme = QString::fromLatin1(partial.first(colon < 0 ? partial.size() : colon));
+    const bool schemeFits =
+        std::any_of(networkSchemes().begin(), networkSchemes().end(), [&](const QString& known) {
+            return colon < 0 ? known.startsWith(scheme, Qt::CaseInsensitive)
+                             : known.compare(scheme, Qt::CaseInsensitive) == 0;
+        });
+    if (!schemeFits || colon < 0) {
+        return schemeFits;
+    }
+    for (qsizetype j = colon + 1; j < partial.size(); ++j) {
+        const auto c = static_cast<unsigned char>(partial[j]);
+        if (j <= colon + 2 ? c != '/' : (c <= ' ' || c >= 0x7f)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool isAddressLine(QByteArrayView line) {
+    const QString text = QString::fromUtf8(line).trimmed();
+    if (text.isEmpty() || text.contains(QLatin1Char(' '))) {
+        return false;
+    }
+    return isNetworkStream(QUrl(text, QUrl::TolerantMode));
+}
+
+// Skips a UTF-8 BOM, blanks, an XML declaration and comments. Returns the position of the
+// first telling byte, or -1 when the text ends (or needs more bytes) before it.
+qsizetype skipPreamble(QByteArrayView text) {
+    qsizetype pos = startsWithCi(text, 0, "\xef\xbb\xbf") ? 3 : 0;
+    for (;;) {
+        while (pos < text.size() && isBlank(text[pos])) {
+            ++pos;
+        }
+        if (startsWithCi(text, pos, "<?xml")) {
+            const qsizetype end = find(text, pos, "?>");
+            pos = end < 0 ? -1 : end + 2;
+        } else if (startsWithCi(text, pos, "<!--")) {
+            const qsizetype end = find(text, pos, "-->");
+            pos = end < 0 ? -1 : end + 3;
+        } else {
+            return pos < text.size() ? pos : -1;
+        }
+        if (pos < 0) {
+            return -1;
+        }
+    }
+}
+
+Detection detect(QByteArrayView text, bool complete) {
+    const Verdict undecided =
+        complete || text.size() > MaxPreamble ? Verdict::NotPlaylist : Verdict::NeedMore;
+    qsizetype pos = skipPreamble(text);
+    if (pos < 0) {
+        return {undecided};
+    }
+    for (const Marker& marker : kMarkers) {
+        if (startsWithCi(text, pos, marker.text)) {
+            return {Verdict::Playlist, marker.format, marker.format == Playlist::Format::M3u};
+        }
+    }
+    for (const Marker& marker : kMarkers) {
+        if (startsWithCi(text, pos, marker.text, true)) {
+            return {undecided};
+        }
+    }
+    // An M3U without its header: comment lines, then a line holding a network address.
+    for (;;) {
+        const qsizetype end = find(text, pos, "\n");
+        const QByteArrayView line = text.sliced(pos, (end < 0 ? text.size() : end) - pos);
+        if (end < 0 && !complete) {
+            return {(line.startsWith('#') || couldBeAddress(line)) ? undecided
+                                                                   : Verdict::NotPlaylist};
+        }
+        if (!line.startsWith('#')) {
+            return {isAddressLine(line) ? Verdict::Playlist : Verdict::NotPlaylist,
+                    Playlist::Format::M3u};
+        }
+        if (end < 0) {
+            return {Verdict::NotPlaylist};
+        }
+        pos = end + 1;
+        while (pos < text.size() && isBlank(text[pos])) {
+            ++pos;
+        }
+        if (pos >= text.size()) {
+            return {undecided};
+        }
+    }
+}
+
+QString decodeEntities(const QString& text) {
+    QString out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const qsizetype semicolon = text.indexOf(QLatin1Char(';'), i);
+        if (text[i] != QLatin1Char('&') || semicolon < 0 || semicolon - i > 10) {
+            out += text[i];
+            continue;
+        }
+        const QString name = text.mid(i + 1, semicolon - i - 1).toLower();
+        char32_t code = 0;
+        if (name == QLatin1String("amp")) {
+            code = '&';
+        } else if (name == QLatin1String("lt")) {
+            code = '<';
+        } else if (name == QLatin1String("gt")) {
+            code = '>';
+        } else if (name == QLatin1String("quot")) {
+            code = '"';
+        } else if (name == QLatin1String("apos")) {
+            code = '\'';
+        } else if (name.startsWith(QLatin1Char('#'))) {
+            bool ok = false;
+            const bool hex = name.startsWith(QLatin1String("#x"));
+            code = name.mid(hex ? 2 : 1).toUInt(&ok, hex ? 16 : 10);
+            if (!ok || code == 0 || code > 0x10ffff) {
+                code = 0;
+            }
+        }
+        if (code == 0) {
+            out += text[i];
+            continue;
+        }
+        out += QString::fromUcs4(&code, 1);
+        i = semicolon;
+    }
+    return out;
+}
+
+// ASX as Windows Media players read it: forgiving XML, element and attribute names in any
+// case. Every REF and ENTRYREF is an entry, in document order (the REFs of one ENTRY are
+// alternatives tried in turn, which is what playing them in order does).
+QStringList parseAsx(QByteArrayView text) {
+    QStringList refs;
+    const qsizetype n = text.size();
+    qsizetype i = 0;
+    while (i < n && refs.size() < MaxEntries) {
+        const qsizetype lt = find(text, i, "<");
+        if (lt < 0) {
+            break;
+        }
+        if (startsWithCi(text, lt, "<!--") || startsWithCi(text, lt, "<![cdata[")) {
+            const bool comment = text[lt + 2] == '-';
+            const qsizetype end = find(text, lt, comment ? "-->" : "]]>");
+            i = end < 0 ? n : end + 3;
+            continue;
+        }
+        qsizetype j = lt + 1;
+        const qsizetype nameStart = j;
+        while (j < n && (std::isalnum(static_cast<unsigned char>(text[j])) || text[j] == '_')) {
+            ++j;
+        }
+        const QByteArray name = text.sliced(nameStart, j - nameStart).toByteArray().toLower();
+        QString href;
+        // Attributes up to the end of the tag; quoted values may hold '>'.
+        while (j < n && text[j] != '>') {
+            if (isBlank(text[j]) || text[j] == '/') {
+                ++j;
+                continue;
+            }
+            const qsizetype attrStart = j;
+            while (j < n && !isBlank(text[j]) && text[j] != '=' && text[j] != '>') {
+                ++j;
+            }
+            const QByteArray attr = text.sliced(attrStart, j - attrStart).toByteArray().toLower();
+            while (j < n && isBlank(text[j])) {
+                ++j;
+            }
+            if (j >= n || text[j] != '=') {
+                continue;
+            }
+            ++j;
+            while (j < n && isBlank(text[j])) {
+                ++j;
+            }
+            qsizetype valueStart = j;
+            qsizetype valueEnd = j;
+            if (j < n && (text[j] == '"' || text[j] == '\'')) {
+                const qsizetype close = QByteArrayView(text).indexOf(text[j], j + 1);
+                if (close < 0) {
+                    return refs; // cut off inside a value: the address may be incomplete
+                }
+                valueStart = j + 1;
+                valueEnd = close;
+                j = close + 1;
+            } else {
+                while (j < n && !isBlank(text[j]) && text[j] != '>') {
+                    ++j;
+                }
+                valueEnd = j;
+            }
+            if (attr == "href") {
+                href = QString::fromUtf8(text.sliced(valueStart, valueEnd - valueStart));
+            }
+        }
+        i = j + 1;
+        if ((name == "ref" || name == "entryref") && !href.isNull()) {
+            refs << decodeEntities(href);
+        }
+    }
+    return refs;
+}
+
+QList<QByteArrayView> lines(QByteArrayView text) {
+    QList<QByteArrayView> result;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i <= text.size(); ++i) {
+        if (i == text.size() || text[i] == '\n' || text[i] == '\r') {
+            if (i > start) {
+                result << text.sliced(start, i - start).trimmed();
+            }
+            start = i + 1;
+        }
+    }
+    return result;
+}
+
+// "Ref1=...", "File2=...": entries numbered by their key, played in the order of the numbers.
+QStringList parseNumberedKeys(QByteArrayView text, QByteArrayView key) {
+    std::vector<std::pair<int, QString>> numbered;
+    for (QByteArrayView line : lines(text)) {
+        const qsizetype equals = line.indexOf('=');
+        if (equals <= key.size() || !startsWithCi(line, 0, key)) {
+            continue;
+        }
+        bool ok = false;
+        const int number = line.sliced(key.size(), equals - key.size()).trimmed().toInt(&ok);
+        if (ok) {
+            numbered.emplace_back(number, QString::fromUtf8(line.sliced(equals + 1).trimmed()));
+        }
+    }
+    std::stable_sort(numbered.begin(), numbered.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    QStringList result;
+    for (const auto& [number, value] : numbered) {
+        result << value;
+    }
+    return result;
+}
+
+std::optional<QStringList> parseM3u(QByteArrayView text, bool header) {
+    QStringList result;
+    for (QByteArrayView line : lines(text)) {
+        if (startsWithCi(line, 0, "#ext-x-")) {
+            return std::nullopt; // HLS: a stream of segments, played by the engine itself
+        }
+        if (line.isEmpty() || line.startsWith('#')) {
+            continue;
+        }
+        if (!header && !isAddressLine(line)) {
+            return std::nullopt; // plain text that only began with an address
+        }
+        result << QString::fromUtf8(line);
+    }
+    return result;
+}
+
+} // namespace
+
+Verdict sniff(QByteArrayView head, bool complete) {
+    return detect(head, complete).verdict;
+}
+
+std::optional<Playlist> parse(QByteArrayView text, const QUrl& base) {
+    const Detection detection = detect(text, true);
+    if (detection.verdict != Verdict::Playlist) {
+        return std::nullopt;
+    }
+    QStringList raw;
+    switch (detection.format) {
+    case Playlist::Format::Asx:
+        raw = parseAsx(text);
+        break;
+    case Playlist::Format::Reference:
+        raw = parseNumberedKeys(text, "ref");
+        break;
+    case Playlist::Format::Pls:
+        raw = parseNumberedKeys(text, "file");
+        break;
+    case Playlist::Format::M3u: {
+        auto m3u = parseM3u(text, detection.m3uHeader);
+        if (!m3u) {
+            return std::nullopt;
+        }
+        raw = *m3u;
+        break;
+    }
+    }
+    Playlist playlist;
+    playlist.format = detection.format;
+    for (const QString& entry : raw) {
+        const QString trimmed = entry.trimmed();
+        if (trimmed.isEmpty()) {
+            continue;
+        }
+        QUrl url(trimmed, QUrl::TolerantMode);
+        if (url.isRelative()) {
+            url = base.resolved(url);
+        }
+        if (isNetworkStream(url) && playlist.entries.size() < MaxEntries) {
+            playlist.entries << url;
+        }
+    }
+    return playlist;
+}
+
+bool isNetworkStream(const QUrl& url) {
+    return url.isValid() && !url.host().isEmpty() &&
+           networkSchemes().contains(url.scheme(), Qt::CaseInsensitive);
+}
+
+} // namespace orvanto::PlaylistParser

@@ -1,0 +1,20 @@
+#pragma once
+
+#include "playback/MessageSink.h"
+
+#include <QPointer>
+#include <QWidget>
+
+namespace orvanto {
+
+// Shows messages as modal Qt message boxes with one OK button.
+class QtMessageSink final : public MessageSink {
+public:
+    explicit QtMessageSink(QWidget* parent = nullptr) : parent_(parent) {}
+    void showMessage(const QString& title, const QString& text, Icon icon) override;
+
+private:
+    QPointer<QWidget> parent_;
+};
+
+} // namespace orvanto

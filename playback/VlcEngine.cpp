@@ -1,0 +1,234 @@
+#include "playback/VlcEngine.h"
+
+#include <QByteArrayList>
+#include <QMetaObject>
+#include <array>
+#include <atomic>
+#include <vector>
+#include <vlc/vlc.h>
+
+namespace orvanto {
+
+namespace {
+constexpr std::array kEvents{
+    libvlc_MediaPlayerOpening,     libvlc_MediaPlayerBuffering,  libvlc_MediaPlayerPlaying,
+    libvlc_MediaPlayerPaused,      libvlc_MediaPlayerEndReached, libvlc_MediaPlayerEncounteredError,
+    libvlc_MediaPlayerTimeChanged, libvlc_MediaPlayerVout,
+};
+} // namespace
+
+struct VlcEngine::Private {
+    VlcEngine* owner = nullptr;
+    libvlc_instance_t* vlc = nullptr;
+    libvlc_media_player_t* player = nullptr;
+    libvlc_media_t* media = nullptr;
+    // Read by libVLC's threads when they report; changed on the GUI thread before each new
+    // media and each stop, which makes every report still under way stale.
+    std::atomic<quint64> generation{0};
+
+    // Runs on a libVLC thread, or on the GUI thread inside set_media/stop: post, nothing else.
+    // Never calls libVLC and takes no lock.
+    static void onEvent(const libvlc_event_t* e, void* data) {
+        auto* d = static_cast<Private*>(data);
+        Event event = Event::Error;
+        qint64 value = 0;
+        switch (e->type) {
+        case libvlc_MediaPlayerOpening:
+            event = Event::Opening;
+            break;
+        case libvlc_MediaPlayerBuffering:
+            event = Event::Buffering;
+            value = static_cast<qint64>(e->u.media_player_buffering.new_cache);
+            break;
+        case libvlc_MediaPlayerPlaying:
+            event = Event::Playing;
+            break;
+        case libvlc_MediaPlayerPaused:
+            event = Event::Paused;
+            break;
+        case libvlc_MediaPlayerEndReached:
+            event = Event::Ended;
+            break;
+        case libvlc_MediaPlayerEncounteredError:
+            event = Event::Error;
+            break;
+        case libvlc_MediaPlayerTimeChanged:
+            event = Event::TimeChanged;
+            value = e->u.media_player_time_changed.new_time;
+            break;
+        case libvlc_MediaPlayerVout:
+            event = Event::Vout;
+            value = e->u.media_player_vout.new_count;
+            break;
+        default:
+            return;
+        }
+        const quint64 generation = d->generation.load();
+        VlcEngine* owner = d->owner;
+        // The owner outlives every report: its destructor detaches the callbacks first, and a
+        // posted call whose context object is gone is discarded by Qt.
+        QMetaObject::invokeMethod(
+            owner, [owner, generation, event, value] { owner->deliver(generation, event, value); },
+            Qt::QueuedConnection);
+    }
+
+    void releaseMedia() {
+        if (media) {
+            libvlc_media_release(media);
+            media = nullptr;
+        }
+    }
+};
+
+VlcEngine::VlcEngine(bool dummyOutputs, bool noVideo, QObject* parent)
+    : QObject(parent), d_(std::make_unique<Private>()) {
+    d_->owner = this;
+    QByteArrayList args{
+        "--quiet",               // no log output
+        "--no-video-title-show", // no file name painted over the video
+        "--no-snapshot-preview", //
+        "--no-osd",              //
+        "--no-xlib",             // the GUI owns Xlib; libVLC uses xcb
+    };
+    if (dummyOutputs) {
+        args << "--aout=dummy";
+    }
+    if (dummyOutputs || noVideo) {
+        args << "--vout=dummy";
+    }
+    std::vector<const char*> argv;
+    for (const QByteArray& arg : args) {
+        argv.push_back(arg.constData());
+    }
+    d_->vlc = libvlc_new(static_cast<int>(argv.size()), argv.data());
+    if (!d_->vlc) {
+        return;
+    }
+    d_->player = libvlc_media_player_new(d_->vlc);
+    if (!d_->player) {
+        return;
+    }
+    // Keys and mouse go to the Qt widget around the video, not to libVLC's own handling.
+    libvlc_video_set_key_input(d_->player, 0);
+    libvlc_video_set_mouse_input(d_->player, 0);
+    libvlc_event_manager_t* events = libvlc_media_player_event_manager(d_->player);
+    for (libvlc_event_type_t type : kEvents) {
+        libvlc_event_attach(events, type, &Private::onEvent, d_.get());
+    }
+}
+
+VlcEngine::~VlcEngine() {
+    if (d_->player) {
+        // After detaching no callback runs or starts (libVLC calls them under the lock that
+        // detaching takes).
+        libvlc_event_manager_t* events = libvlc_media_player_event_manager(d_->player);
+        for (libvlc_event_type_t type : kEvents) {
+            libvlc_event_detach(events, type, &Private::onEvent, d_.get());
+        }
+        ++d_->generation;
+        libvlc_media_player_stop(d_->player);
+        libvlc_media_player_release(d_->player);
+    }
+    d_->releaseMedia();
+    if (d_->vlc) {
+        libvlc_release(d_->vlc);
+    }
+}
+
+bool VlcEngine::isValid() const {
+    return d_->player != nullptr;
+}
+
+void VlcEngine::play(const QString& location, bool isLocalPath) {
+    stop();
+    if (!d_->player) {
+        const quint64 generation = d_->generation.load();
+        QMetaObject::invokeMethod(
+            this, [this, generation] { deliver(generation, Event::Error, 0); },
+            Qt::QueuedConnection);
+        return;
+    }
+    const QByteArray utf8 = location.toUtf8();
+    d_->media = isLocalPath ? libvlc_media_new_path(d_->vlc, utf8.constData())
+                            : libvlc_media_new_location(d_->vlc, utf8.constData());
+    if (!d_->media) {
+        const quint64 generation = d_->generation.load();
+        QMetaObject::invokeMethod(
+            this, [this, generation] { deliver(generation, Event::Error, 0); },
+            Qt::QueuedConnection);
+        return;
+    }
+    libvlc_media_player_set_media(d_->player, d_->media);
+    libvlc_media_player_play(d_->player);
+}
+
+void VlcEngine::stop() {
+    ++d_->generation; // reports of the media that ends here, also those sent inside stop()
+    if (d_->player) {
+        // Interrupts any blocking read (measured: about 1 ms also while a server accepted the
+        // connection and never answers).
+        libvlc_media_player_stop(d_->player);
+    }
+    d_->releaseMedia();
+    ++d_->generation; // the next media starts with a fresh number
+}
+
+void VlcEngine::deliver(quint64 generation, Event event, qint64 value) {
+    if (generation == d_->generation.load()) {
+        Q_EMIT this->event(event, value);
+    }
+}
+
+VlcEngine::Stats VlcEngine::stats() const {
+    Stats stats;
+    libvlc_media_stats_t raw{};
+    if (d_->media && libvlc_media_get_stats(d_->media, &raw)) {
+        stats.readBytes = static_cast<quint32>(raw.i_read_bytes);
+        stats.decodedAudio = raw.i_decoded_audio;
+        stats.decodedVideo = raw.i_decoded_video;
+    }
+    return stats;
+}
+
+QList<QUrl> VlcEngine::subItems() const {
+    QList<QUrl> result;
+    if (!d_->media) {
+        return result;
+    }
+    libvlc_media_list_t* list = libvlc_media_subitems(d_->media);
+    if (!list) {
+        return result;
+    }
+    libvlc_media_list_lock(list);
+    const int count = libvlc_media_list_count(list);
+    for (int i = 0; i < count; ++i) {
+        libvlc_media_t* item = libvlc_media_list_item_at_index(list, i);
+        if (!item) {
+            continue;
+        }
+        if (char* mrl = libvlc_media_get_mrl(item)) {
+            result << QUrl(QString::fromUtf8(mrl), QUrl::TolerantMode);
+            libvlc_free(mrl);
+        }
+        libvlc_media_release(item);
+    }
+    libvlc_media_list_unlock(list);
+    libvlc_media_list_release(list);
+    return result;
+}
+
+bool VlcEngine::hasVideo() const {
+    return d_->player && libvlc_media_player_has_vout(d_->player) > 0;
+}
+
+bool VlcEngine::setVolume(int volume) {
+    return d_->player && libvlc_audio_set_volume(d_->player, volume) == 0;
+}
+
+void VlcEngine::setVideoWindow(quintptr window) {
+    if (d_->player) {
+        libvlc_media_player_set_xwindow(d_->player, static_cast<uint32_t>(window));
+    }
+}
+
+} // namespace orvanto

@@ -1,0 +1,84 @@
+#include "PlayerFixture.h"
+#include "catalogue/Catalogue.h"
+#include "playback/FailoverPlayer.h"
+#include "playback/QtTicker.h"
+#include "playback/VlcPlayer.h"
+#include "support/RecordingMessageSink.h"
+
+#include <QSignalSpy>
+
+using namespace orvanto;
+using namespace orvanto::test;
+
+namespace {
+
+// The failover player with the real player. Only the tick is shortened (100 ms): the tick rules
+// and limits are the product's own.
+class FailoverVlcTest : public PlayerFixture {
+protected:
+    static constexpr int TickMs = 100;
+
+    void SetUp() override {
+        PlayerFixture::SetUp();
+        failover = std::make_unique<FailoverPlayer>(catalogue, player, ticker, messages);
+        QObject::connect(failover.get(), &FailoverPlayer::statusTextChanged,
+                         [this](const QString& text) { texts << text; });
+    }
+
+    void TearDown() override { failover.reset(); }
+
+    void addStation(const char* name, std::initializer_list<QString> urls) {
+        for (const QString& address : urls) {
+            catalogue.AddStreamUrl(QString::fromLatin1(name), address);
+        }
+    }
+
+    Catalogue catalogue;
+    VlcPlayer player;
+    QtTicker ticker{TickMs};
+    RecordingMessageSink messages;
+    std::unique_ptr<FailoverPlayer> failover;
+    QStringList texts;
+};
+
+} // namespace
+
+TEST_F(FailoverVlcTest, DeadAddressesAreSkippedAndTheLiveStreamIsAccepted) {
+    addStation("Radio", {TestHttpServer::refusedUrl().toString(), url("/html"), url("/live")});
+    QSignalSpy accepted(failover.get(), &FailoverPlayer::stationAccepted);
+    failover->SelectStation(QStringLiteral("Radio"), 0);
+    ASSERT_TRUE(waitFor([&] { return failover->StationPlaying(); }, 3 * OpenMs));
+    EXPECT_EQ(failover->CurrentUrlIndex(), 2);
+    EXPECT_EQ(failover->CurrentStation()->Name, QStringLiteral("Radio"));
+    EXPECT_EQ(player.playState(), PlayState::Playing);
+    EXPECT_EQ(accepted.count(), 1);
+    EXPECT_TRUE(messages.messages.empty());
+}
+
+TEST_F(FailoverVlcTest, ServerThatNeverAnswersIsGivenUpAfterTheTickLimit) {
+    addStation("Mute", {url("/silent")});
+    failover->SelectStation(QStringLiteral("Mute"), 0);
+    ASSERT_TRUE(waitFor([&] { return !messages.messages.empty(); }, LostMs));
+    EXPECT_EQ(messages.messages[0].title, QStringLiteral("Lathos"));
+    EXPECT_EQ(messages.messages[0].text, QStringLiteral("Kanali 'Mute' Distixos den litourgoi"));
+    EXPECT_FALSE(failover->StationPlaying());
+    // The last progress text counted the address's 25 ticks.
+    QStringList progress;
+    for (const QString& text : texts) {
+        if (text.startsWith(url("/silent"))) {
+            progress << text;
+        }
+    }
+    ASSERT_FALSE(progress.isEmpty());
+    EXPECT_TRUE(progress.last().endsWith(QStringLiteral(" 25"))) << progress.last().toStdString();
+}
+
+TEST_F(FailoverVlcTest, StreamThatBreaksOffIsRestarted) {
+    addStation("Shaky", {url("/short")});
+    QSignalSpy accepted(failover.get(), &FailoverPlayer::stationAccepted);
+    failover->SelectStation(QStringLiteral("Shaky"), 0);
+    ASSERT_TRUE(waitFor([&] { return accepted.count() >= 1; }, 3 * OpenMs));
+    ASSERT_TRUE(waitFor([&] { return texts.contains(QStringLiteral("abbruch")); }, LostMs));
+    ASSERT_TRUE(waitFor([&] { return accepted.count() >= 2; }, 3 * OpenMs));
+    EXPECT_TRUE(messages.messages.empty());
+}

@@ -1,0 +1,80 @@
+#pragma once
+
+#include "playback/PlayState.h"
+#include "support/TestHttpServer.h"
+#include "support/WaitFor.h"
+
+#include <QByteArray>
+#include <QString>
+#include <algorithm>
+#include <gtest/gtest.h>
+#include <vector>
+
+namespace orvanto::test {
+
+// Loopback servers and addresses shared by the tests of the real player.
+class PlayerFixture : public ::testing::Test {
+protected:
+    // Generous bounds: CI is a loaded two-core machine, and the tests also run under ASan.
+    static constexpr int OpenMs = 20000;
+    static constexpr int LostMs = 45000;
+
+    void SetUp() override {
+        using S = TestHttpServer;
+        server.start();
+        const QByteArray live = server.url(QStringLiteral("/live")).toEncoded();
+        const QByteArray dead = S::refusedUrl(QStringLiteral("/gone")).toEncoded();
+        server.route(QStringLiteral("/live"), S::wav());
+        server.route(QStringLiteral("/silent"), S::silent());
+        server.route(QStringLiteral("/trickle"), S::trickle());
+        server.route(QStringLiteral("/stall"), S::wav(2500, false));
+        server.route(QStringLiteral("/short"), S::wav(2000, true));
+        server.route(QStringLiteral("/html"),
+                     S::body("text/html", "<!DOCTYPE html>\n<html><body><h1>Sorry</h1> This "
+                                          "station is off the air.</body></html>"));
+        server.route(QStringLiteral("/garbage"), S::body("audio/mpeg", garbage()));
+        server.route(QStringLiteral("/empty"), S::body("audio/mpeg", ""));
+        server.route(QStringLiteral("/list.asx"),
+                     S::body("video/x-ms-asf", "<asx version=\"3.0\"><entry><ref href=\"" + live +
+                                                   "\"/></entry></asx>"));
+        // A script that sends its ASX as a web page, upper case and all.
+        server.route(QStringLiteral("/radio.php"),
+                     S::body("text/html", "\r\n<ASX VERSION=\"3.0\">\r\n<TITLE>Radio</TITLE>"
+                                          "<ENTRY><REF HREF=\"" +
+                                              live + "\" /></ENTRY></ASX>\r\n"));
+        server.route(QStringLiteral("/dead-first.asx"),
+                     S::body("video/x-ms-asf", "<asx><entry><ref href=\"" + dead +
+                                                   "\"/></entry><entry><ref href=\"" + live +
+                                                   "\"/></entry></asx>"));
+        server.route(QStringLiteral("/list.pls"),
+                     S::body("audio/x-scpls", "[playlist]\nNumberOfEntries=1\nFile1=live\n"));
+        server.route(QStringLiteral("/takeover.asx"),
+                     S::body("video/x-ms-asf",
+                             "<asx><entry><ref href=\"short\"/></entry><entry><ref href=\"" + live +
+                                 "\"/></entry></asx>"));
+        server.route(QStringLiteral("/self.asx"),
+                     S::body("video/x-ms-asf", "<asx><entry><ref href=\"self.asx\"/></entry>"
+                                               "<entry><ref href=\"" +
+                                                   dead + "\"/></entry></asx>"));
+    }
+
+    static QByteArray garbage() {
+        QByteArray bytes(20000, '\0');
+        quint32 x = 12345;
+        for (char& c : bytes) {
+            x = x * 1103515245u + 12345u;
+            c = static_cast<char>(x >> 24);
+        }
+        return bytes;
+    }
+
+    QString url(const char* path) const { return server.url(QString::fromLatin1(path)).toString(); }
+
+    static bool contains(const std::vector<int>& states, int state) {
+        return std::find(states.begin(), states.end(), state) != states.end();
+    }
+
+    TestHttpServer server;
+};
+
+} // namespace orvanto::test

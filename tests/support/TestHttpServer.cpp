@@ -1,0 +1,276 @@
+#include "support/TestHttpServer.h"
+
+#include <QElapsedTimer>
+#include <QPointer>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTimer>
+#include <pthread.h>
+#include <time.h>
+
+namespace orvanto::test {
+
+namespace {
+
+QByteArray wavHeader() {
+    constexpr quint32 rate = TestHttpServer::WavBytesPerSecond / 2;
+    QByteArray header;
+    auto u32 = [&](quint32 v) {
+        for (int i = 0; i < 4; ++i) {
+            header.append(static_cast<char>((v >> (8 * i)) & 0xff));
+        }
+    };
+    auto u16 = [&](quint16 v) {
+        header.append(static_cast<char>(v & 0xff));
+        header.append(static_cast<char>(v >> 8));
+    };
+    header.append("RIFF");
+    u32(0xffffffffu); // endless
+    header.append("WAVEfmt ");
+    u32(16);
+    u16(1); // PCM
+    u16(1); // mono
+    u32(rate);
+    u32(rate * 2);
+    u16(2);
+    u16(16);
+    header.append("data");
+    u32(0xffffffffu);
+    return header;
+}
+
+// A quiet square wave: real audio to decode, not just zeros.
+QByteArray pcm(qint64 offset, qint64 bytes) {
+    QByteArray out(bytes, '\0');
+    for (qint64 i = 0; i + 1 < bytes; i += 2) {
+        const qint64 sample = (offset + i) / 2;
+        const qint16 value = (sample / 40) % 2 ? 512 : -512;
+        out[i] = static_cast<char>(value & 0xff);
+        out[i + 1] = static_cast<char>((value >> 8) & 0xff);
+    }
+    return out;
+}
+
+} // namespace
+
+class Connection : public QObject {
+public:
+    Connection(TestHttpServer& server, QTcpSocket* socket)
+        : QObject(socket), server_(server), socket_(socket) {
+        server_.connectionOpened();
+        connect(socket_, &QTcpSocket::readyRead, this, &Connection::onReadyRead);
+        connect(socket_, &QTcpSocket::disconnected, socket_, &QObject::deleteLater);
+        pacer_.setInterval(50);
+        connect(&pacer_, &QTimer::timeout, this, &Connection::sendPaced);
+    }
+    ~Connection() override { server_.connectionClosed(); }
+
+private:
+    void onReadyRead() {
+        if (answered_) {
+            socket_->readAll();
+            return;
+        }
+        request_ += socket_->readAll();
+        if (!request_.contains("\r\n\r\n")) {
+            return;
+        }
+        answered_ = true;
+        const QList<QByteArray> words = request_.left(request_.indexOf("\r\n")).split(' ');
+        const QString path = QString::fromLatin1(words.value(1)).section(QLatin1Char('?'), 0, 0);
+        server_.countRequest(path);
+        route_ = server_.routeFor(path);
+        switch (route_.kind) {
+        case TestHttpServer::Route::Kind::Silent:
+            break;
+        case TestHttpServer::Route::Kind::Body:
+            socket_->write("HTTP/1.0 " + route_.status + "\r\nContent-Type: " + route_.contentType +
+                           "\r\nContent-Length: " + QByteArray::number(route_.body.size()) +
+                           "\r\nConnection: close\r\n\r\n" + route_.body);
+            socket_->disconnectFromHost();
+            break;
+        case TestHttpServer::Route::Kind::Trickle:
+            socket_->write("HTTP/1.0 200 OK\r\nContent-Type: audio/wav\r\n\r\n" +
+                           wavHeader().left(12));
+            break;
+        case TestHttpServer::Route::Kind::Wav:
+            socket_->write("HTTP/1.0 200 OK\r\nContent-Type: audio/wav\r\n\r\n" + wavHeader());
+            sent_ = 0;
+            clock_.start();
+            sendPaced();
+            pacer_.start();
+            break;
+        }
+    }
+
+    void sendPaced() {
+        const qint64 elapsed = clock_.elapsed();
+        if (route_.streamMs >= 0 && elapsed >= route_.streamMs) {
+            pacer_.stop();
+            if (route_.closeAfter) {
+                socket_->disconnectFromHost();
+            }
+            return;
+        }
+        const qint64 due =
+            TestHttpServer::WavBurstBytes + elapsed * TestHttpServer::WavBytesPerSecond / 1000;
+        if (due > sent_ && socket_->bytesToWrite() < 256 * 1024) {
+            socket_->write(pcm(sent_, due - sent_));
+            sent_ = due;
+        }
+    }
+
+    TestHttpServer& server_;
+    QTcpSocket* socket_;
+    QByteArray request_;
+    bool answered_ = false;
+    TestHttpServer::Route route_;
+    QTimer pacer_;
+    QElapsedTimer clock_;
+    qint64 sent_ = 0;
+};
+
+class TestHttpServer::Thread : public QThread {
+public:
+    explicit Thread(TestHttpServer& server) : server_(server) {}
+
+    void run() override {
+        pthread_getcpuclockid(pthread_self(), &cpuClock_);
+        QTcpServer listener;
+        listener.listen(QHostAddress::LocalHost, 0);
+        QObject::connect(&listener, &QTcpServer::newConnection, &listener, [&] {
+            while (QTcpSocket* socket = listener.nextPendingConnection()) {
+                new Connection(server_, socket);
+            }
+        });
+        port_ = listener.serverPort();
+        ready_.release();
+        exec();
+        // Close every connection (each deletes its Connection) before the listener goes.
+        const auto sockets = listener.findChildren<QTcpSocket*>();
+        for (QTcpSocket* socket : sockets) {
+            socket->abort();
+            delete socket;
+        }
+    }
+
+    TestHttpServer& server_;
+    QSemaphore ready_;
+    quint16 port_ = 0;
+    clockid_t cpuClock_{};
+};
+
+TestHttpServer::Route TestHttpServer::body(const QByteArray& contentType, const QByteArray& body,
+                                           const QByteArray& status) {
+    Route route;
+    route.kind = Route::Kind::Body;
+    route.contentType = contentType;
+    route.body = body;
+    route.status = status;
+    return route;
+}
+
+TestHttpServer::Route TestHttpServer::silent() {
+    Route route;
+    route.kind = Route::Kind::Silent;
+    return route;
+}
+
+TestHttpServer::Route TestHttpServer::trickle() {
+    Route route;
+    route.kind = Route::Kind::Trickle;
+    return route;
+}
+
+TestHttpServer::Route TestHttpServer::wav(int streamMs, bool closeAfter) {
+    Route route;
+    route.kind = Route::Kind::Wav;
+    route.streamMs = streamMs;
+    route.closeAfter = closeAfter;
+    return route;
+}
+
+TestHttpServer::TestHttpServer() = default;
+
+TestHttpServer::~TestHttpServer() {
+    if (thread_) {
+        thread_->quit();
+        thread_->wait();
+        delete thread_;
+    }
+}
+
+void TestHttpServer::route(const QString& path, const Route& route) {
+    QMutexLocker lock(&mutex_);
+    routes_.insert(path, route);
+}
+
+void TestHttpServer::start() {
+    thread_ = new Thread(*this);
+    thread_->start();
+    thread_->ready_.acquire();
+    port_ = thread_->port_;
+}
+
+QUrl TestHttpServer::url(const QString& path, const QString& scheme) const {
+    QUrl url;
+    url.setScheme(scheme);
+    url.setHost(QStringLiteral("127.0.0.1"));
+    url.setPort(port_);
+    url.setPath(path);
+    return url;
+}
+
+int TestHttpServer::requests(const QString& path) const {
+    QMutexLocker lock(&mutex_);
+    return requests_.value(path);
+}
+
+int TestHttpServer::openConnections() const {
+    QMutexLocker lock(&mutex_);
+    return open_;
+}
+
+std::chrono::nanoseconds TestHttpServer::cpuTime() const {
+    timespec ts{};
+    if (!thread_ || clock_gettime(thread_->cpuClock_, &ts) != 0) {
+        return {};
+    }
+    return std::chrono::seconds(ts.tv_sec) + std::chrono::nanoseconds(ts.tv_nsec);
+}
+
+QUrl TestHttpServer::refusedUrl(const QString& path) {
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost, 0);
+    const quint16 port = probe.serverPort();
+    probe.close();
+    QUrl url;
+    url.setScheme(QStringLiteral("http"));
+    url.setHost(QStringLiteral("127.0.0.1"));
+    url.setPort(port);
+    url.setPath(path);
+    return url;
+}
+
+void TestHttpServer::countRequest(const QString& path) {
+    QMutexLocker lock(&mutex_);
+    ++requests_[path];
+}
+
+void TestHttpServer::connectionOpened() {
+    QMutexLocker lock(&mutex_);
+    ++open_;
+}
+
+void TestHttpServer::connectionClosed() {
+    QMutexLocker lock(&mutex_);
+    --open_;
+}
+
+TestHttpServer::Route TestHttpServer::routeFor(const QString& path) const {
+    QMutexLocker lock(&mutex_);
+    return routes_.value(path,
+                         body("text/html", "<html><body>Not found</body></html>", "404 Not Found"));
+}
+
+} // namespace orvanto::test

@@ -1,0 +1,82 @@
+#pragma once
+
+#include <QByteArray>
+#include <QHash>
+#include <QMutex>
+#include <QSemaphore>
+#include <QString>
+#include <QThread>
+#include <QUrl>
+#include <chrono>
+
+namespace orvanto::test {
+
+// A small HTTP/1.0 server on 127.0.0.1 for the player's tests and benchmarks. It runs in a
+// thread of its own (so a busy GUI thread does not slow its streams down), serves fixed
+// routes, and stops when destroyed.
+class TestHttpServer {
+public:
+    struct Route {
+        enum class Kind {
+            Body,    // a fixed reply
+            Silent,  // accepts the connection and never answers
+            Trickle, // answers with headers and a few bytes of a WAV file, then nothing more
+            Wav,     // an endless PCM WAV stream (or one that stops: see streamMs)
+        };
+        Kind kind = Kind::Body;
+        QByteArray status = "200 OK";
+        QByteArray contentType;
+        QByteArray body;
+        int streamMs = -1;       // Wav: stream this long (-1: forever), then...
+        bool closeAfter = false; // ... close the connection (true) or stop sending (false)
+    };
+
+    static Route body(const QByteArray& contentType, const QByteArray& body,
+                      const QByteArray& status = "200 OK");
+    static Route silent();
+    static Route trickle();
+    static Route wav(int streamMs = -1, bool closeAfter = false);
+
+    // The WAV stream's format: 32 kHz mono 16-bit PCM, 64000 bytes a second, of which the
+    // first 1.5 seconds come at once so that players open it without waiting.
+    static constexpr int WavBytesPerSecond = 64000;
+    static constexpr int WavBurstBytes = 96000;
+
+    TestHttpServer();
+    ~TestHttpServer();
+
+    // Routes are matched by path (without the query).
+    void route(const QString& path, const Route& route);
+    // Starts listening on a free port; returns when ready.
+    void start();
+
+    QUrl url(const QString& path, const QString& scheme = QStringLiteral("http")) const;
+    quint16 port() const { return port_; }
+    // Requests received for `path` so far.
+    int requests(const QString& path) const;
+    // Connections open at the moment.
+    int openConnections() const;
+    // CPU time used by the server's thread.
+    std::chrono::nanoseconds cpuTime() const;
+
+    // An address on a port where nobody listens.
+    static QUrl refusedUrl(const QString& path = QStringLiteral("/"));
+
+private:
+    class Thread;
+    friend class Connection;
+
+    void countRequest(const QString& path);
+    void connectionOpened();
+    void connectionClosed();
+    Route routeFor(const QString& path) const;
+
+    QHash<QString, Route> routes_;
+    mutable QMutex mutex_;
+    QHash<QString, int> requests_;
+    int open_ = 0;
+    quint16 port_ = 0;
+    Thread* thread_ = nullptr;
+};
+
+} // namespace orvanto::test
