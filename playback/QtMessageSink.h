@@ -12,6 +12,8 @@ class QtMessageSink final : public MessageSink {
 public:
     explicit QtMessageSink(QWidget* parent = nullptr) : parent_(parent) {}
     void showMessage(const QString& title, const QString& text, Icon icon) override;
+    // The window the message boxes are modal to.
+    void setParent(QWidget* parent) { parent_ = parent; }
 
 private:
     QPointer<QWidget> parent_;
