@@ -11,6 +11,7 @@
 #include "window/FullScreenEscape.h"
 #include "window/Pictures.h"
 #include "window/PlayerArea.h"
+#include "window/StationButtonCaption.h"
 #include "window/WindowControls.h"
 
 #include <QApplication>
@@ -135,32 +136,32 @@ void Form1::buildStationList(const StationRegistrations& registrations) {
         controls_->control(kPageCaptions, page)->setVisible(page < pagesInUse);
         controls_->control(kPageOptions, page)->setVisible(page < pagesInUse);
     }
-    // Buttons past the last station keep their design caption, as they do at design time.
-    const QStringList first = pages_.stationsOn(0);
-    for (int i = 0; i < first.size(); ++i) {
+    showStations(pages_.stationsOn(0));
+}
+
+// Shows `names` on the first station buttons and hides the rest: a button without a station
+// could only answer that its channel does not exist. Captions of hidden buttons stay as they
+// were.
+void Form1::showStations(const QStringList& names) {
+    for (int i = 0; i < StationPages::ButtonCount; ++i) {
         auto* button = controls_->get<QPushButton>(kStationButtons, i);
-        button->setText(first.at(i));
-        button->show();
+        if (i < names.size()) {
+            button->setText(StationButtonCaption::fromName(names.at(i)));
+        }
+        button->setVisible(i < names.size());
     }
 }
 
 void Form1::onStationButton(int index) {
-    failover_.SelectStation(controls_->get<QPushButton>(kStationButtons, index)->text(), 0);
+    const QString caption = controls_->get<QPushButton>(kStationButtons, index)->text();
+    failover_.SelectStation(StationButtonCaption::toName(caption), 0);
 }
 
 void Form1::onPageOption(int index) {
     setAlarmControlsVisible(false);
     const StationPages::View view = pages_.choose(index);
     if (view.stationPanel) {
-        for (int i = 0; i < StationPages::ButtonCount; ++i) {
-            controls_->control(kStationButtons, i)->hide();
-        }
-        // Captions of buttons the page does not use are left as they were.
-        for (int i = 0; i < view.stations.size(); ++i) {
-            auto* button = controls_->get<QPushButton>(kStationButtons, i);
-            button->setText(view.stations.at(i));
-            button->show();
-        }
+        showStations(view.stations);
         controls_->control(kStationPanel)->show();
     }
     if (view.alarmControls) {

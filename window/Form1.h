@@ -50,6 +50,7 @@ private:
     void wireControls();
     void buildStationList(const StationRegistrations& registrations);
     void requestStartPage();
+    void showStations(const QStringList& names);
     void onStationButton(int index);
     void onPageOption(int index);
     void applyStrip(const WindowStrip::State& state);

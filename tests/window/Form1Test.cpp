@@ -266,13 +266,34 @@ TEST_F(SmallCatalogueTest, FewStationsShowFewPageOptions) {
     }
 }
 
-TEST_F(SmallCatalogueTest, ButtonsBeyondAShortFirstPageKeepTheirDesignUntilAPageIsChosen) {
+// A button without a station could only answer that its channel does not exist: such buttons
+// are hidden from the start, not only after the first page choice.
+TEST_F(SmallCatalogueTest, ButtonsBeyondAShortFirstPageAreHiddenFromTheStart) {
     startWith(5);
-    EXPECT_TRUE(shown("sender_waehlen", 5));
-    EXPECT_EQ(stationButton(5)->text(), s("Zagros TV"));
+    EXPECT_EQ(stationButton(4)->text(), stationName(5));
+    EXPECT_TRUE(shown("sender_waehlen", 4));
+    for (int i = 5; i < StationPages::ButtonCount; ++i) {
+        EXPECT_TRUE(stationButton(i)->isHidden()) << i;
+    }
     qobject_cast<QRadioButton*>(control("Option1", 0))->click();
     EXPECT_TRUE(stationButton(5)->isHidden());
     EXPECT_EQ(stationButton(4)->text(), stationName(5));
+    EXPECT_TRUE(messages.messages.empty());
+}
+
+TEST_F(SmallCatalogueTest, AmpersandsInStationNamesShowAndPlay) {
+    makeForm();
+    form->load({[](Catalogue& c) {
+                    c.AddStreamUrl(s("Rock & Roll"), s("mms://rock.example.com/live"));
+                    c.AddStreamUrl(s("A&&B"), s("mms://ab.example.com/live"));
+                },
+                [](Catalogue&) {}});
+    EXPECT_EQ(stationButton(0)->text(), s("Rock && Roll")); // shows as "Rock & Roll"
+    stationButton(0)->click();
+    stationButton(1)->click();
+    EXPECT_TRUE(messages.messages.empty());
+    EXPECT_EQ(player.openedUrls,
+              (QStringList{s("mms://rock.example.com/live"), s("mms://ab.example.com/live")}));
 }
 
 } // namespace
