@@ -1,5 +1,6 @@
 #include "PlayerFixture.h"
 #include "catalogue/Catalogue.h"
+#include "catalogue/PlaylistLoader.h"
 #include "playback/FailoverPlayer.h"
 #include "playback/QtTicker.h"
 #include "playback/VlcPlayer.h"
@@ -78,6 +79,36 @@ TEST_F(FailoverVlcTest, StreamThatBreaksOffIsRestarted) {
     QSignalSpy accepted(failover.get(), &FailoverPlayer::stationAccepted);
     failover->SelectStation(QStringLiteral("Shaky"), 0);
     ASSERT_TRUE(waitFor([&] { return accepted.count() >= 1; }, 3 * OpenMs));
+    ASSERT_TRUE(waitFor([&] { return texts.contains(QStringLiteral("abbruch")); }, LostMs));
+    ASSERT_TRUE(waitFor([&] { return accepted.count() >= 2; }, 3 * OpenMs));
+    EXPECT_TRUE(messages.messages.empty());
+}
+
+// The user's own channel list, served from this machine: the channel's first entry is dead,
+// its second a live stream that breaks off after two seconds.
+TEST_F(FailoverVlcTest, ChannelOfAServedPlaylistFailsOverToItsSecondEntryAndRestarts) {
+    const QByteArray dead = TestHttpServer::refusedUrl().toEncoded();
+    server.route(QStringLiteral("/channels.m3u"),
+                 TestHttpServer::body("audio/x-mpegurl",
+                                      "#EXTM3U\n"
+                                      "#EXTINF:-1 tvg-name=\"shaky\" group-title=\"News, Local\","
+                                      "Shaky\n" +
+                                          dead +
+                                          "\n"
+                                          "#EXTINF:-1,Shaky\n"
+                                          "short\n"));
+    PlaylistLoader loader;
+    QSignalSpy loaded(&loader, &PlaylistLoader::finished);
+    loader.load(url("/channels.m3u"), catalogue);
+    ASSERT_TRUE(waitFor([&] { return loaded.count() == 1; }, OpenMs));
+    ASSERT_TRUE(loaded.at(0).at(0).value<PlaylistReport>().accepted);
+    ASSERT_EQ(catalogue.StationCount(), 1);
+    EXPECT_EQ(catalogue.station(1).StreamUrls[1], url("/short"));
+
+    QSignalSpy accepted(failover.get(), &FailoverPlayer::stationAccepted);
+    failover->SelectStation(QStringLiteral("Shaky"), 0);
+    ASSERT_TRUE(waitFor([&] { return accepted.count() >= 1; }, 3 * OpenMs));
+    EXPECT_EQ(failover->CurrentUrlIndex(), 1);
     ASSERT_TRUE(waitFor([&] { return texts.contains(QStringLiteral("abbruch")); }, LostMs));
     ASSERT_TRUE(waitFor([&] { return accepted.count() >= 2; }, 3 * OpenMs));
     EXPECT_TRUE(messages.messages.empty());
