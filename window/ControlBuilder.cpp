@@ -72,6 +72,9 @@ QWidget* makeCombo(const ControlDesign& design, QWidget* parent) {
     auto* combo = new QComboBox(parent);
     combo->setEditable(true);
     combo->setInsertPolicy(QComboBox::NoInsert);
+    // The box keeps what is typed: Qt's inline completion would turn a typed minute "2" into
+    // the list's "20".
+    combo->setCompleter(nullptr);
     combo->setEditText(text(design.caption));
     if (design.background != ControlDesign::NoColour) {
         QPalette palette = combo->palette();
