@@ -28,7 +28,7 @@ bool needsSniffing(const QUrl& url) {
 
 } // namespace
 
-VlcPlayer::VlcPlayer(QWidget* videoParent) : MediaPlayer(videoParent) {
+VlcPlayer::VlcPlayer(QWidget* videoParent, QObject* parent) : MediaPlayer(parent) {
     const QString platform = QGuiApplication::platformName();
     const bool dummy = !qEnvironmentVariableIsEmpty("ORVANTO_VLC_DUMMY");
     const bool canEmbed = platform == QLatin1String("xcb");
@@ -197,15 +197,15 @@ void VlcPlayer::onEngineEvent(VlcEngine::Event event, qint64 value) {
     case VlcEngine::Event::Opening:
         break; // already Transitioning (or Buffering while the next entry takes over)
     case VlcEngine::Event::Buffering:
+        // Once the entry plays, the watchdog alone judges whether data keeps coming.
+        if (engineOpened_ && !entryPlayed_) {
+            notify(PlayState::Buffering);
+        }
+        break;
     case VlcEngine::Event::Playing:
-        if (event == VlcEngine::Event::Playing) {
-            engineOpened_ = true;
-            applyVolume(); // an audio output may exist from now on
-        }
-        if (engineOpened_) {
-            notify(entryPlayed_ && event == VlcEngine::Event::Playing ? PlayState::Playing
-                                                                      : PlayState::Buffering);
-        }
+        engineOpened_ = true;
+        applyVolume(); // an audio output may exist from now on
+        notify(entryPlayed_ ? PlayState::Playing : PlayState::Buffering); // (after a pause)
         break;
     case VlcEngine::Event::Paused:
         notify(PlayState::Paused);

@@ -57,6 +57,19 @@ TEST_F(VlcPlayerTest, LiveStreamPlaysAndCountsKilobytes) {
     expectOnePerChange();
 }
 
+TEST_F(VlcPlayerTest, VideoGoesFullScreenAndBack) {
+    EXPECT_FALSE(player->setFullScreen(true)) << "nothing plays";
+    player->setURL(url("/video"));
+    ASSERT_TRUE(waitForState(PlayState::Playing));
+    ASSERT_TRUE(waitFor([&] { return player->setFullScreen(true); }, OpenMs));
+    EXPECT_TRUE(player->isFullScreen());
+    EXPECT_TRUE(player->setFullScreen(false));
+    EXPECT_FALSE(player->isFullScreen());
+    ASSERT_TRUE(player->setFullScreen(true));
+    player->stop(); // nothing left to show: back into the window
+    EXPECT_FALSE(player->isFullScreen());
+}
+
 TEST_F(VlcPlayerTest, RefusedPortEndsInReady) {
     player->setURL(TestHttpServer::refusedUrl().toString());
     ASSERT_TRUE(waitForState(PlayState::Ready));
