@@ -51,12 +51,12 @@ VlcPlayer::VlcPlayer(QWidget* videoParent, QObject* parent) : MediaPlayer(parent
 VlcPlayer::~VlcPlayer() {
     if (video_) {
         video_->disconnect(this);
-        if (!video_->parentWidget()) {
-            delete video_.data();
-        }
     }
     sniffer_.reset();
-    engine_.reset(); // detaches libVLC's callbacks, stops and releases
+    engine_.reset(); // detaches libVLC's callbacks, stops, lets go of the video window
+    if (video_ && !video_->parentWidget()) {
+        delete video_.data();
+    }
 }
 
 QWidget* VlcPlayer::videoWidget() const {
@@ -260,7 +260,10 @@ void VlcPlayer::onWatchdog() {
         }
         return;
     }
-    if (!entryIsNetwork_) {
+    if (!volumeApplied_) {
+        applyVolume();
+    }
+    if (!entryIsNetwork_ || state_ == PlayState::Paused) {
         return; // local files need no watching
     }
     const qint64 silentMs = sinceData_.elapsed();
@@ -283,8 +286,8 @@ void VlcPlayer::setVolume(int volume) {
 }
 
 void VlcPlayer::applyVolume() {
-    // Refused while no audio output exists; tried again when audio starts.
-    engine_->setVolume(volume_);
+    // Refused while no audio output exists: tried again when audio starts, and by the watchdog.
+    volumeApplied_ = engine_->setVolume(volume_);
 }
 
 bool VlcPlayer::setFullScreen(bool on) {

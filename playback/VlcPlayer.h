@@ -82,6 +82,7 @@ private:
     QString url_;
     int state_ = 0;
     int volume_ = InitialVolume;
+    bool volumeApplied_ = false;
     quint64 session_ = 0; // changes with every setURL() and stop()
 
     PlaylistQueue queue_;
