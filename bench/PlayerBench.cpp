@@ -15,6 +15,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QTimer>
 #include <algorithm>
 #include <chrono>
@@ -85,14 +86,19 @@ double viewerCpuSeconds(const TestHttpServer& server) {
     return processCpuSeconds() - std::chrono::duration<double>(server.cpuTime()).count();
 }
 
+// Runs an event loop (as the viewer's) until `done()` or the time-out.
 template <typename Predicate> bool runUntil(Predicate done, int timeoutMs) {
+    QEventLoop loop;
     QElapsedTimer clock;
     clock.start();
-    QTimer wake; // the loop must wake up now and then even when nothing else happens
-    wake.start(5);
-    while (!done() && clock.elapsed() < timeoutMs) {
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    }
+    QTimer check;
+    QObject::connect(&check, &QTimer::timeout, [&] {
+        if (done() || clock.elapsed() >= timeoutMs) {
+            loop.quit();
+        }
+    });
+    check.start(5);
+    loop.exec();
     return done();
 }
 
