@@ -179,14 +179,14 @@ void benchStop(TestHttpServer& server, LoopProbe& probe, int rounds) {
             worstLoop = std::max(worstLoop, probe.worstMs() - 1);
         }
         std::sort(times.begin(), times.end());
-        if (c.url.contains(QLatin1String("trickle"))) {
-            std::printf("  (libVLC opened the trickling address %d times)\n",
-                        server.requests(QStringLiteral("/trickle")) - rounds);
-        }
         std::printf("  %s:\n    stop() median %.2f ms, worst %.2f ms over %d; state %d; GUI loop "
                     "held at most %.2f ms\n",
                     c.what, times[times.size() / 2], times.back(), rounds, player.playState(),
                     worstLoop);
+        if (c.url.contains(QLatin1String("trickle"))) {
+            std::printf("    (libVLC itself opened the address %d times)\n",
+                        server.requests(QStringLiteral("/trickle")) - rounds);
+        }
     }
 }
 
