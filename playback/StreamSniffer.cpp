@@ -30,6 +30,10 @@ bool isDefinitiveFailure(QNetworkReply::NetworkError error) {
                 error <= QNetworkReply::UnknownServerError);
     }
 }
+bool hasFailedStatus(const QNetworkReply& reply) {
+    return reply.attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt() >= 400;
+}
+
 } // namespace
 
 StreamSniffer::StreamSniffer(QNetworkAccessManager& network, QObject* parent)
@@ -71,15 +75,18 @@ void StreamSniffer::abort() {
     if (QNetworkReply* reply = reply_.data()) {
         reply_.clear();
         reply->disconnect(this);
-        // Deleting the reply aborts its request. (Calling abort() as well makes Qt warn when
-        // an HTTP error is already on its way.)
+        // Close the connection now: a silent server must not keep one of the few connections
+        // per host that Qt allows. A reply with an HTTP error status is merely dropped (Qt
+        // warns when it is aborted while its error report is on its way).
+        if (reply->isRunning() && !hasFailedStatus(*reply)) {
+            reply->abort();
+        }
         reply->deleteLater();
     }
 }
 
 bool StreamSniffer::failedStatus() const {
-    const int status = reply_->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    return status >= 400;
+    return hasFailedStatus(*reply_);
 }
 
 void StreamSniffer::onReadyRead() {

@@ -36,7 +36,8 @@ bool VideoContainer::enterFullScreen() {
     QScreen* target = screen();
     surface_->setParent(nullptr, Qt::Window | Qt::FramelessWindowHint);
     if (target) {
-        surface_->move(target->geometry().topLeft());
+        // Also where no window manager makes full-screen windows cover the screen.
+        surface_->setGeometry(target->geometry());
     }
     surface_->showFullScreen();
     surface_->activateWindow();

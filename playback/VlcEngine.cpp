@@ -72,6 +72,66 @@ struct VlcEngine::Private {
             Qt::QueuedConnection);
     }
 
+    // libVLC loads its demultiplexer plugins on first use, inside the input thread, where a
+    // stop cannot interrupt it: the first stop() of a stream stuck in probing took 45-100 ms.
+    // So a second player probes a few bytes of noise at start, on libVLC's threads, and is
+    // released when done; later stops take about 2 ms.
+    libvlc_media_player_t* warmUp = nullptr;
+    libvlc_media_t* warmUpMedia = nullptr;
+
+    static int noiseOpen(void*, void** data, uint64_t* size) {
+        *data = new quint32(0);
+        *size = 0;
+        return 0;
+    }
+    static ssize_t noiseRead(void* data, unsigned char* buffer, size_t length) {
+        auto* produced = static_cast<quint32*>(data);
+        size_t n = 0;
+        for (; n < length && *produced < 4096; ++n, ++*produced) {
+            buffer[n] = static_cast<unsigned char>((*produced * 2654435761u) >> 24);
+        }
+        return static_cast<ssize_t>(n);
+    }
+    static void noiseClose(void* data) { delete static_cast<quint32*>(data); }
+
+    static void onWarmUpDone(const libvlc_event_t*, void* data) {
+        VlcEngine* owner = static_cast<Private*>(data)->owner;
+        QMetaObject::invokeMethod(
+            owner, [owner] { owner->d_->endWarmUp(); }, Qt::QueuedConnection);
+    }
+
+    void startWarmUp() {
+        warmUp = libvlc_media_player_new(vlc);
+        warmUpMedia =
+            libvlc_media_new_callbacks(vlc, &noiseOpen, &noiseRead, nullptr, &noiseClose, nullptr);
+        if (!warmUp || !warmUpMedia) {
+            endWarmUp();
+            return;
+        }
+        libvlc_media_add_option(warmUpMedia, ":no-audio"); // never a sound, whatever it finds
+        libvlc_media_add_option(warmUpMedia, ":no-video");
+        libvlc_event_manager_t* events = libvlc_media_player_event_manager(warmUp);
+        libvlc_event_attach(events, libvlc_MediaPlayerEndReached, &onWarmUpDone, this);
+        libvlc_event_attach(events, libvlc_MediaPlayerEncounteredError, &onWarmUpDone, this);
+        libvlc_media_player_set_media(warmUp, warmUpMedia);
+        libvlc_media_player_play(warmUp);
+    }
+
+    void endWarmUp() {
+        if (warmUp) {
+            libvlc_event_manager_t* events = libvlc_media_player_event_manager(warmUp);
+            libvlc_event_detach(events, libvlc_MediaPlayerEndReached, &onWarmUpDone, this);
+            libvlc_event_detach(events, libvlc_MediaPlayerEncounteredError, &onWarmUpDone, this);
+            libvlc_media_player_stop(warmUp);
+            libvlc_media_player_release(warmUp);
+            warmUp = nullptr;
+        }
+        if (warmUpMedia) {
+            libvlc_media_release(warmUpMedia);
+            warmUpMedia = nullptr;
+        }
+    }
+
     void releaseMedia() {
         if (media) {
             libvlc_media_release(media);
@@ -115,9 +175,11 @@ VlcEngine::VlcEngine(bool dummyOutputs, bool noVideo, QObject* parent)
     for (libvlc_event_type_t type : kEvents) {
         libvlc_event_attach(events, type, &Private::onEvent, d_.get());
     }
+    d_->startWarmUp();
 }
 
 VlcEngine::~VlcEngine() {
+    d_->endWarmUp();
     if (d_->player) {
         // After detaching no callback runs or starts (libVLC calls them under the lock that
         // detaching takes).

@@ -28,7 +28,7 @@ bool needsSniffing(const QUrl& url) {
 
 } // namespace
 
-VlcPlayer::VlcPlayer(QWidget* videoParent) : MediaPlayer(videoParent) {
+VlcPlayer::VlcPlayer(QWidget* videoParent, QObject* parent) : MediaPlayer(parent) {
     const QString platform = QGuiApplication::platformName();
     const bool dummy = !qEnvironmentVariableIsEmpty("ORVANTO_VLC_DUMMY");
     const bool canEmbed = platform == QLatin1String("xcb");
@@ -51,12 +51,12 @@ VlcPlayer::VlcPlayer(QWidget* videoParent) : MediaPlayer(videoParent) {
 VlcPlayer::~VlcPlayer() {
     if (video_) {
         video_->disconnect(this);
-        if (!video_->parentWidget()) {
-            delete video_.data();
-        }
     }
     sniffer_.reset();
-    engine_.reset(); // detaches libVLC's callbacks, stops and releases
+    engine_.reset(); // detaches libVLC's callbacks, stops, lets go of the video window
+    if (video_ && !video_->parentWidget()) {
+        delete video_.data();
+    }
 }
 
 QWidget* VlcPlayer::videoWidget() const {
@@ -197,15 +197,15 @@ void VlcPlayer::onEngineEvent(VlcEngine::Event event, qint64 value) {
     case VlcEngine::Event::Opening:
         break; // already Transitioning (or Buffering while the next entry takes over)
     case VlcEngine::Event::Buffering:
+        // Once the entry plays, the watchdog alone judges whether data keeps coming.
+        if (engineOpened_ && !entryPlayed_) {
+            notify(PlayState::Buffering);
+        }
+        break;
     case VlcEngine::Event::Playing:
-        if (event == VlcEngine::Event::Playing) {
-            engineOpened_ = true;
-            applyVolume(); // an audio output may exist from now on
-        }
-        if (engineOpened_) {
-            notify(entryPlayed_ && event == VlcEngine::Event::Playing ? PlayState::Playing
-                                                                      : PlayState::Buffering);
-        }
+        engineOpened_ = true;
+        applyVolume(); // an audio output may exist from now on
+        notify(entryPlayed_ ? PlayState::Playing : PlayState::Buffering); // (after a pause)
         break;
     case VlcEngine::Event::Paused:
         notify(PlayState::Paused);
@@ -260,7 +260,10 @@ void VlcPlayer::onWatchdog() {
         }
         return;
     }
-    if (!entryIsNetwork_) {
+    if (!volumeApplied_) {
+        applyVolume();
+    }
+    if (!entryIsNetwork_ || state_ == PlayState::Paused) {
         return; // local files need no watching
     }
     const qint64 silentMs = sinceData_.elapsed();
@@ -283,8 +286,8 @@ void VlcPlayer::setVolume(int volume) {
 }
 
 void VlcPlayer::applyVolume() {
-    // Refused while no audio output exists; tried again when audio starts.
-    engine_->setVolume(volume_);
+    // Refused while no audio output exists: tried again when audio starts, and by the watchdog.
+    volumeApplied_ = engine_->setVolume(volume_);
 }
 
 bool VlcPlayer::setFullScreen(bool on) {

@@ -39,9 +39,9 @@ public:
     static constexpr int LostAfterMs = 10000;      // no new data this long: connection lost
     static constexpr int EntryOpenLimitMs = 10000; // for a playlist entry with a successor
 
-    // `videoParent`: the widget the video widget is created in (may be null; place
-    // videoWidget() later). The player is a child of `videoParent` too.
-    explicit VlcPlayer(QWidget* videoParent = nullptr);
+    // `videoParent`: the widget the video widget is created in (may be null: place
+    // videoWidget() later). `parent` owns the player, as usual for QObjects.
+    explicit VlcPlayer(QWidget* videoParent = nullptr, QObject* parent = nullptr);
     ~VlcPlayer() override;
 
     void setURL(const QString& url) override;
@@ -82,6 +82,7 @@ private:
     QString url_;
     int state_ = 0;
     int volume_ = InitialVolume;
+    bool volumeApplied_ = false;
     quint64 session_ = 0; // changes with every setURL() and stop()
 
     PlaylistQueue queue_;

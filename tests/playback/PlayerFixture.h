@@ -25,6 +25,7 @@ protected:
         const QByteArray live = server.url(QStringLiteral("/live")).toEncoded();
         const QByteArray dead = S::refusedUrl(QStringLiteral("/gone")).toEncoded();
         server.route(QStringLiteral("/live"), S::wav());
+        server.route(QStringLiteral("/video"), S::video());
         server.route(QStringLiteral("/silent"), S::silent());
         server.route(QStringLiteral("/trickle"), S::trickle());
         server.route(QStringLiteral("/stall"), S::wav(2500, false));

@@ -5,6 +5,7 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
+#include <algorithm>
 #include <pthread.h>
 #include <time.h>
 
@@ -95,12 +96,21 @@ private:
             break;
         case TestHttpServer::Route::Kind::Wav:
             socket_->write("HTTP/1.0 200 OK\r\nContent-Type: audio/wav\r\n\r\n" + wavHeader());
-            sent_ = 0;
-            clock_.start();
-            sendPaced();
-            pacer_.start();
+            startPacing();
+            break;
+        case TestHttpServer::Route::Kind::Video:
+            socket_->write("HTTP/1.0 200 OK\r\nContent-Type: video/x-yuv4mpeg\r\n\r\n"
+                           "YUV4MPEG2 W64 H48 F25:1 Ip A1:1 C420jpeg\n");
+            startPacing();
             break;
         }
+    }
+
+    void startPacing() {
+        sent_ = 0;
+        clock_.start();
+        sendPaced();
+        pacer_.start();
     }
 
     void sendPaced() {
@@ -112,9 +122,21 @@ private:
             }
             return;
         }
+        if (socket_->bytesToWrite() >= 256 * 1024) {
+            return; // the client does not read: wait
+        }
+        if (route_.kind == TestHttpServer::Route::Kind::Video) {
+            const qint64 due = 25 + elapsed * 25 / 1000; // frames: one second at once
+            for (; sent_ < due; ++sent_) {
+                QByteArray frame(64 * 48 * 3 / 2, static_cast<char>(0x80));
+                std::fill_n(frame.begin(), 64 * 48, static_cast<char>(16 + (sent_ * 8) % 200));
+                socket_->write("FRAME\n" + frame);
+            }
+            return;
+        }
         const qint64 due =
             TestHttpServer::WavBurstBytes + elapsed * TestHttpServer::WavBytesPerSecond / 1000;
-        if (due > sent_ && socket_->bytesToWrite() < 256 * 1024) {
+        if (due > sent_) {
             socket_->write(pcm(sent_, due - sent_));
             sent_ = due;
         }
@@ -187,6 +209,12 @@ TestHttpServer::Route TestHttpServer::wav(int streamMs, bool closeAfter) {
     route.kind = Route::Kind::Wav;
     route.streamMs = streamMs;
     route.closeAfter = closeAfter;
+    return route;
+}
+
+TestHttpServer::Route TestHttpServer::video() {
+    Route route;
+    route.kind = Route::Kind::Video;
     return route;
 }
 

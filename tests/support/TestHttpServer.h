@@ -22,6 +22,7 @@ public:
             Silent,  // accepts the connection and never answers
             Trickle, // answers with headers and a few bytes of a WAV file, then nothing more
             Wav,     // an endless PCM WAV stream (or one that stops: see streamMs)
+            Video,   // an endless YUV4MPEG2 video stream, 64x48 at 25 frames a second
         };
         Kind kind = Kind::Body;
         QByteArray status = "200 OK";
@@ -36,6 +37,7 @@ public:
     static Route silent();
     static Route trickle();
     static Route wav(int streamMs = -1, bool closeAfter = false);
+    static Route video();
 
     // The WAV stream's format: 32 kHz mono 16-bit PCM, 64000 bytes a second, of which the
     // first 1.5 seconds come at once so that players open it without waiting.
