@@ -97,6 +97,8 @@ int main(int argc, char** argv) {
         return commandLine.exitCode;
     }
 
+    // The video surface is a native window; its sibling controls need not be.
+    QApplication::setAttribute(Qt::AA_DontCreateNativeWidgetSiblings);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("orvanto-tv"));
     QApplication::setApplicationDisplayName(QStringLiteral("Orvanto Live TV"));
