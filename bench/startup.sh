@@ -55,9 +55,30 @@ pids+=($!)
 export DISPLAY=$display
 for _ in $(seq 50); do xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.1; done
 
-rss_kb() { awk '/^VmRSS/ {print $2}' "/proc/$1/status"; }
-median() { sort -n | awk '{a[NR]=$1} END {print (NR%2 ? a[(NR+1)/2] : (a[NR/2]+a[NR/2+1])/2)}'; }
+# VmRSS of the newest process of the benchmark user matching `pgrep` arguments, or "-" (and a
+# note) when it is gone.
+rss_kb() {
+    local pid
+    pid=$(pgrep -u "$user" -n "$@") && awk '/^VmRSS/ {print $2}' "/proc/$pid/status" 2>/dev/null \
+        || { echo "note: no process for pgrep $*" >&2; echo -; }
+}
+# Ends every program of the benchmark user and waits until they are gone.
+finish() {
+    pkill -u "$user" 2>/dev/null || true
+    for _ in $(seq 100); do pgrep -u "$user" >/dev/null || break; sleep 0.05; done
+    pkill -9 -u "$user" 2>/dev/null || true
+    wait "$1" 2>/dev/null || true
+}
+median() { grep -v '^-$' | sort -n | awk '{a[NR]=$1} END {print (NR%2 ? a[(NR+1)/2] : (a[NR/2]+a[NR/2+1])/2)}'; }
 now_ms() { date +%s%3N; }
+# Polls for a visible window (xdotool's own --sync polls only every half second).
+wait_window() {
+    local wid=""
+    until wid=$(xdotool search --onlyvisible "$@" 2>/dev/null | head -1) && [ -n "$wid" ]; do
+        sleep 0.005
+    done
+    echo "$wid"
+}
 
 # measure NAME SEARCH_ARGS... -- COMMAND...: prints "startup_ms rss_idle_kb".
 launch() {
@@ -75,36 +96,36 @@ for run in $(seq "$runs"); do
     # orvanto-tv, built-in catalogue: start-up and idle memory.
     t0=$(now_ms)
     launch pid "$app"
-    xdotool search --sync --onlyvisible --name '^Orvanto Live TV$' >/dev/null
+    wait_window --name '^Orvanto Live TV$' >/dev/null
     o_start+=($(($(now_ms) - t0)))
     sleep 2
-    o_idle+=($(rss_kb "$(pgrep -n -f "$app")"))
-    kill "$pid"; wait "$pid" 2>/dev/null || true
+    o_idle+=($(rss_kb -f "$app"))
+    finish "$pid"
 
     # orvanto-tv playing the local stream from a one-channel list (button 0).
     launch pid "$app" --playlist "$work/local.m3u"
-    wid=$(xdotool search --sync --onlyvisible --name '^Orvanto Live TV$' | head -1)
+    wid=$(wait_window --name '^Orvanto Live TV$')
     sleep 1
     # Station button 0: panel at (336, 24), button at (8, 24) inside it, 133 x 25.
     xdotool mousemove --window "$wid" 410 60 click 1
     sleep 5
-    o_play+=($(rss_kb "$(pgrep -n -f "$app")"))
-    kill "$pid"; wait "$pid" 2>/dev/null || true
+    o_play+=($(rss_kb -f "$app"))
+    finish "$pid"
 
     # vlc with its Qt interface: start-up and idle memory, then the same stream.
     t0=$(now_ms)
     launch pid vlc --intf qt --no-qt-privacy-ask --no-metadata-network-access
-    xdotool search --sync --onlyvisible --class vlc >/dev/null
+    wait_window --class vlc >/dev/null
     v_start+=($(($(now_ms) - t0)))
     sleep 2
-    v_idle+=($(rss_kb "$(pgrep -n -x vlc)"))
-    kill "$pid"; wait "$pid" 2>/dev/null || true
+    v_idle+=($(rss_kb -x vlc))
+    finish "$pid"
 
     launch pid vlc --intf qt --no-qt-privacy-ask --no-metadata-network-access "$stream"
-    xdotool search --sync --onlyvisible --class vlc >/dev/null
+    wait_window --class vlc >/dev/null
     sleep 6
-    v_play+=($(rss_kb "$(pgrep -n -x vlc)"))
-    kill "$pid"; wait "$pid" 2>/dev/null || true
+    v_play+=($(rss_kb -x vlc))
+    finish "$pid"
     echo "run $run: orvanto ${o_start[-1]} ms ${o_idle[-1]}/${o_play[-1]} kB;" \
         "vlc ${v_start[-1]} ms ${v_idle[-1]}/${v_play[-1]} kB"
 done

@@ -23,6 +23,7 @@ class Form1 : public QWidget {
     Q_OBJECT
 public:
     static constexpr int ClockIntervalMs = 1000;
+    static constexpr int StartPageDelayMs = 300;
     static constexpr int StartHeight = 9300; // twips, outer size
     static constexpr int StationPanelLeft = 5040;
     static constexpr int StationPanelTop = 360;
