@@ -1,6 +1,6 @@
 #include "catalogue/Catalogue.h"
 #include "catalogue/PlaylistLoader.h"
-#include "support/LoopbackHttpServer.h"
+#include "support/TestHttpServer.h"
 
 #include <QFile>
 #include <QSignalSpy>
@@ -14,7 +14,7 @@ using orvanto::PlaylistLoader;
 using orvanto::PlaylistReport;
 using orvanto::registerPlaylist;
 using orvanto::Station;
-using orvanto::test::LoopbackHttpServer;
+using orvanto::test::TestHttpServer;
 
 namespace {
 
@@ -202,9 +202,12 @@ TEST_F(PlaylistLoading, FileOverEightMebibytesIsNotRead) {
 }
 
 TEST_F(PlaylistLoading, OverHttpWithRelativeAddresses) {
-    LoopbackHttpServer server;
-    server.route(s("/lists/tv.m3u8"),
-                 {200, "#EXTM3U\n#EXTINF:-1,Net\nlive/net.m3u8\n#EXTINF:-1,Net\n/b.ts\n"});
+    TestHttpServer server;
+    server.route(
+        s("/lists/tv.m3u8"),
+        TestHttpServer::body("audio/x-mpegurl",
+                             "#EXTM3U\n#EXTINF:-1,Net\nlive/net.m3u8\n#EXTINF:-1,Net\n/b.ts\n"));
+    server.start();
     const PlaylistReport report = load(server.url(s("/lists/tv.m3u8")).toString());
     EXPECT_TRUE(report.accepted) << report.message.toStdString();
     ASSERT_EQ(catalogue.StationCount(), 1);
@@ -214,23 +217,20 @@ TEST_F(PlaylistLoading, OverHttpWithRelativeAddresses) {
 }
 
 TEST_F(PlaylistLoading, HttpFailuresAreNamed) {
-    LoopbackHttpServer server;
-    expectRejected(load(server.url(s("/nowhere.m3u")).toString()), "the server answered 404");
-
-    LoopbackHttpServer::Response claimsTooMuch{200, "#EXTM3U\n"};
+    TestHttpServer server;
+    TestHttpServer::Route claimsTooMuch = TestHttpServer::body("audio/x-mpegurl", "#EXTM3U\n");
     claimsTooMuch.claimedLength = 9 * 1024 * 1024;
     server.route(s("/claims.m3u"), claimsTooMuch);
-    expectRejected(load(server.url(s("/claims.m3u")).toString()), "larger than 8 MiB");
-
-    LoopbackHttpServer::Response sendsTooMuch{200, generated(1, 1)};
+    TestHttpServer::Route sendsTooMuch = TestHttpServer::body("audio/x-mpegurl", generated(1, 1));
     sendsTooMuch.body += QByteArray(9 * 1024 * 1024, '#');
     sendsTooMuch.sendLength = false;
     server.route(s("/sends.m3u"), sendsTooMuch);
-    expectRejected(load(server.url(s("/sends.m3u")).toString()), "larger than 8 MiB");
+    server.route(s("/silent.m3u"), TestHttpServer::silent());
+    server.start();
 
-    LoopbackHttpServer::Response silent;
-    silent.silent = true;
-    server.route(s("/silent.m3u"), silent);
+    expectRejected(load(server.url(s("/nowhere.m3u")).toString()), "the server answered 404");
+    expectRejected(load(server.url(s("/claims.m3u")).toString()), "larger than 8 MiB");
+    expectRejected(load(server.url(s("/sends.m3u")).toString()), "larger than 8 MiB");
     loader.setTimeout(300ms);
     expectRejected(load(server.url(s("/silent.m3u")).toString()), "did not deliver it");
 }

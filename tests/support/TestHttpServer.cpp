@@ -85,9 +85,7 @@ private:
         case TestHttpServer::Route::Kind::Silent:
             break;
         case TestHttpServer::Route::Kind::Body:
-            socket_->write("HTTP/1.0 " + route_.status + "\r\nContent-Type: " + route_.contentType +
-                           "\r\nContent-Length: " + QByteArray::number(route_.body.size()) +
-                           "\r\nConnection: close\r\n\r\n" + route_.body);
+            socket_->write(bodyHead() + route_.body);
             socket_->disconnectFromHost();
             break;
         case TestHttpServer::Route::Kind::Trickle:
@@ -104,6 +102,19 @@ private:
             startPacing();
             break;
         }
+    }
+
+    QByteArray bodyHead() const {
+        QByteArray head = "HTTP/1.0 " + route_.status + "\r\n";
+        if (!route_.contentType.isEmpty()) {
+            head += "Content-Type: " + route_.contentType + "\r\n";
+        }
+        if (route_.sendLength) {
+            const qint64 length =
+                route_.claimedLength >= 0 ? route_.claimedLength : route_.body.size();
+            head += "Content-Length: " + QByteArray::number(length) + "\r\n";
+        }
+        return head + "Connection: close\r\n\r\n";
     }
 
     void startPacing() {

@@ -28,8 +28,10 @@ public:
         QByteArray status = "200 OK";
         QByteArray contentType;
         QByteArray body;
-        int streamMs = -1;       // Wav: stream this long (-1: forever), then...
-        bool closeAfter = false; // ... close the connection (true) or stop sending (false)
+        bool sendLength = true;    // Body: send a Content-Length header...
+        qint64 claimedLength = -1; // ... claiming this many bytes (-1: the body's size)
+        int streamMs = -1;         // Wav: stream this long (-1: forever), then...
+        bool closeAfter = false;   // ... close the connection (true) or stop sending (false)
     };
 
     static Route body(const QByteArray& contentType, const QByteArray& body,
