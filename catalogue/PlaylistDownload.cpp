@@ -1,8 +1,9 @@
 #include "catalogue/PlaylistDownload.h"
 
+#include "catalogue/HttpRequest.h"
+
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
-#include <QNetworkRequest>
 #include <utility>
 
 namespace orvanto {
@@ -31,12 +32,7 @@ void PlaylistDownload::start(const QString& source, const QUrl& url) {
     data_ = PlaylistData{source, url, {}, {}};
     failure_.clear();
 
-    QNetworkRequest request(url);
-    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
-                         QNetworkRequest::NoLessSafeRedirectPolicy);
-    request.setMaximumRedirectsAllowed(MaxRedirects);
-    request.setHeader(QNetworkRequest::UserAgentHeader, QByteArrayLiteral("orvanto-tv"));
-    reply_ = network_.get(request);
+    reply_ = network_.get(httpRequest(url));
     connect(reply_, &QNetworkReply::readyRead, this, &PlaylistDownload::readAvailable);
     connect(reply_, &QNetworkReply::downloadProgress, this, [this](qint64, qint64 total) {
         if (total > MaxPlaylistBytes) {

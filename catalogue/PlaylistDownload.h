@@ -19,7 +19,6 @@ class PlaylistDownload : public QObject {
     Q_OBJECT
 public:
     static constexpr std::chrono::milliseconds DefaultTimeout{20000};
-    static constexpr int MaxRedirects = 5;
 
     explicit PlaylistDownload(QNetworkAccessManager& network, QObject* parent = nullptr);
     ~PlaylistDownload() override;

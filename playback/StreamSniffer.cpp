@@ -1,16 +1,14 @@
 #include "playback/StreamSniffer.h"
 
+#include "catalogue/HttpRequest.h"
 #include "playback/PlaylistParser.h"
 
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
-#include <QNetworkRequest>
 
 namespace orvanto {
 
 namespace {
-constexpr int MaxRedirects = 5;
-
 // Errors after which the engine would not find a stream either. Anything else (a server
 // speaking a protocol Qt does not know, such as SHOUTcast's "ICY 200 OK") is left to the
 // engine to try.
@@ -58,12 +56,7 @@ void StreamSniffer::start(const QUrl& url, std::function<void(const Result&)> do
     abort();
     done_ = std::move(done);
     head_.clear();
-    QNetworkRequest request(url);
-    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
-                         QNetworkRequest::NoLessSafeRedirectPolicy);
-    request.setMaximumRedirectsAllowed(MaxRedirects);
-    request.setHeader(QNetworkRequest::UserAgentHeader, QByteArrayLiteral("OrvantoTV/1.0"));
-    reply_ = network_.get(request);
+    reply_ = network_.get(httpRequest(url));
     connect(reply_, &QNetworkReply::readyRead, this, &StreamSniffer::onReadyRead);
     connect(reply_, &QNetworkReply::finished, this, &StreamSniffer::onFinished);
     deadline_.start();
