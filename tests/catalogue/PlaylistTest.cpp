@@ -226,11 +226,14 @@ TEST_F(PlaylistLoading, HttpFailuresAreNamed) {
     sendsTooMuch.sendLength = false;
     server.route(s("/sends.m3u"), sendsTooMuch);
     server.route(s("/silent.m3u"), TestHttpServer::silent());
+    server.route(s("/endless-head.m3u"), TestHttpServer::endlessHead(256 * 1024));
     server.start();
 
     expectRejected(load(server.url(s("/nowhere.m3u")).toString()), "the server answered 404");
     expectRejected(load(server.url(s("/claims.m3u")).toString()), "larger than 8 MiB");
     expectRejected(load(server.url(s("/sends.m3u")).toString()), "larger than 8 MiB");
+    expectRejected(load(server.url(s("/endless-head.m3u")).toString()),
+                   "response headers are larger than 64 KiB");
     loader.setTimeout(300ms);
     expectRejected(load(server.url(s("/silent.m3u")).toString()), "did not deliver it");
 }
