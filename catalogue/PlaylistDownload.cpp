@@ -34,6 +34,11 @@ void PlaylistDownload::onHead() {
         fail(u"the server answered %1 %2"_s.arg(status).arg(QString::fromLatin1(get_.reason())));
     } else if (get_.contentLength() > MaxPlaylistBytes) {
         fail(playlistTooLarge(get_.contentLength()));
+    } else if (const QByteArray coding = get_.header("content-encoding");
+               !coding.isEmpty() && coding.compare("identity", Qt::CaseInsensitive) != 0) {
+        // No compression is asked for, so none is unpacked.
+        fail(u"the server sent it compressed (%1) without being asked to"_s.arg(
+            QString::fromLatin1(coding.left(40))));
     }
 }
 

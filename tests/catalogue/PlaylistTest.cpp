@@ -241,6 +241,9 @@ TEST_F(PlaylistLoading, HttpFailuresAreNamed) {
     server.route(s("/sends.m3u"), sendsTooMuch);
     server.route(s("/silent.m3u"), TestHttpServer::silent());
     server.route(s("/endless-head.m3u"), TestHttpServer::endlessHead(256 * 1024));
+    TestHttpServer::Route gzipped = TestHttpServer::body("audio/x-mpegurl", "\x1f\x8b\x08");
+    gzipped.headers = "Content-Encoding: gzip\r\n";
+    server.route(s("/gzipped.m3u"), gzipped);
     server.start();
 
     expectRejected(load(server.url(s("/nowhere.m3u")).toString()), "the server answered 404");
@@ -248,6 +251,8 @@ TEST_F(PlaylistLoading, HttpFailuresAreNamed) {
     expectRejected(load(server.url(s("/sends.m3u")).toString()), "larger than 8 MiB");
     expectRejected(load(server.url(s("/endless-head.m3u")).toString()),
                    "response headers are larger than 64 KiB");
+    expectRejected(load(server.url(s("/gzipped.m3u")).toString()),
+                   "sent it compressed (gzip) without being asked to");
     loader.setTimeout(300ms);
     expectRejected(load(server.url(s("/silent.m3u")).toString()), "did not deliver it");
 }
