@@ -164,5 +164,6 @@ int main(int argc, char** argv) {
                 end.openFiles, server.openConnections());
     std::printf("  CPU: %.1f s in all; messages shown: %d\n",
                 (end.cpu - start.cpu).count() / 1000.0, messages.count);
+    std::fflush(stdout); // before a sanitizer's report at exit
     return livePlayed == liveTurns ? 0 : 1;
 }
