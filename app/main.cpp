@@ -2,6 +2,7 @@
 // and shows the window.
 
 #include "alarm/AlarmWiring.h"
+#include "app/CheckMain.h"
 #include "catalogue/BuiltinStations.h"
 #include "catalogue/Catalogue.h"
 #include "catalogue/CommandLine.h"
@@ -95,6 +96,9 @@ int main(int argc, char** argv) {
         std::fputs(commandLine.standardOutput.toLocal8Bit().constData(), stdout);
         std::fputs(commandLine.standardError.toLocal8Bit().constData(), stderr);
         return commandLine.exitCode;
+    }
+    if (commandLine.check.wanted) {
+        return runCheck(argc, argv, commandLine.check);
     }
 
     // The video surface is a native window; its sibling controls need not be.

@@ -6,6 +6,7 @@
 #include <QLatin1StringView>
 #include <array>
 #include <climits>
+#include <utility>
 
 namespace orvanto {
 
@@ -219,6 +220,9 @@ QString foreignFormat(QStringView firstLine) {
 
 class Reader {
 public:
+    // Directive lines kept for one entry; more are not written back.
+    static constexpr qsizetype MaxDirectives = 16;
+
     Reader(const QUrl& base, const M3uEntrySink& sink, M3uResult& result)
         : base_(base), sink_(sink), result_(result) {}
 
@@ -246,6 +250,13 @@ public:
 
 private:
     void directive(QStringView text, int number) {
+        if (pendingLine_ > 0 && text.startsWith(ExtInf, Qt::CaseInsensitive)) {
+            directives_.clear(); // the earlier #EXTINF had no address
+        }
+        if (text.size() > 1 && text[1] != u' ' && !text.startsWith(u"#EXTM3U"_s) &&
+            directives_.size() < MaxDirectives) {
+            directives_.append(text.toString());
+        }
         if (text.startsWith(ExtInf, Qt::CaseInsensitive)) {
             dropPendingInfo();
             pendingLine_ = number;
@@ -269,10 +280,12 @@ private:
             problem(number, resolved.problem + u", left out"_s);
             pendingLine_ = 0;
             pendingName_.clear();
+            directives_.clear();
             return;
         }
         M3uEntry entry;
         entry.line = number;
+        entry.directives = std::exchange(directives_, {});
         entry.name = pendingLine_ > 0 && !pendingName_.isEmpty() ? std::move(pendingName_)
                                                                  : resolved.address;
         entry.address = std::move(resolved.address);
@@ -302,6 +315,7 @@ private:
     bool sawContent_ = false;
     int pendingLine_ = 0; // line of an #EXTINF still waiting for its address, or 0
     QString pendingName_;
+    QStringList directives_;
 };
 
 } // namespace

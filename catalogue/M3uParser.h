@@ -15,6 +15,9 @@ struct M3uEntry {
     QString name;
     QString address;
     int line = 0; // 1-based line of the address
+    // The lines that describe the entry as written (#EXTINF, #EXTGRP, #EXTVLCOPT, ...): the
+    // directive lines since the previous address, so that a list can be written back unchanged.
+    QStringList directives;
 };
 
 struct M3uResult {

@@ -63,7 +63,7 @@ void StreamSniffer::abort() {
 
 void StreamSniffer::onHead() {
     if (get_.status() >= 400) {
-        decide({Result::Kind::Failed, {}});
+        decide(Result::Kind::Failed);
     }
 }
 
@@ -71,7 +71,7 @@ void StreamSniffer::onBody() {
     head_ += get_.readBody();
     const auto verdict = PlaylistParser::sniff(head_, false);
     if (verdict == PlaylistParser::Verdict::NotPlaylist) {
-        decide({Result::Kind::Stream, {}});
+        decide(Result::Kind::Stream);
     } else if (head_.size() >= MaxPlaylistBytes) {
         decideOnWhatCame(); // a playlist this long: take what came
     }
@@ -80,12 +80,12 @@ void StreamSniffer::onBody() {
 void StreamSniffer::onFinished() {
     const HttpGet::Error error = get_.error();
     if (isDefinitiveFailure(error)) {
-        decide({Result::Kind::Failed, {}});
+        decide(Result::Kind::Failed);
         return;
     }
     head_ += get_.readBody();
     if (error == HttpGet::Error::None && head_.isEmpty()) {
-        decide({Result::Kind::Failed, {}}); // an empty reply
+        decide(Result::Kind::Failed); // an empty reply
         return;
     }
     decideOnWhatCame();
@@ -93,13 +93,19 @@ void StreamSniffer::onFinished() {
 
 void StreamSniffer::decideOnWhatCame() {
     if (auto playlist = PlaylistParser::parse(head_, get_.url())) {
-        decide({Result::Kind::Playlist, playlist->entries});
+        decide(Result::Kind::Playlist, playlist->entries);
     } else {
-        decide({Result::Kind::Stream, {}});
+        decide(Result::Kind::Stream);
     }
 }
 
-void StreamSniffer::decide(const Result& result) {
+void StreamSniffer::decide(Result::Kind kind, const QList<QUrl>& entries) {
+    Result result;
+    result.kind = kind;
+    result.entries = entries;
+    result.error = get_.error();
+    result.status = get_.status();
+    result.bodyStart = head_.first(qMin(head_.size(), HeadSampleBytes));
     auto done = std::move(done_);
     abort();
     if (done) {

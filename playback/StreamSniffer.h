@@ -31,7 +31,13 @@ public:
         };
         Kind kind = Kind::Failed;
         QList<QUrl> entries;
+        // Why it failed (Failed), the final response's status (0 without one), and the first
+        // bytes of its body (at most HeadSampleBytes), for those who want to tell more.
+        HttpGet::Error error = HttpGet::Error::None;
+        int status = 0;
+        QByteArray bodyStart;
     };
+    static constexpr qsizetype HeadSampleBytes = 1024;
 
     explicit StreamSniffer(QObject* parent = nullptr);
     ~StreamSniffer() override;
@@ -47,7 +53,7 @@ private:
     void onBody();
     void onFinished();
     void decideOnWhatCame();
-    void decide(const Result& result);
+    void decide(Result::Kind kind, const QList<QUrl>& entries = {});
 
     HttpGet get_;
     QByteArray head_;

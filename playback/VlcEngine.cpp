@@ -252,6 +252,35 @@ VlcEngine::Stats VlcEngine::stats() const {
     return stats;
 }
 
+VlcEngine::Tracks VlcEngine::tracks() const {
+    Tracks result;
+    if (!d_->media) {
+        return result;
+    }
+    libvlc_media_track_t** tracks = nullptr;
+    const unsigned count = libvlc_media_tracks_get(d_->media, &tracks);
+    for (unsigned i = 0; i < count; ++i) {
+        const libvlc_media_track_t* track = tracks[i];
+        if (track->i_type != libvlc_track_audio && track->i_type != libvlc_track_video) {
+            continue;
+        }
+        const char* description = libvlc_media_get_codec_description(track->i_type, track->i_codec);
+        result.codecs << (description && *description
+                              ? QString::fromUtf8(description)
+                              : QString::fromLatin1(reinterpret_cast<const char*>(&track->i_codec),
+                                                    4)
+                                    .trimmed());
+        if (track->i_type == libvlc_track_video && !result.videoSize.isValid() && track->video &&
+            track->video->i_width > 0) {
+            result.videoSize = QSize(int(track->video->i_width), int(track->video->i_height));
+        }
+    }
+    if (count > 0) {
+        libvlc_media_tracks_release(tracks, count);
+    }
+    return result;
+}
+
 QList<QUrl> VlcEngine::subItems() const {
     QList<QUrl> result;
     if (!d_->media) {

@@ -2,7 +2,9 @@
 
 #include <QList>
 #include <QObject>
+#include <QSize>
 #include <QString>
+#include <QStringList>
 #include <QUrl>
 #include <memory>
 
@@ -47,6 +49,13 @@ public:
     void stop();
 
     Stats stats() const;
+
+    // What the current media's tracks are, as far as libVLC knows them yet.
+    struct Tracks {
+        QStringList codecs; // one description per audio or video track
+        QSize videoSize;    // of the first video track; invalid without one
+    };
+    Tracks tracks() const;
     // The addresses libVLC found inside the current media when it was a playlist.
     QList<QUrl> subItems() const;
     bool hasVideo() const;

@@ -1,0 +1,173 @@
+#include "check/CheckCommand.h"
+
+#include "catalogue/BuiltinStations.h"
+#include "catalogue/Catalogue.h"
+#include "catalogue/PlaylistDownload.h"
+#include "catalogue/PlaylistSource.h"
+#include "catalogue/PlaylistText.h"
+#include "check/CheckReport.h"
+#include "check/ProgressText.h"
+
+#include <QSaveFile>
+#include <unistd.h>
+
+namespace orvanto {
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+// Without a terminal, a plain progress line this often.
+constexpr qint64 PlainProgressMs = 10000;
+
+void print(FILE* stream, const QString& text) {
+    const QByteArray bytes = text.toLocal8Bit();
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
+    std::fflush(stream);
+}
+
+} // namespace
+
+CheckCommand::CheckCommand(CheckOptions options, ProbeFactory makeProbe, QObject* parent)
+    : QObject(parent), options_(std::move(options)), makeProbe_(std::move(makeProbe)) {
+    terminal_ = isatty(STDERR_FILENO) == 1;
+}
+
+CheckCommand::~CheckCommand() = default;
+
+void CheckCommand::start() {
+    startedMs_ = clock_.nowMs();
+    if (options_.list.isEmpty()) {
+        Catalogue catalogue;
+        RegisterStations(catalogue);
+        RegisterAdultStations(catalogue); // a check asks for no password
+        QMetaObject::invokeMethod(
+            this, [this, list = checkListFromCatalogue(catalogue)] { check(list); },
+            Qt::QueuedConnection);
+        return;
+    }
+    const QUrl location = playlistLocation(options_.list);
+    if (!location.isValid()) {
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                listRead(PlaylistData{
+                    options_.list, {}, {}, u"it is neither a file nor an http(s) address"_s});
+            },
+            Qt::QueuedConnection);
+    } else if (location.isLocalFile()) {
+        QMetaObject::invokeMethod(
+            this, [this, location] { listRead(readLocalPlaylist(options_.list, location)); },
+            Qt::QueuedConnection);
+    } else {
+        download_ = std::make_unique<PlaylistDownload>();
+        connect(download_.get(), &PlaylistDownload::finished, this, &CheckCommand::listRead);
+        download_->start(options_.list, location);
+    }
+}
+
+void CheckCommand::listRead(const PlaylistData& data) {
+    if (over_) {
+        return;
+    }
+    if (!data.error.isEmpty()) {
+        fail(u"cannot read %1: %2"_s.arg(data.source, data.error), UsageStatus);
+        return;
+    }
+    const PlaylistText text = decodePlaylistText(data.bytes);
+    if (!text.rejection.isEmpty()) {
+        fail(u"cannot read %1: %2"_s.arg(data.source, text.rejection), UsageStatus);
+        return;
+    }
+    CheckListRead read = checkListFromM3u(text.text, data.location);
+    if (!read.error.isEmpty()) {
+        fail(u"cannot read %1: %2"_s.arg(data.source, read.error), UsageStatus);
+        return;
+    }
+    check(std::move(read.list));
+}
+
+void CheckCommand::check(CheckList list) {
+    if (over_) {
+        return;
+    }
+    list_ = std::move(list);
+    CheckRun::Options options;
+    options.jobs = options_.jobs;
+    options.timeoutMs = qint64(options_.timeoutSeconds) * 1000;
+    run_ = std::make_unique<CheckRun>(list_, makeProbe_, timeouts_, clock_, options);
+    if (!options_.quiet) {
+        progress_.start([this] { showProgress(false); });
+    }
+    lastPlainMs_ = clock_.nowMs();
+    run_->start(nullptr, [this] { checkFinished(false); });
+}
+
+void CheckCommand::interrupt() {
+    if (over_) {
+        return;
+    }
+    if (!run_) {
+        over_ = true;
+        download_.reset();
+        Q_EMIT finished(InterruptedStatus);
+        return;
+    }
+    run_->stop();
+    checkFinished(true);
+}
+
+void CheckCommand::showProgress(bool last) {
+    if (!run_) {
+        return;
+    }
+    const qint64 now = clock_.nowMs();
+    const QString text =
+        progressText(run_->done(), run_->total(), run_->playing(), now - startedMs_);
+    if (terminal_) {
+        print(stderr, u"\r"_s + text + u"\x1b[K"_s + (last ? u"\n"_s : QString()));
+    } else if (last || now - lastPlainMs_ >= PlainProgressMs) {
+        lastPlainMs_ = now;
+        print(stderr, text + u'\n');
+    }
+}
+
+void CheckCommand::checkFinished(bool interrupted) {
+    over_ = true;
+    progress_.stop();
+    if (!options_.quiet) {
+        showProgress(true);
+    }
+    const qint64 elapsed = clock_.nowMs() - startedMs_;
+    const CheckTotals totals = checkTotals(list_);
+    print(stdout, stationLines(list_) + summaryText(totals, elapsed, interrupted));
+    if (interrupted) {
+        Q_EMIT finished(InterruptedStatus);
+        return;
+    }
+    bool written = true;
+    if (!options_.jsonFile.isEmpty()) {
+        written = writeFile(options_.jsonFile, checkJson(list_, options_.list, elapsed)) && written;
+    }
+    if (!options_.m3uFile.isEmpty()) {
+        written = writeFile(options_.m3uFile, checkedM3u(list_, options_.dropDead)) && written;
+    }
+    Q_EMIT finished(written ? checkExitStatus(totals) : UsageStatus);
+}
+
+bool CheckCommand::writeFile(const QString& path, const QByteArray& bytes) {
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+        print(stderr, u"orvanto-tv: cannot write %1: %2\n"_s.arg(path, file.errorString()));
+        return false;
+    }
+    return true;
+}
+
+void CheckCommand::fail(const QString& text, int status) {
+    over_ = true;
+    print(stderr, u"orvanto-tv: "_s + text + u'\n');
+    Q_EMIT finished(status);
+}
+
+} // namespace orvanto

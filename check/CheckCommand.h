@@ -1,0 +1,61 @@
+#pragma once
+
+#include "catalogue/CommandLine.h"
+#include "check/AddressProbe.h"
+#include "check/CheckList.h"
+#include "check/CheckRun.h"
+#include "check/MonotonicClock.h"
+#include "playback/QtTicker.h"
+
+#include <QObject>
+#include <cstdio>
+#include <functional>
+#include <memory>
+
+namespace orvanto {
+
+class PlaylistDownload;
+struct PlaylistData;
+
+// The check run from the command line: reads the list, checks it, prints the result and
+// writes the files asked for, then reports its exit status through finished(). Files are
+// written whole or not at all, and not at all when the check is interrupted.
+class CheckCommand : public QObject {
+    Q_OBJECT
+public:
+    static constexpr int InterruptedStatus = 130;
+    static constexpr int UsageStatus = 2;
+
+    CheckCommand(CheckOptions options, ProbeFactory makeProbe, QObject* parent = nullptr);
+    ~CheckCommand() override;
+
+    void start();
+    // Stops at once and prints what was found so far.
+    void interrupt();
+
+Q_SIGNALS:
+    void finished(int exitStatus);
+
+private:
+    void listRead(const PlaylistData& data);
+    void check(CheckList list);
+    void checkFinished(bool interrupted);
+    void showProgress(bool last);
+    bool writeFile(const QString& path, const QByteArray& bytes);
+    void fail(const QString& text, int status);
+
+    CheckOptions options_;
+    ProbeFactory makeProbe_;
+    SteadyClock clock_;
+    QtTicker timeouts_{100};
+    QtTicker progress_{500};
+    std::unique_ptr<PlaylistDownload> download_;
+    CheckList list_;
+    std::unique_ptr<CheckRun> run_;
+    bool terminal_ = false;
+    bool over_ = false;
+    qint64 startedMs_ = 0;
+    qint64 lastPlainMs_ = 0;
+};
+
+} // namespace orvanto

@@ -1,0 +1,85 @@
+#include "check/CheckList.h"
+
+#include "catalogue/Catalogue.h"
+#include "catalogue/M3uParser.h"
+
+#include <QHash>
+
+namespace orvanto {
+
+using namespace Qt::Literals::StringLiterals;
+
+int CheckStation::playing() const {
+    int n = 0;
+    for (const CheckAddress& address : addresses) {
+        n += address.verdict.plays() ? 1 : 0;
+    }
+    return n;
+}
+
+QString CheckStation::firstPlaying() const {
+    for (const CheckAddress& address : addresses) {
+        if (address.verdict.plays()) {
+            return address.address;
+        }
+    }
+    return {};
+}
+
+int CheckList::addressCount() const {
+    int n = 0;
+    for (const CheckStation& station : stations) {
+        n += static_cast<int>(station.addresses.size());
+    }
+    return n;
+}
+
+CheckListRead checkListFromM3u(QStringView text, const QUrl& base) {
+    CheckListRead read;
+    QHash<QString, size_t> index;
+    const M3uResult result = parseM3u(text, base, [&](M3uEntry&& entry) {
+        auto it = index.find(entry.name);
+        if (it == index.end()) {
+            it = index.insert(entry.name, read.list.stations.size());
+            read.list.stations.push_back(CheckStation{entry.name, {}});
+        }
+        read.list.stations[*it].addresses.push_back(
+            CheckAddress{std::move(entry.address), std::move(entry.directives), {}});
+    });
+    if (!result.rejection.isEmpty()) {
+        read.error = u"not a channel list: "_s + result.rejection;
+        read.list = {};
+        return read;
+    }
+    if (read.list.stations.empty()) {
+        read.error = u"the list holds no channel"_s;
+        return read;
+    }
+    // Keep the header's attributes (a guide's address and the like).
+    QStringView rest = text.startsWith(QChar::ByteOrderMark) ? text.sliced(1) : text;
+    rest = rest.trimmed();
+    const qsizetype end = rest.indexOf(u'\n');
+    const QStringView firstLine = (end < 0 ? rest : rest.first(end)).trimmed();
+    if (firstLine.startsWith(u"#EXTM3U"_s, Qt::CaseInsensitive) && firstLine.size() <= 4096) {
+        read.list.header = firstLine.toString();
+    }
+    return read;
+}
+
+CheckList checkListFromCatalogue(const Catalogue& catalogue) {
+    CheckList list;
+    for (const Station& station : catalogue) {
+        CheckStation checked{station.Name, {}};
+        for (int i = 0; i < station.urlCount(); ++i) {
+            if (!station.StreamUrls[size_t(i)].isEmpty()) {
+                checked.addresses.push_back(CheckAddress{station.StreamUrls[size_t(i)], {}, {}});
+            }
+        }
+        if (!checked.addresses.empty()) {
+            list.stations.push_back(std::move(checked));
+        }
+    }
+    return list;
+}
+
+} // namespace orvanto

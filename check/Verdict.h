@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QSize>
+#include <QString>
+#include <QStringList>
+
+namespace orvanto {
+
+// What checking one address found out.
+struct Verdict {
+    enum class Kind {
+        NotChecked,    // the check was stopped before this address was done
+        Plays,         // audio or video decoded
+        Refused,       // nobody listens there
+        HostNotFound,  // the name does not resolve
+        HttpStatus,    // the server answered with an error status (httpStatus)
+        TimedOut,      // nothing decoded within the time limit
+        NotMedia,      // a web page, or bytes that decode to nothing
+        EmptyPlaylist, // a playlist none of whose entries plays
+        EndedAtOnce,   // the connection closed before any media came
+    };
+
+    Kind kind = Kind::NotChecked;
+    int httpStatus = 0;
+    // When it plays: what the engine reports, and the address that finally played (an entry of
+    // a playlist, when playlists were followed).
+    QStringList codecs;
+    QSize videoSize;
+    QString finalAddress;
+    qint64 elapsedMs = 0; // how long the check of this address took
+
+    bool plays() const { return kind == Kind::Plays; }
+};
+
+// A short machine name for `kind` ("plays", "refused", "http-status", ...).
+QString verdictKey(Verdict::Kind kind);
+// The verdict in words for a person ("HTTP status 404", "plays (mp3, 640x360)", ...).
+QString verdictText(const Verdict& verdict);
+
+} // namespace orvanto
