@@ -75,3 +75,50 @@ TEST(CommandLine, UsageErrorsGoToStandardErrorWithExitTwo) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(CommandLine, CheckWithAndWithoutAList) {
+    const auto builtin = parseCommandLine(args({"--check"}));
+    EXPECT_TRUE(builtin.run);
+    EXPECT_TRUE(builtin.check.wanted);
+    EXPECT_TRUE(builtin.check.list.isEmpty());
+    EXPECT_EQ(builtin.check.jobs, 8);
+    EXPECT_EQ(builtin.check.timeoutSeconds, 15);
+
+    const auto full = parseCommandLine(args({"--check", "tv.m3u", "--jobs", "32", "--timeout=5",
+                                             "--json", "r.json", "--write-m3u=w.m3u", "--drop-dead",
+                                             "--quiet"}));
+    EXPECT_TRUE(full.run);
+    EXPECT_EQ(full.check.list, QStringLiteral("tv.m3u"));
+    EXPECT_EQ(full.check.jobs, 32);
+    EXPECT_EQ(full.check.timeoutSeconds, 5);
+    EXPECT_EQ(full.check.jsonFile, QStringLiteral("r.json"));
+    EXPECT_EQ(full.check.m3uFile, QStringLiteral("w.m3u"));
+    EXPECT_TRUE(full.check.dropDead);
+    EXPECT_TRUE(full.check.quiet);
+    // The list may also follow the options.
+    EXPECT_EQ(parseCommandLine(args({"--check", "--quiet", "tv.m3u"})).check.list,
+              QStringLiteral("tv.m3u"));
+}
+
+TEST(CommandLine, CheckUsageErrors) {
+    for (const auto& list : {
+             args({"--check", "--jobs", "0"}),
+             args({"--check", "--jobs", "65"}),
+             args({"--check", "--jobs", "eight"}),
+             args({"--check", "--jobs"}),
+             args({"--check", "--timeout", "0"}),
+             args({"--check", "--json"}),
+             args({"--check", "a.m3u", "b.m3u"}),
+             args({"--jobs", "4"}), // without --check
+             args({"--drop-dead"}),
+             args({"--check", "--playlist", "a.m3u"}),
+         }) {
+        const auto cl = parseCommandLine(list);
+        EXPECT_FALSE(cl.run) << list.join(u' ').toStdString();
+        EXPECT_EQ(cl.exitCode, 2) << list.join(u' ').toStdString();
+    }
+}
+
+} // namespace
