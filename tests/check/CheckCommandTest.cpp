@@ -1,0 +1,244 @@
+// The built program's --check against loopback servers, run as a separate process.
+#include "catalogue/M3uParser.h"
+#include "support/TestHttpServer.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+#include <csignal>
+#include <gtest/gtest.h>
+
+using namespace orvanto;
+using namespace orvanto::test;
+
+namespace {
+
+using namespace Qt::Literals::StringLiterals;
+
+struct Outcome {
+    int status = -1;
+    QString out;
+    QString err;
+};
+
+class CheckCommandTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        server.route(u"/live.wav"_s, TestHttpServer::wav());
+        server.route(u"/other.wav"_s, TestHttpServer::wav());
+        server.route(u"/video"_s, TestHttpServer::video());
+        server.route(u"/silent"_s, TestHttpServer::silent());
+        server.route(u"/missing"_s, TestHttpServer::body("text/plain", "gone", "404 Not Found"));
+        server.route(u"/page"_s,
+                     TestHttpServer::body("text/html", "<!DOCTYPE html><html><body>Welcome"
+                                                       "</body></html>"));
+        QByteArray noise;
+        for (int i = 0; i < 8192; ++i) {
+            noise += char((i * 2654435761u) >> 24);
+        }
+        server.route(u"/garbage"_s, TestHttpServer::body("application/octet-stream", noise));
+        server.route(u"/empty"_s, TestHttpServer::body("audio/mpeg", ""));
+        server.start();
+        // A script that sends ASX as text/html, leading to a PLS, leading to the stream.
+        server.route(u"/inner.pls"_s,
+                     TestHttpServer::body("audio/x-scpls",
+                                          "[playlist]\nNumberOfEntries=1\nFile1=" +
+                                              server.url(u"/live.wav"_s).toEncoded() + "\n"));
+        server.route(u"/outer.php"_s,
+                     TestHttpServer::body("text/html", "<asx version=\"3.0\"><entry><ref href=\"" +
+                                                           server.url(u"/inner.pls"_s).toEncoded() +
+                                                           "\"/></entry></asx>"));
+        server.route(
+            u"/dead.asx"_s,
+            TestHttpServer::body("video/x-ms-asf", "<asx version=\"3.0\"><entry><ref href=\"" +
+                                                       TestHttpServer::refusedUrl().toEncoded() +
+                                                       "\"/></entry></asx>"));
+    }
+
+    QString url(const QString& path) const { return server.url(path).toString(); }
+    QString file(const QString& name) const { return dir.filePath(name); }
+
+    QString writeList(const QList<std::pair<QString, QString>>& entries) {
+        QByteArray text = "#EXTM3U\n";
+        for (const auto& [name, address] : entries) {
+            text +=
+                "#EXTINF:-1 group-title=\"Test\"," + name.toUtf8() + "\n" + address.toUtf8() + "\n";
+        }
+        QFile list(file(u"list.m3u"_s));
+        EXPECT_TRUE(list.open(QIODevice::WriteOnly));
+        list.write(text);
+        return list.fileName();
+    }
+
+    QProcess* launch(const QStringList& arguments) {
+        process.setProgram(QStringLiteral(ORVANTO_BINARY));
+        process.setArguments(QStringList{u"--check"_s} + arguments);
+        process.start();
+        EXPECT_TRUE(process.waitForStarted());
+        return &process;
+    }
+
+    Outcome finish(int timeoutMs = 60000) {
+        // The server runs on its own thread, so waiting here blocks nothing it needs.
+        EXPECT_TRUE(process.waitForFinished(timeoutMs));
+        Outcome outcome;
+        outcome.status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+        outcome.out = QString::fromUtf8(process.readAllStandardOutput());
+        outcome.err = QString::fromUtf8(process.readAllStandardError());
+        return outcome;
+    }
+
+    Outcome run(const QStringList& arguments) {
+        launch(arguments);
+        return finish();
+    }
+
+    QTemporaryDir dir;
+    TestHttpServer server;
+    QProcess process;
+};
+
+QJsonObject readJson(const QString& path) {
+    QFile f(path);
+    EXPECT_TRUE(f.open(QIODevice::ReadOnly)) << path.toStdString();
+    return QJsonDocument::fromJson(f.readAll()).object();
+}
+
+TEST_F(CheckCommandTest, EveryVerdictInOneRun) {
+    const QString dead = TestHttpServer::refusedUrl(u"/first"_s).toString();
+    const QString list = writeList({
+        {u"Radio"_s, url(u"/live.wav"_s)},
+        {u"Video"_s, url(u"/video"_s)},
+        {u"Refused"_s, TestHttpServer::refusedUrl().toString()},
+        {u"Missing"_s, url(u"/missing"_s)},
+        {u"Silent"_s, url(u"/silent"_s)},
+        {u"Page"_s, url(u"/page"_s)},
+        {u"Garbage"_s, url(u"/garbage"_s)},
+        {u"Empty"_s, url(u"/empty"_s)},
+        {u"Nested"_s, url(u"/outer.php"_s)},
+        {u"DeadList"_s, url(u"/dead.asx"_s)},
+        // Its first address is dead, its second plays.
+        {u"Second"_s, dead},
+        {u"Second"_s, url(u"/other.wav"_s)},
+    });
+    const Outcome outcome = run({list, u"--timeout"_s, u"4"_s, u"--jobs"_s, u"12"_s, u"--json"_s,
+                                 file(u"r.json"_s), u"--write-m3u"_s, file(u"w.m3u"_s)});
+    EXPECT_EQ(outcome.status, 1) << outcome.err.toStdString();
+
+    QHash<QString, QJsonObject> first; // station name -> its first address's report
+    const QJsonObject root = readJson(file(u"r.json"_s));
+    for (const QJsonValue& station : root[u"stations"_s].toArray()) {
+        first.insert(station[u"name"_s].toString(), station[u"addresses"_s][0].toObject());
+    }
+    auto verdict = [&](const QString& name) { return first[name][u"verdict"_s].toString(); };
+    EXPECT_EQ(verdict(u"Radio"_s), u"plays"_s);
+    EXPECT_TRUE(first[u"Radio"_s][u"codecs"_s].toArray().size() >= 1);
+    EXPECT_EQ(verdict(u"Video"_s), u"plays"_s);
+    EXPECT_EQ(first[u"Video"_s][u"width"_s].toInt(), 64);
+    EXPECT_EQ(verdict(u"Refused"_s), u"refused"_s);
+    EXPECT_EQ(verdict(u"Missing"_s), u"http-status"_s);
+    EXPECT_EQ(first[u"Missing"_s][u"httpStatus"_s].toInt(), 404);
+    EXPECT_EQ(verdict(u"Silent"_s), u"timed-out"_s);
+    EXPECT_EQ(verdict(u"Page"_s), u"not-media"_s);
+    EXPECT_EQ(verdict(u"Garbage"_s), u"not-media"_s);
+    EXPECT_EQ(verdict(u"Empty"_s), u"ended-at-once"_s);
+    EXPECT_EQ(verdict(u"Nested"_s), u"plays"_s);
+    EXPECT_EQ(first[u"Nested"_s][u"finalAddress"_s].toString(), url(u"/live.wav"_s));
+    EXPECT_EQ(verdict(u"DeadList"_s), u"empty-playlist"_s);
+    EXPECT_EQ(root[u"totals"_s][u"stations"_s].toInt(), 11);
+    EXPECT_EQ(root[u"totals"_s][u"stationsPlaying"_s].toInt(), 4);
+
+    EXPECT_TRUE(outcome.out.contains(u"Second: 1 of 2 play: %1\n"_s.arg(url(u"/other.wav"_s))))
+        << outcome.out.toStdString();
+    EXPECT_TRUE(outcome.out.contains(u"Stations with a working address: 4 of 11"_s));
+
+    // The list written back reads as the same stations, working ones (and addresses) first.
+    QFile written(file(u"w.m3u"_s));
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    const M3uResult back = parseM3u(QString::fromUtf8(written.readAll()));
+    QStringList names;
+    QStringList second;
+    for (const M3uEntry& entry : back.entries) {
+        names << entry.name;
+        if (entry.name == u"Second"_s) {
+            second << entry.address;
+        }
+    }
+    EXPECT_EQ(back.problemCount, 0);
+    EXPECT_EQ(names.size(), 12);
+    EXPECT_EQ(names.mid(0, 5),
+              (QStringList{u"Radio"_s, u"Video"_s, u"Nested"_s, u"Second"_s, u"Second"_s}));
+    EXPECT_EQ(second, (QStringList{url(u"/other.wav"_s), dead}));
+}
+
+TEST_F(CheckCommandTest, AllPlayingExitsZeroAndDropDeadKeepsOnlyThem) {
+    const QString list = writeList({{u"A"_s, TestHttpServer::refusedUrl().toString()},
+                                    {u"A"_s, url(u"/live.wav"_s)},
+                                    {u"B"_s, url(u"/other.wav"_s)}});
+    const Outcome outcome =
+        run({list, u"--quiet"_s, u"--drop-dead"_s, u"--write-m3u"_s, file(u"w.m3u"_s)});
+    EXPECT_EQ(outcome.status, 0) << outcome.err.toStdString();
+    EXPECT_TRUE(outcome.err.isEmpty()) << outcome.err.toStdString(); // --quiet
+    QFile written(file(u"w.m3u"_s));
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    const M3uResult back = parseM3u(QString::fromUtf8(written.readAll()));
+    ASSERT_EQ(back.entries.size(), 2u);
+    EXPECT_EQ(back.entries[0].address, url(u"/live.wav"_s));
+    EXPECT_EQ(back.entries[1].name, u"B"_s);
+}
+
+TEST_F(CheckCommandTest, ListServedAsHtmlByAScript) {
+    server.route(u"/list.php"_s,
+                 TestHttpServer::body("text/html", "#EXTM3U\n#EXTINF:-1,Radio\n" +
+                                                       server.url(u"/live.wav"_s).toEncoded() +
+                                                       "\n"));
+    const Outcome outcome = run({url(u"/list.php"_s), u"--quiet"_s});
+    EXPECT_EQ(outcome.status, 0) << outcome.err.toStdString();
+    EXPECT_TRUE(outcome.out.startsWith(u"Radio: 1 of 1 play"_s)) << outcome.out.toStdString();
+}
+
+TEST_F(CheckCommandTest, UnreadableListsAreUsageErrors) {
+    const Outcome missing = run({file(u"nothing.m3u"_s)});
+    EXPECT_EQ(missing.status, 2);
+    EXPECT_TRUE(missing.err.contains(u"nothing.m3u"_s)) << missing.err.toStdString();
+    const Outcome page = run({url(u"/page"_s)});
+    EXPECT_EQ(page.status, 2);
+    EXPECT_TRUE(page.err.startsWith(u"orvanto-tv: cannot read"_s)) << page.err.toStdString();
+    const Outcome notFound = run({url(u"/missing"_s)});
+    EXPECT_EQ(notFound.status, 2);
+}
+
+TEST_F(CheckCommandTest, InterruptStopsAtOnceAndWritesNothing) {
+    QList<std::pair<QString, QString>> entries{{u"Radio"_s, url(u"/live.wav"_s)}};
+    for (int i = 0; i < 40; ++i) {
+        entries.append({u"Silent %1"_s.arg(i), url(u"/silent"_s)});
+    }
+    const QString list = writeList(entries);
+    launch({list, u"--jobs"_s, u"4"_s, u"--timeout"_s, u"60"_s, u"--json"_s, file(u"r.json"_s),
+            u"--write-m3u"_s, file(u"w.m3u"_s)});
+    // Four silent addresses under way: the radio has been found playing and its job went on.
+    QDeadlineTimer ready(20000);
+    while (server.requests(u"/silent"_s) < 4 && !ready.hasExpired()) {
+        QTest::qWait(20);
+    }
+    ASSERT_GE(server.requests(u"/silent"_s), 4);
+    ::kill(pid_t(process.processId()), SIGINT);
+    QElapsedTimer timer;
+    timer.start();
+    const Outcome outcome = finish(10000);
+    EXPECT_LT(timer.elapsed(), 3000);
+    EXPECT_EQ(outcome.status, 130);
+    EXPECT_TRUE(outcome.out.contains(u"Radio: 1 of 1 play"_s)) << outcome.out.toStdString();
+    EXPECT_TRUE(outcome.out.contains(u"Interrupted: "_s));
+    EXPECT_FALSE(QFile::exists(file(u"r.json"_s)));
+    EXPECT_FALSE(QFile::exists(file(u"w.m3u"_s)));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{u"list.m3u"_s});
+}
+
+} // namespace
