@@ -84,6 +84,11 @@ void CheckCommand::listRead(const PlaylistData& data) {
         fail(u"cannot read %1: %2"_s.arg(data.source, read.error), UsageStatus);
         return;
     }
+    if (read.problemCount > 0 && !options_.quiet) {
+        print(stderr, u"orvanto-tv: %1 entries of %2 left out, not checked:\n  %3\n"_s
+                          .arg(read.problemCount)
+                          .arg(data.source, read.problems.join(u"\n  "_s)));
+    }
     check(std::move(read.list));
 }
 

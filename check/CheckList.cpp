@@ -51,6 +51,8 @@ CheckListRead checkListFromM3u(QStringView text, const QUrl& base) {
         read.list = {};
         return read;
     }
+    read.problems = result.problems;
+    read.problemCount = result.problemCount;
     if (read.list.stations.empty()) {
         read.error = u"the list holds no channel"_s;
         return read;

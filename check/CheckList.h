@@ -39,6 +39,9 @@ struct CheckList {
 struct CheckListRead {
     CheckList list;
     QString error; // non-empty: no list to check, and why
+    // Entries the reader left out ("Line N: ..."; the first few), and how many there were.
+    QStringList problems;
+    qsizetype problemCount = 0;
 };
 
 // The stations of the M3U text `text` read from `base`, grouped by name as the viewer groups

@@ -1,5 +1,7 @@
 #include "check/CheckReport.h"
 
+#include "catalogue/BuiltinStations.h"
+#include "catalogue/Catalogue.h"
 #include "catalogue/M3uParser.h"
 #include "check/CheckList.h"
 
@@ -169,6 +171,30 @@ TEST(CheckReport, JsonHoldsEveryAddressWithItsDetails) {
     EXPECT_EQ(two[u"text"_s].toString(), u"HTTP status 404"_s);
     EXPECT_FALSE(two.contains(u"codecs"_s));
     EXPECT_EQ(stations[2][u"addresses"_s][0][u"verdict"_s].toString(), u"not-checked"_s);
+}
+
+} // namespace
+
+namespace {
+
+TEST(CheckList, BuiltInCatalogueHoldsEveryStationAdultOnesToo) {
+    orvanto::Catalogue catalogue;
+    orvanto::RegisterStations(catalogue);
+    orvanto::RegisterAdultStations(catalogue);
+    const CheckList list = checkListFromCatalogue(catalogue);
+    ASSERT_EQ(int(list.stations.size()), catalogue.StationCount());
+    EXPECT_EQ(list.addressCount(), catalogue.urlCount());
+    EXPECT_EQ(list.stations.back().name, catalogue.station(catalogue.StationCount()).Name);
+}
+
+TEST(CheckList, EntriesLeftOutByTheReaderAreCounted) {
+    const CheckListRead read = checkListFromM3u(
+        u"#EXTM3U\n#EXTINF:-1,Local\nfile:///etc/passwd\n#EXTINF:-1,Net\nhttp://a.example/\n"_s,
+        QUrl(u"http://lists.example/tv.m3u"_s));
+    EXPECT_TRUE(read.error.isEmpty());
+    EXPECT_EQ(read.problemCount, 1);
+    ASSERT_EQ(read.list.stations.size(), 1u);
+    EXPECT_EQ(read.list.stations[0].name, u"Net"_s);
 }
 
 } // namespace
