@@ -10,7 +10,11 @@ namespace {
 
 int pipeEnds[2] = {-1, -1};
 
-void onSignal(int) {
+void onSignal(int signal) {
+    // A second Ctrl+C ends the program the usual way, should the first not be enough.
+    struct sigaction action {};
+    action.sa_handler = SIG_DFL;
+    sigaction(signal, &action, nullptr);
     const char byte = 1;
     [[maybe_unused]] const ssize_t n = ::write(pipeEnds[0], &byte, 1);
 }

@@ -4,6 +4,7 @@
 #include "catalogue/Catalogue.h"
 #include "catalogue/M3uParser.h"
 #include "check/CheckList.h"
+#include "check/ProgressText.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -195,6 +196,19 @@ TEST(CheckList, EntriesLeftOutByTheReaderAreCounted) {
     EXPECT_EQ(read.problemCount, 1);
     ASSERT_EQ(read.list.stations.size(), 1u);
     EXPECT_EQ(read.list.stations[0].name, u"Net"_s);
+}
+
+} // namespace
+
+namespace {
+
+TEST(CheckProgress, EstimatesTheTimeLeftFromThePaceSoFar) {
+    EXPECT_EQ(progressText(0, 900, 0, 0), u"Checked 0/900, 0 play, 0:00 elapsed"_s);
+    EXPECT_EQ(progressText(10, 40, 3, 20000),
+              u"Checked 10/40, 3 play, 0:20 elapsed, about 1:00 left"_s);
+    EXPECT_EQ(progressText(1, 1000, 1, 5000),
+              u"Checked 1/1000, 1 play, 0:05 elapsed, about 1:23:15 left"_s);
+    EXPECT_EQ(progressText(40, 40, 40, 61000), u"Checked 40/40, 40 play, 1:01 elapsed"_s);
 }
 
 } // namespace
