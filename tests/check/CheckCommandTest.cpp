@@ -8,6 +8,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <csignal>
@@ -130,6 +131,11 @@ TEST_F(CheckCommandTest, EveryVerdictInOneRun) {
     const Outcome outcome = run({list, u"--timeout"_s, u"4"_s, u"--jobs"_s, u"12"_s, u"--json"_s,
                                  file(u"r.json"_s), u"--write-m3u"_s, file(u"w.m3u"_s)});
     EXPECT_EQ(outcome.status, 1) << outcome.err.toStdString();
+    // Not a terminal: plain progress lines, the last one with the totals.
+    EXPECT_TRUE(outcome.err.contains(
+        QRegularExpression(u"(^|\n)Checked 12/12, 4 play, 0:0\\d elapsed\n$"_s)))
+        << outcome.err.toStdString();
+    EXPECT_FALSE(outcome.err.contains(u'\r'));
 
     QHash<QString, QJsonObject> first; // station name -> its first address's report
     const QJsonObject root = readJson(file(u"r.json"_s));
