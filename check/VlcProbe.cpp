@@ -72,6 +72,7 @@ VlcProbe::~VlcProbe() {
 void VlcProbe::start(const QString& address, Done done) {
     cancel();
     done_ = std::move(done);
+    address_ = address.trimmed();
     firstFailure_.reset();
     topIsPlaylist_ = false;
     queue_.reset(toUrl(address.trimmed()));
@@ -142,7 +143,9 @@ void VlcProbe::startEngine() {
     if (entry_.url.isLocalFile()) {
         engine_->play(entry_.url.toLocalFile(), true);
     } else {
-        engine_->play(entry_.url.toString(QUrl::FullyEncoded), false);
+        // As the player does: the address itself as written, playlist entries fully encoded.
+        engine_->play(entry_.depth == 0 ? address_ : entry_.url.toString(QUrl::FullyEncoded),
+                      false);
     }
     poll_.start();
 }

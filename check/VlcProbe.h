@@ -42,6 +42,7 @@ private:
     std::unique_ptr<StreamSniffer> sniffer_;
     QTimer poll_;
     Done done_;
+    QString address_;
     PlaylistQueue queue_;
     PlaylistQueue::Entry entry_;
     bool active_ = false;
