@@ -1,6 +1,7 @@
 // The composition root: reads the command line, builds the real collaborators, connects them
 // and shows the window.
 
+#include "AfterFirstPaint.h"
 #include "alarm/AlarmWiring.h"
 #include "catalogue/BuiltinStations.h"
 #include "catalogue/Catalogue.h"
@@ -12,6 +13,8 @@
 #include "playback/FailoverPlayer.h"
 #include "playback/QtMessageSink.h"
 #include "playback/QtTicker.h"
+#include "playback/StreamSniffer.h"
+#include "playback/VlcEngine.h"
 #include "playback/VlcPlayer.h"
 #include "shortcuts/DesktopUrlOpener.h"
 #include "shortcuts/WebShortcuts.h"
@@ -20,6 +23,7 @@
 #include "window/StationPages.h"
 
 #include <QApplication>
+#include <QNetworkAccessManager>
 #include <cstdio>
 #include <memory>
 
@@ -62,6 +66,9 @@ public:
             qWarning("orvanto-tv: control %s could not be bound", qUtf8Printable(name));
         }
         form_->show();
+        // libVLC and Qt's network stack come up once the window is on the screen; a station
+        // picked before then opens as soon as the engine is there.
+        new AfterFirstPaint(controls.window(), [this] { startEngine(); });
     }
 
     void showError(const QString& text) {
@@ -69,7 +76,17 @@ public:
     }
 
 private:
+    void startEngine() {
+        network_ = std::make_unique<QNetworkAccessManager>();
+        VlcEngine::Options options;
+        // libVLC draws into our window on X11 only.
+        options.noVideo = QGuiApplication::platformName() != QLatin1String("xcb");
+        player_.attach(std::make_unique<VlcEngine>(options),
+                       std::make_unique<StreamSniffer>(*network_));
+    }
+
     Catalogue catalogue_;
+    std::unique_ptr<QNetworkAccessManager> network_; // outlives the player's sniffer
     VlcPlayer player_;
     QtTicker ticker_;
     QtMessageSink messages_;

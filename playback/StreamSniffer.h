@@ -1,5 +1,7 @@
 #pragma once
 
+#include "playback/Sniffer.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QObject>
@@ -13,34 +15,23 @@ class QNetworkReply;
 
 namespace orvanto {
 
-// Finds out what an http(s) address serves before the engine opens it: a playlist (whatever
-// its content type and the address's ending, like a .php script that sends ASX as text/html),
-// a stream, or nothing at all. Reads only a bounded number of bytes for a bounded time, and
-// aborts its request as soon as it knows.
-class StreamSniffer : public QObject {
+// Finds out what an http(s) address serves: a playlist (whatever its content type and the
+// address's ending, like a .php script that sends ASX as text/html), a stream, or nothing at all.
+// Reads only a bounded number of bytes for a bounded time, and aborts its request as soon as it
+// knows.
+class StreamSniffer final : public QObject, public Sniffer {
     Q_OBJECT
 public:
     static constexpr qsizetype MaxPlaylistBytes = 256 * 1024;
     // Undecided after this long with a reply under way: left to the engine as a stream.
     static constexpr int DecideWithinMs = 8000;
 
-    struct Result {
-        enum class Kind {
-            Playlist, // entries (possibly none) of the playlist found
-            Stream,   // play the address itself
-            Failed,   // no stream there: refused, unknown host, HTTP error, empty reply
-        };
-        Kind kind = Kind::Failed;
-        QList<QUrl> entries;
-    };
-
     explicit StreamSniffer(QNetworkAccessManager& network, QObject* parent = nullptr);
     ~StreamSniffer() override;
 
-    // Starts looking at `url`; `done` is called once, later, on this thread, unless abort()
-    // comes first. A second start() aborts the first.
-    void start(const QUrl& url, std::function<void(const Result&)> done);
-    void abort();
+    // `done` is called on this thread.
+    void start(const QUrl& url, std::function<void(const Result&)> done) override;
+    void abort() override;
     bool isRunning() const { return !reply_.isNull(); }
 
 private:

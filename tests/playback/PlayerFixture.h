@@ -1,13 +1,18 @@
 #pragma once
 
 #include "playback/PlayState.h"
+#include "playback/StreamSniffer.h"
+#include "playback/VlcEngine.h"
+#include "playback/VlcPlayer.h"
 #include "support/TestHttpServer.h"
 #include "support/WaitFor.h"
 
 #include <QByteArray>
+#include <QNetworkAccessManager>
 #include <QString>
 #include <algorithm>
 #include <gtest/gtest.h>
+#include <memory>
 #include <vector>
 
 namespace orvanto::test {
@@ -71,10 +76,17 @@ protected:
 
     QString url(const char* path) const { return server.url(QString::fromLatin1(path)).toString(); }
 
+    // The real engine with libVLC's dummy outputs, and a sniffer on this fixture's network.
+    void attachEngine(VlcPlayer& player) {
+        player.attach(std::make_unique<VlcEngine>(VlcEngine::Options{.dummyOutputs = true}),
+                      std::make_unique<StreamSniffer>(network));
+    }
+
     static bool contains(const std::vector<int>& states, int state) {
         return std::find(states.begin(), states.end(), state) != states.end();
     }
 
+    QNetworkAccessManager network; // outlives the players of the derived fixtures
     TestHttpServer server;
 };
 
