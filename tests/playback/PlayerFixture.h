@@ -77,9 +77,10 @@ protected:
     QString url(const char* path) const { return server.url(QString::fromLatin1(path)).toString(); }
 
     // The real engine with libVLC's dummy outputs, and a sniffer on this fixture's network.
-    void attachEngine(VlcPlayer& player) {
+    void attachEngine(VlcPlayer& player) { attachEngine(player, network); }
+    static void attachEngine(VlcPlayer& player, QNetworkAccessManager& on) {
         player.attach(std::make_unique<VlcEngine>(VlcEngine::Options{.dummyOutputs = true}),
-                      std::make_unique<StreamSniffer>(network));
+                      std::make_unique<StreamSniffer>(on));
     }
 
     static bool contains(const std::vector<int>& states, int state) {
