@@ -23,7 +23,6 @@
 #include "window/StationPages.h"
 
 #include <QApplication>
-#include <QNetworkAccessManager>
 #include <cstdio>
 #include <memory>
 
@@ -66,8 +65,8 @@ public:
             qWarning("orvanto-tv: control %s could not be bound", qUtf8Printable(name));
         }
         form_->show();
-        // libVLC and Qt's network stack come up once the window is on the screen; a station
-        // picked before then opens as soon as the engine is there.
+        // libVLC comes up once the window is on the screen; a station picked before then
+        // opens as soon as the engine is there.
         new AfterFirstPaint(controls.window(), [this] { startEngine(); });
     }
 
@@ -77,16 +76,13 @@ public:
 
 private:
     void startEngine() {
-        network_ = std::make_unique<QNetworkAccessManager>();
         VlcEngine::Options options;
         // libVLC draws into our window on X11 only.
         options.noVideo = QGuiApplication::platformName() != QLatin1String("xcb");
-        player_.attach(std::make_unique<VlcEngine>(options),
-                       std::make_unique<StreamSniffer>(*network_));
+        player_.attach(std::make_unique<VlcEngine>(options), std::make_unique<StreamSniffer>());
     }
 
     Catalogue catalogue_;
-    std::unique_ptr<QNetworkAccessManager> network_; // outlives the player's sniffer
     VlcPlayer player_;
     QtTicker ticker_;
     QtMessageSink messages_;

@@ -18,7 +18,6 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
-#include <QNetworkAccessManager>
 #include <QTimer>
 #include <algorithm>
 #include <chrono>
@@ -33,9 +32,8 @@ namespace {
 
 // The real engine with libVLC's dummy outputs.
 void attachEngine(VlcPlayer& player) {
-    static auto* network = new QNetworkAccessManager(QCoreApplication::instance());
     player.attach(std::make_unique<VlcEngine>(VlcEngine::Options{.dummyOutputs = true}),
-                  std::make_unique<StreamSniffer>(*network));
+                  std::make_unique<StreamSniffer>());
 }
 
 // Holds messages instead of showing them (a modal box would block the measurement).

@@ -1,24 +1,22 @@
 #pragma once
 
+#include "catalogue/HttpGet.h"
 #include "playback/Sniffer.h"
 
 #include <QByteArray>
 #include <QList>
 #include <QObject>
-#include <QPointer>
 #include <QTimer>
 #include <QUrl>
 #include <functional>
-
-class QNetworkAccessManager;
-class QNetworkReply;
 
 namespace orvanto {
 
 // Finds out what an http(s) address serves: a playlist (whatever its content type and the
 // address's ending, like a .php script that sends ASX as text/html), a stream, or nothing at all.
-// Reads only a bounded number of bytes for a bounded time, and aborts its request as soon as it
-// knows.
+// Reads only a bounded number of bytes for a bounded time, and closes its connection as soon as
+// it knows. A response head larger than HttpGet allows means
+// no stream.
 class StreamSniffer final : public QObject, public Sniffer {
     Q_OBJECT
 public:
@@ -26,23 +24,22 @@ public:
     // Undecided after this long with a reply under way: left to the engine as a stream.
     static constexpr int DecideWithinMs = 8000;
 
-    explicit StreamSniffer(QNetworkAccessManager& network, QObject* parent = nullptr);
+    explicit StreamSniffer(QObject* parent = nullptr);
     ~StreamSniffer() override;
 
     // `done` is called on this thread.
     void start(const QUrl& url, std::function<void(const Result&)> done) override;
     void abort() override;
-    bool isRunning() const { return !reply_.isNull(); }
+    bool isRunning() const { return get_.isRunning(); }
 
 private:
-    void onReadyRead();
+    void onHead();
+    void onBody();
     void onFinished();
     void decideOnWhatCame();
     void decide(const Result& result);
-    bool failedStatus() const;
 
-    QNetworkAccessManager& network_;
-    QPointer<QNetworkReply> reply_;
+    HttpGet get_;
     QByteArray head_;
     QTimer deadline_;
     std::function<void(const Result&)> done_;

@@ -8,7 +8,6 @@
 #include "support/WaitFor.h"
 
 #include <QByteArray>
-#include <QNetworkAccessManager>
 #include <QString>
 #include <algorithm>
 #include <gtest/gtest.h>
@@ -76,18 +75,16 @@ protected:
 
     QString url(const char* path) const { return server.url(QString::fromLatin1(path)).toString(); }
 
-    // The real engine with libVLC's dummy outputs, and a sniffer on this fixture's network.
-    void attachEngine(VlcPlayer& player) { attachEngine(player, network); }
-    static void attachEngine(VlcPlayer& player, QNetworkAccessManager& on) {
+    // The real engine with libVLC's dummy outputs, and the real sniffer.
+    static void attachEngine(VlcPlayer& player) {
         player.attach(std::make_unique<VlcEngine>(VlcEngine::Options{.dummyOutputs = true}),
-                      std::make_unique<StreamSniffer>(on));
+                      std::make_unique<StreamSniffer>());
     }
 
     static bool contains(const std::vector<int>& states, int state) {
         return std::find(states.begin(), states.end(), state) != states.end();
     }
 
-    QNetworkAccessManager network; // outlives the players of the derived fixtures
     TestHttpServer server;
 };
 
