@@ -1,9 +1,9 @@
 #include "alarm/AlarmClock.h"
 
 #include "alarm/AlarmView.h"
-#include "alarm/Clock.h"
+#include "core/Clock.h"
+#include "core/Ticker.h"
 #include "playback/MediaPlayer.h"
-#include "playback/Ticker.h"
 
 #include <QCoreApplication>
 

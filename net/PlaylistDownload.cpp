@@ -1,6 +1,6 @@
-#include "catalogue/PlaylistDownload.h"
+#include "net/PlaylistDownload.h"
 
-#include "catalogue/HttpRequest.h"
+#include "core/HttpRequest.h"
 
 #include <QNetworkAccessManager>
 #include <QNetworkReply>

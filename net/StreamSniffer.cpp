@@ -1,7 +1,7 @@
-#include "playback/StreamSniffer.h"
+#include "net/StreamSniffer.h"
 
-#include "catalogue/HttpRequest.h"
-#include "playback/PlaylistParser.h"
+#include "core/HttpRequest.h"
+#include "net/PlaylistParser.h"
 
 #include <QNetworkAccessManager>
 #include <QNetworkReply>

@@ -1,10 +1,10 @@
 #include "playback/FailoverPlayer.h"
 
 #include "catalogue/Catalogue.h"
+#include "core/MessageSink.h"
+#include "core/Ticker.h"
 #include "playback/MediaPlayer.h"
-#include "playback/MessageSink.h"
 #include "playback/PlayState.h"
-#include "playback/Ticker.h"
 
 namespace orvanto {
 

@@ -1,8 +1,8 @@
 #include "playback/VlcPlayer.h"
 
+#include "net/PlaylistParser.h"
+#include "net/StreamSniffer.h"
 #include "playback/PlayState.h"
-#include "playback/PlaylistParser.h"
-#include "playback/StreamSniffer.h"
 #include "playback/VideoContainer.h"
 
 #include <QGuiApplication>

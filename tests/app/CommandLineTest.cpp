@@ -1,4 +1,4 @@
-#include "catalogue/CommandLine.h"
+#include "app/CommandLine.h"
 
 #include <gtest/gtest.h>
 

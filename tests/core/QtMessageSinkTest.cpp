@@ -1,4 +1,4 @@
-#include "playback/QtMessageSink.h"
+#include "core/QtMessageSink.h"
 
 #include <QAbstractButton>
 #include <QApplication>

@@ -1,5 +1,6 @@
+#include "net/PlaylistLoader.h"
+
 #include "catalogue/Catalogue.h"
-#include "catalogue/PlaylistLoader.h"
 #include "support/TestHttpServer.h"
 
 #include <QFile>
