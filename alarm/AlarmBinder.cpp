@@ -4,6 +4,7 @@
 #include "window/FormControls.h"
 
 #include <QAbstractButton>
+#include <QComboBox>
 #include <QMouseEvent>
 #include <QWidget>
 
@@ -11,6 +12,13 @@ namespace orvanto {
 
 AlarmBinder::AlarmBinder(FormControls& form, AlarmClock& alarm, QObject* parent)
     : QObject(parent), alarm_(alarm) {
+    // Without leading zeros, as the alarm compares the texts.
+    if (auto* hours = qobject_cast<QComboBox*>(form.control(QStringLiteral("Combo1")))) {
+        hours->addItems(AlarmClock::hourItems());
+    }
+    if (auto* minutes = qobject_cast<QComboBox*>(form.control(QStringLiteral("Combo2")))) {
+        minutes->addItems(AlarmClock::minuteItems());
+    }
     if (auto* onOff = qobject_cast<QAbstractButton*>(form.control(QStringLiteral("Check1")))) {
         connect(onOff, &QAbstractButton::clicked, this,
                 [this, onOff] { alarm_.onOnOffClicked(onOff->isChecked()); });

@@ -1,5 +1,9 @@
 #include "app/CommandLine.h"
 
+#include "orvanto/Version.h"
+
+#include <QCommandLineParser>
+
 namespace orvanto {
 
 namespace {
@@ -10,22 +14,33 @@ constexpr int UsageError = 2;
 
 const QString Program = u"orvanto-tv"_s;
 
-QString helpText() {
-    return u"Usage: orvanto-tv [--playlist PATH_OR_URL]\n"
-           u"Orvanto Live TV: a viewer for live internet TV and radio streams.\n"
-           u"\n"
-           u"Options:\n"
-           u"  -p, --playlist PATH_OR_URL  show the stations of an M3U or M3U8 playlist (a file\n"
-           u"                              or an http(s) address) instead of the built-in ones\n"
-           u"  -h, --help                  show this help and exit\n"
-           u"      --version               show the version and exit\n"_s;
+const QString NeedsValue = u"needs a file or an address"_s;
+
+// The options, described for the help text.
+struct Options {
+    QCommandLineOption playlist{{u"p"_s, u"playlist"_s},
+                                u"show the stations of an M3U or M3U8 playlist (a file or an "
+                                u"http(s) address) instead of the built-in ones"_s,
+                                u"PATH_OR_URL"_s};
+    QCommandLineOption help{{u"h"_s, u"help"_s}, u"show this help and exit"_s};
+    QCommandLineOption version{u"version"_s, u"show the version and exit"_s};
+};
+
+void describe(QCommandLineParser& parser, const Options& options) {
+    parser.setApplicationDescription(
+        u"Orvanto Live TV: a viewer for live internet TV and radio streams."_s);
+    parser.addOption(options.playlist);
+    parser.addOption(options.help);
+    parser.addOption(options.version);
+    parser.addPositionalArgument(u"PATH_OR_URL"_s, u"the same as --playlist PATH_OR_URL"_s,
+                                 u"[PATH_OR_URL]"_s);
 }
 
-CommandLine usageError(const QString& problem) {
+CommandLine usageError(const QString& problem, const QString& help) {
     CommandLine result;
     result.run = false;
     result.exitCode = UsageError;
-    result.standardError = Program + u": "_s + problem + u"\n"_s + helpText();
+    result.standardError = Program + u": "_s + problem + u"\n"_s + help;
     return result;
 }
 
@@ -36,45 +51,82 @@ CommandLine exitWith(const QString& text) {
     return result;
 }
 
+// The parser's help text names the program by the path it was started with, when there is a
+// QCoreApplication; the usage line names the program itself.
+QString helpText(const QCommandLineParser& parser) {
+    QString help = parser.helpText();
+    const QString usage = u"Usage: "_s;
+    const qsizetype end = help.indexOf(u" [options]"_s);
+    if (help.startsWith(usage) && end > usage.size()) {
+        help.replace(usage.size(), end - usage.size(), Program);
+    }
+    return help;
+}
+
+// Our own words for what the parser refused: the option as it was written.
+QString parseProblem(const QCommandLineParser& parser, const QStringList& arguments) {
+    const QStringList unknown = parser.unknownOptionNames();
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        const QString& argument = arguments[i];
+        if (argument == u"--"_s) {
+            break;
+        }
+        QString name = argument;
+        while (name.startsWith(u'-')) {
+            name.remove(0, 1);
+        }
+        name = name.section(u'=', 0, 0);
+        if (argument.startsWith(u'-') && unknown.contains(name)) {
+            return u"unknown option '%1'"_s.arg(argument.section(u'=', 0, 0));
+        }
+    }
+    // A switch given a value: Qt names it in quotes ("Unexpected value after '--version'.").
+    const QString error = parser.errorText();
+    if (error.startsWith(u"Unexpected value"_s)) {
+        return u"%1 takes no value"_s.arg(error.section(u'\'', 1, 1));
+    }
+    // The only other refusal: an option that takes a value came last, without one.
+    return u"%1 %2"_s.arg(arguments.constLast(), NeedsValue);
+}
+
 } // namespace
 
 CommandLine parseCommandLine(const QStringList& arguments) {
-    CommandLine result;
-    bool playlistGiven = false;
-    auto setPlaylist = [&](const QString& value) -> QString {
-        if (playlistGiven) {
-            return u"--playlist given more than once"_s;
-        }
-        if (value.isEmpty()) {
-            return u"--playlist needs a file or an address"_s;
-        }
-        playlistGiven = true;
-        result.playlist = value;
-        return {};
-    };
+    QCommandLineParser parser;
+    const Options options;
+    describe(parser, options);
 
-    for (qsizetype i = 1; i < arguments.size(); ++i) {
-        const QString& argument = arguments[i];
-        QString problem;
-        if (argument == u"-h"_s || argument == u"--help"_s) {
-            return exitWith(helpText());
-        } else if (argument == u"--version"_s) {
-            return exitWith(Program + u" " ORVANTO_VERSION "\n"_s);
-        } else if (argument == u"-p"_s || argument == u"--playlist"_s) {
-            if (i + 1 >= arguments.size()) {
-                return usageError(u"%1 needs a file or an address"_s.arg(argument));
-            }
-            problem = setPlaylist(arguments[++i]);
-        } else if (argument.startsWith(u"--playlist="_s)) {
-            problem = setPlaylist(argument.sliced(qsizetype(sizeof("--playlist=") - 1)));
-        } else if (argument.startsWith(u'-') && argument.size() > 1) {
-            problem = u"unknown option '%1'"_s.arg(argument);
-        } else {
-            problem = u"unexpected argument '%1'"_s.arg(argument);
+    QStringList named = arguments;
+    if (named.isEmpty()) {
+        named << Program;
+    }
+    const bool parsed = parser.parse(named);
+    const QString help = helpText(parser);
+    if (!parsed) {
+        return usageError(parseProblem(parser, named), help);
+    }
+    if (parser.isSet(options.help)) {
+        return exitWith(help);
+    }
+    if (parser.isSet(options.version)) {
+        return exitWith(Program + u" "_s + QString::fromLatin1(Version) + u"\n"_s);
+    }
+
+    QStringList playlists = parser.values(options.playlist);
+    const QStringList positional = parser.positionalArguments();
+    if (positional.size() > 1) {
+        return usageError(u"unexpected argument '%1'"_s.arg(positional.at(1)), help);
+    }
+    playlists += positional;
+    if (playlists.size() > 1) {
+        return usageError(u"--playlist given more than once"_s, help);
+    }
+    CommandLine result;
+    if (!playlists.isEmpty()) {
+        if (playlists.first().isEmpty()) {
+            return usageError(u"--playlist "_s + NeedsValue, help);
         }
-        if (!problem.isEmpty()) {
-            return usageError(problem);
-        }
+        result.playlist = playlists.first();
     }
     return result;
 }

@@ -11,6 +11,8 @@
 #include "lock/ParentalLock.h"
 #include "lock/PasswordInputBox.h"
 #include "net/PlaylistLoader.h"
+#include "net/StartPage.h"
+#include "orvanto/Version.h"
 #include "playback/FailoverPlayer.h"
 #include "playback/VlcPlayer.h"
 #include "shortcuts/DesktopUrlOpener.h"
@@ -20,6 +22,8 @@
 #include "window/StationPages.h"
 
 #include <QApplication>
+#include <QNetworkAccessManager>
+#include <QTimer>
 #include <cstdio>
 #include <memory>
 
@@ -42,9 +46,14 @@ QStringList lockedStationNames() {
 // window and its bindings go before the player they use.
 class Viewer {
 public:
-    Viewer() : failover_(catalogue_, player_, ticker_, messages_) {}
+    // The start page request waits until the window is up: bringing up the network stack takes
+    // some 25 ms that the window's first appearance need not wait for.
+    static constexpr int StartPageDelayMs = 300;
+
+    Viewer() : player_(network_), failover_(catalogue_, player_, ticker_, messages_) {}
 
     Catalogue& catalogue() { return catalogue_; }
+    QNetworkAccessManager& network() { return network_; }
 
     void start(const StationRegistrations& registrations) {
         form_ = std::make_unique<Form1>(catalogue_, failover_, player_, player_.videoWidget());
@@ -62,6 +71,7 @@ public:
             qWarning("orvanto-tv: control %s could not be bound", qUtf8Printable(name));
         }
         form_->show();
+        QTimer::singleShot(StartPageDelayMs, form_.get(), [this] { StartPage::request(network_); });
     }
 
     void showError(const QString& text) {
@@ -69,6 +79,9 @@ public:
     }
 
 private:
+    // The program's one network manager: the player's look at stream addresses, the playlist
+    // download and the start page share it.
+    QNetworkAccessManager network_;
     Catalogue catalogue_;
     VlcPlayer player_;
     QtTicker ticker_;
@@ -102,20 +115,17 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("orvanto-tv"));
     QApplication::setApplicationDisplayName(QStringLiteral("Orvanto Live TV"));
-    QApplication::setApplicationVersion(QStringLiteral(ORVANTO_VERSION));
+    QApplication::setApplicationVersion(QString::fromLatin1(Version));
 
     Viewer viewer;
-    PlaylistLoader loader;
+    PlaylistLoader loader(viewer.network());
     if (commandLine.playlist.isEmpty()) {
         viewer.start(builtinStationRegistrations());
     } else {
         loader.setReservedNames(lockedStationNames());
         QObject::connect(&loader, &PlaylistLoader::finished, [&](const PlaylistReport& report) {
-            StationRegistrations registrations = builtinStationRegistrations();
-            if (report.accepted) {
-                registrations.regular = [](Catalogue&) {}; // the playlist's stations are in
-            }
-            viewer.start(registrations);
+            viewer.start(report.accepted ? adultStationRegistrations()
+                                         : builtinStationRegistrations());
             if (!report.message.isEmpty()) {
                 viewer.showError(report.message);
             }

@@ -16,6 +16,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QNetworkAccessManager>
 #include <QTimer>
 #include <algorithm>
 #include <chrono>
@@ -113,7 +114,8 @@ void benchFailover(TestHttpServer& server, LoopProbe& probe) {
         catalogue.AddStreamUrl(QStringLiteral("Bench"), TestHttpServer::refusedUrl().toString());
     }
     catalogue.AddStreamUrl(QStringLiteral("Bench"), server.url(QStringLiteral("/live")).toString());
-    VlcPlayer player;
+    QNetworkAccessManager network;
+    VlcPlayer player(network);
     QtTicker ticker;
     NoMessages messages;
     FailoverPlayer failover(catalogue, player, ticker, messages);
@@ -161,7 +163,8 @@ void benchStop(TestHttpServer& server, LoopProbe& probe, int rounds) {
          server.url(QStringLiteral("/trickle")).toString()},
         {"mms://, silent (libVLC's MMS access)", mms.toString()},
     };
-    VlcPlayer player;
+    QNetworkAccessManager network;
+    VlcPlayer player(network);
     runFor(500); // as shortly after the start of the viewer
     for (const auto& c : cases) {
         std::vector<double> times;
@@ -201,7 +204,8 @@ void benchCpu(TestHttpServer& server, LoopProbe& probe, int seconds) {
         Catalogue catalogue;
         catalogue.AddStreamUrl(QStringLiteral("Cpu"),
                                server.url(QString::fromLatin1(c.path)).toString());
-        VlcPlayer player;
+        QNetworkAccessManager network;
+        VlcPlayer player(network);
         QtTicker ticker;
         NoMessages messages;
         FailoverPlayer failover(catalogue, player, ticker, messages);

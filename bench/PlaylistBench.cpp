@@ -10,6 +10,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QNetworkAccessManager>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cstdio>
@@ -58,7 +59,8 @@ QByteArray generatedPlaylist() {
 
 // Loads `path` into `catalogue` and returns the milliseconds until the report arrived.
 double timedLoad(const QString& path, Catalogue& catalogue, PlaylistReport& report) {
-    PlaylistLoader loader;
+    QNetworkAccessManager network;
+    PlaylistLoader loader(network);
     QElapsedTimer timer;
     double elapsed = 0;
     QObject::connect(&loader, &PlaylistLoader::finished, [&](const PlaylistReport& r) {

@@ -20,7 +20,8 @@ class PlaylistDownload;
 class PlaylistLoader : public QObject {
     Q_OBJECT
 public:
-    explicit PlaylistLoader(QObject* parent = nullptr);
+    // `network` must outlive the loader.
+    explicit PlaylistLoader(QNetworkAccessManager& network, QObject* parent = nullptr);
     ~PlaylistLoader() override;
 
     // Time allowed for a download.
@@ -42,7 +43,7 @@ private:
     std::chrono::milliseconds timeout_;
     QStringList reservedNames_;
     Catalogue* catalogue_ = nullptr;
-    std::unique_ptr<QNetworkAccessManager> network_;
+    QNetworkAccessManager& network_;
     std::unique_ptr<PlaylistDownload> download_;
 };
 

@@ -39,9 +39,12 @@ public:
     static constexpr int LostAfterMs = 10000;      // no new data this long: connection lost
     static constexpr int EntryOpenLimitMs = 10000; // for a playlist entry with a successor
 
-    // `videoParent`: the widget the video widget is created in (may be null: place
-    // videoWidget() later). `parent` owns the player, as usual for QObjects.
-    explicit VlcPlayer(QWidget* videoParent = nullptr, QObject* parent = nullptr);
+    // `network` is the program's network manager, used to look at http(s) addresses before
+    // they are opened; it must outlive the player. `videoParent`: the widget the video widget
+    // is created in (may be null: place videoWidget() later). `parent` owns the player, as
+    // usual for QObjects.
+    explicit VlcPlayer(QNetworkAccessManager& network, QWidget* videoParent = nullptr,
+                       QObject* parent = nullptr);
     ~VlcPlayer() override;
 
     void setURL(const QString& url) override;
@@ -73,7 +76,6 @@ private:
     bool notify(int state);
 
     std::unique_ptr<VlcEngine> engine_;
-    std::unique_ptr<QNetworkAccessManager> network_;
     std::unique_ptr<StreamSniffer> sniffer_;
     QPointer<VideoContainer> video_;
     bool embedVideo_ = false;

@@ -1,6 +1,5 @@
 #include "window/Form1.h"
 
-#include "alarm/AlarmClock.h"
 #include "catalogue/Catalogue.h"
 #include "playback/FailoverPlayer.h"
 #include "playback/MediaPlayer.h"
@@ -16,12 +15,8 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QComboBox>
 #include <QDate>
 #include <QLocale>
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
-#include <QNetworkRequest>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
@@ -31,8 +26,6 @@ namespace orvanto {
 namespace {
 
 const QString kTitle = QStringLiteral("Orvanto Live TV");
-// Requested once at start-up; nothing reads the answer.
-const QString kStartPage = QStringLiteral("http://tv.example.com/live/programma.asp");
 const QString kStationButtons = QStringLiteral("sender_waehlen");
 const QString kPageOptions = QStringLiteral("Option1");
 const QString kPageCaptions = QStringLiteral("tv_label");
@@ -104,11 +97,8 @@ void Form1::load(const StationRegistrations& registrations) {
     panel->move(WindowControls::toPixels(StationPanelLeft),
                 WindowControls::toPixels(StationPanelTop));
     panel->show();
-    // 3, 4. The alarm's hour and minute lists, without leading zeros.
-    controls_->get<QComboBox>(name("Combo1"))->addItems(AlarmClock::hourItems());
-    controls_->get<QComboBox>(name("Combo2"))->addItems(AlarmClock::minuteItems());
-    // 5. The start page request.
-    requestStartPage();
+    // 3, 4. The alarm's hour and minute lists are the alarm's own (alarm/AlarmBinder).
+    // 5. The start page is requested by the composition root, once the window is up.
     // 6. Today's date, once.
     controls_->get<QLabel>(name("Label6"))
         ->setText(QLocale().toString(QDate::currentDate(), QStringLiteral("dddd dd MMMM yyyy")));
@@ -119,19 +109,6 @@ void Form1::load(const StationRegistrations& registrations) {
     buildStationList(registrations);
 
     clock_->start();
-}
-
-void Form1::requestStartPage() {
-    if (qEnvironmentVariableIsSet("ORVANTO_TEST")) {
-        return;
-    }
-    // The request goes out once the window is up: bringing up the network stack takes some
-    // 25 ms that the window's first appearance need not wait for.
-    QTimer::singleShot(StartPageDelayMs, this, [this] {
-        auto* network = new QNetworkAccessManager(this);
-        QNetworkReply* reply = network->get(QNetworkRequest(QUrl(kStartPage)));
-        connect(reply, &QNetworkReply::finished, reply, &QObject::deleteLater);
-    });
 }
 
 void Form1::buildStationList(const StationRegistrations& registrations) {

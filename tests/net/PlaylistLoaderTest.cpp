@@ -4,6 +4,7 @@
 #include "support/TestHttpServer.h"
 
 #include <QFile>
+#include <QNetworkAccessManager>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -172,7 +173,8 @@ protected:
 
     QTemporaryDir dir;
     Catalogue catalogue;
-    PlaylistLoader loader;
+    QNetworkAccessManager network;
+    PlaylistLoader loader{network};
 };
 
 TEST_F(PlaylistLoading, LocalFileWithRelativeAddresses) {

@@ -35,7 +35,7 @@ protected:
     }
 
     Catalogue catalogue;
-    VlcPlayer player;
+    VlcPlayer player{network};
     QtTicker ticker{TickMs};
     RecordingMessageSink messages;
     std::unique_ptr<FailoverPlayer> failover;
@@ -97,7 +97,7 @@ TEST_F(FailoverVlcTest, ChannelOfAServedPlaylistFailsOverToItsSecondEntryAndRest
                                           "\n"
                                           "#EXTINF:-1,Shaky\n"
                                           "short\n"));
-    PlaylistLoader loader;
+    PlaylistLoader loader(network);
     QSignalSpy loaded(&loader, &PlaylistLoader::finished);
     loader.load(url("/channels.m3u"), catalogue);
     ASSERT_TRUE(waitFor([&] { return loaded.count() == 1; }, OpenMs));

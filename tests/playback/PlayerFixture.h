@@ -5,6 +5,7 @@
 #include "support/WaitFor.h"
 
 #include <QByteArray>
+#include <QNetworkAccessManager>
 #include <QString>
 #include <algorithm>
 #include <gtest/gtest.h>
@@ -76,6 +77,7 @@ protected:
     }
 
     TestHttpServer server;
+    QNetworkAccessManager network; // the program's one network manager
 };
 
 } // namespace orvanto::test

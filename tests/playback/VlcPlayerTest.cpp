@@ -13,7 +13,7 @@ class VlcPlayerTest : public PlayerFixture {
 protected:
     void SetUp() override {
         PlayerFixture::SetUp();
-        player = std::make_unique<VlcPlayer>();
+        player = std::make_unique<VlcPlayer>(network);
         QObject::connect(player.get(), &MediaPlayer::playStateChanged,
                          [this](int state) { states.push_back(state); });
     }
@@ -169,11 +169,11 @@ TEST_F(VlcPlayerTest, DestroyedWhilePlayingOrOpening) {
     player->setURL(url("/live"));
     ASSERT_TRUE(waitForState(PlayState::Playing));
     player.reset();
-    auto opening = std::make_unique<VlcPlayer>();
+    auto opening = std::make_unique<VlcPlayer>(network);
     opening->setURL(url("/trickle"));
     ASSERT_TRUE(waitFor([&] { return server.requests(QStringLiteral("/trickle")) >= 2; }, OpenMs));
     opening.reset();
-    auto sniffing = std::make_unique<VlcPlayer>();
+    auto sniffing = std::make_unique<VlcPlayer>(network);
     sniffing->setURL(url("/silent"));
     sniffing.reset();
     QTest::qWait(200); // events posted before the destruction must find nothing to touch
