@@ -3,8 +3,10 @@
 
 #include "alarm/AlarmWiring.h"
 #include "app/CommandLine.h"
+#include "app/ViewerSettings.h"
 #include "catalogue/BuiltinStations.h"
 #include "catalogue/Catalogue.h"
+#include "catalogue/PlaylistSource.h"
 #include "core/QtMessageSink.h"
 #include "core/QtTicker.h"
 #include "lock/AdultButtons.h"
@@ -26,6 +28,7 @@
 #include <QTimer>
 #include <cstdio>
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -42,6 +45,13 @@ QStringList lockedStationNames() {
     return names;
 }
 
+// How a list that loaded is remembered: a file by its absolute path, so that it is found again
+// from any working folder, an address as it is.
+QString savedListName(const QString& source) {
+    const QUrl location = playlistLocation(source);
+    return location.isLocalFile() ? location.toLocalFile() : location.toString();
+}
+
 // Everything the running viewer is made of. Members are destroyed in reverse order, so the
 // window and its bindings go before the player they use.
 class Viewer {
@@ -54,6 +64,8 @@ public:
 
     Catalogue& catalogue() { return catalogue_; }
     QNetworkAccessManager& network() { return network_; }
+    MediaPlayer& player() { return player_; }
+    Form1& form() { return *form_; }
 
     void start(const StationRegistrations& registrations) {
         form_ = std::make_unique<Form1>(catalogue_, failover_, player_, player_.videoWidget());
@@ -117,20 +129,57 @@ int main(int argc, char** argv) {
     QApplication::setApplicationDisplayName(QStringLiteral("Orvanto Live TV"));
     QApplication::setApplicationVersion(QString::fromLatin1(Version));
 
+    ViewerSettings settings(ViewerSettings::defaultPath());
+    if (!settings.warning().isEmpty()) {
+        std::fprintf(stderr, "orvanto-tv: %s\n", qUtf8Printable(settings.warning()));
+    }
+
     Viewer viewer;
+    const std::optional<int> savedVolume = settings.volume();
+    if (savedVolume) {
+        viewer.player().setVolume(*savedVolume);
+    }
+    const int startVolume = viewer.player().volume();
+    // The favourites of the list on show go with that list.
+    auto rememberFavourites = [&](const QString& list) {
+        viewer.form().setFavourites(settings.favourites(list));
+        QObject::connect(&viewer.form(), &Form1::favouritesChanged,
+                         [&settings, list](const QStringList& names) {
+                             settings.setFavourites(list, names);
+                             settings.save();
+                         });
+    };
+
+    // A list on the command line, or else the one opened last time.
+    const QString list =
+        commandLine.playlist.isEmpty() ? settings.lastList() : commandLine.playlist;
     PlaylistLoader loader(viewer.network());
-    if (commandLine.playlist.isEmpty()) {
+    if (list.isEmpty()) {
         viewer.start(builtinStationRegistrations());
+        rememberFavourites(ViewerSettings::BuiltinList);
     } else {
         loader.setReservedNames(lockedStationNames());
         QObject::connect(&loader, &PlaylistLoader::finished, [&](const PlaylistReport& report) {
             viewer.start(report.accepted ? adultStationRegistrations()
                                          : builtinStationRegistrations());
+            QString shown = ViewerSettings::BuiltinList;
+            if (report.accepted) {
+                shown = savedListName(list);
+                settings.setLastList(shown);
+                settings.save();
+            }
+            rememberFavourites(shown);
             if (!report.message.isEmpty()) {
                 viewer.showError(report.message);
             }
         });
-        loader.load(commandLine.playlist, viewer.catalogue());
+        loader.load(list, viewer.catalogue());
     }
-    return QApplication::exec();
+    const int exitCode = QApplication::exec();
+    // Nothing is written for a user who never touched the volume.
+    if (savedVolume || viewer.player().volume() != startVolume) {
+        settings.setVolume(viewer.player().volume());
+    }
+    settings.save();
+    return exitCode;
 }

@@ -130,17 +130,26 @@ QStringView attributeValue(QStringView attributes, QLatin1StringView key) {
     return {};
 }
 
-// The display name an #EXTINF line gives its entry; empty when it gives none.
-QString extinfName(QStringView info) {
+struct ExtInfo {
+    QString name; // empty when the line gives none
+    QString group;
+};
+
+// The display name and group an #EXTINF line gives its entry.
+ExtInfo extinfInfo(QStringView info) {
     const qsizetype comma = nameSeparator(info);
+    const QStringView attributes = comma >= 0 ? info.first(comma) : info;
+    ExtInfo result;
+    result.group = attributeValue(attributes, "group-title"_L1).trimmed().toString();
     if (comma >= 0) {
         const QStringView display = info.sliced(comma + 1).trimmed();
         if (!display.isEmpty()) {
-            return display.toString();
+            result.name = display.toString();
+            return result;
         }
     }
-    const QStringView attributes = comma >= 0 ? info.first(comma) : info;
-    return attributeValue(attributes, "tvg-name"_L1).trimmed().toString();
+    result.name = attributeValue(attributes, "tvg-name"_L1).trimmed().toString();
+    return result;
 }
 
 struct Resolved {
@@ -223,7 +232,9 @@ private:
         if (text.startsWith(ExtInf, Qt::CaseInsensitive)) {
             dropPendingInfo();
             pendingLine_ = number;
-            pendingName_ = extinfName(text.sliced(ExtInf.size()));
+            ExtInfo info = extinfInfo(text.sliced(ExtInf.size()));
+            pendingName_ = std::move(info.name);
+            pendingGroup_ = std::move(info.group);
             return;
         }
         for (QLatin1StringView tag : HlsTags) {
@@ -250,8 +261,12 @@ private:
         entry.name = pendingLine_ > 0 && !pendingName_.isEmpty() ? std::move(pendingName_)
                                                                  : resolved.address;
         entry.address = std::move(resolved.address);
+        if (pendingLine_ > 0) {
+            entry.group = std::move(pendingGroup_);
+        }
         pendingLine_ = 0;
         pendingName_.clear();
+        pendingGroup_.clear();
         sink_(std::move(entry));
     }
 
@@ -276,6 +291,7 @@ private:
     bool sawContent_ = false;
     int pendingLine_ = 0; // line of an #EXTINF still waiting for its address, or 0
     QString pendingName_;
+    QString pendingGroup_;
 };
 
 } // namespace

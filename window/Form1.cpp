@@ -3,6 +3,7 @@
 #include "catalogue/Catalogue.h"
 #include "playback/FailoverPlayer.h"
 #include "playback/MediaPlayer.h"
+#include "window/ChannelBrowser.h"
 #include "window/ClickLabel.h"
 #include "window/ClockText.h"
 #include "window/ControlBuilder.h"
@@ -19,6 +20,7 @@
 #include <QLocale>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShortcut>
 #include <QTimer>
 
 namespace orvanto {
@@ -88,6 +90,9 @@ void Form1::wireControls() {
             &Form1::onFullScreenLabel);
     connect(&failover_, &FailoverPlayer::statusTextChanged, controls_->get<QLabel>(name("Label29")),
             &QLabel::setText);
+    auto* find = new QShortcut(QKeySequence::Find, this);
+    find->setObjectName(QStringLiteral("findChannel"));
+    connect(find, &QShortcut::activated, this, &Form1::openChannelBrowser);
 }
 
 void Form1::load(const StationRegistrations& registrations) {
@@ -112,12 +117,64 @@ void Form1::load(const StationRegistrations& registrations) {
 }
 
 void Form1::buildStationList(const StationRegistrations& registrations) {
-    const int pagesInUse = pages_.build(registrations);
+    pages_.build(registrations);
+    currentPage_ = 0;
+    showPages(favourites_.isEmpty() ? pages_.pagesInUse()
+                                    : pages_.showFavourites(favourites_.names()));
+}
+
+void Form1::showPages(int pagesInUse) {
     for (int page = 0; page < StationPages::PageCount; ++page) {
         controls_->control(kPageCaptions, page)->setVisible(page < pagesInUse);
         controls_->control(kPageOptions, page)->setVisible(page < pagesInUse);
     }
-    showStations(pages_.stationsOn(0));
+    if (currentPage_ >= pagesInUse && currentPage_ != StationPages::AlarmPage) {
+        currentPage_ = 0;
+        controls_->get<QRadioButton>(kPageOptions, 0)->setChecked(true);
+    }
+    if (currentPage_ != StationPages::AlarmPage) {
+        showStations(pages_.stationsOn(currentPage_));
+    }
+}
+
+void Form1::setFavourites(const QStringList& names) {
+    favourites_ = Favourites(names);
+    applyFavourites();
+}
+
+bool Form1::pinFavourite(const QString& name) {
+    if (!favourites_.pin(name)) {
+        return false;
+    }
+    applyFavourites();
+    return true;
+}
+
+bool Form1::unpinFavourite(const QString& name) {
+    if (!favourites_.unpin(name)) {
+        return false;
+    }
+    applyFavourites();
+    return true;
+}
+
+void Form1::applyFavourites() {
+    showPages(pages_.showFavourites(favourites_.names()));
+    if (browser_ != nullptr) {
+        browser_->favouritesChanged();
+    }
+    Q_EMIT favouritesChanged(favourites_.names());
+}
+
+void Form1::openChannelBrowser() {
+    if (browser_ == nullptr) {
+        browser_ = new ChannelBrowser(catalogue_, pages_.regularCount(), favourites_, this);
+        connect(browser_, &ChannelBrowser::playRequested, this,
+                [this](const QString& station) { failover_.SelectStation(station, 0); });
+        connect(browser_, &ChannelBrowser::pinRequested, this, &Form1::pinFavourite);
+        connect(browser_, &ChannelBrowser::unpinRequested, this, &Form1::unpinFavourite);
+    }
+    browser_->present();
 }
 
 // Shows `names` on the first station buttons and hides the rest: a button without a station
@@ -139,6 +196,7 @@ void Form1::onStationButton(int index) {
 }
 
 void Form1::onPageOption(int index) {
+    currentPage_ = index;
     setAlarmControlsVisible(false);
     const StationPages::View view = pages_.choose(index);
     if (view.stationPanel) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "catalogue/Favourites.h"
 #include "window/StationPages.h"
 #include "window/WindowStrip.h"
 
@@ -10,6 +11,7 @@ class QTimer;
 namespace orvanto {
 
 class Catalogue;
+class ChannelBrowser;
 class FailoverPlayer;
 class FormControls;
 class MediaPlayer;
@@ -43,6 +45,21 @@ public:
     WindowControls& windowControls() { return *controls_; }
     PlayerArea& playerArea() { return *playerArea_; }
 
+    // The channels pinned to the station pages; while there are any, the pages show them
+    // instead of the first stations.
+    const Favourites& favourites() const { return favourites_; }
+    void setFavourites(const QStringList& names);
+    bool pinFavourite(const QString& name);
+    bool unpinFavourite(const QString& name);
+
+    // Shows the channel browser (Ctrl+F), creating it on first use.
+    void openChannelBrowser();
+    // The browser, once it has been opened; nullptr before.
+    ChannelBrowser* channelBrowser() const { return browser_; }
+
+Q_SIGNALS:
+    void favouritesChanged(const QStringList& names);
+
 protected:
     void closeEvent(QCloseEvent* event) override;
 
@@ -50,6 +67,8 @@ private:
     void wireControls();
     void buildStationList(const StationRegistrations& registrations);
     void showStations(const QStringList& names);
+    void showPages(int pagesInUse);
+    void applyFavourites();
     void onStationButton(int index);
     void onPageOption(int index);
     void applyStrip(const WindowStrip::State& state);
@@ -61,6 +80,9 @@ private:
     FailoverPlayer& failover_;
     MediaPlayer& player_;
     StationPages pages_;
+    Favourites favourites_;
+    int currentPage_ = 0;
+    ChannelBrowser* browser_ = nullptr;
     WindowControls* controls_ = nullptr;
     PlayerArea* playerArea_ = nullptr;
     // The clock, Timer1. The station watch timer of the original design, whose tick does

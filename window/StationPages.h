@@ -3,6 +3,7 @@
 #include "catalogue/BuiltinStations.h"
 
 #include <QStringList>
+#include <vector>
 
 namespace orvanto {
 
@@ -31,16 +32,27 @@ public:
     int build(const StationRegistrations& registrations);
 
     int pagesInUse() const { return pagesInUse_; }
+    // How many regular stations build() registered: catalogue indices 1..regularCount().
+    int regularCount() const { return regularCount_; }
 
-    // The names of the stations on `page`, in catalogue order.
+    // Puts the regular stations named in `favourites` on the pages, in that order, instead of
+    // the first ones; names that are no regular station are passed over. With no favourite
+    // left, the pages show the first stations again. Returns the number of pages in use.
+    int showFavourites(const QStringList& favourites);
+
+    // The names of the stations on `page`, in page order.
     QStringList stationsOn(int page) const;
 
     // What page option `option` (0..5) shows.
     View choose(int option) const;
 
 private:
+    void number(const std::vector<int>& indices);
+
     Catalogue& catalogue_;
+    int regularCount_ = 0;
     int pagesInUse_ = 0;
+    std::vector<int> paged_; // catalogue indices in page order
 };
 
 } // namespace orvanto

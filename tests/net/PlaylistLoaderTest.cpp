@@ -26,6 +26,10 @@ QString s(const char* text) {
     return QString::fromUtf8(text);
 }
 
+QString s(const QByteArray& text) {
+    return QString::fromUtf8(text);
+}
+
 PlaylistReport registerText(const QByteArray& text, Catalogue& catalogue,
                             const QStringList& reserved = {}) {
     return registerPlaylist(PlaylistData{s("tv.m3u"), QUrl(), text, {}}, catalogue, reserved);
@@ -75,29 +79,52 @@ TEST(PlaylistRegistration, SameNameBecomesOrderedCandidates) {
     EXPECT_EQ(c.station(3).Name, s("http://plain.example.com/"));
 }
 
-TEST(PlaylistRegistration, NinetyStationsAndHundredAddressesAreKept) {
+TEST(PlaylistRegistration, StationAndAddressLimitsAreKept) {
+    using orvanto::MaxPlaylistAddresses;
+    using orvanto::MaxPlaylistStations;
     Catalogue c;
-    QByteArray text = generated(91, 1);
+    QByteArray text = generated(MaxPlaylistStations + 1, 1);
     for (int j = 2; j <= 101; ++j) {
         text += "#EXTINF:-1,Kanali 7\nhttp://seven.example.com/" + QByteArray::number(j) + "\n";
     }
-    text += "#EXTINF:-1,Kanali 91\nhttp://tv.example.com/91/again\n";
+    const QByteArray last = "Kanali " + QByteArray::number(MaxPlaylistStations);
+    const QByteArray beyond = "Kanali " + QByteArray::number(MaxPlaylistStations + 1);
+    text += "#EXTINF:-1," + beyond + "\nhttp://tv.example.com/beyond/again\n";
     const PlaylistReport report = registerText(text, c);
 
     EXPECT_TRUE(report.accepted);
-    ASSERT_EQ(c.StationCount(), 90);
-    EXPECT_EQ(c.station(90).Name, s("Kanali 90"));
-    EXPECT_EQ(c.FindStation(s("Kanali 91")), Catalogue::NotFound);
+    ASSERT_EQ(c.StationCount(), MaxPlaylistStations);
+    EXPECT_EQ(c.station(MaxPlaylistStations).Name, s(last));
+    EXPECT_EQ(c.station(MaxPlaylistStations).Group, s("G"));
+    EXPECT_EQ(c.FindStation(s(beyond)), Catalogue::NotFound);
     const Station& seven = c.station(7);
     EXPECT_EQ(seven.LastUrlIndex, 99);
     EXPECT_EQ(seven.StreamUrls[99], s("http://seven.example.com/100"));
-    EXPECT_EQ(report.stations, 90);
-    EXPECT_EQ(report.addresses, 90 + 99);
+    EXPECT_EQ(report.stations, MaxPlaylistStations);
+    EXPECT_EQ(report.addresses, MaxPlaylistStations + 99);
     EXPECT_TRUE(report.message.contains(
-        s("1 station beyond the first 90 left out (2 entries): \"Kanali 91\"")))
+        s("1 station beyond the first 20000 left out (2 entries): \"" + beyond + "\"")))
         << report.message.toStdString();
     EXPECT_TRUE(report.message.contains(s("\"Kanali 7\": 1 address beyond the first 100 left out")))
         << report.message.toStdString();
+
+    // Past the addresses of the whole list: 2001 stations of 100 short entries each.
+    QByteArray many;
+    for (int i = 0; i <= MaxPlaylistAddresses / 100; ++i) {
+        const QByteArray info = "#EXTINF:,S" + QByteArray::number(i) + "\n";
+        for (int j = 0; j < 100; ++j) {
+            many += info + "u" + QByteArray::number(j) + "\n";
+        }
+    }
+    Catalogue full;
+    const PlaylistReport capped = registerText(many, full);
+    EXPECT_TRUE(capped.accepted);
+    EXPECT_EQ(full.urlCount(), MaxPlaylistAddresses);
+    EXPECT_EQ(capped.addresses, MaxPlaylistAddresses);
+    EXPECT_EQ(full.StationCount(), MaxPlaylistAddresses / 100);
+    EXPECT_TRUE(
+        capped.message.contains(s("100 addresses beyond the first 200000 of the list left out")))
+        << capped.message.toStdString();
 }
 
 TEST(PlaylistRegistration, LockedStationNamesCannotBeJoined) {
