@@ -3,6 +3,7 @@
 
 #include "alarm/AlarmWiring.h"
 #include "app/CommandLine.h"
+#include "app/ListOpener.h"
 #include "app/ViewerSettings.h"
 #include "catalogue/BuiltinStations.h"
 #include "catalogue/Catalogue.h"
@@ -21,6 +22,7 @@
 #include "shortcuts/WebShortcuts.h"
 #include "window/Form1.h"
 #include "window/FormControls.h"
+#include "window/PlayerArea.h"
 #include "window/StationPages.h"
 
 #include <QApplication>
@@ -66,6 +68,11 @@ public:
     QNetworkAccessManager& network() { return network_; }
     MediaPlayer& player() { return player_; }
     Form1& form() { return *form_; }
+    ListOpener& lists() { return *lists_; }
+    // The volume to remember: the one from before muting, if muted.
+    int volumeToKeep() const {
+        return form_ ? form_->playerArea().unmutedVolume() : player_.volume();
+    }
 
     void start(const StationRegistrations& registrations) {
         form_ = std::make_unique<Form1>(catalogue_, failover_, player_, player_.videoWidget());
@@ -82,6 +89,10 @@ public:
         for (const QString& name : unbound) {
             qWarning("orvanto-tv: control %s could not be bound", qUtf8Printable(name));
         }
+        lists_ = std::make_unique<ListOpener>(network_, catalogue_, *form_, failover_, player_,
+                                              messages_);
+        lists_->setLockedStations(adultStationRegistrations(), lockedStationNames());
+        QObject::connect(form_.get(), &Form1::listRequested, lists_.get(), &ListOpener::open);
         form_->show();
         QTimer::singleShot(StartPageDelayMs, form_.get(), [this] { StartPage::request(network_); });
     }
@@ -105,6 +116,7 @@ private:
     std::unique_ptr<ParentalLock> lock_;
     std::unique_ptr<WebShortcuts> shortcuts_;
     std::unique_ptr<AlarmWiring> alarm_;
+    std::unique_ptr<ListOpener> lists_;
 };
 
 } // namespace
@@ -140,14 +152,22 @@ int main(int argc, char** argv) {
         viewer.player().setVolume(*savedVolume);
     }
     const int startVolume = viewer.player().volume();
-    // The favourites of the list on show go with that list.
-    auto rememberFavourites = [&](const QString& list) {
+    // The list on show (its saved name, or the built-in stations') and its favourites.
+    QString shownList = ViewerSettings::BuiltinList;
+    auto showList = [&](const QString& list) {
+        shownList = list;
         viewer.form().setFavourites(settings.favourites(list));
-        QObject::connect(&viewer.form(), &Form1::favouritesChanged,
-                         [&settings, list](const QStringList& names) {
-                             settings.setFavourites(list, names);
-                             settings.save();
-                         });
+    };
+    auto rememberChoices = [&] {
+        QObject::connect(&viewer.form(), &Form1::favouritesChanged, [&](const QStringList& names) {
+            settings.setFavourites(shownList, names);
+            settings.save();
+        });
+        QObject::connect(&viewer.lists(), &ListOpener::opened, [&](const QString& source) {
+            settings.setLastList(savedListName(source));
+            settings.save();
+            showList(savedListName(source));
+        });
     };
 
     // A list on the command line, or else the one opened last time.
@@ -156,7 +176,8 @@ int main(int argc, char** argv) {
     PlaylistLoader loader(viewer.network());
     if (list.isEmpty()) {
         viewer.start(builtinStationRegistrations());
-        rememberFavourites(ViewerSettings::BuiltinList);
+        showList(ViewerSettings::BuiltinList);
+        rememberChoices();
     } else {
         loader.setReservedNames(lockedStationNames());
         QObject::connect(&loader, &PlaylistLoader::finished, [&](const PlaylistReport& report) {
@@ -168,7 +189,8 @@ int main(int argc, char** argv) {
                 settings.setLastList(shown);
                 settings.save();
             }
-            rememberFavourites(shown);
+            showList(shown);
+            rememberChoices();
             if (!report.message.isEmpty()) {
                 viewer.showError(report.message);
             }
@@ -177,8 +199,9 @@ int main(int argc, char** argv) {
     }
     const int exitCode = QApplication::exec();
     // Nothing is written for a user who never touched the volume.
-    if (savedVolume || viewer.player().volume() != startVolume) {
-        settings.setVolume(viewer.player().volume());
+    const int volume = viewer.volumeToKeep();
+    if (savedVolume || volume != startVolume) {
+        settings.setVolume(volume);
     }
     settings.save();
     return exitCode;

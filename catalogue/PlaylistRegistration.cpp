@@ -169,6 +169,7 @@ private:
 
 PlaylistReport rejected(const PlaylistData& data, const QString& reason) {
     PlaylistReport report;
+    report.rejection = reason;
     report.message = u"The playlist %1 cannot be used: %2.\n\nThe built-in stations are shown "
                      u"instead."_s.arg(quoted(data.source), reason);
     return report;

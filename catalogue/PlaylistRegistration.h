@@ -24,6 +24,8 @@ struct PlaylistReport {
     // For a message box titled "Lathos": why the playlist was rejected, or what of it was left
     // out. Empty when every entry went in.
     QString message;
+    // Why the playlist was rejected, alone; empty when it was accepted.
+    QString rejection;
 };
 
 // Registers the entries of `data` into `catalogue` with AddStreamUrl, in file order: at most

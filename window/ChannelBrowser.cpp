@@ -95,8 +95,11 @@ void ChannelBrowser::setChannels(int count) {
     header->setStretchLastSection(false);
     header->setSectionResizeMode(ChannelListModel::NameColumn, QHeaderView::Stretch);
     header->setSectionResizeMode(ChannelListModel::GroupColumn, QHeaderView::Interactive);
-    header->setSectionResizeMode(ChannelListModel::AddressesColumn, QHeaderView::ResizeToContents);
+    // Fixed widths: fitting a column to its contents would measure every row.
+    header->setSectionResizeMode(ChannelListModel::AddressesColumn, QHeaderView::Interactive);
     header->resizeSection(ChannelListModel::GroupColumn, 160);
+    header->resizeSection(ChannelListModel::AddressesColumn,
+                          header->sectionSizeHint(ChannelListModel::AddressesColumn));
     {
         const QSignalBlocker blockSearch(search_);
         const QSignalBlocker blockGroups(groups_);

@@ -9,6 +9,7 @@
 #include "window/ControlBuilder.h"
 #include "window/ControlDesign.h"
 #include "window/FullScreenEscape.h"
+#include "window/ListRequests.h"
 #include "window/Pictures.h"
 #include "window/PlayerArea.h"
 #include "window/StationButtonCaption.h"
@@ -17,11 +18,14 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDate>
+#include <QKeyEvent>
 #include <QLocale>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QShortcut>
+#include <QSlider>
 #include <QTimer>
+#include <algorithm>
 
 namespace orvanto {
 
@@ -93,6 +97,11 @@ void Form1::wireControls() {
     auto* find = new QShortcut(QKeySequence::Find, this);
     find->setObjectName(QStringLiteral("findChannel"));
     connect(find, &QShortcut::activated, this, &Form1::openChannelBrowser);
+    auto* quit = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q), this);
+    quit->setObjectName(QStringLiteral("quit"));
+    connect(quit, &QShortcut::activated, this, &QWidget::close);
+    auto* requests = new ListRequests(this);
+    connect(requests, &ListRequests::requested, this, &Form1::listRequested);
 }
 
 void Form1::load(const StationRegistrations& registrations) {
@@ -134,6 +143,20 @@ void Form1::showPages(int pagesInUse) {
     }
     if (currentPage_ != StationPages::AlarmPage) {
         showStations(pages_.stationsOn(currentPage_));
+    }
+}
+
+void Form1::reload(const StationRegistrations& registrations) {
+    favourites_ = Favourites();
+    pages_.build(registrations);
+    if (currentPage_ != StationPages::AlarmPage) {
+        currentPage_ = 0;
+        controls_->get<QRadioButton>(kPageOptions, 0)->setChecked(true);
+    }
+    showPages(pages_.pagesInUse());
+    if (browser_ != nullptr) {
+        browser_->setChannels(pages_.regularCount());
+        browser_->favouritesChanged();
     }
 }
 
@@ -207,6 +230,43 @@ void Form1::onPageOption(int index) {
         controls_->control(kStationPanel)->hide();
         setAlarmControlsVisible(true);
     }
+}
+
+void Form1::stepPage(int step) {
+    const int pagesInUse = pages_.pagesInUse();
+    if (pagesInUse == 0) {
+        return;
+    }
+    // From the alarm page, Page Down goes to the first page and Page Up to the last.
+    const int from =
+        currentPage_ == StationPages::AlarmPage ? (step > 0 ? -1 : pagesInUse) : currentPage_;
+    const int page = std::clamp(from + step, 0, pagesInUse - 1);
+    if (page != currentPage_) {
+        auto* option = controls_->get<QRadioButton>(kPageOptions, page);
+        option->setChecked(true);
+        onPageOption(page);
+    }
+}
+
+void Form1::keyPressEvent(QKeyEvent* event) {
+    const Qt::KeyboardModifiers modifiers =
+        event->modifiers() & ~(Qt::KeypadModifier | Qt::ShiftModifier);
+    if (modifiers == Qt::NoModifier) {
+        switch (event->key()) {
+        case Qt::Key_PageDown:
+            stepPage(1);
+            return;
+        case Qt::Key_PageUp:
+            stepPage(-1);
+            return;
+        case Qt::Key_M:
+            playerArea_->toggleMute();
+            return;
+        default:
+            break;
+        }
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void Form1::setAlarmControlsVisible(bool visible) {

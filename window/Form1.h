@@ -52,6 +52,11 @@ public:
     bool pinFavourite(const QString& name);
     bool unpinFavourite(const QString& name);
 
+    // Shows another list's stations: rebuilds the catalogue's pages as load() does (the
+    // catalogue already holds the new list), drops the favourites and lists the new channels in
+    // the browser. What plays keeps playing.
+    void reload(const StationRegistrations& registrations);
+
     // Shows the channel browser (Ctrl+F), creating it on first use.
     void openChannelBrowser();
     // The browser, once it has been opened; nullptr before.
@@ -59,9 +64,14 @@ public:
 
 Q_SIGNALS:
     void favouritesChanged(const QStringList& names);
+    // The user asked for another channel list (Ctrl+O, Ctrl+L or a drop): a path or an address.
+    void listRequested(const QString& source);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // Page Up and Page Down step through the station pages, M mutes; only keys that no control
+    // of the window has taken arrive here.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void wireControls();
@@ -71,6 +81,7 @@ private:
     void applyFavourites();
     void onStationButton(int index);
     void onPageOption(int index);
+    void stepPage(int step);
     void applyStrip(const WindowStrip::State& state);
     void onClockTick();
     void onFullScreenLabel();

@@ -8,6 +8,7 @@
 #include <QStyle>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <utility>
 
 namespace orvanto {
 
@@ -83,6 +84,19 @@ QWidget* PlayerArea::makeBar(int initialVolume) {
     connect(fullScreen_, &QToolButton::clicked, this, [this] { transport_.fullScreen(); });
     connect(volume_, &QSlider::valueChanged, this, [this](int v) { transport_.setVolume(v); });
     return bar;
+}
+
+void PlayerArea::toggleMute() {
+    if (mutedVolume_ > 0 && volume_->value() == 0) {
+        volume_->setValue(std::exchange(mutedVolume_, 0));
+    } else if (volume_->value() > 0) {
+        mutedVolume_ = volume_->value();
+        volume_->setValue(0);
+    }
+}
+
+int PlayerArea::unmutedVolume() const {
+    return mutedVolume_ > 0 && volume_->value() == 0 ? mutedVolume_ : volume_->value();
 }
 
 } // namespace orvanto

@@ -29,6 +29,11 @@ public:
     QToolButton* fullScreenButton() const { return fullScreen_; }
     QSlider* volumeSlider() const { return volume_; }
 
+    // Mutes by moving the volume to 0, or brings back the volume from before.
+    void toggleMute();
+    // The volume to keep: the one from before muting while muted.
+    int unmutedVolume() const;
+
 private:
     QWidget* makeBar(int initialVolume);
 
@@ -38,6 +43,7 @@ private:
     QToolButton* stop_ = nullptr;
     QToolButton* fullScreen_ = nullptr;
     QSlider* volume_ = nullptr;
+    int mutedVolume_ = 0; // the volume before muting, or 0 when not muted
 };
 
 } // namespace orvanto

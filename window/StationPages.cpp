@@ -9,6 +9,7 @@ namespace orvanto {
 StationPages::StationPages(Catalogue& catalogue) : catalogue_(catalogue) {}
 
 int StationPages::build(const StationRegistrations& registrations) {
+    paged_.clear(); // the catalogue is new: earlier numbers mean nothing in it
     if (registrations.regular) {
         registrations.regular(catalogue_);
     }
