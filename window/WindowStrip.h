@@ -16,7 +16,6 @@ public:
         bool restoreLabel; // Label3, " ->"
     };
 
-    static constexpr State atStart() { return {StartWidth, true, false}; }
     static constexpr State cutOff() { return {NarrowWidth, false, true}; }
     static constexpr State restore() { return {WideWidth, true, false}; }
 };
