@@ -1,17 +1,23 @@
 #include "alarm/AlarmClock.h"
 
 #include "alarm/AlarmView.h"
+#include "alarm/SoundFile.h"
 #include "core/Clock.h"
 #include "core/Ticker.h"
 #include "playback/MediaPlayer.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
+#include <QLoggingCategory>
+#include <QStandardPaths>
 
 namespace orvanto {
 
 namespace {
 const QString kAlarmCaption = QStringLiteral("Alarme");
-const QString kSoundFileName = QStringLiteral("/Cuckoo.wav");
+
+// Off by default; QT_LOGGING_RULES="orvanto.alarm.debug=true" shows where the sound was found.
+Q_LOGGING_CATEGORY(lcAlarm, "orvanto.alarm", QtInfoMsg)
 
 // The first two page options are taken out of use while the alarm rings.
 constexpr int kFirstPageOptions[] = {0, 1};
@@ -33,7 +39,7 @@ void AlarmClock::onOnOffClicked(bool armed) {
         if (!watchTicker_.isRunning()) {
             watchTicker_.start([this] { onWatchTick(); });
         }
-        view_.setControlVisible(AlarmControl::Label15, true);
+        view_.setControlVisible(ControlRole::AlarmIndicator, true);
         if (state_ == State::Idle) {
             state_ = State::Armed;
         }
@@ -42,16 +48,16 @@ void AlarmClock::onOnOffClicked(bool armed) {
     // Disarming leaves the caption and whatever the player holds as they are.
     watchTicker_.stop();
     ringTicker_.stop();
-    view_.setControlVisible(AlarmControl::Command34, false);
-    view_.setControlVisible(AlarmControl::Label15, false);
+    view_.setControlVisible(ControlRole::AlarmStopButton, false);
+    view_.setControlVisible(ControlRole::AlarmIndicator, false);
     setFirstPageOptionsEnabled(true);
     state_ = State::Idle;
 }
 
 void AlarmClock::onIndicatorClicked() {
     view_.setWidthTwips(IndicatorWidthTwips);
-    view_.setControlVisible(AlarmControl::Label3, false);
-    view_.setControlVisible(AlarmControl::Label5, true);
+    view_.setControlVisible(ControlRole::StripRestoreLabel, false);
+    view_.setControlVisible(ControlRole::StripCutOffLabel, true);
     for (const int index : kFirstPageOptions) {
         view_.unselectPageOption(index);
     }
@@ -64,7 +70,7 @@ void AlarmClock::onStopClicked() {
     }
     ringTicker_.stop();
     player_.stop();
-    view_.setControlVisible(AlarmControl::Command34, false);
+    view_.setControlVisible(ControlRole::AlarmStopButton, false);
     setFirstPageOptionsEnabled(true);
     stoppedIn_ =
         Minute{clock_.currentDate(), clock_.currentTime().hour(), clock_.currentTime().minute()};
@@ -101,8 +107,8 @@ void AlarmClock::fire() {
         ringTicker_.start([this] { onRingTick(); });
     }
     view_.setWidthTwips(FiringWidthTwips);
-    view_.setControlVisible(AlarmControl::Label3, false);
-    view_.setControlVisible(AlarmControl::Label5, true);
+    view_.setControlVisible(ControlRole::StripRestoreLabel, false);
+    view_.setControlVisible(ControlRole::StripCutOffLabel, true);
     for (const int index : kFirstPageOptions) {
         view_.unselectPageOption(index);
     }
@@ -123,12 +129,11 @@ void AlarmClock::onRingTick() {
     player_.stop();
     // A missing or unreadable file is the player's affair; the ring goes on regardless.
     player_.setURL(soundPath_);
-    view_.setControlVisible(AlarmControl::Command34, true);
+    view_.setControlVisible(ControlRole::AlarmStopButton, true);
 }
 
 void AlarmClock::showAlarmControls() {
-    for (const AlarmControl control : {AlarmControl::Combo1, AlarmControl::Combo2,
-                                       AlarmControl::Check1, AlarmControl::Picture1}) {
+    for (const ControlRole control : AlarmPageControls) {
         view_.setControlVisible(control, true);
     }
 }
@@ -140,7 +145,17 @@ void AlarmClock::setFirstPageOptionsEnabled(bool enabled) {
 }
 
 QString AlarmClock::defaultSoundPath() {
-    return QCoreApplication::applicationDirPath() + kSoundFileName;
+    const QString executableDir = QCoreApplication::applicationDirPath();
+    const QStringList dataDirs = QStandardPaths::standardLocations(QStandardPaths::AppDataLocation);
+    const QString path = SoundFile::find(executableDir, dataDirs);
+    if (QFileInfo::exists(path)) {
+        qCDebug(lcAlarm, "alarm sound: %s", qUtf8Printable(path));
+    } else {
+        qWarning("orvanto-tv: the alarm sound %s was found in none of: %s",
+                 qUtf8Printable(SoundFile::FileName),
+                 qUtf8Printable(SoundFile::candidates(executableDir, dataDirs).join(u", ")));
+    }
+    return path;
 }
 
 QStringList AlarmClock::hourItems() {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "window/WindowStrip.h"
+
 #include <QDate>
 #include <QString>
 #include <QStringList>
@@ -24,8 +26,8 @@ class AlarmClock {
 public:
     enum class State { Idle, Armed, Ringing };
 
-    static constexpr int FiringWidthTwips = 8025;
-    static constexpr int IndicatorWidthTwips = 8000;
+    static constexpr int FiringWidthTwips = WindowStrip::AlarmWidth;
+    static constexpr int IndicatorWidthTwips = WindowStrip::WideWidth;
     static constexpr int RingVolume = 100;
 
     // `watchTicker` ticks every second (`Timer2`), `ringTicker` every 2 seconds (`Timer3`).
@@ -52,7 +54,8 @@ public:
     State state() const { return state_; }
     const QString& soundPath() const { return soundPath_; }
 
-    // The sound file beside the executable.
+    // The installed or built sound file (see SoundFile); reports on standard error when none
+    // is found.
     static QString defaultSoundPath();
     // The entries of the hour box (0 to 23) and of the minute box (0 to 55 in steps of 5),
     // without leading zeros.

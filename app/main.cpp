@@ -78,7 +78,7 @@ public:
         form_ = std::make_unique<Form1>(catalogue_, failover_, player_, player_.videoWidget());
         form_->load(registrations);
         FormControls& controls = form_->controls();
-        messages_.setParent(controls.window());
+        messages_.setWindow(controls.window());
 
         prompt_ = std::make_unique<QtPasswordPrompt>(controls.window());
         lock_ = std::make_unique<ParentalLock>(*prompt_, messages_, failover_);

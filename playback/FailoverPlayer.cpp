@@ -140,7 +140,6 @@ void FailoverPlayer::finishFailure() {
     cancelAttempt();
     // The player stays as the last attempt left it; CurrentStation keeps the last success.
     const QString name = catalogue_.station(a.stationIndex).Name;
-    Q_EMIT stationFailed(name);
     messages_.showMessage(kErrorTitle, allFailedText(name), MessageSink::Icon::Exclamation);
 }
 

@@ -42,7 +42,7 @@ VlcPlayer::VlcPlayer(QNetworkAccessManager& network, QWidget* videoParent, QObje
         engine_->setVideoWindow(0);
         videoWindowSet_ = false;
     });
-    connect(engine_.get(), &VlcEngine::event, this, &VlcPlayer::onEngineEvent);
+    connect(engine_.get(), &VlcEngine::engineEvent, this, &VlcPlayer::onEngineEvent);
     watchdog_.setInterval(WatchdogMs);
     connect(&watchdog_, &QTimer::timeout, this, &VlcPlayer::onWatchdog);
 }

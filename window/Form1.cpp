@@ -8,6 +8,7 @@
 #include "window/ClockText.h"
 #include "window/ControlBuilder.h"
 #include "window/ControlDesign.h"
+#include "window/ControlRole.h"
 #include "window/FullScreenEscape.h"
 #include "window/ListRequests.h"
 #include "window/Pictures.h"
@@ -32,14 +33,11 @@ namespace orvanto {
 namespace {
 
 const QString kTitle = QStringLiteral("Orvanto Live TV");
-const QString kStationButtons = QStringLiteral("sender_waehlen");
-const QString kPageOptions = QStringLiteral("Option1");
-const QString kPageCaptions = QStringLiteral("tv_label");
-const QString kStationPanel = QStringLiteral("sender_frame");
-
-QString name(const char* text) {
-    return QString::fromLatin1(text);
-}
+using Role = ControlRole;
+const QString kStationButtons = controlName(Role::StationButtons);
+const QString kPageOptions = controlName(Role::PageOptions);
+const QString kPageCaptions = controlName(Role::PageCaptions);
+const QString kStationPanel = controlName(Role::StationPanel);
 
 } // namespace
 
@@ -86,14 +84,14 @@ void Form1::wireControls() {
         connect(controls_->get<QRadioButton>(kPageOptions, i), &QRadioButton::clicked, this,
                 [this, i] { onPageOption(i); });
     }
-    connect(controls_->get<ClickLabel>(name("Label5")), &ClickLabel::clicked, this,
+    connect(controls_->get<ClickLabel>(Role::StripCutOffLabel), &ClickLabel::clicked, this,
             [this] { applyStrip(WindowStrip::cutOff()); });
-    connect(controls_->get<ClickLabel>(name("Label3")), &ClickLabel::clicked, this,
+    connect(controls_->get<ClickLabel>(Role::StripRestoreLabel), &ClickLabel::clicked, this,
             [this] { applyStrip(WindowStrip::restore()); });
-    connect(controls_->get<ClickLabel>(name("Label4")), &ClickLabel::clicked, this,
+    connect(controls_->get<ClickLabel>(Role::FullScreenLabel), &ClickLabel::clicked, this,
             &Form1::onFullScreenLabel);
-    connect(&failover_, &FailoverPlayer::statusTextChanged, controls_->get<QLabel>(name("Label29")),
-            &QLabel::setText);
+    connect(&failover_, &FailoverPlayer::statusTextChanged,
+            controls_->get<QLabel>(Role::StatusLabel), &QLabel::setText);
     auto* find = new QShortcut(QKeySequence::Find, this);
     find->setObjectName(QStringLiteral("findChannel"));
     connect(find, &QShortcut::activated, this, &Form1::openChannelBrowser);
@@ -114,7 +112,7 @@ void Form1::load(const StationRegistrations& registrations) {
     // 3, 4. The alarm's hour and minute lists are the alarm's own (alarm/AlarmBinder).
     // 5. The start page is requested by the composition root, once the window is up.
     // 6. Today's date, once.
-    controls_->get<QLabel>(name("Label6"))
+    controls_->get<QLabel>(Role::DateLabel)
         ->setText(QLocale().toString(QDate::currentDate(), QStringLiteral("dddd dd MMMM yyyy")));
     // 7. The window's size.
     controls_->setHeightTwips(StartHeight);
@@ -270,19 +268,19 @@ void Form1::keyPressEvent(QKeyEvent* event) {
 }
 
 void Form1::setAlarmControlsVisible(bool visible) {
-    for (const char* control : {"Combo1", "Combo2", "Check1", "Picture1"}) {
-        controls_->control(name(control))->setVisible(visible);
+    for (const Role role : AlarmPageControls) {
+        controls_->control(role)->setVisible(visible);
     }
 }
 
 void Form1::applyStrip(const WindowStrip::State& state) {
     controls_->setWidthTwips(state.widthTwips);
-    controls_->control(name("Label5"))->setVisible(state.cutOffLabel);
-    controls_->control(name("Label3"))->setVisible(state.restoreLabel);
+    controls_->control(Role::StripCutOffLabel)->setVisible(state.cutOffLabel);
+    controls_->control(Role::StripRestoreLabel)->setVisible(state.restoreLabel);
 }
 
 void Form1::onClockTick() {
-    controls_->get<QLabel>(name("Label7"))->setText(ClockText::text(QTime::currentTime()));
+    controls_->get<QLabel>(Role::ClockLabel)->setText(ClockText::text(QTime::currentTime()));
 }
 
 // A player with nothing to show declines; that is no error worth a word.
