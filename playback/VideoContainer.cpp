@@ -2,6 +2,7 @@
 
 #include <QKeyEvent>
 #include <QScreen>
+#include <QWindow>
 
 namespace orvanto {
 
@@ -25,8 +26,25 @@ VideoContainer::~VideoContainer() {
 }
 
 WId VideoContainer::surfaceWindow() {
+    // Only the surface gets a window of its own. Were its ancestors made native too, the
+    // player area's window would lie over the window's labels painted on the player and take
+    // their clicks.
+    surface_->setAttribute(Qt::WA_DontCreateNativeAncestors);
     surface_->setAttribute(Qt::WA_NativeWindow);
-    return surface_->winId();
+    const WId window = surface_->winId();
+    placeSurface();
+    return window;
+}
+
+// Qt creates a native child of a widget without a window of its own at the child's position
+// relative to that widget, not to the window it really lies in: the surface is put in its
+// place by hand.
+void VideoContainer::placeSurface() {
+    surface_->setGeometry(rect());
+    QWidget* host = surface_->nativeParentWidget();
+    if (QWindow* window = surface_->windowHandle(); window && host && !fullScreen_) {
+        window->setGeometry(QRect(surface_->mapTo(host, QPoint(0, 0)), size()));
+    }
 }
 
 bool VideoContainer::enterFullScreen() {
@@ -52,16 +70,16 @@ void VideoContainer::leaveFullScreen() {
         return;
     }
     surface_->setParent(this, Qt::Widget);
-    surface_->setGeometry(rect());
-    surface_->show();
     fullScreen_ = false;
+    placeSurface();
+    surface_->show();
     Q_EMIT fullScreenChanged(false);
 }
 
 void VideoContainer::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     if (!fullScreen_) {
-        surface_->setGeometry(rect());
+        placeSurface();
     }
 }
 

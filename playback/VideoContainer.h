@@ -32,6 +32,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void placeSurface();
+
     QWidget* surface_; // our child, or a top-level window of ours while full screen
     bool fullScreen_ = false;
 };
