@@ -100,8 +100,8 @@ int main(int argc, char** argv) {
     // The video surface is a native window; its sibling controls need not be.
     QApplication::setAttribute(Qt::AA_DontCreateNativeWidgetSiblings);
     QApplication app(argc, argv);
+    // No application display name: Qt would append it to every window's title.
     QApplication::setApplicationName(QStringLiteral("orvanto-tv"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Orvanto Live TV"));
     QApplication::setApplicationVersion(QStringLiteral(ORVANTO_VERSION));
 
     Viewer viewer;
