@@ -53,9 +53,19 @@ public:
     qint64 receivedPackets() const override;
     void setVolume(int volume) override;
     int volume() const override { return volume_; }
+    void setMuted(bool muted) override;
+    bool isMuted() const override { return muted_; }
+    void setVideoZoom(VideoZoom zoom) override;
+    VideoZoom videoZoom() const override { return zoom_; }
+    void setAspectRatio(AspectRatio ratio) override;
+    AspectRatio aspectRatio() const override { return ratio_; }
     // Fails (and does nothing) unless a video is playing.
     bool setFullScreen(bool on) override;
     bool isFullScreen() const override;
+
+    // What libVLC was told: the video's scale (0 when fitted) and aspect ratio.
+    float engineScale() const;
+    QByteArray engineAspectRatio() const;
 
     // The widget showing the video; lives as long as its parent (or this player, without one).
     QWidget* videoWidget() const;
@@ -82,6 +92,9 @@ private:
     QString url_;
     int state_ = 0;
     int volume_ = InitialVolume;
+    bool muted_ = false;
+    VideoZoom zoom_ = VideoZoom::Fit;
+    AspectRatio ratio_ = AspectRatio::Default;
     bool volumeApplied_ = false;
     quint64 session_ = 0; // changes with every setURL() and stop()
 

@@ -4,6 +4,7 @@
 
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QSignalBlocker>
 #include <QSlider>
 #include <QStyle>
 #include <QToolButton>
@@ -46,6 +47,11 @@ PlayerArea::PlayerArea(MediaPlayer& player, FailoverPlayer& failover, QWidget* v
     layout->setSpacing(0);
     layout->addWidget(surface_, 1);
     layout->addWidget(makeBar(player.volume()));
+    // The slider shows every change of the volume, whoever makes it (the alarm rings at 100).
+    connect(&player, &MediaPlayer::volumeChanged, volume_, [this](int volume) {
+        const QSignalBlocker quiet(volume_);
+        volume_->setValue(volume);
+    });
 }
 
 QWidget* PlayerArea::makeBar(int initialVolume) {
