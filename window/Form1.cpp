@@ -8,7 +8,7 @@
 #include "window/ClockText.h"
 #include "window/ControlBuilder.h"
 #include "window/ControlDesign.h"
-#include "window/FullScreenEscape.h"
+#include "window/FullScreenKeys.h"
 #include "window/Pictures.h"
 #include "window/PlayerArea.h"
 #include "window/StationButtonCaption.h"
@@ -65,7 +65,7 @@ Form1::Form1(Catalogue& catalogue, FailoverPlayer& failover, MediaPlayer& player
     buildControls(windowLayout(), *controls_, playerArea_);
     wireControls();
 
-    qApp->installEventFilter(new FullScreenEscape(player_, this));
+    qApp->installEventFilter(new FullScreenKeys(player_, this));
     clock_ = new QTimer(this);
     clock_->setObjectName(QStringLiteral("Timer1"));
     clock_->setInterval(ClockIntervalMs);

@@ -1,4 +1,4 @@
-#include "window/FullScreenEscape.h"
+#include "window/FullScreenKeys.h"
 
 #include "playback/MediaPlayer.h"
 
@@ -6,10 +6,10 @@
 
 namespace orvanto {
 
-FullScreenEscape::FullScreenEscape(MediaPlayer& player, QObject* parent)
+FullScreenKeys::FullScreenKeys(MediaPlayer& player, QObject* parent)
     : QObject(parent), player_(player) {}
 
-bool FullScreenEscape::eventFilter(QObject* watched, QEvent* event) {
+bool FullScreenKeys::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress &&
         static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape && player_.isFullScreen()) {
         player_.setFullScreen(false);

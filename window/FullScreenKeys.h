@@ -8,10 +8,10 @@ class MediaPlayer;
 
 // Escape leaves the player's full screen, whichever window has the keyboard. While the player
 // is not in full screen the key goes on to its usual receiver (dialogs close on it).
-class FullScreenEscape : public QObject {
+class FullScreenKeys : public QObject {
     Q_OBJECT
 public:
-    explicit FullScreenEscape(MediaPlayer& player, QObject* parent = nullptr);
+    explicit FullScreenKeys(MediaPlayer& player, QObject* parent = nullptr);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
