@@ -1,5 +1,6 @@
 #include "playback/VideoContainer.h"
 
+#include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QScreen>
 #include <QWindow>
@@ -84,6 +85,10 @@ void VideoContainer::resizeEvent(QResizeEvent* event) {
 }
 
 bool VideoContainer::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == surface_ && event->type() == QEvent::ContextMenu) {
+        Q_EMIT menuRequested(static_cast<QContextMenuEvent*>(event)->globalPos());
+        return true;
+    }
     if (watched == surface_ && fullScreen_) {
         if (event->type() == QEvent::KeyPress &&
             static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {

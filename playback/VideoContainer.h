@@ -23,6 +23,8 @@ public:
 
 Q_SIGNALS:
     void fullScreenChanged(bool on);
+    // A right click (or the menu key) on the video, in the window or in full screen.
+    void menuRequested(const QPoint& globalPos);
     // Emitted first thing in the destructor, while the native window still exists: whoever
     // draws into it must stop now.
     void aboutToBeDestroyed();

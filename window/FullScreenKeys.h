@@ -6,8 +6,9 @@ namespace orvanto {
 
 class MediaPlayer;
 
-// Escape leaves the player's full screen, whichever window has the keyboard. While the player
-// is not in full screen the key goes on to its usual receiver (dialogs close on it).
+// The full-screen keys, whichever window has the keyboard: F11 switches full screen on and off,
+// Escape leaves it. While the player is not in full screen Escape goes on to its usual
+// receiver (dialogs close on it).
 class FullScreenKeys : public QObject {
     Q_OBJECT
 public:

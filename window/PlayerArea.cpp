@@ -1,6 +1,8 @@
 #include "window/PlayerArea.h"
 
 #include "playback/MediaPlayer.h"
+#include "playback/VideoContainer.h"
+#include "window/VideoMenu.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -34,12 +36,19 @@ QToolButton* barButton(QWidget* parent, QStyle::StandardPixmap icon, const QStri
 
 PlayerArea::PlayerArea(MediaPlayer& player, FailoverPlayer& failover, QWidget* videoSurface,
                        QWidget* parent)
-    : QWidget(parent), transport_(player, failover), surface_(videoSurface) {
+    : QWidget(parent), player_(player), transport_(player, failover), surface_(videoSurface) {
     paintBlack(this);
     if (!surface_) {
         surface_ = new QWidget;
         surface_->setObjectName(QStringLiteral("videoPlaceholder"));
         paintBlack(surface_);
+    }
+    if (auto* video = qobject_cast<VideoContainer*>(surface_)) {
+        connect(video, &VideoContainer::menuRequested, this, &PlayerArea::showVideoMenu);
+    } else {
+        surface_->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(surface_, &QWidget::customContextMenuRequested, this,
+                [this](const QPoint& pos) { showVideoMenu(surface_->mapToGlobal(pos)); });
     }
 
     auto* layout = new QVBoxLayout(this);
@@ -52,6 +61,10 @@ PlayerArea::PlayerArea(MediaPlayer& player, FailoverPlayer& failover, QWidget* v
         const QSignalBlocker quiet(volume_);
         volume_->setValue(volume);
     });
+}
+
+void PlayerArea::showVideoMenu(const QPoint& globalPos) {
+    (new VideoMenu(player_, transport_, this))->popup(globalPos);
 }
 
 QWidget* PlayerArea::makeBar(int initialVolume) {
