@@ -41,9 +41,12 @@ WId VideoContainer::surfaceWindow() {
 // relative to that widget, not to the window it really lies in: the surface is put in its
 // place by hand.
 void VideoContainer::placeSurface() {
+    if (fullScreen_) {
+        return; // the surface is a window of its own
+    }
     surface_->setGeometry(rect());
     QWidget* host = surface_->nativeParentWidget();
-    if (QWindow* window = surface_->windowHandle(); window && host && !fullScreen_) {
+    if (QWindow* window = surface_->windowHandle(); window && host) {
         window->setGeometry(QRect(surface_->mapTo(host, QPoint(0, 0)), size()));
     }
 }
@@ -74,6 +77,8 @@ void VideoContainer::leaveFullScreen() {
     fullScreen_ = false;
     placeSurface();
     surface_->show();
+    // The full-screen window had the keyboard: hand it back to the window the video is in.
+    window()->activateWindow();
     Q_EMIT fullScreenChanged(false);
 }
 
