@@ -78,8 +78,8 @@ protected:
 
 TEST_F(VideoMenuOnScreen, ZoomAndAspectActOnTheVideoAndHoldAcrossAddresses) {
     ASSERT_TRUE(playVideo());
-    const QSize fitted = pictureSize();
-    EXPECT_GT(fitted.width(), 64 * 4); // the 64x48 test picture fills the player's width
+    // Fitted, the 64x48 test picture fills the player's width.
+    EXPECT_TRUE(waitFor([this] { return pictureSize().width() > 64 * 4; }, 5000));
 
     VideoMenu* menu = openMenu(videoCentre());
     ASSERT_NE(menu, nullptr);
