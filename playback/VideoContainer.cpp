@@ -57,6 +57,7 @@ bool VideoContainer::enterFullScreen() {
     }
     QScreen* target = screen();
     surface_->setParent(nullptr, Qt::Window | Qt::FramelessWindowHint);
+    surface_->setWindowTitle(window()->windowTitle());
     if (target) {
         // Also where no window manager makes full-screen windows cover the screen.
         surface_->setGeometry(target->geometry());
