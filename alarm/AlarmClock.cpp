@@ -2,16 +2,22 @@
 
 #include "alarm/AlarmView.h"
 #include "alarm/Clock.h"
+#include "alarm/SoundFile.h"
 #include "playback/MediaPlayer.h"
 #include "playback/Ticker.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
+#include <QLoggingCategory>
+#include <QStandardPaths>
 
 namespace orvanto {
 
 namespace {
 const QString kAlarmCaption = QStringLiteral("Alarme");
-const QString kSoundFileName = QStringLiteral("/Cuckoo.wav");
+
+// Off by default; QT_LOGGING_RULES="orvanto.alarm.debug=true" shows where the sound was found.
+Q_LOGGING_CATEGORY(lcAlarm, "orvanto.alarm", QtInfoMsg)
 
 // The first two page options are taken out of use while the alarm rings.
 constexpr int kFirstPageOptions[] = {0, 1};
@@ -140,7 +146,17 @@ void AlarmClock::setFirstPageOptionsEnabled(bool enabled) {
 }
 
 QString AlarmClock::defaultSoundPath() {
-    return QCoreApplication::applicationDirPath() + kSoundFileName;
+    const QString executableDir = QCoreApplication::applicationDirPath();
+    const QStringList dataDirs = QStandardPaths::standardLocations(QStandardPaths::AppDataLocation);
+    const QString path = SoundFile::find(executableDir, dataDirs);
+    if (QFileInfo::exists(path)) {
+        qCDebug(lcAlarm, "alarm sound: %s", qUtf8Printable(path));
+    } else {
+        qWarning("orvanto-tv: the alarm sound %s was found in none of: %s",
+                 qUtf8Printable(SoundFile::FileName),
+                 qUtf8Printable(SoundFile::candidates(executableDir, dataDirs).join(u", ")));
+    }
+    return path;
 }
 
 QStringList AlarmClock::hourItems() {

@@ -52,7 +52,8 @@ public:
     State state() const { return state_; }
     const QString& soundPath() const { return soundPath_; }
 
-    // The sound file beside the executable.
+    // The installed or built sound file (see SoundFile); reports on standard error when none
+    // is found.
     static QString defaultSoundPath();
     // The entries of the hour box (0 to 23) and of the minute box (0 to 55 in steps of 5),
     // without leading zeros.

@@ -13,7 +13,7 @@ class FormControls;
 class MediaPlayer;
 
 // The alarm as the program runs it: the system clock, `Timer2` (1 s) and `Timer3` (2 s), the
-// window's controls and the sound file beside the executable. Build it once the window's
+// window's controls and the installed or built sound file (SoundFile). Build it once the window's
 // controls exist; it must not outlive the window, the player or the failover player.
 class AlarmWiring {
 public:

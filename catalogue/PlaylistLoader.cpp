@@ -2,8 +2,6 @@
 
 #include "catalogue/PlaylistDownload.h"
 
-#include <QNetworkAccessManager>
-
 namespace orvanto {
 
 using namespace Qt::Literals::StringLiterals;
@@ -11,10 +9,7 @@ using namespace Qt::Literals::StringLiterals;
 PlaylistLoader::PlaylistLoader(QObject* parent)
     : QObject(parent), timeout_(PlaylistDownload::DefaultTimeout) {}
 
-PlaylistLoader::~PlaylistLoader() {
-    // The download goes before the network manager it uses.
-    download_.reset();
-}
+PlaylistLoader::~PlaylistLoader() = default;
 
 void PlaylistLoader::setTimeout(std::chrono::milliseconds timeout) {
     timeout_ = timeout;
@@ -43,8 +38,7 @@ void PlaylistLoader::load(const QString& source, Catalogue& catalogue) {
         return;
     }
     if (!download_) {
-        network_ = std::make_unique<QNetworkAccessManager>();
-        download_ = std::make_unique<PlaylistDownload>(*network_);
+        download_ = std::make_unique<PlaylistDownload>();
         download_->setTimeout(timeout_);
         connect(download_.get(), &PlaylistDownload::finished, this, &PlaylistLoader::registerData);
     }

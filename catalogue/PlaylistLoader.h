@@ -7,8 +7,6 @@
 #include <chrono>
 #include <memory>
 
-class QNetworkAccessManager;
-
 namespace orvanto {
 
 class Catalogue;
@@ -42,7 +40,6 @@ private:
     std::chrono::milliseconds timeout_;
     QStringList reservedNames_;
     Catalogue* catalogue_ = nullptr;
-    std::unique_ptr<QNetworkAccessManager> network_;
     std::unique_ptr<PlaylistDownload> download_;
 };
 

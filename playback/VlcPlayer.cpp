@@ -6,7 +6,6 @@
 #include "playback/VideoContainer.h"
 
 #include <QGuiApplication>
-#include <QNetworkAccessManager>
 
 namespace orvanto {
 
@@ -34,8 +33,7 @@ VlcPlayer::VlcPlayer(QWidget* videoParent, QObject* parent) : MediaPlayer(parent
     const bool canEmbed = platform == QLatin1String("xcb");
     embedVideo_ = canEmbed && !dummy;
     engine_ = std::make_unique<VlcEngine>(dummy, !canEmbed);
-    network_ = std::make_unique<QNetworkAccessManager>();
-    sniffer_ = std::make_unique<StreamSniffer>(*network_);
+    sniffer_ = std::make_unique<StreamSniffer>();
     video_ = new VideoContainer(videoParent);
     connect(video_, &VideoContainer::aboutToBeDestroyed, this, [this] {
         // The window the video is drawn into goes away: libVLC must let go of it first.

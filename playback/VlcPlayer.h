@@ -10,7 +10,6 @@
 #include <QTimer>
 #include <memory>
 
-class QNetworkAccessManager;
 class QWidget;
 
 namespace orvanto {
@@ -83,7 +82,6 @@ private:
     bool notify(int state);
 
     std::unique_ptr<VlcEngine> engine_;
-    std::unique_ptr<QNetworkAccessManager> network_;
     std::unique_ptr<StreamSniffer> sniffer_;
     QPointer<VideoContainer> video_;
     bool embedVideo_ = false;

@@ -11,6 +11,8 @@ ORVANTO_PACKAGES=(
     fonts-liberation
     # The desktop tests: a private X server, XTest input, xprop and xwininfo.
     xvfb xdotool x11-utils
+    # Checking the installed tree (desktop entry, AppStream metadata) and making the .deb.
+    desktop-file-utils appstream dpkg-dev
 )
 
 # Only for scripts/fuzz.sh: clang with its libFuzzer and sanitizer runtimes.

@@ -2,6 +2,7 @@
 
 #include "alarm/AlarmClock.h"
 #include "catalogue/Catalogue.h"
+#include "catalogue/HttpGet.h"
 #include "playback/FailoverPlayer.h"
 #include "playback/MediaPlayer.h"
 #include "window/ClickLabel.h"
@@ -19,9 +20,6 @@
 #include <QComboBox>
 #include <QDate>
 #include <QLocale>
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
-#include <QNetworkRequest>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
@@ -33,6 +31,8 @@ namespace {
 const QString kTitle = QStringLiteral("Orvanto Live TV");
 // Requested once at start-up; nothing reads the answer.
 const QString kStartPage = QStringLiteral("http://tv.example.com/live/programma.asp");
+// The most of the start page that is read (and dropped).
+constexpr qint64 StartPageMaxBytes = 1024 * 1024;
 const QString kStationButtons = QStringLiteral("sender_waehlen");
 const QString kPageOptions = QStringLiteral("Option1");
 const QString kPageCaptions = QStringLiteral("tv_label");
@@ -128,9 +128,11 @@ void Form1::requestStartPage() {
     // The request goes out once the window is up: bringing up the network stack takes some
     // 25 ms that the window's first appearance need not wait for.
     QTimer::singleShot(StartPageDelayMs, this, [this] {
-        auto* network = new QNetworkAccessManager(this);
-        QNetworkReply* reply = network->get(QNetworkRequest(QUrl(kStartPage)));
-        connect(reply, &QNetworkReply::finished, reply, &QObject::deleteLater);
+        // Its content is not used: the body is read, bounded, and dropped.
+        auto* get = new HttpGet(this);
+        connect(get, &HttpGet::bodyReceived, get, [get] { get->readBody(); });
+        connect(get, &HttpGet::finished, get, &QObject::deleteLater);
+        get->start(httpRequest(QUrl(kStartPage), StartPageMaxBytes));
     });
 }
 
