@@ -22,7 +22,6 @@
 #include "window/StationPages.h"
 
 #include <QApplication>
-#include <QNetworkAccessManager>
 #include <QTimer>
 #include <cstdio>
 #include <memory>
@@ -50,10 +49,9 @@ public:
     // some 25 ms that the window's first appearance need not wait for.
     static constexpr int StartPageDelayMs = 300;
 
-    Viewer() : player_(network_), failover_(catalogue_, player_, ticker_, messages_) {}
+    Viewer() : failover_(catalogue_, player_, ticker_, messages_) {}
 
     Catalogue& catalogue() { return catalogue_; }
-    QNetworkAccessManager& network() { return network_; }
 
     void start(const StationRegistrations& registrations) {
         form_ = std::make_unique<Form1>(catalogue_, failover_, player_, player_.videoWidget());
@@ -71,7 +69,7 @@ public:
             qWarning("orvanto-tv: control %s could not be bound", qUtf8Printable(name));
         }
         form_->show();
-        QTimer::singleShot(StartPageDelayMs, form_.get(), [this] { StartPage::request(network_); });
+        QTimer::singleShot(StartPageDelayMs, form_.get(), [this] { StartPage::request(*form_); });
     }
 
     void showError(const QString& text) {
@@ -79,9 +77,6 @@ public:
     }
 
 private:
-    // The program's one network manager: the player's look at stream addresses, the playlist
-    // download and the start page share it.
-    QNetworkAccessManager network_;
     Catalogue catalogue_;
     VlcPlayer player_;
     QtTicker ticker_;
@@ -118,7 +113,7 @@ int main(int argc, char** argv) {
     QApplication::setApplicationVersion(QString::fromLatin1(Version));
 
     Viewer viewer;
-    PlaylistLoader loader(viewer.network());
+    PlaylistLoader loader;
     if (commandLine.playlist.isEmpty()) {
         viewer.start(builtinStationRegistrations());
     } else {

@@ -1,8 +1,8 @@
 #include "playback/VlcPlayer.h"
 
+#include "playback/PlayState.h"
 #include "net/PlaylistParser.h"
 #include "net/StreamSniffer.h"
-#include "playback/PlayState.h"
 #include "playback/VideoContainer.h"
 
 #include <QGuiApplication>
@@ -27,14 +27,13 @@ bool needsSniffing(const QUrl& url) {
 
 } // namespace
 
-VlcPlayer::VlcPlayer(QNetworkAccessManager& network, QWidget* videoParent, QObject* parent)
-    : MediaPlayer(parent) {
+VlcPlayer::VlcPlayer(QWidget* videoParent, QObject* parent) : MediaPlayer(parent) {
     const QString platform = QGuiApplication::platformName();
     const bool dummy = !qEnvironmentVariableIsEmpty("ORVANTO_VLC_DUMMY");
     const bool canEmbed = platform == QLatin1String("xcb");
     embedVideo_ = canEmbed && !dummy;
     engine_ = std::make_unique<VlcEngine>(dummy, !canEmbed);
-    sniffer_ = std::make_unique<StreamSniffer>(network);
+    sniffer_ = std::make_unique<StreamSniffer>();
     video_ = new VideoContainer(videoParent);
     connect(video_, &VideoContainer::aboutToBeDestroyed, this, [this] {
         // The window the video is drawn into goes away: libVLC must let go of it first.

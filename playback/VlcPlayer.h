@@ -10,7 +10,6 @@
 #include <QTimer>
 #include <memory>
 
-class QNetworkAccessManager;
 class QWidget;
 
 namespace orvanto {
@@ -39,12 +38,9 @@ public:
     static constexpr int LostAfterMs = 10000;      // no new data this long: connection lost
     static constexpr int EntryOpenLimitMs = 10000; // for a playlist entry with a successor
 
-    // `network` is the program's network manager, used to look at http(s) addresses before
-    // they are opened; it must outlive the player. `videoParent`: the widget the video widget
-    // is created in (may be null: place videoWidget() later). `parent` owns the player, as
-    // usual for QObjects.
-    explicit VlcPlayer(QNetworkAccessManager& network, QWidget* videoParent = nullptr,
-                       QObject* parent = nullptr);
+    // `videoParent`: the widget the video widget is created in (may be null: place
+    // videoWidget() later). `parent` owns the player, as usual for QObjects.
+    explicit VlcPlayer(QWidget* videoParent = nullptr, QObject* parent = nullptr);
     ~VlcPlayer() override;
 
     void setURL(const QString& url) override;
