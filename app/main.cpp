@@ -2,16 +2,18 @@
 // and shows the window.
 
 #include "alarm/AlarmWiring.h"
+#include "app/CommandLine.h"
 #include "catalogue/BuiltinStations.h"
 #include "catalogue/Catalogue.h"
-#include "catalogue/CommandLine.h"
-#include "catalogue/PlaylistLoader.h"
+#include "core/QtMessageSink.h"
+#include "core/QtTicker.h"
 #include "lock/AdultButtons.h"
 #include "lock/ParentalLock.h"
 #include "lock/PasswordInputBox.h"
+#include "net/PlaylistLoader.h"
+#include "net/StartPage.h"
+#include "orvanto/Version.h"
 #include "playback/FailoverPlayer.h"
-#include "playback/QtMessageSink.h"
-#include "playback/QtTicker.h"
 #include "playback/VlcPlayer.h"
 #include "shortcuts/DesktopUrlOpener.h"
 #include "shortcuts/WebShortcuts.h"
@@ -20,6 +22,7 @@
 #include "window/StationPages.h"
 
 #include <QApplication>
+#include <QTimer>
 #include <cstdio>
 #include <memory>
 
@@ -42,6 +45,10 @@ QStringList lockedStationNames() {
 // window and its bindings go before the player they use.
 class Viewer {
 public:
+    // The start page request waits until the window is up: bringing up the network stack takes
+    // some 25 ms that the window's first appearance need not wait for.
+    static constexpr int StartPageDelayMs = 300;
+
     Viewer() : failover_(catalogue_, player_, ticker_, messages_) {}
 
     Catalogue& catalogue() { return catalogue_; }
@@ -50,7 +57,7 @@ public:
         form_ = std::make_unique<Form1>(catalogue_, failover_, player_, player_.videoWidget());
         form_->load(registrations);
         FormControls& controls = form_->controls();
-        messages_.setParent(controls.window());
+        messages_.setWindow(controls.window());
 
         prompt_ = std::make_unique<QtPasswordPrompt>(controls.window());
         lock_ = std::make_unique<ParentalLock>(*prompt_, messages_, failover_);
@@ -62,6 +69,7 @@ public:
             qWarning("orvanto-tv: control %s could not be bound", qUtf8Printable(name));
         }
         form_->show();
+        QTimer::singleShot(StartPageDelayMs, form_.get(), [this] { StartPage::request(*form_); });
     }
 
     void showError(const QString& text) {
@@ -102,7 +110,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     // No application display name: Qt would append it to every window's title.
     QApplication::setApplicationName(QStringLiteral("orvanto-tv"));
-    QApplication::setApplicationVersion(QStringLiteral(ORVANTO_VERSION));
+    QApplication::setApplicationVersion(QString::fromLatin1(Version));
 
     Viewer viewer;
     PlaylistLoader loader;
@@ -111,11 +119,8 @@ int main(int argc, char** argv) {
     } else {
         loader.setReservedNames(lockedStationNames());
         QObject::connect(&loader, &PlaylistLoader::finished, [&](const PlaylistReport& report) {
-            StationRegistrations registrations = builtinStationRegistrations();
-            if (report.accepted) {
-                registrations.regular = [](Catalogue&) {}; // the playlist's stations are in
-            }
-            viewer.start(registrations);
+            viewer.start(report.accepted ? adultStationRegistrations()
+                                         : builtinStationRegistrations());
             if (!report.message.isEmpty()) {
                 viewer.showError(report.message);
             }

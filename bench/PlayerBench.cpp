@@ -7,9 +7,9 @@
 
 #include "catalogue/Catalogue.h"
 #include "playback/FailoverPlayer.h"
-#include "playback/MessageSink.h"
+#include "core/MessageSink.h"
 #include "playback/PlayState.h"
-#include "playback/QtTicker.h"
+#include "core/QtTicker.h"
 #include "playback/VlcPlayer.h"
 #include "support/TestHttpServer.h"
 

@@ -237,7 +237,7 @@ void VlcEngine::stop() {
 
 void VlcEngine::deliver(quint64 generation, Event event, qint64 value) {
     if (generation == d_->generation.load()) {
-        Q_EMIT this->event(event, value);
+        Q_EMIT engineEvent(event, value);
     }
 }
 

@@ -63,7 +63,8 @@ public:
     void setVideoWindow(quintptr window);
 
 Q_SIGNALS:
-    void event(orvanto::VlcEngine::Event event, qint64 value);
+    // Named apart from QObject::event(), which it would otherwise hide.
+    void engineEvent(orvanto::VlcEngine::Event event, qint64 value);
 
 private:
     struct Private;

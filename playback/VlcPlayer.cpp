@@ -1,8 +1,8 @@
 #include "playback/VlcPlayer.h"
 
 #include "playback/PlayState.h"
-#include "playback/PlaylistParser.h"
-#include "playback/StreamSniffer.h"
+#include "net/PlaylistParser.h"
+#include "net/StreamSniffer.h"
 #include "playback/VideoContainer.h"
 
 #include <QGuiApplication>
@@ -41,7 +41,7 @@ VlcPlayer::VlcPlayer(QWidget* videoParent, QObject* parent) : MediaPlayer(parent
         engine_->setVideoWindow(0);
         videoWindowSet_ = false;
     });
-    connect(engine_.get(), &VlcEngine::event, this, &VlcPlayer::onEngineEvent);
+    connect(engine_.get(), &VlcEngine::engineEvent, this, &VlcPlayer::onEngineEvent);
     watchdog_.setInterval(WatchdogMs);
     connect(&watchdog_, &QTimer::timeout, this, &VlcPlayer::onWatchdog);
 }

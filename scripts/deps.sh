@@ -15,7 +15,8 @@ ORVANTO_PACKAGES=(
     desktop-file-utils appstream dpkg-dev
 )
 
-# Only for scripts/fuzz.sh: clang with its libFuzzer and sanitizer runtimes.
+# Only for scripts/fuzz.sh and the clang build of test.sh: clang with its libFuzzer and sanitizer
+# runtimes.
 ORVANTO_FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 
 orvanto_install_deps() {

@@ -1,6 +1,6 @@
 #include "shortcuts/WebShortcuts.h"
 
-#include "playback/MessageSink.h"
+#include "core/MessageSink.h"
 #include "shortcuts/ReadMe.h"
 #include "shortcuts/ShortcutTable.h"
 #include "shortcuts/UrlOpener.h"

@@ -1,14 +1,13 @@
 #include "window/Form1.h"
 
-#include "alarm/AlarmClock.h"
 #include "catalogue/Catalogue.h"
-#include "catalogue/HttpGet.h"
 #include "playback/FailoverPlayer.h"
 #include "playback/MediaPlayer.h"
 #include "window/ClickLabel.h"
 #include "window/ClockText.h"
 #include "window/ControlBuilder.h"
 #include "window/ControlDesign.h"
+#include "window/ControlRole.h"
 #include "window/FullScreenKeys.h"
 #include "window/Pictures.h"
 #include "window/PlayerArea.h"
@@ -17,7 +16,6 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QComboBox>
 #include <QDate>
 #include <QLocale>
 #include <QPushButton>
@@ -29,18 +27,11 @@ namespace orvanto {
 namespace {
 
 const QString kTitle = QStringLiteral("Orvanto Live TV");
-// Requested once at start-up; nothing reads the answer.
-const QString kStartPage = QStringLiteral("http://tv.example.com/live/programma.asp");
-// The most of the start page that is read (and dropped).
-constexpr qint64 StartPageMaxBytes = 1024 * 1024;
-const QString kStationButtons = QStringLiteral("sender_waehlen");
-const QString kPageOptions = QStringLiteral("Option1");
-const QString kPageCaptions = QStringLiteral("tv_label");
-const QString kStationPanel = QStringLiteral("sender_frame");
-
-QString name(const char* text) {
-    return QString::fromLatin1(text);
-}
+using Role = ControlRole;
+const QString kStationButtons = controlName(Role::StationButtons);
+const QString kPageOptions = controlName(Role::PageOptions);
+const QString kPageCaptions = controlName(Role::PageCaptions);
+const QString kStationPanel = controlName(Role::StationPanel);
 
 } // namespace
 
@@ -87,14 +78,14 @@ void Form1::wireControls() {
         connect(controls_->get<QRadioButton>(kPageOptions, i), &QRadioButton::clicked, this,
                 [this, i] { onPageOption(i); });
     }
-    connect(controls_->get<ClickLabel>(name("Label5")), &ClickLabel::clicked, this,
+    connect(controls_->get<ClickLabel>(Role::StripCutOffLabel), &ClickLabel::clicked, this,
             [this] { applyStrip(WindowStrip::cutOff()); });
-    connect(controls_->get<ClickLabel>(name("Label3")), &ClickLabel::clicked, this,
+    connect(controls_->get<ClickLabel>(Role::StripRestoreLabel), &ClickLabel::clicked, this,
             [this] { applyStrip(WindowStrip::restore()); });
-    connect(controls_->get<ClickLabel>(name("Label4")), &ClickLabel::clicked, this,
+    connect(controls_->get<ClickLabel>(Role::FullScreenLabel), &ClickLabel::clicked, this,
             &Form1::onFullScreenLabel);
-    connect(&failover_, &FailoverPlayer::statusTextChanged, controls_->get<QLabel>(name("Label29")),
-            &QLabel::setText);
+    connect(&failover_, &FailoverPlayer::statusTextChanged,
+            controls_->get<QLabel>(Role::StatusLabel), &QLabel::setText);
 }
 
 void Form1::load(const StationRegistrations& registrations) {
@@ -104,13 +95,10 @@ void Form1::load(const StationRegistrations& registrations) {
     panel->move(WindowControls::toPixels(StationPanelLeft),
                 WindowControls::toPixels(StationPanelTop));
     panel->show();
-    // 3, 4. The alarm's hour and minute lists, without leading zeros.
-    controls_->get<QComboBox>(name("Combo1"))->addItems(AlarmClock::hourItems());
-    controls_->get<QComboBox>(name("Combo2"))->addItems(AlarmClock::minuteItems());
-    // 5. The start page request.
-    requestStartPage();
+    // 3, 4. The alarm's hour and minute lists are the alarm's own (alarm/AlarmBinder).
+    // 5. The start page is requested by the composition root, once the window is up.
     // 6. Today's date, once.
-    controls_->get<QLabel>(name("Label6"))
+    controls_->get<QLabel>(Role::DateLabel)
         ->setText(QLocale().toString(QDate::currentDate(), QStringLiteral("dddd dd MMMM yyyy")));
     // 7. The window's size.
     controls_->setHeightTwips(StartHeight);
@@ -119,21 +107,6 @@ void Form1::load(const StationRegistrations& registrations) {
     buildStationList(registrations);
 
     clock_->start();
-}
-
-void Form1::requestStartPage() {
-    if (qEnvironmentVariableIsSet("ORVANTO_TEST")) {
-        return;
-    }
-    // The request goes out once the window is up: bringing up the network stack takes some
-    // 25 ms that the window's first appearance need not wait for.
-    QTimer::singleShot(StartPageDelayMs, this, [this] {
-        // Its content is not used: the body is read, bounded, and dropped.
-        auto* get = new HttpGet(this);
-        connect(get, &HttpGet::bodyReceived, get, [get] { get->readBody(); });
-        connect(get, &HttpGet::finished, get, &QObject::deleteLater);
-        get->start(httpRequest(QUrl(kStartPage), StartPageMaxBytes));
-    });
 }
 
 void Form1::buildStationList(const StationRegistrations& registrations) {
@@ -177,19 +150,19 @@ void Form1::onPageOption(int index) {
 }
 
 void Form1::setAlarmControlsVisible(bool visible) {
-    for (const char* control : {"Combo1", "Combo2", "Check1", "Picture1"}) {
-        controls_->control(name(control))->setVisible(visible);
+    for (const Role role : AlarmPageControls) {
+        controls_->control(role)->setVisible(visible);
     }
 }
 
 void Form1::applyStrip(const WindowStrip::State& state) {
     controls_->setWidthTwips(state.widthTwips);
-    controls_->control(name("Label5"))->setVisible(state.cutOffLabel);
-    controls_->control(name("Label3"))->setVisible(state.restoreLabel);
+    controls_->control(Role::StripCutOffLabel)->setVisible(state.cutOffLabel);
+    controls_->control(Role::StripRestoreLabel)->setVisible(state.restoreLabel);
 }
 
 void Form1::onClockTick() {
-    controls_->get<QLabel>(name("Label7"))->setText(ClockText::text(QTime::currentTime()));
+    controls_->get<QLabel>(Role::ClockLabel)->setText(ClockText::text(QTime::currentTime()));
 }
 
 // A player with nothing to show declines; that is no error worth a word.

@@ -23,7 +23,6 @@ class Form1 : public QWidget {
     Q_OBJECT
 public:
     static constexpr int ClockIntervalMs = 1000;
-    static constexpr int StartPageDelayMs = 300;
     static constexpr int StartHeight = 9300; // twips, outer size
     static constexpr int StationPanelLeft = 5040;
     static constexpr int StationPanelTop = 360;
@@ -50,7 +49,6 @@ protected:
 private:
     void wireControls();
     void buildStationList(const StationRegistrations& registrations);
-    void requestStartPage();
     void showStations(const QStringList& names);
     void onStationButton(int index);
     void onPageOption(int index);

@@ -1,15 +1,10 @@
 #include "window/StationPages.h"
 
-#include "catalogue/BuiltinStations.h"
 #include "catalogue/Catalogue.h"
 
 #include <algorithm>
 
 namespace orvanto {
-
-StationRegistrations builtinStationRegistrations() {
-    return {RegisterStations, RegisterAdultStations};
-}
 
 StationPages::StationPages(Catalogue& catalogue) : catalogue_(catalogue) {}
 

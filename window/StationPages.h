@@ -1,21 +1,12 @@
 #pragma once
 
+#include "catalogue/BuiltinStations.h"
+
 #include <QStringList>
-#include <functional>
 
 namespace orvanto {
 
 class Catalogue;
-
-// The two steps that fill the catalogue at start-up: the regular stations, which get pages,
-// then the adult stations, which never do.
-struct StationRegistrations {
-    std::function<void(Catalogue&)> regular;
-    std::function<void(Catalogue&)> adult;
-};
-
-// The built-in station tables.
-StationRegistrations builtinStationRegistrations();
 
 // The paged station buttons: page numbers and what each page option shows.
 class StationPages {
@@ -33,10 +24,10 @@ public:
 
     explicit StationPages(Catalogue& catalogue);
 
-    // Registers the regular stations, numbers their pages (station k is on page (k-1) / 18 as
-    // button (k-1) mod 18), then registers the adult stations, which keep no page. Stations
-    // beyond the last page get no page either, as there is no option to show them. Returns
-    // the number of pages in use.
+    // Registers the regular stations (if any are to come), numbers their pages (station k is on
+    // page (k-1) / 18 as button (k-1) mod 18), then registers the adult stations, which keep no
+    // page. Stations beyond the last page get no page either, as there is no option to show them.
+    // Returns the number of pages in use.
     int build(const StationRegistrations& registrations);
 
     int pagesInUse() const { return pagesInUse_; }

@@ -18,7 +18,6 @@ int main(int argc, char** argv) {
     }
     qputenv("QT_QPA_PLATFORM", "xcb");
     qunsetenv("ORVANTO_VLC_DUMMY");
-    qputenv("ORVANTO_TEST", "1");
     QApplication::setAttribute(Qt::AA_DontCreateNativeWidgetSiblings);
     QApplication app(argc, argv);
     return RUN_ALL_TESTS();

@@ -1,8 +1,8 @@
 #include "PlayerFixture.h"
 #include "catalogue/Catalogue.h"
-#include "catalogue/PlaylistLoader.h"
+#include "net/PlaylistLoader.h"
 #include "playback/FailoverPlayer.h"
-#include "playback/QtTicker.h"
+#include "core/QtTicker.h"
 #include "playback/VlcPlayer.h"
 #include "support/RecordingMessageSink.h"
 

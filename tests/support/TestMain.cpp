@@ -7,7 +7,6 @@ int main(int argc, char** argv) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
     qputenv("ORVANTO_VLC_DUMMY", "1");
-    qputenv("ORVANTO_TEST", "1");
     ::testing::InitGoogleTest(&argc, argv);
     QApplication app(argc, argv);
     return RUN_ALL_TESTS();

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "catalogue/HttpGet.h"
+#include "net/HttpGet.h"
 #include "catalogue/PlaylistSource.h"
 
 #include <QObject>

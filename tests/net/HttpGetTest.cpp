@@ -1,4 +1,4 @@
-#include "catalogue/HttpGet.h"
+#include "net/HttpGet.h"
 
 #include "support/TestHttpServer.h"
 #include "support/WaitFor.h"

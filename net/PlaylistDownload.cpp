@@ -1,4 +1,4 @@
-#include "catalogue/PlaylistDownload.h"
+#include "net/PlaylistDownload.h"
 
 #include <QTimer>
 #include <utility>

@@ -1,5 +1,5 @@
 #include "catalogue/Catalogue.h"
-#include "catalogue/PlaylistLoader.h"
+#include "net/PlaylistLoader.h"
 #include "support/TestHttpServer.h"
 
 #include <QFile>

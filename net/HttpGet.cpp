@@ -1,4 +1,4 @@
-#include "catalogue/HttpGet.h"
+#include "net/HttpGet.h"
 
 #include <QSslSocket>
 #include <QTcpSocket>

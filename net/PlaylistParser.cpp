@@ -1,4 +1,6 @@
-#include "playback/PlaylistParser.h"
+#include "net/PlaylistParser.h"
+
+#include "core/AddressPolicy.h"
 
 #include <QString>
 #include <QStringDecoder>
@@ -60,21 +62,12 @@ qsizetype find(QByteArrayView text, qsizetype from, QByteArrayView what) {
     return QByteArrayView(text).indexOf(what, from);
 }
 
-const QStringList& networkSchemes() {
-    static const QStringList schemes{
-        QStringLiteral("http"), QStringLiteral("https"), QStringLiteral("mms"),
-        QStringLiteral("mmsh"), QStringLiteral("mmst"),  QStringLiteral("mmsu"),
-        QStringLiteral("rtsp"), QStringLiteral("rtmp"),
-    };
-    return schemes;
-}
-
 // Could `partial`, a first line without its end, still become a network address?
 bool couldBeAddress(QByteArrayView partial) {
     const qsizetype colon = partial.indexOf(':');
     const QString scheme = QString::fromLatin1(partial.first(colon < 0 ? partial.size() : colon));
     const bool schemeFits =
-        std::any_of(networkSchemes().begin(), networkSchemes().end(), [&](const QString& known) {
+        std::ranges::any_of(AddressPolicy::streamSchemes(), [&](const QString& known) {
             return colon < 0 ? known.startsWith(scheme, Qt::CaseInsensitive)
                              : known.compare(scheme, Qt::CaseInsensitive) == 0;
         });
@@ -414,7 +407,7 @@ QStringList parseNumberedKeys(QByteArrayView text, QByteArrayView key) {
 std::optional<QStringList> parseM3u(QByteArrayView text, bool header) {
     QStringList result;
     for (QByteArrayView line : lines(text)) {
-        if (startsWithCi(line, 0, "#ext-x-")) {
+        if (AddressPolicy::isHlsTag(line)) {
             return std::nullopt; // HLS: a stream of segments, played by the engine itself
         }
         if (line.isEmpty() || line.startsWith('#')) {
@@ -479,8 +472,7 @@ std::optional<Playlist> parse(QByteArrayView bytes, const QUrl& base) {
 }
 
 bool isNetworkStream(const QUrl& url) {
-    return url.isValid() && !url.host().isEmpty() &&
-           networkSchemes().contains(url.scheme(), Qt::CaseInsensitive);
+    return AddressPolicy::isNetworkStream(url);
 }
 
 } // namespace orvanto::PlaylistParser

@@ -4,13 +4,14 @@
 
 namespace orvanto {
 
-// Modal messages to the user. Tests hand in a sink that records them.
+// Messages to the user, modal to the window. Tests hand in a sink that records them.
 class MessageSink {
 public:
     enum class Icon { None, Exclamation };
 
     virtual ~MessageSink() = default;
-    // Shows a message with one OK button and returns when the user has closed it.
+    // Shows a message with one OK button. Returns at once, without waiting for the user: the
+    // caller may be a tick or a notification, which must not run again inside it.
     virtual void showMessage(const QString& title, const QString& text, Icon icon) = 0;
 };
 

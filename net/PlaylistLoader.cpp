@@ -1,6 +1,6 @@
-#include "catalogue/PlaylistLoader.h"
+#include "net/PlaylistLoader.h"
 
-#include "catalogue/PlaylistDownload.h"
+#include "net/PlaylistDownload.h"
 
 namespace orvanto {
 

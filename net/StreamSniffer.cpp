@@ -1,6 +1,6 @@
-#include "playback/StreamSniffer.h"
+#include "net/StreamSniffer.h"
 
-#include "playback/PlaylistParser.h"
+#include "net/PlaylistParser.h"
 
 namespace orvanto {
 

@@ -1,4 +1,6 @@
-#include "catalogue/CommandLine.h"
+#include "app/CommandLine.h"
+
+#include "orvanto/Version.h"
 
 #include <gtest/gtest.h>
 
@@ -23,8 +25,8 @@ TEST(CommandLine, NoArgumentsRunsWithBuiltInStations) {
 }
 
 TEST(CommandLine, PlaylistInEveryForm) {
-    for (const auto& list :
-         {args({"--playlist", "tv.m3u"}), args({"-p", "tv.m3u"}), args({"--playlist=tv.m3u"})}) {
+    for (const auto& list : {args({"--playlist", "tv.m3u"}), args({"-p", "tv.m3u"}),
+                             args({"--playlist=tv.m3u"}), args({"tv.m3u"})}) {
         const auto cl = parseCommandLine(list);
         EXPECT_TRUE(cl.run);
         EXPECT_EQ(cl.playlist, QStringLiteral("tv.m3u"));
@@ -32,6 +34,8 @@ TEST(CommandLine, PlaylistInEveryForm) {
     // A value that looks like an option is still the value.
     EXPECT_EQ(parseCommandLine(args({"-p", "-odd name.m3u"})).playlist,
               QStringLiteral("-odd name.m3u"));
+    // After "--" even a leading dash names the playlist.
+    EXPECT_EQ(parseCommandLine(args({"--", "-odd.m3u"})).playlist, QStringLiteral("-odd.m3u"));
 }
 
 TEST(CommandLine, HelpAndVersionPrintAndExitZero) {
@@ -46,7 +50,8 @@ TEST(CommandLine, HelpAndVersionPrintAndExitZero) {
     const auto version = parseCommandLine(args({"--version"}));
     EXPECT_FALSE(version.run);
     EXPECT_EQ(version.exitCode, 0);
-    EXPECT_EQ(version.standardOutput, QStringLiteral("orvanto-tv " ORVANTO_TEST_VERSION "\n"));
+    EXPECT_EQ(version.standardOutput,
+              QStringLiteral("orvanto-tv ") + QString::fromLatin1(orvanto::Version) + u'\n');
 }
 
 TEST(CommandLine, UsageErrorsGoToStandardErrorWithExitTwo) {
@@ -60,7 +65,10 @@ TEST(CommandLine, UsageErrorsGoToStandardErrorWithExitTwo) {
         {args({"-p"}), "-p needs a file or an address"},
         {args({"--playlist="}), "--playlist needs a file or an address"},
         {args({"-p", "a.m3u", "-p", "b.m3u"}), "--playlist given more than once"},
-        {args({"tv.m3u"}), "unexpected argument 'tv.m3u'"},
+        {args({"--playlist=tv.m3u", "--bogus=1"}), "unknown option '--bogus'"},
+        {args({"a.m3u", "b.m3u"}), "unexpected argument 'b.m3u'"},
+        {args({"-p", "a.m3u", "b.m3u"}), "--playlist given more than once"},
+        {args({"a.m3u", "--version=2"}), "--version takes no value"},
     };
     for (const auto& c : cases) {
         const auto cl = parseCommandLine(c.arguments);

@@ -1,4 +1,4 @@
-#include "playback/PlaylistParser.h"
+#include "net/PlaylistParser.h"
 
 #include <gtest/gtest.h>
 #include <ostream>

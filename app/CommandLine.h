@@ -17,8 +17,10 @@ struct CommandLine {
 };
 
 // Reads `arguments` (the program's name first): -p/--playlist PATH_OR_URL (also
-// --playlist=PATH_OR_URL), -h/--help and --version. A usage error (unknown option, missing
-// value, stray argument) prints the usage to standard error and exits with 2.
+// --playlist=PATH_OR_URL, or the playlist alone as the one positional argument), -h/--help and
+// --version. Needs no QCoreApplication, so that help and version answer without a display. A
+// usage error (unknown option, missing value, stray argument, two playlists) prints the usage
+// to standard error and exits with 2.
 CommandLine parseCommandLine(const QStringList& arguments);
 
 } // namespace orvanto

@@ -1,4 +1,4 @@
-#include "playback/QtTicker.h"
+#include "core/QtTicker.h"
 
 namespace orvanto {
 

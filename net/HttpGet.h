@@ -1,6 +1,6 @@
 #pragma once
 
-#include "catalogue/HttpRequest.h"
+#include "core/HttpRequest.h"
 
 #include <QByteArray>
 #include <QList>

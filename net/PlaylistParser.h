@@ -40,7 +40,7 @@ Verdict sniff(QByteArrayView head, bool complete);
 // as a stream.
 std::optional<Playlist> parse(QByteArrayView text, const QUrl& base);
 
-// True for the schemes a playlist entry may use: http(s), mms and its variants, rtsp, rtmp.
+// True for the addresses a playlist entry may lead to (AddressPolicy::isNetworkStream).
 bool isNetworkStream(const QUrl& url);
 
 } // namespace PlaylistParser
