@@ -15,17 +15,16 @@ using namespace Qt::Literals::StringLiterals;
 
 } // namespace
 
-ListOpener::ListOpener(QNetworkAccessManager& network, Catalogue& catalogue, Form1& form,
-                       FailoverPlayer& failover, MediaPlayer& player, MessageSink& messages,
-                       QObject* parent)
-    : QObject(parent), network_(network), catalogue_(catalogue), form_(form), failover_(failover),
-      player_(player), messages_(messages) {}
+ListOpener::ListOpener(Catalogue& catalogue, Form1& form, FailoverPlayer& failover,
+                       MediaPlayer& player, MessageSink& messages, QObject* parent)
+    : QObject(parent), catalogue_(catalogue), form_(form), failover_(failover), player_(player),
+      messages_(messages) {}
 
 ListOpener::~ListOpener() = default;
 
 void ListOpener::open(const QString& source) {
     // Dropping the loader ends its download; its catalogue goes with it.
-    loader_ = std::make_unique<PlaylistLoader>(network_);
+    loader_ = std::make_unique<PlaylistLoader>();
     incoming_ = std::make_unique<Catalogue>();
     loader_->setReservedNames(reservedNames_);
     connect(loader_.get(), &PlaylistLoader::finished, this,

@@ -6,8 +6,6 @@
 #include <QStringList>
 #include <memory>
 
-class QNetworkAccessManager;
-
 namespace orvanto {
 
 class Catalogue;
@@ -26,9 +24,8 @@ class ListOpener : public QObject {
     Q_OBJECT
 public:
     // All must outlive the opener.
-    ListOpener(QNetworkAccessManager& network, Catalogue& catalogue, Form1& form,
-               FailoverPlayer& failover, MediaPlayer& player, MessageSink& messages,
-               QObject* parent = nullptr);
+    ListOpener(Catalogue& catalogue, Form1& form, FailoverPlayer& failover, MediaPlayer& player,
+               MessageSink& messages, QObject* parent = nullptr);
     ~ListOpener() override;
 
     // The locked stations: registered after each list, which may not use their `names`.
@@ -47,7 +44,6 @@ Q_SIGNALS:
 private:
     void finish(const QString& source, const PlaylistReport& report);
 
-    QNetworkAccessManager& network_;
     Catalogue& catalogue_;
     Form1& form_;
     FailoverPlayer& failover_;

@@ -26,7 +26,6 @@
 #include "window/StationPages.h"
 
 #include <QApplication>
-#include <QNetworkAccessManager>
 #include <QTimer>
 #include <cstdio>
 #include <memory>
@@ -62,17 +61,12 @@ public:
     // some 25 ms that the window's first appearance need not wait for.
     static constexpr int StartPageDelayMs = 300;
 
-    Viewer() : player_(network_), failover_(catalogue_, player_, ticker_, messages_) {}
+    Viewer() : failover_(catalogue_, player_, ticker_, messages_) {}
 
     Catalogue& catalogue() { return catalogue_; }
-    QNetworkAccessManager& network() { return network_; }
     MediaPlayer& player() { return player_; }
     Form1& form() { return *form_; }
     ListOpener& lists() { return *lists_; }
-    // The volume to remember: the one from before muting, if muted.
-    int volumeToKeep() const {
-        return form_ ? form_->playerArea().unmutedVolume() : player_.volume();
-    }
 
     void start(const StationRegistrations& registrations) {
         form_ = std::make_unique<Form1>(catalogue_, failover_, player_, player_.videoWidget());
@@ -89,12 +83,11 @@ public:
         for (const QString& name : unbound) {
             qWarning("orvanto-tv: control %s could not be bound", qUtf8Printable(name));
         }
-        lists_ = std::make_unique<ListOpener>(network_, catalogue_, *form_, failover_, player_,
-                                              messages_);
+        lists_ = std::make_unique<ListOpener>(catalogue_, *form_, failover_, player_, messages_);
         lists_->setLockedStations(adultStationRegistrations(), lockedStationNames());
         QObject::connect(form_.get(), &Form1::listRequested, lists_.get(), &ListOpener::open);
         form_->show();
-        QTimer::singleShot(StartPageDelayMs, form_.get(), [this] { StartPage::request(network_); });
+        QTimer::singleShot(StartPageDelayMs, form_.get(), [this] { StartPage::request(*form_); });
     }
 
     void showError(const QString& text) {
@@ -102,9 +95,6 @@ public:
     }
 
 private:
-    // The program's one network manager: the player's look at stream addresses, the playlist
-    // download and the start page share it.
-    QNetworkAccessManager network_;
     Catalogue catalogue_;
     VlcPlayer player_;
     QtTicker ticker_;
@@ -137,8 +127,8 @@ int main(int argc, char** argv) {
     // The video surface is a native window; its sibling controls need not be.
     QApplication::setAttribute(Qt::AA_DontCreateNativeWidgetSiblings);
     QApplication app(argc, argv);
+    // No application display name: Qt would append it to every window's title.
     QApplication::setApplicationName(QStringLiteral("orvanto-tv"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Orvanto Live TV"));
     QApplication::setApplicationVersion(QString::fromLatin1(Version));
 
     ViewerSettings settings(ViewerSettings::defaultPath());
@@ -173,7 +163,7 @@ int main(int argc, char** argv) {
     // A list on the command line, or else the one opened last time.
     const QString list =
         commandLine.playlist.isEmpty() ? settings.lastList() : commandLine.playlist;
-    PlaylistLoader loader(viewer.network());
+    PlaylistLoader loader;
     if (list.isEmpty()) {
         viewer.start(builtinStationRegistrations());
         showList(ViewerSettings::BuiltinList);
@@ -199,7 +189,7 @@ int main(int argc, char** argv) {
     }
     const int exitCode = QApplication::exec();
     // Nothing is written for a user who never touched the volume.
-    const int volume = viewer.volumeToKeep();
+    const int volume = viewer.player().volume();
     if (savedVolume || volume != startVolume) {
         settings.setVolume(volume);
     }

@@ -17,7 +17,6 @@
 #include <QEvent>
 #include <QFile>
 #include <QLineEdit>
-#include <QNetworkAccessManager>
 #include <QTemporaryDir>
 #include <QTreeView>
 #include <algorithm>
@@ -75,8 +74,7 @@ bool writeFile(const QString& path, const QByteArray& bytes) {
 }
 
 double timedLoad(const QString& path, Catalogue& catalogue, PlaylistReport& report) {
-    QNetworkAccessManager network;
-    PlaylistLoader loader(network);
+    PlaylistLoader loader;
     QElapsedTimer timer;
     double elapsed = 0;
     bool done = false;

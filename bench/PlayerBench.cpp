@@ -6,17 +6,16 @@
 //   player_bench --quick    fewer repetitions
 
 #include "catalogue/Catalogue.h"
-#include "core/MessageSink.h"
-#include "core/QtTicker.h"
 #include "playback/FailoverPlayer.h"
+#include "core/MessageSink.h"
 #include "playback/PlayState.h"
+#include "core/QtTicker.h"
 #include "playback/VlcPlayer.h"
 #include "support/TestHttpServer.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
-#include <QNetworkAccessManager>
 #include <QTimer>
 #include <algorithm>
 #include <chrono>
@@ -114,8 +113,7 @@ void benchFailover(TestHttpServer& server, LoopProbe& probe) {
         catalogue.AddStreamUrl(QStringLiteral("Bench"), TestHttpServer::refusedUrl().toString());
     }
     catalogue.AddStreamUrl(QStringLiteral("Bench"), server.url(QStringLiteral("/live")).toString());
-    QNetworkAccessManager network;
-    VlcPlayer player(network);
+    VlcPlayer player;
     QtTicker ticker;
     NoMessages messages;
     FailoverPlayer failover(catalogue, player, ticker, messages);
@@ -163,8 +161,7 @@ void benchStop(TestHttpServer& server, LoopProbe& probe, int rounds) {
          server.url(QStringLiteral("/trickle")).toString()},
         {"mms://, silent (libVLC's MMS access)", mms.toString()},
     };
-    QNetworkAccessManager network;
-    VlcPlayer player(network);
+    VlcPlayer player;
     runFor(500); // as shortly after the start of the viewer
     for (const auto& c : cases) {
         std::vector<double> times;
@@ -204,8 +201,7 @@ void benchCpu(TestHttpServer& server, LoopProbe& probe, int seconds) {
         Catalogue catalogue;
         catalogue.AddStreamUrl(QStringLiteral("Cpu"),
                                server.url(QString::fromLatin1(c.path)).toString());
-        QNetworkAccessManager network;
-        VlcPlayer player(network);
+        VlcPlayer player;
         QtTicker ticker;
         NoMessages messages;
         FailoverPlayer failover(catalogue, player, ticker, messages);

@@ -10,7 +10,6 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QNetworkAccessManager>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cstdio>
@@ -59,8 +58,7 @@ QByteArray generatedPlaylist() {
 
 // Loads `path` into `catalogue` and returns the milliseconds until the report arrived.
 double timedLoad(const QString& path, Catalogue& catalogue, PlaylistReport& report) {
-    QNetworkAccessManager network;
-    PlaylistLoader loader(network);
+    PlaylistLoader loader;
     QElapsedTimer timer;
     double elapsed = 0;
     QObject::connect(&loader, &PlaylistLoader::finished, [&](const PlaylistReport& r) {

@@ -38,24 +38,45 @@ QStringView schemeOf(QStringView address) {
     return {};
 }
 
-// The comma that ends the attributes of an #EXTINF line: the last one outside double quotes.
-// When a quote is left open, the author forgot to close it: then the last comma of all.
+// The comma that ends the duration and attributes of an #EXTINF line: the first one outside
+// double quotes after them, so that the display name may hold commas of its own. When a quote is
+// left open, the author forgot to close it: then the last comma of all.
 qsizetype nameSeparator(QStringView info) {
-    qsizetype unquoted = -1;
-    qsizetype any = -1;
-    bool quoted = false;
-    for (qsizetype i = 0; i < info.size(); ++i) {
-        const QChar c = info[i];
-        if (c == u'"') {
-            quoted = !quoted;
-        } else if (c == u',') {
-            any = i;
-            if (!quoted) {
-                unquoted = i;
+    const qsizetype n = info.size();
+    qsizetype i = 0;
+    // Skips a quoted stretch starting at i; false when its quote is never closed.
+    auto skipQuoted = [&] {
+        const qsizetype close = info.indexOf(u'"', i + 1);
+        if (close < 0) {
+            return false;
+        }
+        i = close + 1;
+        return true;
+    };
+    while (i < n && !info[i].isSpace() && info[i] != u',') {
+        ++i; // the duration
+    }
+    for (;;) {
+        while (i < n && info[i].isSpace()) {
+            ++i;
+        }
+        if (i >= n) {
+            return -1;
+        }
+        if (info[i] == u',') {
+            return i;
+        }
+        // An attribute: a name, possibly with =value or ="value".
+        while (i < n && !info[i].isSpace() && info[i] != u',') {
+            if (info[i] == u'"') {
+                if (!skipQuoted()) {
+                    return info.lastIndexOf(u',');
+                }
+            } else {
+                ++i;
             }
         }
     }
-    return (unquoted < 0 && quoted) ? any : unquoted;
 }
 
 // The value of attribute `key` (key="value" or key=value) in the attribute part of an #EXTINF
@@ -174,9 +195,14 @@ QString foreignFormat(QStringView firstLine) {
         return u"it is a web page or an XML document, not an M3U playlist"_s;
     }
     if (firstLine.startsWith(u'{') || firstLine.startsWith(u'[')) {
-        return firstLine.startsWith("[playlist]"_L1, Qt::CaseInsensitive)
-                   ? u"it is a PLS playlist, not an M3U playlist"_s
-                   : u"it is structured data (JSON or INI), not an M3U playlist"_s;
+        if (firstLine.startsWith("[playlist]"_L1, Qt::CaseInsensitive)) {
+            return u"it is a PLS playlist, not an M3U playlist"_s;
+        }
+        if (firstLine.startsWith("[reference]"_L1, Qt::CaseInsensitive)) {
+            return u"it is a Windows Media reference file: it holds stream addresses, but it is "
+                   u"not an M3U list"_s;
+        }
+        return u"it is structured data (JSON or INI), not an M3U playlist"_s;
     }
     return {};
 }

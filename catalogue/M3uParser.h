@@ -33,11 +33,12 @@ struct M3uResult {
 using M3uEntrySink = std::function<void(M3uEntry&&)>;
 
 // Reads plain M3U (one address a line, '#' comments) and extended M3U (#EXTM3U, #EXTINF with
-// attributes and a display name). An entry's name is the display name after the last comma of
-// its #EXTINF line that is not inside double quotes, trimmed; failing that its tvg-name; for a
-// plain line (or an empty display name) the address itself. Relative addresses resolve against
-// `base`, the playlist's own location (a file or an http(s) URL); with an empty base they stay
-// as written. Entries go to `sink` in file order as they are found; the text is never copied.
+// attributes and a display name). An entry's name is the display name after the first comma of
+// its #EXTINF line that follows the duration and attributes outside double quotes, trimmed; failing
+// that its tvg-name; for a plain line (or an empty display name) the address itself. Relative
+// addresses resolve against `base`, the playlist's own location (a file or an http(s) URL); with an
+// empty base they stay as written. Entries go to `sink` in file order as they are found; the text
+// is never copied.
 M3uResult parseM3u(QStringView text, const QUrl& base, const M3uEntrySink& sink);
 // The same, collecting the entries into the result.
 M3uResult parseM3u(QStringView text, const QUrl& base = QUrl());

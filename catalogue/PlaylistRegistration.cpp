@@ -241,9 +241,12 @@ PlaylistReport registerPlaylist(const PlaylistData& data, Catalogue& catalogue,
     }
 
     QStringList items = plan.leftOutItems();
-    if (text.invalidSequences > 0) {
-        items.append(u"%1 not UTF-8, read as \"\uFFFD\""_s.arg(
-            plural(text.invalidSequences, u"byte sequence"_s, u"byte sequences"_s)));
+    if (text.windows1252) {
+        items.append(u"it is not UTF-8 text: it was read as Windows-1252 (Western European)"_s);
+    }
+    if (text.nulLines > 0) {
+        items.append(
+            u"%1 with NUL bytes skipped"_s.arg(plural(text.nulLines, u"line"_s, u"lines"_s)));
     }
     items += parsed.problems;
     if (!items.isEmpty()) {

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QLocale>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -50,7 +51,11 @@ QString openError(int error) {
 QString playlistTooLarge(qint64 size) {
     QString reason = u"it is larger than %1 MiB"_s.arg(MaxPlaylistBytes / (1024 * 1024));
     if (size >= 0) {
-        reason += u" (%1)"_s.arg(megabytes(size));
+        // Sizes that one decimal would round down to the bound itself are given in bytes.
+        constexpr qint64 tenthMiB = 1024 * 1024 / 10;
+        reason += u" (%1)"_s.arg(size - MaxPlaylistBytes < tenthMiB
+                                     ? QLocale(QLocale::English).toString(size) + u" bytes"_s
+                                     : megabytes(size));
     }
     return reason;
 }

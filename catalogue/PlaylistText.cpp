@@ -1,6 +1,7 @@
 #include "catalogue/PlaylistText.h"
 
 #include <QStringDecoder>
+#include <array>
 
 namespace orvanto {
 
@@ -8,7 +9,7 @@ namespace {
 
 using namespace Qt::Literals::StringLiterals;
 
-// More than one character in this many undecodable or control characters makes a file binary.
+// More than one character in this many NUL bytes or control characters makes a file binary.
 constexpr qsizetype BinaryShare = 10;
 
 bool isControl(char16_t c) {
@@ -16,40 +17,100 @@ bool isControl(char16_t c) {
            c == 0x7f;
 }
 
+// Windows-1252's characters for the bytes 0x80 to 0x9F (0 where it has none); the other bytes
+// are those of Latin-1.
+constexpr std::array<char16_t, 32> Windows1252High = {
+    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178,
+};
+
+// Decodes Windows-1252; its five unassigned bytes count as control characters.
+QString fromWindows1252(QByteArrayView bytes, qsizetype& unassigned) {
+    QString text(bytes.size(), Qt::Uninitialized);
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(bytes[i]);
+        char16_t c = byte;
+        if (byte >= 0x80 && byte < 0xA0) {
+            c = Windows1252High[byte - 0x80];
+            if (c == 0) {
+                ++unassigned;
+                c = 0xFFFD;
+            }
+        }
+        text[i] = QChar(c);
+    }
+    return text;
+}
+
+// The bytes with every line that holds a NUL byte left empty; counts those lines.
+QByteArray withoutNulLines(QByteArrayView bytes, qsizetype& lines) {
+    QByteArray out;
+    out.reserve(bytes.size());
+    qsizetype start = 0;
+    while (start <= bytes.size()) {
+        qsizetype end = start;
+        while (end < bytes.size() && bytes[end] != '\n' && bytes[end] != '\r') {
+            ++end;
+        }
+        const QByteArrayView line = bytes.sliced(start, end - start);
+        if (line.contains('\0')) {
+            ++lines;
+        } else {
+            out += line;
+        }
+        if (end >= bytes.size()) {
+            break;
+        }
+        out += bytes[end];
+        start = end + 1;
+    }
+    return out;
+}
+
 } // namespace
 
 PlaylistText decodePlaylistText(QByteArrayView bytes) {
     PlaylistText result;
+    const QString binary = u"it is a binary file, not a text playlist"_s;
     if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")) {
         result.rejection = u"it is UTF-16 or UTF-32 text; save it as UTF-8"_s;
-        return result;
-    }
-    if (bytes.contains('\0')) {
-        result.rejection = u"it is a binary file, not a text playlist"_s;
         return result;
     }
     if (bytes.startsWith("\xEF\xBB\xBF")) {
         bytes = bytes.sliced(3);
     }
+    const qsizetype nuls = bytes.count('\0');
+    if (nuls * BinaryShare > bytes.size()) {
+        result.rejection = binary;
+        return result;
+    }
+    QByteArray kept;
+    if (nuls > 0) {
+        kept = withoutNulLines(bytes, result.nulLines);
+        bytes = kept;
+    }
 
-    // U+FFFD written in the file itself is no decoding failure.
-    const qsizetype writtenReplacements = bytes.count("\xEF\xBF\xBD");
     QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     result.text = decoder.decode(bytes);
-
-    qsizetype replacements = 0;
-    qsizetype controls = 0;
+    qsizetype suspicious = 0;
+    if (decoder.hasError()) {
+        // No UTF-8. Text in Windows-1252 is still mostly ASCII; random bytes are not.
+        result.windows1252 = true;
+        const qsizetype high = std::count_if(bytes.begin(), bytes.end(), [](char c) {
+            return static_cast<unsigned char>(c) >= 0x80;
+        });
+        suspicious += qMax<qsizetype>(0, high * 2 - bytes.size());
+        result.text = fromWindows1252(bytes, suspicious);
+    }
     for (QChar c : std::as_const(result.text)) {
-        if (c == QChar::ReplacementCharacter) {
-            ++replacements;
-        } else if (isControl(c.unicode())) {
-            ++controls;
+        if (isControl(c.unicode())) {
+            ++suspicious;
         }
     }
-    result.invalidSequences = qMax<qsizetype>(0, replacements - writtenReplacements);
-    if ((result.invalidSequences + controls) * BinaryShare > result.text.size()) {
-        result.text.clear();
-        result.rejection = u"it is a binary file, not a text playlist"_s;
+    if (suspicious * BinaryShare > result.text.size()) {
+        result = {};
+        result.rejection = binary;
     }
     return result;
 }

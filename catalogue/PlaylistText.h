@@ -5,18 +5,21 @@
 
 namespace orvanto {
 
-// A playlist file's bytes decoded as UTF-8 text.
+// A playlist file's bytes decoded as text.
 struct PlaylistText {
     QString text;
-    // Non-empty when the bytes are no UTF-8 text (binary data, UTF-16): why.
+    // Non-empty when the bytes are no text playlist (binary data, UTF-16): why.
     QString rejection;
-    // Byte sequences that were not valid UTF-8 and now read as U+FFFD.
-    qsizetype invalidSequences = 0;
+    // The bytes are not valid UTF-8 and were read as Windows-1252 instead.
+    bool windows1252 = false;
+    // Lines holding NUL bytes: left empty (the others keep their numbers).
+    qsizetype nulLines = 0;
 };
 
-// Decodes UTF-8 with or without a byte-order mark. Bytes with NUL bytes, a UTF-16 or UTF-32
-// byte-order mark, or a large share of invalid sequences and control characters are rejected as
-// binary; a few invalid sequences are replaced and counted.
+// Decodes UTF-8 with or without a byte-order mark; text that is not valid UTF-8 as
+// Windows-1252, the encoding of many older lists. Lines with NUL bytes are dropped and counted.
+// Bytes with a UTF-16 or UTF-32 byte-order mark, or a large share of NUL bytes, control
+// characters or non-ASCII bytes are rejected.
 PlaylistText decodePlaylistText(QByteArrayView bytes);
 
 // A piece of playlist text (a name, an address) shortened to a length a message can show.

@@ -1,19 +1,29 @@
 #pragma once
 
-#include <QNetworkRequest>
+#include <QByteArray>
 #include <QUrl>
 
 namespace orvanto {
 
-// How the viewer asks a web server for a playlist or a stream: a few redirects at most, and
-// none that is less safe than the address it was given.
-inline QNetworkRequest httpRequest(const QUrl& url) {
-    constexpr int maxRedirects = 5;
-    QNetworkRequest request(url);
-    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
-                         QNetworkRequest::NoLessSafeRedirectPolicy);
-    request.setMaximumRedirectsAllowed(maxRedirects);
-    request.setHeader(QNetworkRequest::UserAgentHeader, QByteArrayLiteral("orvanto-tv"));
+// How the viewer asks a web server for a playlist, a stream or a page, with the bounds every
+// such request keeps: a few redirects at most and none that is less safe than the address it
+// was given, and a cap on the bytes of the response's head (status line and header lines).
+// How many bytes of the body are kept is each reader's own limit.
+struct HttpRequest {
+    static constexpr int MaxRedirects = 5;
+    static constexpr qsizetype MaxHeadBytes = 64 * 1024;
+
+    QUrl url;
+    int maxRedirects = MaxRedirects;
+    qsizetype maxHeadBytes = MaxHeadBytes;
+    qint64 maxBodyBytes = -1; // -1: as many as the reader takes
+    QByteArray userAgent = QByteArrayLiteral("orvanto-tv");
+};
+
+inline HttpRequest httpRequest(const QUrl& url, qint64 maxBodyBytes = -1) {
+    HttpRequest request;
+    request.url = url;
+    request.maxBodyBytes = maxBodyBytes;
     return request;
 }
 

@@ -1,26 +1,23 @@
 #pragma once
 
+#include "net/HttpGet.h"
 #include "catalogue/PlaylistSource.h"
 
 #include <QObject>
-#include <QPointer>
 #include <QTimer>
 #include <chrono>
-
-class QNetworkAccessManager;
-class QNetworkReply;
 
 namespace orvanto {
 
 // Downloads one playlist over http(s), asynchronously: at most MaxPlaylistBytes (the transfer
-// is cut off beyond that), within a time limit, following at most a few redirects that stay as
-// safe as the original address.
+// is cut off beyond that, or at once when the server announces more), within a time limit,
+// following at most a few redirects that stay as safe as the original address.
 class PlaylistDownload : public QObject {
     Q_OBJECT
 public:
     static constexpr std::chrono::milliseconds DefaultTimeout{20000};
 
-    explicit PlaylistDownload(QNetworkAccessManager& network, QObject* parent = nullptr);
+    explicit PlaylistDownload(QObject* parent = nullptr);
     ~PlaylistDownload() override;
 
     void setTimeout(std::chrono::milliseconds timeout) { timeout_ = timeout; }
@@ -33,16 +30,14 @@ Q_SIGNALS:
     void finished(const orvanto::PlaylistData& data);
 
 private:
-    void readAvailable();
+    void onHead();
     void fail(const QString& reason);
     void done();
 
-    QNetworkAccessManager& network_;
     std::chrono::milliseconds timeout_ = DefaultTimeout;
     QTimer timer_;
-    QPointer<QNetworkReply> reply_;
+    HttpGet get_;
     PlaylistData data_;
-    QString failure_;
 };
 
 } // namespace orvanto

@@ -6,8 +6,8 @@ namespace orvanto {
 
 using namespace Qt::Literals::StringLiterals;
 
-PlaylistLoader::PlaylistLoader(QNetworkAccessManager& network, QObject* parent)
-    : QObject(parent), timeout_(PlaylistDownload::DefaultTimeout), network_(network) {}
+PlaylistLoader::PlaylistLoader(QObject* parent)
+    : QObject(parent), timeout_(PlaylistDownload::DefaultTimeout) {}
 
 PlaylistLoader::~PlaylistLoader() = default;
 
@@ -38,7 +38,7 @@ void PlaylistLoader::load(const QString& source, Catalogue& catalogue) {
         return;
     }
     if (!download_) {
-        download_ = std::make_unique<PlaylistDownload>(network_);
+        download_ = std::make_unique<PlaylistDownload>();
         download_->setTimeout(timeout_);
         connect(download_.get(), &PlaylistDownload::finished, this, &PlaylistLoader::registerData);
     }

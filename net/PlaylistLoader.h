@@ -7,8 +7,6 @@
 #include <chrono>
 #include <memory>
 
-class QNetworkAccessManager;
-
 namespace orvanto {
 
 class Catalogue;
@@ -20,8 +18,7 @@ class PlaylistDownload;
 class PlaylistLoader : public QObject {
     Q_OBJECT
 public:
-    // `network` must outlive the loader.
-    explicit PlaylistLoader(QNetworkAccessManager& network, QObject* parent = nullptr);
+    explicit PlaylistLoader(QObject* parent = nullptr);
     ~PlaylistLoader() override;
 
     // Time allowed for a download.
@@ -43,7 +40,6 @@ private:
     std::chrono::milliseconds timeout_;
     QStringList reservedNames_;
     Catalogue* catalogue_ = nullptr;
-    QNetworkAccessManager& network_;
     std::unique_ptr<PlaylistDownload> download_;
 };
 

@@ -3,11 +3,12 @@
 #include "core/AddressPolicy.h"
 
 #include <QString>
+#include <QStringDecoder>
 #include <QStringList>
 #include <algorithm>
 #include <array>
 #include <cctype>
-#include <vector>
+#include <map>
 
 namespace orvanto::PlaylistParser {
 
@@ -90,10 +91,53 @@ bool isAddressLine(QByteArrayView line) {
     return isNetworkStream(QUrl(text, QUrl::TolerantMode));
 }
 
-// Skips a UTF-8 BOM, blanks, an XML declaration and comments. Returns the position of the
+// The text as UTF-8 without a byte-order mark. UTF-16 is told by its mark or, without one, by
+// a first '<' with a zero byte beside it (an ASX file saved as "Unicode").
+QByteArray asUtf8(QByteArrayView bytes) {
+    auto utf16 = [&](qsizetype skip, QStringDecoder::Encoding encoding) {
+        QByteArrayView units = bytes.sliced(skip);
+        units = units.first(units.size() & ~qsizetype(1)); // a cut-off unit waits for more
+        QStringDecoder decoder(encoding, QStringDecoder::Flag::Stateless);
+        return QString(decoder.decode(units)).toUtf8();
+    };
+    if (bytes.startsWith("\xff\xfe")) {
+        return utf16(2, QStringDecoder::Utf16LE);
+    }
+    if (bytes.startsWith("\xfe\xff")) {
+        return utf16(2, QStringDecoder::Utf16BE);
+    }
+    if (bytes.size() >= 2 && bytes[0] == '<' && bytes[1] == '\0') {
+        return utf16(0, QStringDecoder::Utf16LE);
+    }
+    if (bytes.size() >= 2 && bytes[0] == '\0' && bytes[1] == '<') {
+        return utf16(0, QStringDecoder::Utf16BE);
+    }
+    if (bytes.startsWith("\xef\xbb\xbf")) {
+        bytes = bytes.sliced(3);
+    }
+    return bytes.toByteArray();
+}
+
+// The end of a "<!DOCTYPE ...>" that starts at `pos` (after its '>'), skipping an internal
+// subset in brackets; -1 when the text ends first. Nothing it names is ever fetched.
+qsizetype doctypeEnd(QByteArrayView text, qsizetype pos) {
+    const qsizetype close = find(text, pos, ">");
+    const qsizetype bracket = find(text, pos, "[");
+    if (bracket >= 0 && (close < 0 || bracket < close)) {
+        const qsizetype subsetEnd = find(text, bracket, "]");
+        if (subsetEnd < 0) {
+            return -1;
+        }
+        const qsizetype end = find(text, subsetEnd, ">");
+        return end < 0 ? -1 : end + 1;
+    }
+    return close < 0 ? -1 : close + 1;
+}
+
+// Skips blanks, an XML declaration, a document type and comments. Returns the position of the
 // first telling byte, or -1 when the text ends (or needs more bytes) before it.
 qsizetype skipPreamble(QByteArrayView text) {
-    qsizetype pos = startsWithCi(text, 0, "\xef\xbb\xbf") ? 3 : 0;
+    qsizetype pos = 0;
     for (;;) {
         while (pos < text.size() && isBlank(text[pos])) {
             ++pos;
@@ -104,6 +148,8 @@ qsizetype skipPreamble(QByteArrayView text) {
         } else if (startsWithCi(text, pos, "<!--")) {
             const qsizetype end = find(text, pos, "-->");
             pos = end < 0 ? -1 : end + 3;
+        } else if (startsWithCi(text, pos, "<!doctype")) {
+            pos = doctypeEnd(text, pos);
         } else {
             return pos < text.size() ? pos : -1;
         }
@@ -194,13 +240,55 @@ QString decodeEntities(const QString& text) {
     return out;
 }
 
+// An attribute value starting at `pos` (at its quote, if any): [start, end) of the value and
+// the position after it. A quoted value ends at its closing quote on the same line; when the
+// quote is left open, at the tag's '>' or the end of the line.
+struct Value {
+    qsizetype start = 0;
+    qsizetype end = 0;
+    qsizetype next = 0;
+    bool cutOff = false; // the text ends inside the quotes
+};
+Value attributeValue(QByteArrayView text, qsizetype pos) {
+    const qsizetype n = text.size();
+    if (pos < n && (text[pos] == '"' || text[pos] == '\'')) {
+        const char quote = text[pos];
+        qsizetype i = pos + 1;
+        while (i < n && text[i] != quote && text[i] != '\n' && text[i] != '\r') {
+            ++i;
+        }
+        if (i < n && text[i] == quote) {
+            return {pos + 1, i, i + 1};
+        }
+        qsizetype end = pos + 1;
+        while (end < i && text[end] != '>') {
+            ++end;
+        }
+        return {pos + 1, end, end, end >= n};
+    }
+    qsizetype i = pos;
+    while (i < n && !isBlank(text[i]) && text[i] != '>') {
+        ++i;
+    }
+    return {pos, i, i};
+}
+
+// An href with blanks or control characters in it is no address (such as the rest of a line
+// after a forgotten quote).
+bool isCleanHref(QByteArrayView value) {
+    return std::none_of(value.begin(), value.end(),
+                        [](char c) { return static_cast<unsigned char>(c) <= ' ' || c == 0x7f; });
+}
+
 // ASX as Windows Media players read it: forgiving XML, element and attribute names in any
 // case. Every REF and ENTRYREF is an entry, in document order (the REFs of one ENTRY are
-// alternatives tried in turn, which is what playing them in order does).
+// alternatives tried in turn, which is what playing them in order does), except those of an
+// EVENT: its entries play only when the server signals the event, never in the play order.
 QStringList parseAsx(QByteArrayView text) {
     QStringList refs;
     const qsizetype n = text.size();
     qsizetype i = 0;
+    int eventDepth = 0;
     while (i < n && refs.size() < MaxEntries) {
         const qsizetype lt = find(text, i, "<");
         if (lt < 0) {
@@ -212,19 +300,32 @@ QStringList parseAsx(QByteArrayView text) {
             i = end < 0 ? n : end + 3;
             continue;
         }
+        if (startsWithCi(text, lt, "<!doctype")) {
+            const qsizetype end = doctypeEnd(text, lt);
+            i = end < 0 ? n : end;
+            continue;
+        }
         qsizetype j = lt + 1;
+        const bool closing = j < n && text[j] == '/';
+        if (closing) {
+            ++j;
+        }
         const qsizetype nameStart = j;
         while (j < n && (std::isalnum(static_cast<unsigned char>(text[j])) || text[j] == '_')) {
             ++j;
         }
         const QByteArray name = text.sliced(nameStart, j - nameStart).toByteArray().toLower();
-        QString href;
+        QByteArrayView href;
+        bool hasHref = false;
+        bool selfClosing = false;
         // Attributes up to the end of the tag; quoted values may hold '>'.
         while (j < n && text[j] != '>') {
             if (isBlank(text[j]) || text[j] == '/') {
+                selfClosing = text[j] == '/';
                 ++j;
                 continue;
             }
+            selfClosing = false;
             const qsizetype attrStart = j;
             while (j < n && !isBlank(text[j]) && text[j] != '=' && text[j] != '>') {
                 ++j;
@@ -240,29 +341,28 @@ QStringList parseAsx(QByteArrayView text) {
             while (j < n && isBlank(text[j])) {
                 ++j;
             }
-            qsizetype valueStart = j;
-            qsizetype valueEnd = j;
-            if (j < n && (text[j] == '"' || text[j] == '\'')) {
-                const qsizetype close = QByteArrayView(text).indexOf(text[j], j + 1);
-                if (close < 0) {
-                    return refs; // cut off inside a value: the address may be incomplete
-                }
-                valueStart = j + 1;
-                valueEnd = close;
-                j = close + 1;
-            } else {
-                while (j < n && !isBlank(text[j]) && text[j] != '>') {
-                    ++j;
-                }
-                valueEnd = j;
+            const Value value = attributeValue(text, j);
+            if (value.cutOff) {
+                return refs; // the address may be incomplete
             }
+            j = value.next;
             if (attr == "href") {
-                href = QString::fromUtf8(text.sliced(valueStart, valueEnd - valueStart));
+                href = text.sliced(value.start, value.end - value.start);
+                hasHref = true;
             }
         }
         i = j + 1;
-        if ((name == "ref" || name == "entryref") && !href.isNull()) {
-            refs << decodeEntities(href);
+        if (name == "event") {
+            if (closing) {
+                eventDepth = qMax(0, eventDepth - 1);
+            } else if (!selfClosing) {
+                ++eventDepth;
+            }
+            continue;
+        }
+        if (!closing && eventDepth == 0 && (name == "ref" || name == "entryref") && hasHref &&
+            isCleanHref(href)) {
+            refs << decodeEntities(QString::fromUtf8(href));
         }
     }
     return refs;
@@ -282,9 +382,10 @@ QList<QByteArrayView> lines(QByteArrayView text) {
     return result;
 }
 
-// "Ref1=...", "File2=...": entries numbered by their key, played in the order of the numbers.
+// "Ref1=...", "File2=...": entries numbered by their key from 1, played in the order of the
+// numbers; of a key written twice the last one holds. NumberOfEntries is not trusted.
 QStringList parseNumberedKeys(QByteArrayView text, QByteArrayView key) {
-    std::vector<std::pair<int, QString>> numbered;
+    std::map<int, QString> numbered;
     for (QByteArrayView line : lines(text)) {
         const qsizetype equals = line.indexOf('=');
         if (equals <= key.size() || !startsWithCi(line, 0, key)) {
@@ -292,12 +393,10 @@ QStringList parseNumberedKeys(QByteArrayView text, QByteArrayView key) {
         }
         bool ok = false;
         const int number = line.sliced(key.size(), equals - key.size()).trimmed().toInt(&ok);
-        if (ok) {
-            numbered.emplace_back(number, QString::fromUtf8(line.sliced(equals + 1).trimmed()));
+        if (ok && number > 0) {
+            numbered[number] = QString::fromUtf8(line.sliced(equals + 1).trimmed());
         }
     }
-    std::stable_sort(numbered.begin(), numbered.end(),
-                     [](const auto& a, const auto& b) { return a.first < b.first; });
     QStringList result;
     for (const auto& [number, value] : numbered) {
         result << value;
@@ -325,10 +424,11 @@ std::optional<QStringList> parseM3u(QByteArrayView text, bool header) {
 } // namespace
 
 Verdict sniff(QByteArrayView head, bool complete) {
-    return detect(head, complete).verdict;
+    return detect(asUtf8(head), complete).verdict;
 }
 
-std::optional<Playlist> parse(QByteArrayView text, const QUrl& base) {
+std::optional<Playlist> parse(QByteArrayView bytes, const QUrl& base) {
+    const QByteArray text = asUtf8(bytes);
     const Detection detection = detect(text, true);
     if (detection.verdict != Verdict::Playlist) {
         return std::nullopt;

@@ -1,24 +1,19 @@
 #include "net/StartPage.h"
 
 #include "core/HttpRequest.h"
-
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
+#include "net/HttpGet.h"
 
 namespace orvanto::StartPage {
 
-void request(QNetworkAccessManager& network, const QUrl& url) {
-    QNetworkReply* reply = network.get(httpRequest(url));
-    reply->setReadBufferSize(1);
-    // The headers are all there is to wait for; abort() ends in finished().
-    QObject::connect(reply, &QNetworkReply::metaDataChanged, reply, [reply] {
-        const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-        const bool redirect = status >= 300 && status < 400; // followed by the manager
-        if (status != 0 && !redirect) {
-            reply->abort();
-        }
+void request(QObject& owner, const QUrl& url) {
+    auto* get = new HttpGet(&owner);
+    // The head is all there is to wait for (after redirects, which HttpGet follows).
+    QObject::connect(get, &HttpGet::headReceived, get, [get] {
+        get->abort();
+        get->deleteLater();
     });
-    QObject::connect(reply, &QNetworkReply::finished, reply, &QObject::deleteLater);
+    QObject::connect(get, &HttpGet::finished, get, &QObject::deleteLater);
+    get->start(httpRequest(url));
 }
 
 } // namespace orvanto::StartPage

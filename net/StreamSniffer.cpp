@@ -1,51 +1,46 @@
 #include "net/StreamSniffer.h"
 
-#include "core/HttpRequest.h"
 #include "net/PlaylistParser.h"
-
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
 
 namespace orvanto {
 
 namespace {
-// Errors after which the engine would not find a stream either. Anything else (a server
-// speaking a protocol Qt does not know, such as SHOUTcast's "ICY 200 OK") is left to the
-// engine to try.
-bool isDefinitiveFailure(QNetworkReply::NetworkError error) {
+
+// Outcomes after which the engine would not find a stream either. Anything else (a server
+// speaking something other than HTTP, a connection that broke off) is left to the engine.
+bool isDefinitiveFailure(HttpGet::Error error) {
     switch (error) {
-    case QNetworkReply::ConnectionRefusedError:
-    case QNetworkReply::HostNotFoundError:
-    case QNetworkReply::TimeoutError:
-    case QNetworkReply::TooManyRedirectsError:
-    case QNetworkReply::InsecureRedirectError:
+    case HttpGet::Error::Refused:
+    case HttpGet::Error::HostNotFound:
+    case HttpGet::Error::HeadTooLarge:
+    case HttpGet::Error::TooManyRedirects:
+    case HttpGet::Error::InsecureRedirect:
+    case HttpGet::Error::Empty:
         return true;
-    default:
-        // 2xx codes: content errors (404, 403, ...), 4xx: server errors (500, 503, ...)
-        return (error >= QNetworkReply::ContentAccessDenied &&
-                error <= QNetworkReply::UnknownContentError) ||
-               (error >= QNetworkReply::InternalServerError &&
-                error <= QNetworkReply::UnknownServerError);
+    case HttpGet::Error::None:
+    case HttpGet::Error::Network:
+    case HttpGet::Error::NotHttp:
+    case HttpGet::Error::BodyTooLarge:
+        return false;
     }
-}
-bool hasFailedStatus(const QNetworkReply& reply) {
-    return reply.attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt() >= 400;
+    return false;
 }
 
 } // namespace
 
-StreamSniffer::StreamSniffer(QNetworkAccessManager& network, QObject* parent)
-    : QObject(parent), network_(network) {
+StreamSniffer::StreamSniffer(QObject* parent) : QObject(parent) {
     deadline_.setSingleShot(true);
     deadline_.setInterval(DecideWithinMs);
     connect(&deadline_, &QTimer::timeout, this, [this] {
-        if (head_.isEmpty() && !reply_.isNull() &&
-            !reply_->attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid()) {
-            deadline_.start(); // nothing came at all yet: keep waiting, like the engine would
+        if (!get_.hasHead()) {
+            deadline_.start(); // no answer yet: keep waiting, like the engine would
             return;
         }
         decideOnWhatCame();
     });
+    connect(&get_, &HttpGet::headReceived, this, &StreamSniffer::onHead);
+    connect(&get_, &HttpGet::bodyReceived, this, &StreamSniffer::onBody);
+    connect(&get_, &HttpGet::finished, this, &StreamSniffer::onFinished);
 }
 
 StreamSniffer::~StreamSniffer() {
@@ -56,38 +51,24 @@ void StreamSniffer::start(const QUrl& url, std::function<void(const Result&)> do
     abort();
     done_ = std::move(done);
     head_.clear();
-    reply_ = network_.get(httpRequest(url));
-    connect(reply_, &QNetworkReply::readyRead, this, &StreamSniffer::onReadyRead);
-    connect(reply_, &QNetworkReply::finished, this, &StreamSniffer::onFinished);
+    get_.start(httpRequest(url, MaxPlaylistBytes));
     deadline_.start();
 }
 
 void StreamSniffer::abort() {
     deadline_.stop();
     done_ = nullptr;
-    if (QNetworkReply* reply = reply_.data()) {
-        reply_.clear();
-        reply->disconnect(this);
-        // Close the connection now: a silent server must not keep one of the few connections
-        // per host that Qt allows. A reply with an HTTP error status is merely dropped (Qt
-        // warns when it is aborted while its error report is on its way).
-        if (reply->isRunning() && !hasFailedStatus(*reply)) {
-            reply->abort();
-        }
-        reply->deleteLater();
-    }
+    get_.abort();
 }
 
-bool StreamSniffer::failedStatus() const {
-    return hasFailedStatus(*reply_);
-}
-
-void StreamSniffer::onReadyRead() {
-    if (failedStatus()) {
+void StreamSniffer::onHead() {
+    if (get_.status() >= 400) {
         decide({Result::Kind::Failed, {}});
-        return;
     }
-    head_ += reply_->read(MaxPlaylistBytes - head_.size());
+}
+
+void StreamSniffer::onBody() {
+    head_ += get_.readBody();
     const auto verdict = PlaylistParser::sniff(head_, false);
     if (verdict == PlaylistParser::Verdict::NotPlaylist) {
         decide({Result::Kind::Stream, {}});
@@ -97,22 +78,13 @@ void StreamSniffer::onReadyRead() {
 }
 
 void StreamSniffer::onFinished() {
-    if (reply_.isNull()) {
-        return;
-    }
-    const QNetworkReply::NetworkError error = reply_->error();
-    if (error != QNetworkReply::NoError && isDefinitiveFailure(error)) {
+    const HttpGet::Error error = get_.error();
+    if (isDefinitiveFailure(error)) {
         decide({Result::Kind::Failed, {}});
         return;
     }
-    if (failedStatus()) {
-        decide({Result::Kind::Failed, {}});
-        return;
-    }
-    if (error == QNetworkReply::NoError && head_.size() < MaxPlaylistBytes) {
-        head_ += reply_->read(MaxPlaylistBytes - head_.size());
-    }
-    if (error == QNetworkReply::NoError && head_.isEmpty()) {
+    head_ += get_.readBody();
+    if (error == HttpGet::Error::None && head_.isEmpty()) {
         decide({Result::Kind::Failed, {}}); // an empty reply
         return;
     }
@@ -120,7 +92,7 @@ void StreamSniffer::onFinished() {
 }
 
 void StreamSniffer::decideOnWhatCame() {
-    if (auto playlist = PlaylistParser::parse(head_, reply_->url())) {
+    if (auto playlist = PlaylistParser::parse(head_, get_.url())) {
         decide({Result::Kind::Playlist, playlist->entries});
     } else {
         decide({Result::Kind::Stream, {}});

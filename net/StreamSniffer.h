@@ -1,22 +1,21 @@
 #pragma once
 
+#include "net/HttpGet.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QObject>
-#include <QPointer>
 #include <QTimer>
 #include <QUrl>
 #include <functional>
-
-class QNetworkAccessManager;
-class QNetworkReply;
 
 namespace orvanto {
 
 // Finds out what an http(s) address serves before the engine opens it: a playlist (whatever
 // its content type and the address's ending, like a .php script that sends ASX as text/html),
 // a stream, or nothing at all. Reads only a bounded number of bytes for a bounded time, and
-// aborts its request as soon as it knows.
+// closes its connection as soon as it knows. A response head larger than HttpGet allows means
+// no stream.
 class StreamSniffer : public QObject {
     Q_OBJECT
 public:
@@ -34,24 +33,23 @@ public:
         QList<QUrl> entries;
     };
 
-    explicit StreamSniffer(QNetworkAccessManager& network, QObject* parent = nullptr);
+    explicit StreamSniffer(QObject* parent = nullptr);
     ~StreamSniffer() override;
 
     // Starts looking at `url`; `done` is called once, later, on this thread, unless abort()
     // comes first. A second start() aborts the first.
     void start(const QUrl& url, std::function<void(const Result&)> done);
     void abort();
-    bool isRunning() const { return !reply_.isNull(); }
+    bool isRunning() const { return get_.isRunning(); }
 
 private:
-    void onReadyRead();
+    void onHead();
+    void onBody();
     void onFinished();
     void decideOnWhatCame();
     void decide(const Result& result);
-    bool failedStatus() const;
 
-    QNetworkAccessManager& network_;
-    QPointer<QNetworkReply> reply_;
+    HttpGet get_;
     QByteArray head_;
     QTimer deadline_;
     std::function<void(const Result&)> done_;

@@ -52,6 +52,13 @@ public:
     bool hasVideo() const;
     // libVLC accepts a volume only while an audio output exists: returns false when refused.
     bool setVolume(int volume);
+    bool setMuted(bool muted);
+    // The video's scale (0: fitted to the window) and aspect ratio (empty: the stream's own).
+    // Both hold for the media played after them too.
+    void setScale(float scale);
+    float scale() const;
+    void setAspectRatio(const QByteArray& ratio);
+    QByteArray aspectRatio() const;
     // The X11 window the video is drawn into (0: none); takes effect with the next play().
     void setVideoWindow(quintptr window);
 

@@ -1,8 +1,8 @@
 #include "playback/VlcPlayer.h"
 
+#include "playback/PlayState.h"
 #include "net/PlaylistParser.h"
 #include "net/StreamSniffer.h"
-#include "playback/PlayState.h"
 #include "playback/VideoContainer.h"
 
 #include <QGuiApplication>
@@ -27,14 +27,13 @@ bool needsSniffing(const QUrl& url) {
 
 } // namespace
 
-VlcPlayer::VlcPlayer(QNetworkAccessManager& network, QWidget* videoParent, QObject* parent)
-    : MediaPlayer(parent) {
+VlcPlayer::VlcPlayer(QWidget* videoParent, QObject* parent) : MediaPlayer(parent) {
     const QString platform = QGuiApplication::platformName();
     const bool dummy = !qEnvironmentVariableIsEmpty("ORVANTO_VLC_DUMMY");
     const bool canEmbed = platform == QLatin1String("xcb");
     embedVideo_ = canEmbed && !dummy;
     engine_ = std::make_unique<VlcEngine>(dummy, !canEmbed);
-    sniffer_ = std::make_unique<StreamSniffer>(network);
+    sniffer_ = std::make_unique<StreamSniffer>();
     video_ = new VideoContainer(videoParent);
     connect(video_, &VideoContainer::aboutToBeDestroyed, this, [this] {
         // The window the video is drawn into goes away: libVLC must let go of it first.
@@ -280,13 +279,64 @@ qint64 VlcPlayer::receivedPackets() const {
 }
 
 void VlcPlayer::setVolume(int volume) {
+    const int previous = volume_;
     volume_ = qBound(0, volume, 100);
+    applyVolume();
+    if (volume_ != previous) {
+        Q_EMIT volumeChanged(volume_);
+    }
+}
+
+void VlcPlayer::setMuted(bool muted) {
+    muted_ = muted;
     applyVolume();
 }
 
 void VlcPlayer::applyVolume() {
     // Refused while no audio output exists: tried again when audio starts, and by the watchdog.
-    volumeApplied_ = engine_->setVolume(volume_);
+    const bool volumeSet = engine_->setVolume(volume_);
+    volumeApplied_ = engine_->setMuted(muted_) && volumeSet;
+}
+
+void VlcPlayer::setVideoZoom(VideoZoom zoom) {
+    zoom_ = zoom;
+    switch (zoom) {
+    case VideoZoom::Fit:
+        engine_->setScale(0.0f);
+        break;
+    case VideoZoom::Half:
+        engine_->setScale(0.5f);
+        break;
+    case VideoZoom::Original:
+        engine_->setScale(1.0f);
+        break;
+    case VideoZoom::Double:
+        engine_->setScale(2.0f);
+        break;
+    }
+}
+
+void VlcPlayer::setAspectRatio(AspectRatio ratio) {
+    ratio_ = ratio;
+    switch (ratio) {
+    case AspectRatio::Default:
+        engine_->setAspectRatio({});
+        break;
+    case AspectRatio::FourThree:
+        engine_->setAspectRatio("4:3");
+        break;
+    case AspectRatio::SixteenNine:
+        engine_->setAspectRatio("16:9");
+        break;
+    }
+}
+
+float VlcPlayer::engineScale() const {
+    return engine_->scale();
+}
+
+QByteArray VlcPlayer::engineAspectRatio() const {
+    return engine_->aspectRatio();
 }
 
 bool VlcPlayer::setFullScreen(bool on) {

@@ -10,7 +10,6 @@
 #include <QTimer>
 #include <memory>
 
-class QNetworkAccessManager;
 class QWidget;
 
 namespace orvanto {
@@ -39,12 +38,9 @@ public:
     static constexpr int LostAfterMs = 10000;      // no new data this long: connection lost
     static constexpr int EntryOpenLimitMs = 10000; // for a playlist entry with a successor
 
-    // `network` is the program's network manager, used to look at http(s) addresses before
-    // they are opened; it must outlive the player. `videoParent`: the widget the video widget
-    // is created in (may be null: place videoWidget() later). `parent` owns the player, as
-    // usual for QObjects.
-    explicit VlcPlayer(QNetworkAccessManager& network, QWidget* videoParent = nullptr,
-                       QObject* parent = nullptr);
+    // `videoParent`: the widget the video widget is created in (may be null: place
+    // videoWidget() later). `parent` owns the player, as usual for QObjects.
+    explicit VlcPlayer(QWidget* videoParent = nullptr, QObject* parent = nullptr);
     ~VlcPlayer() override;
 
     void setURL(const QString& url) override;
@@ -56,9 +52,19 @@ public:
     qint64 receivedPackets() const override;
     void setVolume(int volume) override;
     int volume() const override { return volume_; }
+    void setMuted(bool muted) override;
+    bool isMuted() const override { return muted_; }
+    void setVideoZoom(VideoZoom zoom) override;
+    VideoZoom videoZoom() const override { return zoom_; }
+    void setAspectRatio(AspectRatio ratio) override;
+    AspectRatio aspectRatio() const override { return ratio_; }
     // Fails (and does nothing) unless a video is playing.
     bool setFullScreen(bool on) override;
     bool isFullScreen() const override;
+
+    // What libVLC was told: the video's scale (0 when fitted) and aspect ratio.
+    float engineScale() const;
+    QByteArray engineAspectRatio() const;
 
     // The widget showing the video; lives as long as its parent (or this player, without one).
     QWidget* videoWidget() const;
@@ -84,6 +90,9 @@ private:
     QString url_;
     int state_ = 0;
     int volume_ = InitialVolume;
+    bool muted_ = false;
+    VideoZoom zoom_ = VideoZoom::Fit;
+    AspectRatio ratio_ = AspectRatio::Default;
     bool volumeApplied_ = false;
     quint64 session_ = 0; // changes with every setURL() and stop()
 

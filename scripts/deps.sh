@@ -9,6 +9,8 @@ ORVANTO_PACKAGES=(
     libvlc-dev vlc-plugin-base vlc-plugin-video-output libvlc-bin
     libgtest-dev libgmock-dev
     fonts-liberation
+    # The desktop tests: a private X server, XTest input, xprop and xwininfo.
+    xvfb xdotool x11-utils
     # Checking the installed tree (desktop entry, AppStream metadata) and making the .deb.
     desktop-file-utils appstream dpkg-dev
 )

@@ -67,8 +67,7 @@ void WebShortcuts::openAddress(const QString& address) {
 }
 
 void WebShortcuts::showReadMe() {
-    messages_.showMessage(QGuiApplication::applicationDisplayName(), ReadMeText(),
-                          MessageSink::Icon::None);
+    messages_.showMessage(ReadMeTitle(), ReadMeText(), MessageSink::Icon::None);
 }
 
 QStringList BindWebShortcuts(const FormControls& controls, WebShortcuts& shortcuts) {

@@ -9,7 +9,7 @@
 #include "window/ControlBuilder.h"
 #include "window/ControlDesign.h"
 #include "window/ControlRole.h"
-#include "window/FullScreenEscape.h"
+#include "window/FullScreenKeys.h"
 #include "window/ListRequests.h"
 #include "window/Pictures.h"
 #include "window/PlayerArea.h"
@@ -62,7 +62,7 @@ Form1::Form1(Catalogue& catalogue, FailoverPlayer& failover, MediaPlayer& player
     buildControls(windowLayout(), *controls_, playerArea_);
     wireControls();
 
-    qApp->installEventFilter(new FullScreenEscape(player_, this));
+    qApp->installEventFilter(new FullScreenKeys(player_, this));
     clock_ = new QTimer(this);
     clock_->setObjectName(QStringLiteral("Timer1"));
     clock_->setInterval(ClockIntervalMs);
@@ -258,7 +258,7 @@ void Form1::keyPressEvent(QKeyEvent* event) {
             stepPage(-1);
             return;
         case Qt::Key_M:
-            playerArea_->toggleMute();
+            player_.setMuted(!player_.isMuted());
             return;
         default:
             break;

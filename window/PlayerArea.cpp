@@ -1,9 +1,12 @@
 #include "window/PlayerArea.h"
 
 #include "playback/MediaPlayer.h"
+#include "playback/VideoContainer.h"
+#include "window/VideoMenu.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QSignalBlocker>
 #include <QSlider>
 #include <QStyle>
 #include <QToolButton>
@@ -34,12 +37,19 @@ QToolButton* barButton(QWidget* parent, QStyle::StandardPixmap icon, const QStri
 
 PlayerArea::PlayerArea(MediaPlayer& player, FailoverPlayer& failover, QWidget* videoSurface,
                        QWidget* parent)
-    : QWidget(parent), transport_(player, failover), surface_(videoSurface) {
+    : QWidget(parent), player_(player), transport_(player, failover), surface_(videoSurface) {
     paintBlack(this);
     if (!surface_) {
         surface_ = new QWidget;
         surface_->setObjectName(QStringLiteral("videoPlaceholder"));
         paintBlack(surface_);
+    }
+    if (auto* video = qobject_cast<VideoContainer*>(surface_)) {
+        connect(video, &VideoContainer::menuRequested, this, &PlayerArea::showVideoMenu);
+    } else {
+        surface_->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(surface_, &QWidget::customContextMenuRequested, this,
+                [this](const QPoint& pos) { showVideoMenu(surface_->mapToGlobal(pos)); });
     }
 
     auto* layout = new QVBoxLayout(this);
@@ -47,6 +57,15 @@ PlayerArea::PlayerArea(MediaPlayer& player, FailoverPlayer& failover, QWidget* v
     layout->setSpacing(0);
     layout->addWidget(surface_, 1);
     layout->addWidget(makeBar(player.volume()));
+    // The slider shows every change of the volume, whoever makes it (the alarm rings at 100).
+    connect(&player, &MediaPlayer::volumeChanged, volume_, [this](int volume) {
+        const QSignalBlocker quiet(volume_);
+        volume_->setValue(volume);
+    });
+}
+
+void PlayerArea::showVideoMenu(const QPoint& globalPos) {
+    (new VideoMenu(player_, transport_, this))->popup(globalPos);
 }
 
 QWidget* PlayerArea::makeBar(int initialVolume) {
@@ -84,19 +103,6 @@ QWidget* PlayerArea::makeBar(int initialVolume) {
     connect(fullScreen_, &QToolButton::clicked, this, [this] { transport_.fullScreen(); });
     connect(volume_, &QSlider::valueChanged, this, [this](int v) { transport_.setVolume(v); });
     return bar;
-}
-
-void PlayerArea::toggleMute() {
-    if (mutedVolume_ > 0 && volume_->value() == 0) {
-        volume_->setValue(std::exchange(mutedVolume_, 0));
-    } else if (volume_->value() > 0) {
-        mutedVolume_ = volume_->value();
-        volume_->setValue(0);
-    }
-}
-
-int PlayerArea::unmutedVolume() const {
-    return mutedVolume_ > 0 && volume_->value() == 0 ? mutedVolume_ : volume_->value();
 }
 
 } // namespace orvanto

@@ -29,21 +29,19 @@ public:
     QToolButton* fullScreenButton() const { return fullScreen_; }
     QSlider* volumeSlider() const { return volume_; }
 
-    // Mutes by moving the volume to 0, or brings back the volume from before.
-    void toggleMute();
-    // The volume to keep: the one from before muting while muted.
-    int unmutedVolume() const;
+    // Opens the video's context menu at `globalPos` (a right click on the video does so).
+    void showVideoMenu(const QPoint& globalPos);
 
 private:
     QWidget* makeBar(int initialVolume);
 
+    MediaPlayer& player_;
     Transport transport_;
     QWidget* surface_ = nullptr;
     QToolButton* play_ = nullptr;
     QToolButton* stop_ = nullptr;
     QToolButton* fullScreen_ = nullptr;
     QSlider* volume_ = nullptr;
-    int mutedVolume_ = 0; // the volume before muting, or 0 when not muted
 };
 
 } // namespace orvanto

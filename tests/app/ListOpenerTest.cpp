@@ -13,7 +13,6 @@
 #include "window/FormControls.h"
 
 #include <QFile>
-#include <QNetworkAccessManager>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -82,14 +81,13 @@ protected:
     }
 
     QTemporaryDir dir;
-    QNetworkAccessManager network;
     Catalogue catalogue;
     FakePlayer player;
     ManualTicker ticker;
     RecordingMessageSink messages;
     FailoverPlayer failover{catalogue, player, ticker, messages};
     Form1 form{catalogue, failover, player, nullptr};
-    ListOpener opener{network, catalogue, form, failover, player, messages};
+    ListOpener opener{catalogue, form, failover, player, messages};
 };
 
 TEST_F(ListOpenerTest, AcceptedListReplacesThePagesAndThePlayingStationPlaysOn) {

@@ -55,15 +55,19 @@ TEST(M3uParser, PlainPlaylistNamesEachEntryByItsAddress) {
                      {s("rtsp://b.example.com/2"), s("rtsp://b.example.com/2")}}));
 }
 
-TEST(M3uParser, NameIsTextAfterLastUnquotedComma) {
+TEST(M3uParser, NameStartsAfterTheAttributes) {
     EXPECT_EQ(parse("#EXTINF:-1 tvg-name=\"A, B\" group-title=\"News, Sport\",Kanali 1\nu1\n"
                     "#EXTINF:-1,Say \"hi, there\"\nu2\n"
                     "#EXTINF:-1 group-title=\"x\",News, Weather\nu3\n"
-                    "#EXTINF:-1 tvg-name=\"Open quote,Kanali 4\nu4\n"),
+                    "#EXTINF:-1 tvg-name=\"Open quote,Kanali 4\nu4\n"
+                    "#EXTINF:-1 tvg-id=\"x\",News, Weather and Sport\nu5\n"
+                    "#EXTINF:0 radio,Talk, \"Late\", Night\nu6\n"),
               (Pairs{{s("Kanali 1"), s("u1")},
                      {s("Say \"hi, there\""), s("u2")},
-                     {s("Weather"), s("u3")},
-                     {s("Kanali 4"), s("u4")}}));
+                     {s("News, Weather"), s("u3")},
+                     {s("Kanali 4"), s("u4")},
+                     {s("News, Weather and Sport"), s("u5")},
+                     {s("Talk, \"Late\", Night"), s("u6")}}));
 }
 
 TEST(M3uParser, GroupTitleGoesWithItsOwnEntryOnly) {
@@ -185,20 +189,30 @@ TEST(PlaylistText, DecodesUtf8WithOrWithoutMark) {
     EXPECT_EQ(decodePlaylistText("\xEF\xBB\xBF\xCE\x95\xCF\x81\xCF\x84").text, s("Ερτ"));
     const auto plain = decodePlaylistText("Ert \xE2\x82\xAC \xEF\xBF\xBD");
     EXPECT_EQ(plain.text, s("Ert € \xEF\xBF\xBD"));
-    EXPECT_EQ(plain.invalidSequences, 0);
+    EXPECT_FALSE(plain.windows1252);
     EXPECT_TRUE(plain.rejection.isEmpty());
 }
 
-TEST(PlaylistText, FewInvalidBytesAreReplacedAndCounted) {
-    const auto text = decodePlaylistText("#EXTINF:-1,Caf\xE9 TV\nhttp://cafe.example.com/live\n");
+TEST(PlaylistText, OlderListsAreReadAsWindows1252) {
+    const auto text = decodePlaylistText(
+        "#EXTINF:-1,Caf\xE9 \x80 TV \x93\xBD\x94\nhttp://cafe.example.com/live\n");
     EXPECT_TRUE(text.rejection.isEmpty());
-    EXPECT_EQ(text.invalidSequences, 1);
-    EXPECT_TRUE(text.text.contains(QChar::ReplacementCharacter));
+    EXPECT_TRUE(text.windows1252);
+    EXPECT_EQ(text.text, s("#EXTINF:-1,Café € TV “½”\nhttp://cafe.example.com/live\n"));
+}
+
+TEST(PlaylistText, LinesWithNulBytesAreSkippedAndCounted) {
+    static const char raw[] =
+        "#EXTM3U\r\nhttp://a.example.com/1\r\nx\0y\r\n\0\nhttp://b.example.com/2";
+    const QByteArray bytes(raw, sizeof raw - 1);
+    const auto text = decodePlaylistText(bytes);
+    EXPECT_TRUE(text.rejection.isEmpty());
+    EXPECT_EQ(text.nulLines, 2);
+    EXPECT_EQ(text.text, s("#EXTM3U\r\nhttp://a.example.com/1\r\n\r\n\nhttp://b.example.com/2"));
 }
 
 TEST(PlaylistText, BinaryAndUtf16AreRejected) {
-    EXPECT_FALSE(
-        decodePlaylistText(QByteArrayView("http://a.example.com/\0x", 23)).rejection.isEmpty());
+    EXPECT_FALSE(decodePlaylistText(QByteArrayView("http://\0\0\0\0x", 12)).rejection.isEmpty());
     EXPECT_FALSE(decodePlaylistText("\xFF\xFE#\0E\0").rejection.isEmpty());
     QByteArray noise;
     for (int i = 0; i < 4096; ++i) {

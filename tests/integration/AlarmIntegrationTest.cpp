@@ -1,6 +1,7 @@
 // The alarm on the real window: its page, its boxes, the page options and the shared player.
 
 #include "ViewerFixture.h"
+#include "window/PlayerArea.h"
 #include "window/WindowControls.h"
 
 #include <QApplication>
@@ -8,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QSlider>
 #include <algorithm>
 
 namespace orvanto::test {
@@ -93,6 +95,7 @@ TEST_P(ViewerAlarmFromPage, FiresRingsAndDisarmsThroughTheWindow) {
     EXPECT_TRUE(shown("Command34"));
     EXPECT_EQ(player.URL(), alarm->soundPath());
     EXPECT_EQ(player.volume(), AlarmClock::RingVolume);
+    EXPECT_EQ(form->playerArea().volumeSlider()->value(), AlarmClock::RingVolume);
 
     click("Check1");
     EXPECT_EQ(alarm->state(), AlarmClock::State::Idle);

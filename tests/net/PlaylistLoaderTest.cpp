@@ -1,10 +1,8 @@
-#include "net/PlaylistLoader.h"
-
 #include "catalogue/Catalogue.h"
+#include "net/PlaylistLoader.h"
 #include "support/TestHttpServer.h"
 
 #include <QFile>
-#include <QNetworkAccessManager>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -164,11 +162,25 @@ TEST(PlaylistRegistration, RejectedPlaylistsRegisterNothing) {
 
 TEST(PlaylistRegistration, SkippedLinesAreNamedInTheMessage) {
     Catalogue c;
-    const PlaylistReport report =
-        registerText("#EXTINF:-1,Orphan\n#EXTINF:-1,Caf\xE9\nhttp://c.example.com/\n", c);
+    static const char raw[] = "#EXTINF:-1,Orphan\n#EXTINF:-1,Caf\xE9\nhttp://c.example.com/\n\0\n";
+    const PlaylistReport report = registerText(QByteArray(raw, sizeof raw - 1), c);
     EXPECT_TRUE(report.accepted);
+    ASSERT_EQ(c.StationCount(), 1);
+    EXPECT_EQ(c.station(1).Name, s("Café"));
     EXPECT_TRUE(report.message.contains(s("Line 1: #EXTINF without an address")));
-    EXPECT_TRUE(report.message.contains(s("1 byte sequence not UTF-8")));
+    EXPECT_TRUE(report.message.contains(s("it was read as Windows-1252")))
+        << report.message.toStdString();
+    EXPECT_TRUE(report.message.contains(s("1 line with NUL bytes skipped")));
+}
+
+TEST(PlaylistRegistration, RejectionsSayWhatTheFileIs) {
+    Catalogue c;
+    EXPECT_TRUE(registerText("[Reference]\r\nRef1=http://a.example.com/x?MSWMExt=.asf\r\n", c)
+                    .message.contains(s("a Windows Media reference file: it holds stream "
+                                        "addresses, but it is not an M3U list")));
+    const QByteArray justOver(orvanto::MaxPlaylistBytes + 1, '#');
+    EXPECT_TRUE(
+        registerText(justOver, c).message.contains(s("larger than 8 MiB (8,388,609 bytes)")));
 }
 
 // Loads through the loader and waits for its one report.
@@ -200,8 +212,7 @@ protected:
 
     QTemporaryDir dir;
     Catalogue catalogue;
-    QNetworkAccessManager network;
-    PlaylistLoader loader{network};
+    PlaylistLoader loader;
 };
 
 TEST_F(PlaylistLoading, LocalFileWithRelativeAddresses) {
@@ -256,11 +267,19 @@ TEST_F(PlaylistLoading, HttpFailuresAreNamed) {
     sendsTooMuch.sendLength = false;
     server.route(s("/sends.m3u"), sendsTooMuch);
     server.route(s("/silent.m3u"), TestHttpServer::silent());
+    server.route(s("/endless-head.m3u"), TestHttpServer::endlessHead(256 * 1024));
+    TestHttpServer::Route gzipped = TestHttpServer::body("audio/x-mpegurl", "\x1f\x8b\x08");
+    gzipped.headers = "Content-Encoding: gzip\r\n";
+    server.route(s("/gzipped.m3u"), gzipped);
     server.start();
 
     expectRejected(load(server.url(s("/nowhere.m3u")).toString()), "the server answered 404");
     expectRejected(load(server.url(s("/claims.m3u")).toString()), "larger than 8 MiB");
     expectRejected(load(server.url(s("/sends.m3u")).toString()), "larger than 8 MiB");
+    expectRejected(load(server.url(s("/endless-head.m3u")).toString()),
+                   "response headers are larger than 64 KiB");
+    expectRejected(load(server.url(s("/gzipped.m3u")).toString()),
+                   "sent it compressed (gzip) without being asked to");
     loader.setTimeout(300ms);
     expectRejected(load(server.url(s("/silent.m3u")).toString()), "did not deliver it");
 }

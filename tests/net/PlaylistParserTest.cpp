@@ -154,3 +154,82 @@ TEST(PlaylistParserSniff, WaitsForEnoughBytesButNotForever) {
     EXPECT_EQ(PlaylistParser::sniff("<!--" + QByteArray(100, 'x'), false), Verdict::NeedMore);
     EXPECT_EQ(PlaylistParser::sniff("<!--" + QByteArray(10000, 'x'), false), Verdict::NotPlaylist);
 }
+
+namespace {
+
+QByteArray utf16(const QString& text, bool bigEndian, bool mark) {
+    QByteArray out;
+    if (mark) {
+        out += bigEndian ? "\xfe\xff" : "\xff\xfe";
+    }
+    for (QChar c : text) {
+        const char high = static_cast<char>(c.unicode() >> 8);
+        const char low = static_cast<char>(c.unicode() & 0xff);
+        out += bigEndian ? QByteArray{&high, 1} + QByteArray{&low, 1}
+                         : QByteArray{&low, 1} + QByteArray{&high, 1};
+    }
+    return out;
+}
+
+} // namespace
+
+TEST(PlaylistParserRealWorld, Utf16AndByteOrderMarks) {
+    const QString asx =
+        QStringLiteral("<ASX version=\"3.0\"><Entry><Ref href=\"mms://a.example.com/"
+                       "\u00e9t\u00e9\"/></Entry></ASX>\r\n");
+    const QStringList expected{QStringLiteral("mms://a.example.com/\u00e9t\u00e9")};
+    for (const bool bigEndian : {false, true}) {
+        for (const bool mark : {false, true}) {
+            SCOPED_TRACE(testing::Message() << "big endian " << bigEndian << ", mark " << mark);
+            const QByteArray bytes = utf16(asx, bigEndian, mark);
+            EXPECT_EQ(PlaylistParser::sniff(bytes.first(20), false), Verdict::Playlist);
+            EXPECT_EQ(entries(bytes), expected);
+        }
+    }
+    // A byte-order mark is never part of the first line: no entry naming the list itself.
+    EXPECT_EQ(entries("\xef\xbb\xbf#EXTM3U\r\n#EXTINF:-1,One\r\nhttp://h.example.com/1\r\n"),
+              list({"http://h.example.com/1"}));
+    EXPECT_EQ(entries("\xef\xbb\xbfhttp://h.example.com/1\n"), list({"http://h.example.com/1"}));
+}
+
+TEST(PlaylistParserRealWorld, DocumentTypeIsSkippedAndNothingIsFetched) {
+    const QByteArray withSubset =
+        "<?xml version=\"1.0\"?>\n<!DOCTYPE asx [\n  <!ENTITY ext SYSTEM \"file:///etc/passwd\">\n"
+        "  <!ENTITY host \"a.example.com\">\n]>\n"
+        "<asx version=\"3.0\"><entry><ref href=\"http://a.example.com/&host;&ext;&#47;x&amp;y\"/>"
+        "</entry></asx>";
+    EXPECT_EQ(entries(withSubset), list({"http://a.example.com/&host;&ext;/x&y"}));
+    const QByteArray external =
+        "<!DOCTYPE ASX PUBLIC \"-//x//DTD ASX//EN\" \"http://dtd.example.com/"
+        "asx.dtd\">\r\n<ASX><REF HREF=\"mms://b.example.com/s\"/></ASX>";
+    EXPECT_EQ(entries(external), list({"mms://b.example.com/s"}));
+}
+
+TEST(PlaylistParserRealWorld, EventEntriesAreNotInThePlayOrder) {
+    const QByteArray asx = "<asx><entry><ref href=\"mms://a.example.com/1\"/></entry>"
+                           "<event name=\"ad\" whendone=\"resume\"><entry><ref href=\"mms://ad."
+                           "example.com/x\"/></entry><entryref href=\"http://ad.example.com/y."
+                           "asx\"/></event>"
+                           "<EVENT NAME=\"empty\"/><entryref href=\"http://b.example.com/2.asx\"/>"
+                           "</asx>";
+    EXPECT_EQ(entries(asx), list({"mms://a.example.com/1", "http://b.example.com/2.asx"}));
+}
+
+TEST(PlaylistParserRealWorld, HrefEndsAtItsLineWhenTheQuoteIsMissing) {
+    const QByteArray asx = "<asx>\n<entry><ref href=\"mms://a.example.com/one>\n</entry>\n"
+                           "<entry><ref href=\"mms://b.example.com/two />\n</entry>\n"
+                           "<entry><ref href=\"mms://c.example.com/\tthree\"/></entry>\n"
+                           "<entry><ref href='mms://d.example.com/four>five'/></entry>\n"
+                           "<entry><ref href=\"mms://e.example.com/six\"/></entry></asx>\n";
+    EXPECT_EQ(entries(asx), list({"mms://a.example.com/one", "mms://d.example.com/four%3Efive",
+                                  "mms://e.example.com/six"}));
+}
+
+TEST(PlaylistParserRealWorld, PlsNumbersDecideWhatAndInWhichOrder) {
+    const QByteArray pls = "[playlist]\nNumberOfEntries=99\nFile0=http://h.example.com/zero\n"
+                           "File-1=http://h.example.com/minus\nFile3=http://h.example.com/three\n"
+                           "File1=http://h.example.com/one\nFile3=http://h.example.com/three-b\n"
+                           "File10=http://h.example.com/ten\n";
+    EXPECT_EQ(entries(pls), list({"http://h.example.com/one", "http://h.example.com/three-b",
+                                  "http://h.example.com/ten"}));
+}

@@ -1,8 +1,8 @@
 #include "PlayerFixture.h"
 #include "catalogue/Catalogue.h"
-#include "core/QtTicker.h"
 #include "net/PlaylistLoader.h"
 #include "playback/FailoverPlayer.h"
+#include "core/QtTicker.h"
 #include "playback/VlcPlayer.h"
 #include "support/RecordingMessageSink.h"
 
@@ -35,7 +35,7 @@ protected:
     }
 
     Catalogue catalogue;
-    VlcPlayer player{network};
+    VlcPlayer player;
     QtTicker ticker{TickMs};
     RecordingMessageSink messages;
     std::unique_ptr<FailoverPlayer> failover;
@@ -97,7 +97,7 @@ TEST_F(FailoverVlcTest, ChannelOfAServedPlaylistFailsOverToItsSecondEntryAndRest
                                           "\n"
                                           "#EXTINF:-1,Shaky\n"
                                           "short\n"));
-    PlaylistLoader loader(network);
+    PlaylistLoader loader;
     QSignalSpy loaded(&loader, &PlaylistLoader::finished);
     loader.load(url("/channels.m3u"), catalogue);
     ASSERT_TRUE(waitFor([&] { return loaded.count() == 1; }, OpenMs));

@@ -5,7 +5,6 @@
 #include "support/WaitFor.h"
 
 #include <QByteArray>
-#include <QNetworkAccessManager>
 #include <QString>
 #include <algorithm>
 #include <gtest/gtest.h>
@@ -77,7 +76,6 @@ protected:
     }
 
     TestHttpServer server;
-    QNetworkAccessManager network; // the program's one network manager
 };
 
 } // namespace orvanto::test

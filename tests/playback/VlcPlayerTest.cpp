@@ -13,7 +13,7 @@ class VlcPlayerTest : public PlayerFixture {
 protected:
     void SetUp() override {
         PlayerFixture::SetUp();
-        player = std::make_unique<VlcPlayer>(network);
+        player = std::make_unique<VlcPlayer>();
         QObject::connect(player.get(), &MediaPlayer::playStateChanged,
                          [this](int state) { states.push_back(state); });
     }
@@ -169,18 +169,13 @@ TEST_F(VlcPlayerTest, DestroyedWhilePlayingOrOpening) {
     player->setURL(url("/live"));
     ASSERT_TRUE(waitForState(PlayState::Playing));
     player.reset();
-    auto opening = std::make_unique<VlcPlayer>(network);
+    auto opening = std::make_unique<VlcPlayer>();
     opening->setURL(url("/trickle"));
     ASSERT_TRUE(waitFor([&] { return server.requests(QStringLiteral("/trickle")) >= 2; }, OpenMs));
     opening.reset();
-    // A request aborted before Qt has sent it can leave its connection idle in the manager's
-    // cache; here the manager goes with the player, so that only the player's own leftovers
-    // would keep a connection open.
-    auto sniffingNetwork = std::make_unique<QNetworkAccessManager>();
-    auto sniffing = std::make_unique<VlcPlayer>(*sniffingNetwork);
+    auto sniffing = std::make_unique<VlcPlayer>();
     sniffing->setURL(url("/silent"));
     sniffing.reset();
     QTest::qWait(200); // events posted before the destruction must find nothing to touch
-    sniffingNetwork.reset();
     EXPECT_TRUE(waitFor([&] { return server.openConnections() == 0; }, OpenMs));
 }

@@ -101,6 +101,15 @@ private:
                            "YUV4MPEG2 W64 H48 F25:1 Ip A1:1 C420jpeg\n");
             startPacing();
             break;
+        case TestHttpServer::Route::Kind::EndlessHead:
+            socket_->write("HTTP/1.0 200 OK\r\nContent-Type: audio/mpeg\r\nX-A: ");
+            startPacing();
+            break;
+        case TestHttpServer::Route::Kind::Drip:
+            socket_->write("HTTP/1.0 200 OK\r\nContent-Type: application/octet-stream\r\n"
+                           "Content-Length: 4294967296\r\n\r\n");
+            startPacing();
+            break;
         }
     }
 
@@ -114,7 +123,7 @@ private:
                 route_.claimedLength >= 0 ? route_.claimedLength : route_.body.size();
             head += "Content-Length: " + QByteArray::number(length) + "\r\n";
         }
-        return head + "Connection: close\r\n\r\n";
+        return head + route_.headers + "Connection: close\r\n\r\n";
     }
 
     void startPacing() {
@@ -135,6 +144,16 @@ private:
         }
         if (socket_->bytesToWrite() >= 256 * 1024) {
             return; // the client does not read: wait
+        }
+        if (route_.kind == TestHttpServer::Route::Kind::EndlessHead ||
+            route_.kind == TestHttpServer::Route::Kind::Drip) {
+            const qint64 due = elapsed * route_.rate / 1000;
+            if (due > sent_) {
+                const char fill = route_.kind == TestHttpServer::Route::Kind::Drip ? '\x9c' : 'a';
+                socket_->write(QByteArray(due - sent_, fill));
+                sent_ = due;
+            }
+            return;
         }
         if (route_.kind == TestHttpServer::Route::Kind::Video) {
             const qint64 due = 25 + elapsed * 25 / 1000; // frames: one second at once
@@ -226,6 +245,27 @@ TestHttpServer::Route TestHttpServer::wav(int streamMs, bool closeAfter) {
 TestHttpServer::Route TestHttpServer::video() {
     Route route;
     route.kind = Route::Kind::Video;
+    return route;
+}
+
+TestHttpServer::Route TestHttpServer::endlessHead(int bytesPerSecond) {
+    Route route;
+    route.kind = Route::Kind::EndlessHead;
+    route.rate = bytesPerSecond;
+    return route;
+}
+
+TestHttpServer::Route TestHttpServer::drip(int bytesPerSecond) {
+    Route route;
+    route.kind = Route::Kind::Drip;
+    route.rate = bytesPerSecond;
+    return route;
+}
+
+TestHttpServer::Route TestHttpServer::redirect(const QByteArray& location,
+                                               const QByteArray& status) {
+    Route route = body("text/html", "<html><body>Moved</body></html>", status);
+    route.headers = "Location: " + location + "\r\n";
     return route;
 }
 

@@ -18,11 +18,13 @@ class TestHttpServer {
 public:
     struct Route {
         enum class Kind {
-            Body,    // a fixed reply
-            Silent,  // accepts the connection and never answers
-            Trickle, // answers with headers and a few bytes of a WAV file, then nothing more
-            Wav,     // an endless PCM WAV stream (or one that stops: see streamMs)
-            Video,   // an endless YUV4MPEG2 video stream, 64x48 at 25 frames a second
+            Body,        // a fixed reply
+            Silent,      // accepts the connection and never answers
+            Trickle,     // answers with headers and a few bytes of a WAV file, then nothing more
+            Wav,         // an endless PCM WAV stream (or one that stops: see streamMs)
+            Video,       // an endless YUV4MPEG2 video stream, 64x48 at 25 frames a second
+            EndlessHead, // a status line, then one header line that never ends, at `rate`
+            Drip,        // a Content-Length of 4 GiB, then binary bytes at `rate`
         };
         Kind kind = Kind::Body;
         QByteArray status = "200 OK";
@@ -32,6 +34,8 @@ public:
         qint64 claimedLength = -1; // ... claiming this many bytes (-1: the body's size)
         int streamMs = -1;         // Wav: stream this long (-1: forever), then...
         bool closeAfter = false;   // ... close the connection (true) or stop sending (false)
+        QByteArray headers;        // Body: more header lines, each ending in "\r\n"
+        int rate = 0;              // EndlessHead, Drip: bytes a second
     };
 
     static Route body(const QByteArray& contentType, const QByteArray& body,
@@ -40,6 +44,9 @@ public:
     static Route trickle();
     static Route wav(int streamMs = -1, bool closeAfter = false);
     static Route video();
+    static Route endlessHead(int bytesPerSecond);
+    static Route drip(int bytesPerSecond);
+    static Route redirect(const QByteArray& location, const QByteArray& status = "302 Found");
 
     // The WAV stream's format: 32 kHz mono 16-bit PCM, 64000 bytes a second, of which the
     // first 1.5 seconds come at once so that players open it without waiting.
