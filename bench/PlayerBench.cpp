@@ -6,11 +6,11 @@
 //   player_bench --quick    fewer repetitions
 
 #include "catalogue/Catalogue.h"
+#include "core/MessageSink.h"
+#include "core/QtTicker.h"
+#include "net/StreamSniffer.h"
 #include "playback/FailoverPlayer.h"
-#include "playback/MessageSink.h"
 #include "playback/PlayState.h"
-#include "playback/QtTicker.h"
-#include "playback/StreamSniffer.h"
 #include "playback/VlcEngine.h"
 #include "playback/VlcPlayer.h"
 #include "support/TestHttpServer.h"

@@ -7,11 +7,11 @@
 //   soak_bench [SWITCHES] [INTERVAL_MS]     defaults: 1000 switches, 300 ms apart
 
 #include "catalogue/Catalogue.h"
+#include "core/MessageSink.h"
+#include "core/QtTicker.h"
+#include "net/StreamSniffer.h"
 #include "playback/FailoverPlayer.h"
-#include "playback/MessageSink.h"
 #include "playback/PlayState.h"
-#include "playback/QtTicker.h"
-#include "playback/StreamSniffer.h"
 #include "playback/VlcEngine.h"
 #include "playback/VlcPlayer.h"
 #include "support/ProcessUsage.h"

@@ -14,7 +14,8 @@ namespace orvanto {
 struct M3uEntry {
     QString name;
     QString address;
-    int line = 0; // 1-based line of the address
+    QString group; // the group-title attribute of its #EXTINF line, trimmed; may be empty
+    int line = 0;  // 1-based line of the address
 };
 
 struct M3uResult {

@@ -1,9 +1,9 @@
 #include "lock/ParentalLock.h"
 
+#include "core/MessageSink.h"
 #include "lock/LockPassword.h"
 #include "lock/PasswordPrompt.h"
 #include "playback/FailoverPlayer.h"
-#include "playback/MessageSink.h"
 
 namespace orvanto {
 

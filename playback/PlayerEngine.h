@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -44,6 +45,14 @@ public:
     virtual bool hasVideo() const = 0;
     // Accepted only while an audio output exists: returns false when refused.
     virtual bool setVolume(int volume) = 0;
+    // Returns false when refused, as setVolume() does.
+    virtual bool setMuted(bool muted) = 0;
+    // The video's scale (0: fitted to the window) and aspect ratio (empty: the stream's own).
+    // Both hold for the media played after them too.
+    virtual void setScale(float scale) = 0;
+    virtual float scale() const = 0;
+    virtual void setAspectRatio(const QByteArray& ratio) = 0;
+    virtual QByteArray aspectRatio() const = 0;
     // True when the engine draws its video into a window handed in with setVideoWindow().
     virtual bool drawsIntoWindow() const = 0;
     // The native window the video is drawn into (0: none); takes effect with the next play().

@@ -293,6 +293,41 @@ bool VlcEngine::drawsIntoWindow() const {
     return d_->drawsIntoWindow;
 }
 
+bool VlcEngine::setMuted(bool muted) {
+    if (!d_->player) {
+        return false;
+    }
+    libvlc_audio_set_mute(d_->player, muted ? 1 : 0);
+    return libvlc_audio_get_mute(d_->player) == (muted ? 1 : 0);
+}
+
+void VlcEngine::setScale(float scale) {
+    if (d_->player) {
+        libvlc_video_set_scale(d_->player, scale);
+    }
+}
+
+float VlcEngine::scale() const {
+    return d_->player ? libvlc_video_get_scale(d_->player) : 0.0f;
+}
+
+void VlcEngine::setAspectRatio(const QByteArray& ratio) {
+    if (d_->player) {
+        libvlc_video_set_aspect_ratio(d_->player, ratio.isEmpty() ? nullptr : ratio.constData());
+    }
+}
+
+QByteArray VlcEngine::aspectRatio() const {
+    QByteArray ratio;
+    if (d_->player) {
+        if (char* text = libvlc_video_get_aspect_ratio(d_->player)) {
+            ratio = text;
+            libvlc_free(text);
+        }
+    }
+    return ratio;
+}
+
 void VlcEngine::setVideoWindow(quintptr window) {
     if (d_->player) {
         libvlc_media_player_set_xwindow(d_->player, static_cast<uint32_t>(window));

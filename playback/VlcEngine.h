@@ -31,6 +31,11 @@ public:
     QList<QUrl> subItems() const override;
     bool hasVideo() const override;
     bool setVolume(int volume) override;
+    bool setMuted(bool muted) override;
+    void setScale(float scale) override;
+    float scale() const override;
+    void setAspectRatio(const QByteArray& ratio) override;
+    QByteArray aspectRatio() const override;
     bool drawsIntoWindow() const override;
     void setVideoWindow(quintptr window) override;
 

@@ -1,8 +1,8 @@
 #include "playback/VlcPlayer.h"
 
-#include "playback/QtTicker.h"
-#include "playback/Sniffer.h"
-#include "playback/SteadyClock.h"
+#include "core/QtTicker.h"
+#include "core/SteadyClock.h"
+#include "net/Sniffer.h"
 #include "playback/StreamPlayer.h"
 #include "playback/VideoContainer.h"
 
@@ -27,6 +27,7 @@ VlcPlayer::VlcPlayer(Ticker& watchdog, const SteadyClock& clock, QWidget* videoP
 
 void VlcPlayer::wire() {
     connect(rules_.get(), &StreamPlayer::playStateChanged, this, &MediaPlayer::playStateChanged);
+    connect(rules_.get(), &StreamPlayer::volumeChanged, this, &MediaPlayer::volumeChanged);
     connect(rules_.get(), &StreamPlayer::aboutToOpen, this, &VlcPlayer::setVideoWindow);
     connect(rules_.get(), &StreamPlayer::playbackOver, this, [this] {
         if (video_) {
@@ -102,6 +103,38 @@ void VlcPlayer::setVolume(int volume) {
 
 int VlcPlayer::volume() const {
     return rules_->volume();
+}
+
+void VlcPlayer::setMuted(bool muted) {
+    rules_->setMuted(muted);
+}
+
+bool VlcPlayer::isMuted() const {
+    return rules_->isMuted();
+}
+
+void VlcPlayer::setVideoZoom(VideoZoom zoom) {
+    rules_->setVideoZoom(zoom);
+}
+
+VideoZoom VlcPlayer::videoZoom() const {
+    return rules_->videoZoom();
+}
+
+void VlcPlayer::setAspectRatio(AspectRatio ratio) {
+    rules_->setAspectRatio(ratio);
+}
+
+AspectRatio VlcPlayer::aspectRatio() const {
+    return rules_->aspectRatio();
+}
+
+float VlcPlayer::engineScale() const {
+    return engine_ ? engine_->scale() : 0.0f;
+}
+
+QByteArray VlcPlayer::engineAspectRatio() const {
+    return engine_ ? engine_->aspectRatio() : QByteArray();
 }
 
 bool VlcPlayer::setFullScreen(bool on) {

@@ -50,9 +50,20 @@ public:
     qint64 receivedPackets() const override;
     void setVolume(int volume) override;
     int volume() const override;
+    void setMuted(bool muted) override;
+    bool isMuted() const override;
+    void setVideoZoom(VideoZoom zoom) override;
+    VideoZoom videoZoom() const override;
+    void setAspectRatio(AspectRatio ratio) override;
+    AspectRatio aspectRatio() const override;
     // Fails (and does nothing) unless a video is playing.
     bool setFullScreen(bool on) override;
     bool isFullScreen() const override;
+
+    // What the engine was told: the video's scale (0 when fitted) and aspect ratio; 0 and empty
+    // before attach().
+    float engineScale() const;
+    QByteArray engineAspectRatio() const;
 
     // The widget showing the video; lives as long as its parent (or this player, without one).
     QWidget* videoWidget() const;

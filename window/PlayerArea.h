@@ -29,9 +29,13 @@ public:
     QToolButton* fullScreenButton() const { return fullScreen_; }
     QSlider* volumeSlider() const { return volume_; }
 
+    // Opens the video's context menu at `globalPos` (a right click on the video does so).
+    void showVideoMenu(const QPoint& globalPos);
+
 private:
     QWidget* makeBar(int initialVolume);
 
+    MediaPlayer& player_;
     Transport transport_;
     QWidget* surface_ = nullptr;
     QToolButton* play_ = nullptr;

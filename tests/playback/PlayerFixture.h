@@ -1,7 +1,7 @@
 #pragma once
 
+#include "net/StreamSniffer.h"
 #include "playback/PlayState.h"
-#include "playback/StreamSniffer.h"
 #include "playback/VlcEngine.h"
 #include "playback/VlcPlayer.h"
 #include "support/TestHttpServer.h"

@@ -323,3 +323,71 @@ TEST(StreamPlayerBeforeEngine, AddressAssignedBeforeTheEngineOpensWhenItComes) {
     EXPECT_TRUE(other.opened.isEmpty());
     EXPECT_EQ(stopped.playState(), PlayState::Stopped);
 }
+
+TEST_F(StreamPlayerTest, MuteAndVolumeReachTheEngineAndVolumeChangesAreNotified) {
+    std::vector<int> volumes;
+    QObject::connect(&player, &StreamPlayer::volumeChanged,
+                     [&](int volume) { volumes.push_back(volume); });
+    player.setVolume(80);
+    player.setVolume(80);  // no change: no notice
+    player.setVolume(-5);  // bounded
+    player.setVolume(-20); // still 0: no notice
+    EXPECT_EQ(volumes, (std::vector<int>{80, 0}));
+
+    // Muting refused without an audio output holds, and reaches the engine once audio is there.
+    engine.acceptsVolume = false;
+    player.setMuted(true);
+    EXPECT_TRUE(player.isMuted());
+    EXPECT_FALSE(engine.muted);
+    playStream();
+    engine.acceptsVolume = true;
+    secondsWithData(1);
+    EXPECT_TRUE(engine.muted);
+    player.setMuted(false);
+    EXPECT_FALSE(engine.muted);
+    EXPECT_EQ(engine.volume, 0) << "unmuting keeps the volume";
+}
+
+TEST_F(StreamPlayerTest, ZoomAndAspectRatioHoldAcrossAddresses) {
+    EXPECT_EQ(engine.videoScale, 0.0f);
+    EXPECT_TRUE(engine.ratio.isEmpty());
+    player.setVideoZoom(VideoZoom::Half);
+    EXPECT_EQ(engine.videoScale, 0.5f);
+    player.setVideoZoom(VideoZoom::Original);
+    EXPECT_EQ(engine.videoScale, 1.0f);
+    player.setAspectRatio(AspectRatio::FourThree);
+    EXPECT_EQ(engine.ratio, QByteArray("4:3"));
+    playStream(QStringLiteral("http://tv.example/one"));
+
+    // Even an engine that forgot them gets them back with the next address.
+    engine.videoScale = 0.0f;
+    engine.ratio.clear();
+    playStream(QStringLiteral("http://tv.example/two"));
+    EXPECT_EQ(player.videoZoom(), VideoZoom::Original);
+    EXPECT_EQ(player.aspectRatio(), AspectRatio::FourThree);
+    EXPECT_EQ(engine.videoScale, 1.0f);
+    EXPECT_EQ(engine.ratio, QByteArray("4:3"));
+
+    player.setVideoZoom(VideoZoom::Fit);
+    player.setAspectRatio(AspectRatio::Default);
+    EXPECT_EQ(engine.videoScale, 0.0f);
+    EXPECT_TRUE(engine.ratio.isEmpty());
+}
+
+TEST(StreamPlayerBeforeEngine, ChoicesMadeBeforeTheEngineReachItWhenItComes) {
+    ManualTicker ticker;
+    FakeSteadyClock clock;
+    FakeEngine engine;
+    FakeSniffer sniffer;
+    StreamPlayer player{ticker, clock};
+    player.setVideoZoom(VideoZoom::Double);
+    player.setAspectRatio(AspectRatio::SixteenNine);
+    player.setMuted(true);
+    player.attach(engine, sniffer);
+    EXPECT_EQ(engine.videoScale, 2.0f);
+    EXPECT_EQ(engine.ratio, QByteArray("16:9"));
+    // The mute goes with the volume, once something plays.
+    player.setURL(QStringLiteral("mms://tv.example/live"));
+    engine.report(Event::Playing);
+    EXPECT_TRUE(engine.muted);
+}

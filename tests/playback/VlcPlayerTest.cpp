@@ -1,7 +1,7 @@
 #include "playback/VlcPlayer.h"
 
 #include "PlayerFixture.h"
-#include "playback/QtTicker.h"
+#include "core/QtTicker.h"
 #include "support/FastClock.h"
 
 #include <memory>

@@ -35,6 +35,18 @@ public:
         volume = value;
         return true;
     }
+    bool setMuted(bool value) override {
+        if (!acceptsVolume) {
+            return false;
+        }
+        muted = value;
+        return true;
+    }
+    // Like libVLC's, the scale and the aspect ratio outlive stop() and play().
+    void setScale(float value) override { videoScale = value; }
+    float scale() const override { return videoScale; }
+    void setAspectRatio(const QByteArray& value) override { ratio = value; }
+    QByteArray aspectRatio() const override { return ratio; }
     bool drawsIntoWindow() const override { return false; }
     void setVideoWindow(quintptr) override {}
 
@@ -50,6 +62,9 @@ public:
     bool video = false;
     bool acceptsVolume = true;
     int volume = -1;
+    bool muted = false;
+    float videoScale = 0.0f;
+    QByteArray ratio;
 };
 
 } // namespace orvanto::test

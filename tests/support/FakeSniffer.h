@@ -1,6 +1,6 @@
 #pragma once
 
-#include "playback/Sniffer.h"
+#include "net/Sniffer.h"
 
 #include <QList>
 #include <utility>

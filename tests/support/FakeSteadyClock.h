@@ -1,6 +1,6 @@
 #pragma once
 
-#include "playback/SteadyClock.h"
+#include "core/SteadyClock.h"
 
 namespace orvanto::test {
 

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace orvanto {
+
+// What the command line asks for.
+struct CommandLine {
+    // False: print the texts and end with exitCode instead of starting the viewer.
+    bool run = true;
+    int exitCode = 0;
+    QString standardOutput;
+    QString standardError;
+    // The playlist to show instead of the built-in stations; empty for the built-in ones.
+    QString playlist;
+};
+
+// Reads `arguments` (the program's name first): -p/--playlist PATH_OR_URL (also
+// --playlist=PATH_OR_URL, or the playlist alone as the one positional argument), -h/--help and
+// --version. Needs no QCoreApplication, so that help and version answer without a display. A
+// usage error (unknown option, missing value, stray argument, two playlists) prints the usage
+// to standard error and exits with 2.
+CommandLine parseCommandLine(const QStringList& arguments);
+
+} // namespace orvanto
