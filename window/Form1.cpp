@@ -16,6 +16,7 @@
 #include "window/StationButtonCaption.h"
 #include "window/WindowControls.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDate>
@@ -100,6 +101,21 @@ void Form1::wireControls() {
     connect(quit, &QShortcut::activated, this, &QWidget::close);
     auto* requests = new ListRequests(this);
     connect(requests, &ListRequests::requested, this, &Form1::listRequested);
+
+    // The same requests from the video's context menu, with their keys shown beside them.
+    auto* openFile = new QAction(QStringLiteral("Anoigma listas..."), this);
+    openFile->setShortcut(QKeySequence::Open);
+    openFile->setShortcutContext(Qt::WidgetShortcut); // the key itself is the shortcut's above
+    connect(openFile, &QAction::triggered, requests, &ListRequests::chooseFile);
+    auto* openAddress = new QAction(QStringLiteral("Lista apo diefthinsi..."), this);
+    openAddress->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
+    openAddress->setShortcutContext(Qt::WidgetShortcut);
+    connect(openAddress, &QAction::triggered, requests, &ListRequests::askAddress);
+    auto* browse = new QAction(QStringLiteral("Kanalia..."), this);
+    browse->setShortcut(QKeySequence::Find);
+    browse->setShortcutContext(Qt::WidgetShortcut);
+    connect(browse, &QAction::triggered, this, &Form1::openChannelBrowser);
+    playerArea_->setWindowActions({openFile, openAddress, browse});
 }
 
 void Form1::load(const StationRegistrations& registrations) {

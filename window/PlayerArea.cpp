@@ -65,7 +65,12 @@ PlayerArea::PlayerArea(MediaPlayer& player, FailoverPlayer& failover, QWidget* v
 }
 
 void PlayerArea::showVideoMenu(const QPoint& globalPos) {
-    (new VideoMenu(player_, transport_, this))->popup(globalPos);
+    auto* menu = new VideoMenu(player_, transport_, this);
+    if (!windowActions_.isEmpty()) {
+        menu->addSeparator();
+        menu->addActions(windowActions_);
+    }
+    menu->popup(globalPos);
 }
 
 QWidget* PlayerArea::makeBar(int initialVolume) {

@@ -1,6 +1,7 @@
 #include "XSession.h"
 
 #include <QApplication>
+#include <QTemporaryDir>
 #include <cstdio>
 #include <gtest/gtest.h>
 
@@ -16,6 +17,9 @@ int main(int argc, char** argv) {
         std::fputs("desktop tests: could not start Xvfb\n", stderr);
         return 1;
     }
+    // The programs the tests start keep their settings in a scratch folder, not the user's.
+    const QTemporaryDir config;
+    qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
     qputenv("QT_QPA_PLATFORM", "xcb");
     QApplication::setAttribute(Qt::AA_DontCreateNativeWidgetSiblings);
     QApplication app(argc, argv);

@@ -4,9 +4,12 @@
 
 #include "WindowTestSupport.h"
 #include "playback/PlayState.h"
+#include "window/ChannelBrowser.h"
 #include "window/PlayerArea.h"
 
 #include <QContextMenuEvent>
+#include <QFileDialog>
+#include <QInputDialog>
 #include <QTest>
 
 namespace orvanto::test {
@@ -131,6 +134,31 @@ TEST_F(VideoMenuTest, F11SwitchesFullScreenAndEscapeLeavesIt) {
     QTest::keyClick(form.get(), Qt::Key_F11);
     QTest::keyClick(form.get(), Qt::Key_Escape);
     EXPECT_FALSE(player.isFullScreen());
+}
+
+TEST_F(VideoMenuTest, OffersTheListsAndTheChannelBrowser) {
+    choose("Kanalia...");
+    ASSERT_NE(form->channelBrowser(), nullptr);
+    EXPECT_TRUE(form->channelBrowser()->isVisible());
+
+    choose("Anoigma listas...");
+    auto* files = form->findChild<QFileDialog*>(s("listFileDialog"));
+    ASSERT_NE(files, nullptr);
+    EXPECT_TRUE(files->isVisible());
+    files->close();
+
+    choose("Lista apo diefthinsi...");
+    auto* address = form->findChild<QInputDialog*>(s("listAddressDialog"));
+    ASSERT_NE(address, nullptr);
+    EXPECT_TRUE(address->isVisible());
+    address->close();
+
+    // The keys still work once the menu has shown the actions carrying them.
+    form->channelBrowser()->close();
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    QTest::keyClick(form.get(), Qt::Key_F, Qt::ControlModifier);
+    EXPECT_TRUE(form->channelBrowser()->isVisible());
 }
 
 } // namespace
