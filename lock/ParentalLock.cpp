@@ -37,17 +37,20 @@ const QString& ParentalLock::WrongPasswordTitle() {
 }
 
 void ParentalLock::OpenAdultStation(const QString& name) {
-    if (name.toLower().contains(QLatin1String("adult"))) {
+    if (!name.toLower().contains(QLatin1String("adult"))) {
+        selectStation_(name, 0);
+        return;
+    }
+    prompt_.ask(PromptText(), PromptTitle(), QString(), [this, name](const QString& answer) {
         // Exact comparison: nothing trimmed, case-sensitive. Cancel gives "", which never
         // matches.
-        const bool granted = prompt_.ask(PromptText(), PromptTitle(), QString()) == LockPassword();
-        if (!granted) {
+        if (answer != LockPassword()) {
             messages_.showMessage(WrongPasswordTitle(), WrongPasswordText(),
                                   MessageSink::Icon::None);
             return;
         }
-    }
-    selectStation_(name, 0);
+        selectStation_(name, 0);
+    });
 }
 
 } // namespace orvanto
