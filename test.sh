@@ -2,14 +2,23 @@
 # Builds the viewer from scratch and runs every test headless.
 #   ./test.sh                       normal build in build-tests/
 #   ORVANTO_SANITIZE=ON ./test.sh   AddressSanitizer + UndefinedBehaviorSanitizer in build-asan/
+#   ORVANTO_CXX=clang++ ./test.sh   the same tests built with clang++ in build-clang/
 set -euo pipefail
 cd "$(dirname "$0")"
 source scripts/deps.sh
-orvanto_install_deps
 
 sanitize=${ORVANTO_SANITIZE:-OFF}
+cxx=${ORVANTO_CXX:-}
 build=build-tests
 type=Debug
+compiler=()
+if [ -n "$cxx" ]; then
+    orvanto_install_deps "${ORVANTO_FUZZ_PACKAGES[@]}"
+    build=build-${cxx%%+*}
+    compiler=(-DCMAKE_CXX_COMPILER="$cxx")
+else
+    orvanto_install_deps
+fi
 if [ "$sanitize" = ON ]; then
     build=build-asan
     export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=0:abort_on_error=1}
@@ -17,7 +26,8 @@ if [ "$sanitize" = ON ]; then
 fi
 
 rm -rf "$build"
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=$type -DORVANTO_SANITIZE="$sanitize"
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=$type -DORVANTO_SANITIZE="$sanitize" \
+    "${compiler[@]}"
 cmake --build "$build" -j"$(nproc)"
 export QT_QPA_PLATFORM=offscreen
 ctest --test-dir "$build" --output-on-failure -j"$(nproc)" ${ORVANTO_CTEST_ARGS:-}

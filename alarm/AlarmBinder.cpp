@@ -4,6 +4,7 @@
 #include "window/FormControls.h"
 
 #include <QAbstractButton>
+#include <QComboBox>
 #include <QMouseEvent>
 #include <QWidget>
 
@@ -11,15 +12,22 @@ namespace orvanto {
 
 AlarmBinder::AlarmBinder(FormControls& form, AlarmClock& alarm, QObject* parent)
     : QObject(parent), alarm_(alarm) {
-    if (auto* onOff = qobject_cast<QAbstractButton*>(form.control(QStringLiteral("Check1")))) {
+    // Without leading zeros, as the alarm compares the texts.
+    if (auto* hours = qobject_cast<QComboBox*>(form.control(ControlRole::AlarmHourBox))) {
+        hours->addItems(AlarmClock::hourItems());
+    }
+    if (auto* minutes = qobject_cast<QComboBox*>(form.control(ControlRole::AlarmMinuteBox))) {
+        minutes->addItems(AlarmClock::minuteItems());
+    }
+    if (auto* onOff = qobject_cast<QAbstractButton*>(form.control(ControlRole::AlarmOnOffBox))) {
         connect(onOff, &QAbstractButton::clicked, this,
                 [this, onOff] { alarm_.onOnOffClicked(onOff->isChecked()); });
     }
-    if (auto* stop = qobject_cast<QAbstractButton*>(form.control(QStringLiteral("Command34")))) {
+    if (auto* stop = qobject_cast<QAbstractButton*>(form.control(ControlRole::AlarmStopButton))) {
         connect(stop, &QAbstractButton::clicked, this, [this] { alarm_.onStopClicked(); });
     }
     // A label has no click of its own: a left-button release over it counts as one.
-    indicator_ = form.control(QStringLiteral("Label15"));
+    indicator_ = form.control(ControlRole::AlarmIndicator);
     if (indicator_) {
         indicator_->installEventFilter(this);
     }

@@ -10,8 +10,8 @@ namespace orvanto {
 class AlarmClock;
 class FormControls;
 
-// Connects the main window's alarm controls to the alarm: clicks on the on/off box `Check1`,
-// on the indicator label `Label15` and on "STOP" (`Command34`).
+// Connects the main window's alarm controls to the alarm: fills the hour and minute boxes and
+// takes the clicks on the on/off box, on the indicator label and on "STOP".
 class AlarmBinder final : public QObject {
     Q_OBJECT
 public:

@@ -1,10 +1,10 @@
 #include "alarm/AlarmClock.h"
 
 #include "alarm/AlarmView.h"
-#include "alarm/Clock.h"
 #include "alarm/SoundFile.h"
+#include "core/Clock.h"
+#include "core/Ticker.h"
 #include "playback/MediaPlayer.h"
-#include "playback/Ticker.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -39,7 +39,7 @@ void AlarmClock::onOnOffClicked(bool armed) {
         if (!watchTicker_.isRunning()) {
             watchTicker_.start([this] { onWatchTick(); });
         }
-        view_.setControlVisible(AlarmControl::Label15, true);
+        view_.setControlVisible(ControlRole::AlarmIndicator, true);
         if (state_ == State::Idle) {
             state_ = State::Armed;
         }
@@ -48,16 +48,16 @@ void AlarmClock::onOnOffClicked(bool armed) {
     // Disarming leaves the caption and whatever the player holds as they are.
     watchTicker_.stop();
     ringTicker_.stop();
-    view_.setControlVisible(AlarmControl::Command34, false);
-    view_.setControlVisible(AlarmControl::Label15, false);
+    view_.setControlVisible(ControlRole::AlarmStopButton, false);
+    view_.setControlVisible(ControlRole::AlarmIndicator, false);
     setFirstPageOptionsEnabled(true);
     state_ = State::Idle;
 }
 
 void AlarmClock::onIndicatorClicked() {
     view_.setWidthTwips(IndicatorWidthTwips);
-    view_.setControlVisible(AlarmControl::Label3, false);
-    view_.setControlVisible(AlarmControl::Label5, true);
+    view_.setControlVisible(ControlRole::StripRestoreLabel, false);
+    view_.setControlVisible(ControlRole::StripCutOffLabel, true);
     for (const int index : kFirstPageOptions) {
         view_.unselectPageOption(index);
     }
@@ -70,7 +70,7 @@ void AlarmClock::onStopClicked() {
     }
     ringTicker_.stop();
     player_.stop();
-    view_.setControlVisible(AlarmControl::Command34, false);
+    view_.setControlVisible(ControlRole::AlarmStopButton, false);
     setFirstPageOptionsEnabled(true);
     stoppedIn_ =
         Minute{clock_.currentDate(), clock_.currentTime().hour(), clock_.currentTime().minute()};
@@ -107,8 +107,8 @@ void AlarmClock::fire() {
         ringTicker_.start([this] { onRingTick(); });
     }
     view_.setWidthTwips(FiringWidthTwips);
-    view_.setControlVisible(AlarmControl::Label3, false);
-    view_.setControlVisible(AlarmControl::Label5, true);
+    view_.setControlVisible(ControlRole::StripRestoreLabel, false);
+    view_.setControlVisible(ControlRole::StripCutOffLabel, true);
     for (const int index : kFirstPageOptions) {
         view_.unselectPageOption(index);
     }
@@ -129,12 +129,11 @@ void AlarmClock::onRingTick() {
     player_.stop();
     // A missing or unreadable file is the player's affair; the ring goes on regardless.
     player_.setURL(soundPath_);
-    view_.setControlVisible(AlarmControl::Command34, true);
+    view_.setControlVisible(ControlRole::AlarmStopButton, true);
 }
 
 void AlarmClock::showAlarmControls() {
-    for (const AlarmControl control : {AlarmControl::Combo1, AlarmControl::Combo2,
-                                       AlarmControl::Check1, AlarmControl::Picture1}) {
+    for (const ControlRole control : AlarmPageControls) {
         view_.setControlVisible(control, true);
     }
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "window/WindowStrip.h"
+
 #include <QDate>
 #include <QString>
 #include <QStringList>
@@ -24,8 +26,8 @@ class AlarmClock {
 public:
     enum class State { Idle, Armed, Ringing };
 
-    static constexpr int FiringWidthTwips = 8025;
-    static constexpr int IndicatorWidthTwips = 8000;
+    static constexpr int FiringWidthTwips = WindowStrip::AlarmWidth;
+    static constexpr int IndicatorWidthTwips = WindowStrip::WideWidth;
     static constexpr int RingVolume = 100;
 
     // `watchTicker` ticks every second (`Timer2`), `ringTicker` every 2 seconds (`Timer3`).

@@ -2,9 +2,9 @@
 
 #include "alarm/AlarmBinder.h"
 #include "alarm/AlarmClock.h"
-#include "alarm/Clock.h"
 #include "alarm/FormAlarmView.h"
-#include "playback/QtTicker.h"
+#include "core/Clock.h"
+#include "core/QtTicker.h"
 
 namespace orvanto {
 

@@ -10,32 +10,6 @@
 
 namespace orvanto {
 
-namespace {
-const QString kPageOptionArray = QStringLiteral("Option1");
-} // namespace
-
-QString alarmControlName(AlarmControl control) {
-    switch (control) {
-    case AlarmControl::Label3:
-        return QStringLiteral("Label3");
-    case AlarmControl::Label5:
-        return QStringLiteral("Label5");
-    case AlarmControl::Label15:
-        return QStringLiteral("Label15");
-    case AlarmControl::Command34:
-        return QStringLiteral("Command34");
-    case AlarmControl::Combo1:
-        return QStringLiteral("Combo1");
-    case AlarmControl::Combo2:
-        return QStringLiteral("Combo2");
-    case AlarmControl::Check1:
-        return QStringLiteral("Check1");
-    case AlarmControl::Picture1:
-        return QStringLiteral("Picture1");
-    }
-    return {};
-}
-
 void FormAlarmView::restoreWindow() {
     QWidget* window = form_.window();
     if (window == nullptr) {
@@ -57,14 +31,14 @@ void FormAlarmView::setWidthTwips(int twips) {
     form_.setWidthTwips(twips);
 }
 
-void FormAlarmView::setControlVisible(AlarmControl control, bool visible) {
-    if (QWidget* widget = form_.control(alarmControlName(control))) {
+void FormAlarmView::setControlVisible(ControlRole control, bool visible) {
+    if (QWidget* widget = form_.control(control)) {
         widget->setVisible(visible);
     }
 }
 
 void FormAlarmView::unselectPageOption(int index) {
-    auto* option = qobject_cast<QAbstractButton*>(form_.control(kPageOptionArray, index));
+    auto* option = qobject_cast<QAbstractButton*>(form_.control(ControlRole::PageOptions, index));
     if (option == nullptr || !option->isChecked()) {
         return;
     }
@@ -87,24 +61,24 @@ void FormAlarmView::unselectPageOption(int index) {
 }
 
 void FormAlarmView::setPageOptionEnabled(int index, bool enabled) {
-    if (QWidget* option = form_.control(kPageOptionArray, index)) {
+    if (QWidget* option = form_.control(ControlRole::PageOptions, index)) {
         option->setEnabled(enabled);
     }
 }
 
-QString FormAlarmView::boxText(AlarmControl control) const {
-    if (auto* box = qobject_cast<QComboBox*>(form_.control(alarmControlName(control)))) {
+QString FormAlarmView::boxText(ControlRole control) const {
+    if (auto* box = qobject_cast<QComboBox*>(form_.control(control))) {
         return box->currentText();
     }
     return {};
 }
 
 QString FormAlarmView::hourText() const {
-    return boxText(AlarmControl::Combo1);
+    return boxText(ControlRole::AlarmHourBox);
 }
 
 QString FormAlarmView::minuteText() const {
-    return boxText(AlarmControl::Combo2);
+    return boxText(ControlRole::AlarmMinuteBox);
 }
 
 } // namespace orvanto

@@ -15,14 +15,14 @@ public:
     void restoreWindow() override;
     void setCaption(const QString& caption) override;
     void setWidthTwips(int twips) override;
-    void setControlVisible(AlarmControl control, bool visible) override;
+    void setControlVisible(ControlRole control, bool visible) override;
     void unselectPageOption(int index) override;
     void setPageOptionEnabled(int index, bool enabled) override;
     QString hourText() const override;
     QString minuteText() const override;
 
 private:
-    QString boxText(AlarmControl control) const;
+    QString boxText(ControlRole control) const;
 
     FormControls& form_;
 };

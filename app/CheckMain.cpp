@@ -1,7 +1,7 @@
 #include "app/CheckMain.h"
 
-#include "catalogue/CommandLine.h"
 #include "check/CheckCommand.h"
+#include "check/CheckOptions.h"
 #include "check/InterruptWatch.h"
 #include "check/VlcProbe.h"
 

@@ -6,10 +6,12 @@
 //   player_bench --quick    fewer repetitions
 
 #include "catalogue/Catalogue.h"
+#include "core/MessageSink.h"
+#include "core/QtTicker.h"
+#include "net/StreamSniffer.h"
 #include "playback/FailoverPlayer.h"
-#include "playback/MessageSink.h"
 #include "playback/PlayState.h"
-#include "playback/QtTicker.h"
+#include "playback/VlcEngine.h"
 #include "playback/VlcPlayer.h"
 #include "support/TestHttpServer.h"
 
@@ -27,6 +29,12 @@ using namespace orvanto;
 using orvanto::test::TestHttpServer;
 
 namespace {
+
+// The real engine with libVLC's dummy outputs.
+void attachEngine(VlcPlayer& player) {
+    player.attach(std::make_unique<VlcEngine>(VlcEngine::Options{.dummyOutputs = true}),
+                  std::make_unique<StreamSniffer>());
+}
 
 // Holds messages instead of showing them (a modal box would block the measurement).
 class NoMessages final : public MessageSink {
@@ -114,6 +122,7 @@ void benchFailover(TestHttpServer& server, LoopProbe& probe) {
     }
     catalogue.AddStreamUrl(QStringLiteral("Bench"), server.url(QStringLiteral("/live")).toString());
     VlcPlayer player;
+    attachEngine(player);
     QtTicker ticker;
     NoMessages messages;
     FailoverPlayer failover(catalogue, player, ticker, messages);
@@ -162,6 +171,7 @@ void benchStop(TestHttpServer& server, LoopProbe& probe, int rounds) {
         {"mms://, silent (libVLC's MMS access)", mms.toString()},
     };
     VlcPlayer player;
+    attachEngine(player);
     runFor(500); // as shortly after the start of the viewer
     for (const auto& c : cases) {
         std::vector<double> times;
@@ -202,6 +212,7 @@ void benchCpu(TestHttpServer& server, LoopProbe& probe, int seconds) {
         catalogue.AddStreamUrl(QStringLiteral("Cpu"),
                                server.url(QString::fromLatin1(c.path)).toString());
         VlcPlayer player;
+        attachEngine(player);
         QtTicker ticker;
         NoMessages messages;
         FailoverPlayer failover(catalogue, player, ticker, messages);
@@ -228,7 +239,6 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
-    qputenv("ORVANTO_VLC_DUMMY", "1");
     QApplication app(argc, argv);
     const bool quick = app.arguments().contains(QStringLiteral("--quick"));
 

@@ -5,7 +5,7 @@
 
 #include "catalogue/BuiltinStations.h"
 #include "catalogue/Catalogue.h"
-#include "catalogue/PlaylistLoader.h"
+#include "net/PlaylistLoader.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -7,10 +7,12 @@
 //   soak_bench [SWITCHES] [INTERVAL_MS]     defaults: 1000 switches, 300 ms apart
 
 #include "catalogue/Catalogue.h"
+#include "core/MessageSink.h"
+#include "core/QtTicker.h"
+#include "net/StreamSniffer.h"
 #include "playback/FailoverPlayer.h"
-#include "playback/MessageSink.h"
 #include "playback/PlayState.h"
-#include "playback/QtTicker.h"
+#include "playback/VlcEngine.h"
 #include "playback/VlcPlayer.h"
 #include "support/ProcessUsage.h"
 #include "support/TestHttpServer.h"
@@ -62,7 +64,6 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("DISPLAY")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
-    qputenv("ORVANTO_VLC_DUMMY", "1");
     QApplication app(argc, argv);
     const int switches = argc > 1 ? std::atoi(argv[1]) : 1000;
     const int intervalMs = argc > 2 ? std::atoi(argv[2]) : 300;
@@ -103,6 +104,8 @@ int main(int argc, char** argv) {
     }
 
     VlcPlayer player;
+    player.attach(std::make_unique<VlcEngine>(VlcEngine::Options{.dummyOutputs = true}),
+                  std::make_unique<StreamSniffer>());
     QtTicker ticker;
     CountedMessages messages;
     FailoverPlayer failover(catalogue, player, ticker, messages);

@@ -26,4 +26,12 @@ void RegisterAdultStations(Catalogue& catalogue) {
     registerTable(catalogue, AdultStationTable());
 }
 
+StationRegistrations builtinStationRegistrations() {
+    return {RegisterStations, RegisterAdultStations};
+}
+
+StationRegistrations adultStationRegistrations() {
+    return {{}, RegisterAdultStations};
+}
+
 } // namespace orvanto

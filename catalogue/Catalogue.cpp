@@ -7,17 +7,12 @@ namespace orvanto {
 Catalogue::Catalogue() : stations_(1) {}
 
 int Catalogue::FindStation(const QString& name) const {
-    int found = NotFound;
-    // No early exit: with duplicate names the higher index wins.
-    for (int i = 1; i <= StationCount(); ++i) {
-        if (stations_[static_cast<size_t>(i)].Name == name) {
-            found = i;
-        }
-    }
-    return found;
+    // A name is registered once; should it ever be registered again, the higher index wins.
+    return byName_.value(name, NotFound);
 }
 
-Catalogue::AddResult Catalogue::AddStreamUrl(const QString& name, const QString& url) {
+Catalogue::AddResult Catalogue::AddStreamUrl(const QString& name, const QString& url,
+                                             const QString& group) {
     const int index = FindStation(name);
     if (index != NotFound) {
         Station& existing = stations_[static_cast<size_t>(index)];
@@ -25,15 +20,17 @@ Catalogue::AddResult Catalogue::AddStreamUrl(const QString& name, const QString&
         if (slot >= Station::MaxUrls) {
             return AddResult::StationFull;
         }
-        existing.StreamUrls[static_cast<size_t>(slot)] = url;
+        existing.StreamUrls.append(url);
         existing.LastUrlIndex = slot;
         return AddResult::Added;
     }
     Station& created = stations_.emplace_back();
     created.LastUrlIndex = 0;
     created.Name = name;
-    created.StreamUrls[0] = url;
+    created.Group = group;
+    created.StreamUrls.append(url);
     created.Page = Station::NoPage;
+    byName_.insert(name, StationCount());
     return AddResult::CreatedStation;
 }
 

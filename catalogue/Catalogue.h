@@ -2,6 +2,7 @@
 
 #include "catalogue/Station.h"
 
+#include <QHash>
 #include <QString>
 #include <vector>
 
@@ -24,9 +25,10 @@ public:
     int FindStation(const QString& name) const;
 
     // Appends `url` to the station called `name`, creating that station at the end of the
-    // catalogue if there is none. A station that already holds Station::MaxUrls addresses
-    // refuses the address (StationFull) and the catalogue stays as it was.
-    AddResult AddStreamUrl(const QString& name, const QString& url);
+    // catalogue if there is none; a created station takes `group`, later ones leave it as it is.
+    // A station that already holds Station::MaxUrls addresses refuses the address (StationFull)
+    // and the catalogue stays as it was.
+    AddResult AddStreamUrl(const QString& name, const QString& url, const QString& group = {});
 
     // Valid for indices 1..StationCount().
     const Station& station(int index) const;
@@ -41,6 +43,7 @@ public:
 
 private:
     std::vector<Station> stations_;
+    QHash<QString, int> byName_; // name -> index, so that large lists register in linear time
 };
 
 } // namespace orvanto

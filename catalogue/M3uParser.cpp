@@ -1,6 +1,7 @@
 #include "catalogue/M3uParser.h"
 
 #include "catalogue/PlaylistText.h"
+#include "core/AddressPolicy.h"
 
 #include <QDir>
 #include <QLatin1StringView>
@@ -15,21 +16,6 @@ namespace {
 using namespace Qt::Literals::StringLiterals;
 
 constexpr QLatin1StringView ExtInf = "#EXTINF:"_L1;
-
-// Tags that only an HLS stream carries: such a file is one stream, not a list of channels.
-constexpr std::array HlsTags = {
-    "#EXT-X-TARGETDURATION"_L1,
-    "#EXT-X-MEDIA-SEQUENCE"_L1,
-    "#EXT-X-STREAM-INF"_L1,
-};
-
-// Schemes that reach into the local machine (files, devices, descriptors). A playlist that came
-// from the network may not point the player at them.
-constexpr std::array LocalSchemes = {
-    "file"_L1, "fd"_L1,  "screen"_L1, "v4l2"_L1,      "v4l"_L1,       "alsa"_L1, "pulse"_L1,
-    "jack"_L1, "oss"_L1, "dvd"_L1,    "dvdsimple"_L1, "vcd"_L1,       "cdda"_L1, "bluray"_L1,
-    "imem"_L1, "shm"_L1, "dshow"_L1,  "qtcapture"_L1, "avcapture"_L1,
-};
 
 bool isAsciiLetter(char16_t c) {
     return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
@@ -51,15 +37,6 @@ QStringView schemeOf(QStringView address) {
         }
     }
     return {};
-}
-
-bool isLocalScheme(QStringView scheme) {
-    for (QLatin1StringView local : LocalSchemes) {
-        if (scheme.compare(local, Qt::CaseInsensitive) == 0) {
-            return true;
-        }
-    }
-    return false;
 }
 
 // The comma that ends the duration and attributes of an #EXTINF line: the first one outside
@@ -152,17 +129,26 @@ QStringView attributeValue(QStringView attributes, QLatin1StringView key) {
     return {};
 }
 
-// The display name an #EXTINF line gives its entry; empty when it gives none.
-QString extinfName(QStringView info) {
+struct ExtInfo {
+    QString name; // empty when the line gives none
+    QString group;
+};
+
+// The display name and group an #EXTINF line gives its entry.
+ExtInfo extinfInfo(QStringView info) {
     const qsizetype comma = nameSeparator(info);
+    const QStringView attributes = comma >= 0 ? info.first(comma) : info;
+    ExtInfo result;
+    result.group = attributeValue(attributes, "group-title"_L1).trimmed().toString();
     if (comma >= 0) {
         const QStringView display = info.sliced(comma + 1).trimmed();
         if (!display.isEmpty()) {
-            return display.toString();
+            result.name = display.toString();
+            return result;
         }
     }
-    const QStringView attributes = comma >= 0 ? info.first(comma) : info;
-    return attributeValue(attributes, "tvg-name"_L1).trimmed().toString();
+    result.name = attributeValue(attributes, "tvg-name"_L1).trimmed().toString();
+    return result;
 }
 
 struct Resolved {
@@ -173,11 +159,15 @@ struct Resolved {
 Resolved resolveAddress(QStringView written, const QUrl& base) {
     const QStringView scheme = schemeOf(written);
     const bool fromNetwork = !base.isEmpty() && !base.isLocalFile();
+    const auto origin = fromNetwork ? AddressPolicy::Origin::Network : AddressPolicy::Origin::Local;
     if (!scheme.isEmpty()) {
-        if (fromNetwork && isLocalScheme(scheme)) {
+        if (!AddressPolicy::mayName(origin, scheme)) {
             return {{},
-                    u"the address \"%1\" reaches into this computer, which a playlist from the "
-                    u"network may not do"_s.arg(elidedForMessage(written))};
+                    fromNetwork
+                        ? u"the address \"%1\" is no network stream, and a playlist from "
+                          u"the network may name nothing else"_s.arg(elidedForMessage(written))
+                        : u"the address \"%1\" is a script, not a stream"_s.arg(
+                              elidedForMessage(written))};
         }
         return {written.toString(), {}};
     }
@@ -260,16 +250,17 @@ private:
         if (text.startsWith(ExtInf, Qt::CaseInsensitive)) {
             dropPendingInfo();
             pendingLine_ = number;
-            pendingName_ = extinfName(text.sliced(ExtInf.size()));
+            ExtInfo info = extinfInfo(text.sliced(ExtInf.size()));
+            pendingName_ = std::move(info.name);
+            pendingGroup_ = std::move(info.group);
             return;
         }
-        for (QLatin1StringView tag : HlsTags) {
-            if (text.startsWith(tag, Qt::CaseInsensitive)) {
-                result_.rejection =
-                    u"it is an HLS stream (line %1: %2), not a list of channels"_s.arg(number).arg(
-                        tag);
-                return;
-            }
+        if (AddressPolicy::isHlsTag(text)) {
+            const qsizetype colon = text.indexOf(u':');
+            result_.rejection =
+                u"it is an HLS stream (line %1: %2), not a list of channels"_s.arg(number).arg(
+                    colon < 0 ? text : text.first(colon));
+            return;
         }
         // #EXTM3U, #EXTGRP, #EXTVLCOPT, #KODIPROP and plain comments carry nothing we use.
     }
@@ -289,8 +280,12 @@ private:
         entry.name = pendingLine_ > 0 && !pendingName_.isEmpty() ? std::move(pendingName_)
                                                                  : resolved.address;
         entry.address = std::move(resolved.address);
+        if (pendingLine_ > 0) {
+            entry.group = std::move(pendingGroup_);
+        }
         pendingLine_ = 0;
         pendingName_.clear();
+        pendingGroup_.clear();
         sink_(std::move(entry));
     }
 
@@ -316,6 +311,7 @@ private:
     int pendingLine_ = 0; // line of an #EXTINF still waiting for its address, or 0
     QString pendingName_;
     QStringList directives_;
+    QString pendingGroup_;
 };
 
 } // namespace

@@ -14,7 +14,8 @@ namespace orvanto {
 struct M3uEntry {
     QString name;
     QString address;
-    int line = 0; // 1-based line of the address
+    QString group; // the group-title attribute of its #EXTINF line, trimmed; may be empty
+    int line = 0;  // 1-based line of the address
     // The lines that describe the entry as written (#EXTINF, #EXTGRP, #EXTVLCOPT, ...): the
     // directive lines since the previous address, so that a list can be written back unchanged.
     QStringList directives;

@@ -49,13 +49,20 @@ private:
     QHash<QString, qsizetype> entries_;
 };
 
+// An entry the catalogue takes; the name shares its text with every entry of the station.
+struct Accepted {
+    QString name;
+    QString address;
+    QString group;
+};
+
 // Decides, entry by entry, what goes into the catalogue; the catalogue itself stays untouched
 // until the whole playlist has been read.
 class Plan {
 public:
     Plan(const Catalogue& catalogue, const QStringList& reservedNames)
         : catalogue_(catalogue), reserved_(reservedNames.cbegin(), reservedNames.cend()),
-          stationCount_(catalogue.StationCount()) {}
+          stationCount_(catalogue.StationCount()), addressCount_(catalogue.urlCount()) {}
 
     void add(M3uEntry&& entry) {
         ++entries_;
@@ -84,13 +91,17 @@ public:
             addressesLeftOut_.add(entry.name);
             return;
         }
+        if (addressCount_ >= MaxPlaylistAddresses) {
+            ++addressesBeyondTotal_;
+            return;
+        }
         ++*station;
-        // The key shares its text with every entry of the station.
-        accepted_.emplace_back(station.key(), std::move(entry.address));
+        ++addressCount_;
+        accepted_.push_back({station.key(), std::move(entry.address), std::move(entry.group)});
     }
 
     qsizetype entries() const { return entries_; }
-    const std::vector<std::pair<QString, QString>>& accepted() const { return accepted_; }
+    const std::vector<Accepted>& accepted() const { return accepted_; }
     LeftOut& addressesLeftOut() { return addressesLeftOut_; }
 
     // The items of the report about what was left out.
@@ -108,6 +119,11 @@ public:
                 count, QString::number(MaxPlaylistStations),
                 plural(entriesOfStationsLeftOut_, u"entry"_s, u"entries"_s), names.join(u", "_s),
                 stationsLeftOutCount_ > names.size() ? u", ..."_s : QString()));
+        }
+        if (addressesBeyondTotal_ > 0) {
+            items.append(u"%1 beyond the first %2 of the list left out"_s.arg(
+                plural(addressesBeyondTotal_, u"address"_s, u"addresses"_s),
+                QString::number(MaxPlaylistAddresses)));
         }
         for (const QString& name : addressesLeftOut_.names()) {
             items.append(u"%1: %2 beyond the first %3 left out"_s.arg(
@@ -137,9 +153,11 @@ private:
     const Catalogue& catalogue_;
     const QSet<QString> reserved_;
     int stationCount_;
+    int addressCount_;
+    qsizetype addressesBeyondTotal_ = 0;
     qsizetype entries_ = 0;
     QHash<QString, int> urlCounts_; // addresses per station that takes entries
-    std::vector<std::pair<QString, QString>> accepted_;
+    std::vector<Accepted> accepted_;
 
     QSet<QString> stationsLeftOut_;
     QStringList firstStationsLeftOut_;
@@ -151,6 +169,7 @@ private:
 
 PlaylistReport rejected(const PlaylistData& data, const QString& reason) {
     PlaylistReport report;
+    report.rejection = reason;
     report.message = u"The playlist %1 cannot be used: %2.\n\nThe built-in stations are shown "
                      u"instead."_s.arg(quoted(data.source), reason);
     return report;
@@ -205,8 +224,9 @@ PlaylistReport registerPlaylist(const PlaylistData& data, Catalogue& catalogue,
 
     PlaylistReport report;
     report.accepted = true;
-    for (const auto& [name, address] : plan.accepted()) {
-        switch (catalogue.AddStreamUrl(name, address)) {
+    for (const Accepted& entry : plan.accepted()) {
+        const QString& name = entry.name;
+        switch (catalogue.AddStreamUrl(name, entry.address, entry.group)) {
         case Catalogue::AddResult::CreatedStation:
             ++report.stations;
             ++report.addresses;

@@ -1,19 +1,38 @@
 #pragma once
 
 #include <QString>
-#include <array>
+#include <cstddef>
+#include <vector>
 
 namespace orvanto {
 
-// One entry of the catalogue: a display name and its ordered candidate stream addresses.
+// A station's candidate addresses in order. Only the filled slots take memory, so that a list
+// of many thousands of stations stays small; a slot beyond the last filled one reads as an empty
+// string, as an unused slot always has.
+class StreamUrlList {
+public:
+    const QString& operator[](std::size_t slot) const {
+        static const QString unused;
+        return slot < urls_.size() ? urls_[slot] : unused;
+    }
+    std::size_t size() const { return urls_.size(); }
+    void append(const QString& url) { urls_.push_back(url); }
+
+private:
+    std::vector<QString> urls_;
+};
+
+// One entry of the catalogue: a display name, its group and its ordered candidate stream
+// addresses.
 struct Station {
     static constexpr int MaxUrls = 100;
     static constexpr int NoPage = -1;
 
     QString Name;
-    std::array<QString, MaxUrls> StreamUrls; // unused slots hold empty strings
-    int LastUrlIndex = 0;                    // index of the last filled slot
-    int Page = NoPage;                       // station page 0..4, or NoPage
+    QString Group;            // the list's group-title of the station, or empty
+    StreamUrlList StreamUrls; // slots 0..LastUrlIndex are filled
+    int LastUrlIndex = 0;     // index of the last filled slot
+    int Page = NoPage;        // station page 0..4, or NoPage
 
     int urlCount() const { return LastUrlIndex + 1; }
 };

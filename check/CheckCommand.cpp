@@ -2,11 +2,11 @@
 
 #include "catalogue/BuiltinStations.h"
 #include "catalogue/Catalogue.h"
-#include "catalogue/PlaylistDownload.h"
 #include "catalogue/PlaylistSource.h"
 #include "catalogue/PlaylistText.h"
 #include "check/CheckReport.h"
 #include "check/ProgressText.h"
+#include "net/PlaylistDownload.h"
 
 #include <QSaveFile>
 #include <unistd.h>

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "catalogue/CommandLine.h"
 #include "check/AddressProbe.h"
 #include "check/CheckList.h"
+#include "check/CheckOptions.h"
 #include "check/CheckRun.h"
-#include "check/MonotonicClock.h"
-#include "playback/QtTicker.h"
+#include "core/QtTicker.h"
+#include "core/SteadyClock.h"
 
 #include <QObject>
 #include <cstdio>
@@ -46,7 +46,7 @@ private:
 
     CheckOptions options_;
     ProbeFactory makeProbe_;
-    SteadyClock clock_;
+    SystemSteadyClock clock_;
     QtTicker timeouts_{100};
     QtTicker progress_{500};
     std::unique_ptr<PlaylistDownload> download_;

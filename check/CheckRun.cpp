@@ -1,14 +1,14 @@
 #include "check/CheckRun.h"
 
-#include "check/MonotonicClock.h"
-#include "playback/Ticker.h"
+#include "core/SteadyClock.h"
+#include "core/Ticker.h"
 
 #include <QtGlobal>
 
 namespace orvanto {
 
 CheckRun::CheckRun(CheckList& list, ProbeFactory makeProbe, Ticker& ticker,
-                   const MonotonicClock& clock, Options options)
+                   const SteadyClock& clock, Options options)
     : list_(list), makeProbe_(std::move(makeProbe)), ticker_(ticker), clock_(clock),
       options_(options) {
     options_.jobs = qBound(1, options_.jobs, MaxJobs);

@@ -9,7 +9,7 @@
 
 namespace orvanto {
 
-class MonotonicClock;
+class SteadyClock;
 class Ticker;
 
 // Checks every address of a list, `jobs` at a time, each within the time limit. Addresses are
@@ -27,7 +27,7 @@ public:
 
     // `list` receives the verdicts and must outlive the run. `ticker` is the run's watch on
     // time limits: on every tick, probes past their limit are given up.
-    CheckRun(CheckList& list, ProbeFactory makeProbe, Ticker& ticker, const MonotonicClock& clock,
+    CheckRun(CheckList& list, ProbeFactory makeProbe, Ticker& ticker, const SteadyClock& clock,
              Options options);
     ~CheckRun();
 
@@ -61,7 +61,7 @@ private:
     CheckList& list_;
     ProbeFactory makeProbe_;
     Ticker& ticker_;
-    const MonotonicClock& clock_;
+    const SteadyClock& clock_;
     Options options_;
     std::vector<Job> jobs_;
     size_t nextStation_ = 0;

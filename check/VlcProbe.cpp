@@ -1,7 +1,7 @@
 #include "check/VlcProbe.h"
 
-#include "playback/PlaylistParser.h"
-#include "playback/StreamSniffer.h"
+#include "net/PlaylistParser.h"
+#include "net/StreamSniffer.h"
 
 namespace orvanto {
 
@@ -137,8 +137,9 @@ void VlcProbe::startNextEntry() {
 
 void VlcProbe::startEngine() {
     if (!engine_) {
-        engine_ = std::make_unique<VlcEngine>(true, true);
-        connect(engine_.get(), &VlcEngine::event, this, &VlcProbe::onEngineEvent);
+        engine_ =
+            std::make_unique<VlcEngine>(VlcEngine::Options{.dummyOutputs = true, .noVideo = true});
+        connect(engine_.get(), &VlcEngine::engineEvent, this, &VlcProbe::onEngineEvent);
     }
     if (entry_.url.isLocalFile()) {
         engine_->play(entry_.url.toLocalFile(), true);

@@ -1,9 +1,9 @@
 #include "lock/ParentalLock.h"
 
+#include "core/MessageSink.h"
 #include "lock/LockPassword.h"
 #include "lock/PasswordPrompt.h"
 #include "playback/FailoverPlayer.h"
-#include "playback/MessageSink.h"
 
 namespace orvanto {
 
@@ -37,17 +37,20 @@ const QString& ParentalLock::WrongPasswordTitle() {
 }
 
 void ParentalLock::OpenAdultStation(const QString& name) {
-    if (name.toLower().contains(QLatin1String("adult"))) {
+    if (!name.toLower().contains(QLatin1String("adult"))) {
+        selectStation_(name, 0);
+        return;
+    }
+    prompt_.ask(PromptText(), PromptTitle(), QString(), [this, name](const QString& answer) {
         // Exact comparison: nothing trimmed, case-sensitive. Cancel gives "", which never
         // matches.
-        const bool granted = prompt_.ask(PromptText(), PromptTitle(), QString()) == LockPassword();
-        if (!granted) {
+        if (answer != LockPassword()) {
             messages_.showMessage(WrongPasswordTitle(), WrongPasswordText(),
                                   MessageSink::Icon::None);
             return;
         }
-    }
-    selectStation_(name, 0);
+        selectStation_(name, 0);
+    });
 }
 
 } // namespace orvanto

@@ -26,41 +26,64 @@ public:
 
 } // namespace
 
-QString PasswordInputBox(const QString& prompt, const QString& title, const QString& defaultText,
-                         QWidget* parent) {
-    // Declared before the dialog so that it outlives the field that uses it.
-    AsteriskMaskStyle maskStyle;
+QDialog* openPasswordInputBox(const QString& prompt, const QString& title,
+                              const QString& defaultText, QWidget* parent,
+                              PasswordPrompt::Answer answered) {
+    auto* dialog = new QDialog(parent);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setWindowTitle(title);
 
-    QDialog dialog(parent);
-    dialog.setWindowTitle(title);
-    dialog.setModal(true);
+    // The mask style goes only after the field that uses it: QWidget's destructor deletes the
+    // children before QObject's announces the dialog destroyed.
+    auto* maskStyle = new AsteriskMaskStyle;
+    QObject::connect(dialog, &QObject::destroyed, [maskStyle] { delete maskStyle; });
 
-    auto* label = new QLabel(prompt, &dialog);
-    auto* field = new QLineEdit(&dialog);
+    auto* label = new QLabel(prompt, dialog);
+    auto* field = new QLineEdit(dialog);
     field->setObjectName(QStringLiteral("passwordField"));
-    field->setStyle(&maskStyle);
+    field->setStyle(maskStyle);
     // Masked before the field can show anything: the default text too.
     field->setEchoMode(QLineEdit::Password);
     field->setText(defaultText);
     label->setBuddy(field);
 
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
-    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
-    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, dialog);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
 
-    auto* layout = new QVBoxLayout(&dialog);
+    auto* layout = new QVBoxLayout(dialog);
     layout->addWidget(label);
     layout->addWidget(field);
     layout->addWidget(buttons);
     field->setFocus();
 
-    QString answer;
-    if (dialog.exec() == QDialog::Accepted) {
-        answer = field->text();
+    QObject::connect(
+        dialog, &QDialog::finished, dialog, [field, answered = std::move(answered)](int result) {
+            const QString answer = result == QDialog::Accepted ? field->text() : QString();
+            // setText() also empties the field's undo history.
+            field->setText(QString());
+            if (answered) {
+                answered(answer);
+            }
+        });
+    dialog->open();
+    return dialog;
+}
+
+QtPasswordPrompt::~QtPasswordPrompt() {
+    if (open_) {
+        // No answer goes to a lock that is going away.
+        QObject::disconnect(open_.data(), &QDialog::finished, nullptr, nullptr);
+        delete open_.data();
     }
-    // setText() also empties the field's undo history.
-    field->setText(QString());
-    return answer;
+}
+
+void QtPasswordPrompt::ask(const QString& prompt, const QString& title, const QString& defaultText,
+                           Answer answered) {
+    if (open_) {
+        open_->reject();
+    }
+    open_ = openPasswordInputBox(prompt, title, defaultText, parent_, std::move(answered));
 }
 
 } // namespace orvanto

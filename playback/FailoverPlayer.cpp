@@ -1,10 +1,10 @@
 #include "playback/FailoverPlayer.h"
 
 #include "catalogue/Catalogue.h"
+#include "core/MessageSink.h"
+#include "core/Ticker.h"
 #include "playback/MediaPlayer.h"
-#include "playback/MessageSink.h"
 #include "playback/PlayState.h"
-#include "playback/Ticker.h"
 
 namespace orvanto {
 
@@ -140,7 +140,6 @@ void FailoverPlayer::finishFailure() {
     cancelAttempt();
     // The player stays as the last attempt left it; CurrentStation keeps the last success.
     const QString name = catalogue_.station(a.stationIndex).Name;
-    Q_EMIT stationFailed(name);
     messages_.showMessage(kErrorTitle, allFailedText(name), MessageSink::Icon::Exclamation);
 }
 

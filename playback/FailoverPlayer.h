@@ -53,8 +53,6 @@ Q_SIGNALS:
     void statusTextChanged(const QString& text);
     // An attempt has accepted an address (after the station state was updated).
     void stationAccepted(const QString& name, int slot);
-    // Every address of a station failed (emitted before the message is shown).
-    void stationFailed(const QString& name);
 
 private:
     struct Attempt {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "playback/VideoFit.h"
+
 #include <QObject>
 #include <QString>
 
@@ -27,8 +29,18 @@ public:
     // Amount of data received for the current address, shown to the user only.
     virtual qint64 receivedPackets() const = 0;
 
+    // Every change of the volume is notified with volumeChanged().
     virtual void setVolume(int volume) = 0; // 0..100
     virtual int volume() const = 0;
+    virtual void setMuted(bool muted) = 0;
+    virtual bool isMuted() const = 0;
+
+    // How the video is fitted into the player's screen; the choice holds for every address
+    // played after it.
+    virtual void setVideoZoom(VideoZoom zoom) = 0;
+    virtual VideoZoom videoZoom() const = 0;
+    virtual void setAspectRatio(AspectRatio ratio) = 0;
+    virtual AspectRatio aspectRatio() const = 0;
 
     // Shows the video over the whole screen. Returns false when the player cannot do so, for
     // instance when it has nothing to show.
@@ -38,6 +50,8 @@ public:
 Q_SIGNALS:
     // Emitted once per change of playState(), with the new state.
     void playStateChanged(int newState);
+    // Emitted when setVolume() changes the volume, with the new volume.
+    void volumeChanged(int volume);
 };
 
 } // namespace orvanto

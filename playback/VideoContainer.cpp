@@ -1,7 +1,9 @@
 #include "playback/VideoContainer.h"
 
+#include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QScreen>
+#include <QWindow>
 
 namespace orvanto {
 
@@ -25,8 +27,28 @@ VideoContainer::~VideoContainer() {
 }
 
 WId VideoContainer::surfaceWindow() {
+    // Only the surface gets a window of its own. Were its ancestors made native too, the
+    // player area's window would lie over the window's labels painted on the player and take
+    // their clicks.
+    surface_->setAttribute(Qt::WA_DontCreateNativeAncestors);
     surface_->setAttribute(Qt::WA_NativeWindow);
-    return surface_->winId();
+    const WId window = surface_->winId();
+    placeSurface();
+    return window;
+}
+
+// Qt creates a native child of a widget without a window of its own at the child's position
+// relative to that widget, not to the window it really lies in: the surface is put in its
+// place by hand.
+void VideoContainer::placeSurface() {
+    if (fullScreen_) {
+        return; // the surface is a window of its own
+    }
+    surface_->setGeometry(rect());
+    QWidget* host = surface_->nativeParentWidget();
+    if (QWindow* window = surface_->windowHandle(); window && host) {
+        window->setGeometry(QRect(surface_->mapTo(host, QPoint(0, 0)), size()));
+    }
 }
 
 bool VideoContainer::enterFullScreen() {
@@ -35,6 +57,7 @@ bool VideoContainer::enterFullScreen() {
     }
     QScreen* target = screen();
     surface_->setParent(nullptr, Qt::Window | Qt::FramelessWindowHint);
+    surface_->setWindowTitle(window()->windowTitle());
     if (target) {
         // Also where no window manager makes full-screen windows cover the screen.
         surface_->setGeometry(target->geometry());
@@ -52,20 +75,26 @@ void VideoContainer::leaveFullScreen() {
         return;
     }
     surface_->setParent(this, Qt::Widget);
-    surface_->setGeometry(rect());
-    surface_->show();
     fullScreen_ = false;
+    placeSurface();
+    surface_->show();
+    // The full-screen window had the keyboard: hand it back to the window the video is in.
+    window()->activateWindow();
     Q_EMIT fullScreenChanged(false);
 }
 
 void VideoContainer::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     if (!fullScreen_) {
-        surface_->setGeometry(rect());
+        placeSurface();
     }
 }
 
 bool VideoContainer::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == surface_ && event->type() == QEvent::ContextMenu) {
+        Q_EMIT menuRequested(static_cast<QContextMenuEvent*>(event)->globalPos());
+        return true;
+    }
     if (watched == surface_ && fullScreen_) {
         if (event->type() == QEvent::KeyPress &&
             static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {

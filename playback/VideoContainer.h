@@ -23,6 +23,8 @@ public:
 
 Q_SIGNALS:
     void fullScreenChanged(bool on);
+    // A right click (or the menu key) on the video, in the window or in full screen.
+    void menuRequested(const QPoint& globalPos);
     // Emitted first thing in the destructor, while the native window still exists: whoever
     // draws into it must stop now.
     void aboutToBeDestroyed();
@@ -32,6 +34,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void placeSurface();
+
     QWidget* surface_; // our child, or a top-level window of ours while full screen
     bool fullScreen_ = false;
 };

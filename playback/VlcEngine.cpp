@@ -22,6 +22,7 @@ struct VlcEngine::Private {
     libvlc_instance_t* vlc = nullptr;
     libvlc_media_player_t* player = nullptr;
     libvlc_media_t* media = nullptr;
+    bool drawsIntoWindow = false;
     // Read by libVLC's threads when they report; changed on the GUI thread before each new
     // media and each stop, which makes every report still under way stale.
     std::atomic<quint64> generation{0};
@@ -140,9 +141,10 @@ struct VlcEngine::Private {
     }
 };
 
-VlcEngine::VlcEngine(bool dummyOutputs, bool noVideo, QObject* parent)
-    : QObject(parent), d_(std::make_unique<Private>()) {
+VlcEngine::VlcEngine(Options options, QObject* parent)
+    : PlayerEngine(parent), d_(std::make_unique<Private>()) {
     d_->owner = this;
+    d_->drawsIntoWindow = !options.dummyOutputs && !options.noVideo;
     QByteArrayList args{
         "--quiet",               // no log output
         "--no-video-title-show", // no file name painted over the video
@@ -150,10 +152,10 @@ VlcEngine::VlcEngine(bool dummyOutputs, bool noVideo, QObject* parent)
         "--no-osd",              //
         "--no-xlib",             // the GUI owns Xlib; libVLC uses xcb
     };
-    if (dummyOutputs) {
+    if (options.dummyOutputs) {
         args << "--aout=dummy";
     }
-    if (dummyOutputs || noVideo) {
+    if (!d_->drawsIntoWindow) {
         args << "--vout=dummy";
     }
     std::vector<const char*> argv;
@@ -237,7 +239,7 @@ void VlcEngine::stop() {
 
 void VlcEngine::deliver(quint64 generation, Event event, qint64 value) {
     if (generation == d_->generation.load()) {
-        Q_EMIT this->event(event, value);
+        Q_EMIT engineEvent(event, value);
     }
 }
 
@@ -314,6 +316,45 @@ bool VlcEngine::hasVideo() const {
 
 bool VlcEngine::setVolume(int volume) {
     return d_->player && libvlc_audio_set_volume(d_->player, volume) == 0;
+}
+
+bool VlcEngine::drawsIntoWindow() const {
+    return d_->drawsIntoWindow;
+}
+
+bool VlcEngine::setMuted(bool muted) {
+    if (!d_->player) {
+        return false;
+    }
+    libvlc_audio_set_mute(d_->player, muted ? 1 : 0);
+    return libvlc_audio_get_mute(d_->player) == (muted ? 1 : 0);
+}
+
+void VlcEngine::setScale(float scale) {
+    if (d_->player) {
+        libvlc_video_set_scale(d_->player, scale);
+    }
+}
+
+float VlcEngine::scale() const {
+    return d_->player ? libvlc_video_get_scale(d_->player) : 0.0f;
+}
+
+void VlcEngine::setAspectRatio(const QByteArray& ratio) {
+    if (d_->player) {
+        libvlc_video_set_aspect_ratio(d_->player, ratio.isEmpty() ? nullptr : ratio.constData());
+    }
+}
+
+QByteArray VlcEngine::aspectRatio() const {
+    QByteArray ratio;
+    if (d_->player) {
+        if (char* text = libvlc_video_get_aspect_ratio(d_->player)) {
+            ratio = text;
+            libvlc_free(text);
+        }
+    }
+    return ratio;
 }
 
 void VlcEngine::setVideoWindow(quintptr window) {

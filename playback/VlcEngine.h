@@ -1,54 +1,45 @@
 #pragma once
 
-#include <QList>
-#include <QObject>
+#include "playback/PlayerEngine.h"
+
 #include <QSize>
-#include <QString>
 #include <QStringList>
-#include <QUrl>
 #include <memory>
 
 namespace orvanto {
 
 // The one place that talks to libVLC: an instance with one media player, used on the GUI thread
 // only. libVLC reports from its own threads (and a few times synchronously from inside play()
-// and stop()); those reports are only posted to the GUI thread, where event() delivers them.
+// and stop()); those reports are only posted to the GUI thread, where engineEvent() delivers them.
 // Reports about an earlier media are dropped, so after play() or stop() returns nothing of the
 // media before arrives any more.
-class VlcEngine : public QObject {
+class VlcEngine final : public PlayerEngine {
     Q_OBJECT
 public:
-    enum class Event {
-        Opening,
-        Buffering, // value: cache fill in percent
-        Playing,   // the input is open (not yet proof that anything decodes)
-        Paused,
-        Ended,       // the media ended (or turned out to be a playlist: see subItems())
-        Error,       // the media cannot be opened, or broke off with an error
-        TimeChanged, // value: play time in ms
-        Vout,        // value: number of video outputs
+    struct Options {
+        bool dummyOutputs = false; // libVLC's dummy audio and video outputs (tests, benchmarks)
+        bool noVideo = false;      // dummy video output only (platforms without embedding)
     };
 
-    struct Stats {
-        quint32 readBytes = 0; // bytes read from the source; a 32-bit count that wraps
-        int decodedAudio = 0;  // audio blocks decoded
-        int decodedVideo = 0;  // video frames decoded
-    };
-
-    // `dummyOutputs`: libVLC's dummy audio and video outputs (tests, headless runs);
-    // `noVideo`: dummy video output only (platforms without window embedding).
-    VlcEngine(bool dummyOutputs, bool noVideo, QObject* parent = nullptr);
+    explicit VlcEngine(Options options, QObject* parent = nullptr);
     ~VlcEngine() override;
 
     // False when libVLC could not be started; play() then reports Error.
     bool isValid() const;
 
-    // Stops whatever plays and starts `location` (an address, or a local file path when
-    // `isLocalPath`).
-    void play(const QString& location, bool isLocalPath);
-    void stop();
-
-    Stats stats() const;
+    void play(const QString& location, bool isLocalPath) override;
+    void stop() override;
+    Stats stats() const override;
+    QList<QUrl> subItems() const override;
+    bool hasVideo() const override;
+    bool setVolume(int volume) override;
+    bool setMuted(bool muted) override;
+    void setScale(float scale) override;
+    float scale() const override;
+    void setAspectRatio(const QByteArray& ratio) override;
+    QByteArray aspectRatio() const override;
+    bool drawsIntoWindow() const override;
+    void setVideoWindow(quintptr window) override;
 
     // What the current media's tracks are, as far as libVLC knows them yet.
     struct Tracks {
@@ -56,16 +47,6 @@ public:
         QSize videoSize;    // of the first video track; invalid without one
     };
     Tracks tracks() const;
-    // The addresses libVLC found inside the current media when it was a playlist.
-    QList<QUrl> subItems() const;
-    bool hasVideo() const;
-    // libVLC accepts a volume only while an audio output exists: returns false when refused.
-    bool setVolume(int volume);
-    // The X11 window the video is drawn into (0: none); takes effect with the next play().
-    void setVideoWindow(quintptr window);
-
-Q_SIGNALS:
-    void event(orvanto::VlcEngine::Event event, qint64 value);
 
 private:
     struct Private;

@@ -1,59 +1,75 @@
 #include "playback/VlcPlayer.h"
 
-#include "playback/PlayState.h"
-#include "playback/PlaylistParser.h"
-#include "playback/StreamSniffer.h"
+#include "core/QtTicker.h"
+#include "core/SteadyClock.h"
+#include "net/Sniffer.h"
+#include "playback/StreamPlayer.h"
 #include "playback/VideoContainer.h"
 
 #include <QGuiApplication>
 
 namespace orvanto {
 
-namespace {
-
-// An address, or a local file (a path, or a file: URL).
-QUrl toUrl(const QString& location) {
-    const QUrl url(location, QUrl::TolerantMode);
-    if (location.startsWith(QLatin1Char('/')) || url.scheme().isEmpty()) {
-        return QUrl::fromLocalFile(location);
-    }
-    return url;
+VlcPlayer::VlcPlayer(QWidget* videoParent, QObject* parent)
+    : MediaPlayer(parent), ownTicker_(std::make_unique<QtTicker>(WatchdogMs)),
+      ownClock_(std::make_unique<SystemSteadyClock>()),
+      rules_(std::make_unique<StreamPlayer>(*ownTicker_, *ownClock_)),
+      video_(new VideoContainer(videoParent)) {
+    wire();
 }
 
-bool needsSniffing(const QUrl& url) {
-    const QString scheme = url.scheme().toLower();
-    return scheme == QLatin1String("http") || scheme == QLatin1String("https");
+VlcPlayer::VlcPlayer(Ticker& watchdog, const SteadyClock& clock, QWidget* videoParent,
+                     QObject* parent)
+    : MediaPlayer(parent), rules_(std::make_unique<StreamPlayer>(watchdog, clock)),
+      video_(new VideoContainer(videoParent)) {
+    wire();
 }
 
-} // namespace
-
-VlcPlayer::VlcPlayer(QWidget* videoParent, QObject* parent) : MediaPlayer(parent) {
-    const QString platform = QGuiApplication::platformName();
-    const bool dummy = !qEnvironmentVariableIsEmpty("ORVANTO_VLC_DUMMY");
-    const bool canEmbed = platform == QLatin1String("xcb");
-    embedVideo_ = canEmbed && !dummy;
-    engine_ = std::make_unique<VlcEngine>(dummy, !canEmbed);
-    sniffer_ = std::make_unique<StreamSniffer>();
-    video_ = new VideoContainer(videoParent);
+void VlcPlayer::wire() {
+    connect(rules_.get(), &StreamPlayer::playStateChanged, this, &MediaPlayer::playStateChanged);
+    connect(rules_.get(), &StreamPlayer::volumeChanged, this, &MediaPlayer::volumeChanged);
+    connect(rules_.get(), &StreamPlayer::aboutToOpen, this, &VlcPlayer::setVideoWindow);
+    connect(rules_.get(), &StreamPlayer::playbackOver, this, [this] {
+        if (video_) {
+            video_->leaveFullScreen();
+        }
+    });
     connect(video_, &VideoContainer::aboutToBeDestroyed, this, [this] {
-        // The window the video is drawn into goes away: libVLC must let go of it first.
-        stop();
-        engine_->setVideoWindow(0);
+        // The window the video is drawn into goes away: the engine must let go of it first.
+        rules_->stop();
+        if (engine_) {
+            engine_->setVideoWindow(0);
+        }
         videoWindowSet_ = false;
     });
-    connect(engine_.get(), &VlcEngine::event, this, &VlcPlayer::onEngineEvent);
-    watchdog_.setInterval(WatchdogMs);
-    connect(&watchdog_, &QTimer::timeout, this, &VlcPlayer::onWatchdog);
 }
 
 VlcPlayer::~VlcPlayer() {
     if (video_) {
         video_->disconnect(this);
     }
+    rules_.reset();
     sniffer_.reset();
     engine_.reset(); // detaches libVLC's callbacks, stops, lets go of the video window
     if (video_ && !video_->parentWidget()) {
         delete video_.data();
+    }
+}
+
+void VlcPlayer::attach(std::unique_ptr<PlayerEngine> engine, std::unique_ptr<Sniffer> sniffer) {
+    Q_ASSERT(!engine_);
+    engine_ = std::move(engine);
+    sniffer_ = std::move(sniffer);
+    // Video goes into our widget only on a platform with embedding (X11).
+    embedVideo_ =
+        engine_->drawsIntoWindow() && QGuiApplication::platformName() == QLatin1String("xcb");
+    rules_->attach(*engine_, *sniffer_);
+}
+
+void VlcPlayer::setVideoWindow() {
+    if (embedVideo_ && !videoWindowSet_ && video_) {
+        engine_->setVideoWindow(video_->surfaceWindow());
+        videoWindowSet_ = true;
     }
 }
 
@@ -62,230 +78,63 @@ QWidget* VlcPlayer::videoWidget() const {
 }
 
 void VlcPlayer::setURL(const QString& url) {
-    ++session_;
-    halt();
-    queue_.clear();
-    url_ = url;
-    everPlayed_ = false;
-    bytes_.clear();
-    const QString trimmed = url.trimmed();
-    if (trimmed.isEmpty()) {
-        notify(PlayState::Ready);
-        return;
-    }
-    queue_.reset(toUrl(trimmed));
-    if (!notify(PlayState::Transitioning)) {
-        return;
-    }
-    startNextEntry();
+    rules_->setURL(url);
+}
+
+QString VlcPlayer::URL() const {
+    return rules_->url();
 }
 
 void VlcPlayer::stop() {
-    ++session_;
-    halt();
-    queue_.clear();
-    if (video_) {
-        video_->leaveFullScreen();
-    }
-    notify(PlayState::Stopped);
+    rules_->stop();
 }
 
-// Ends the current entry's work: no request, no media, no watchdog.
-void VlcPlayer::halt() {
-    sniffer_->abort();
-    engine_->stop();
-    watchdog_.stop();
-    entryActive_ = false;
-    engineOpened_ = false;
-    entryPlayed_ = false;
-}
-
-void VlcPlayer::startNextEntry() {
-    halt();
-    const auto next = queue_.next();
-    if (!next) {
-        finish(false);
-        return;
-    }
-    entry_ = *next;
-    entryActive_ = true;
-    entryIsNetwork_ = !entry_.url.isLocalFile();
-    entryAge_.start();
-    sinceData_.start();
-    bytes_.restart();
-    watchdog_.start();
-    if (needsSniffing(entry_.url)) {
-        sniffer_->start(entry_.url, [this](const StreamSniffer::Result& result) {
-            switch (result.kind) {
-            case StreamSniffer::Result::Kind::Playlist:
-                // Its entries come next; an empty or too deep playlist simply adds none.
-                queue_.expand(entry_, result.entries);
-                startNextEntry();
-                break;
-            case StreamSniffer::Result::Kind::Stream:
-                startEngine();
-                break;
-            case StreamSniffer::Result::Kind::Failed:
-                entryOver(false);
-                break;
-            }
-        });
-    } else {
-        startEngine();
-    }
-}
-
-void VlcPlayer::startEngine() {
-    if (embedVideo_ && !videoWindowSet_ && video_) {
-        engine_->setVideoWindow(video_->surfaceWindow());
-        videoWindowSet_ = true;
-    }
-    if (entry_.url.isLocalFile()) {
-        engine_->play(entry_.url.toLocalFile(), true);
-    } else {
-        // The assigned address goes to libVLC as written; playlist entries fully encoded.
-        engine_->play(entry_.depth == 0 ? url_.trimmed() : entry_.url.toString(QUrl::FullyEncoded),
-                      false);
-    }
-}
-
-// The current entry failed, ended or broke off: the next entry takes over, if there is one.
-void VlcPlayer::entryOver(bool endedNaturally) {
-    const bool played = entryPlayed_;
-    halt();
-    if (queue_.hasNext()) {
-        // While the next entry opens, a stream that played counts as reconnecting.
-        if (!notify(everPlayed_ ? PlayState::Buffering : PlayState::Transitioning)) {
-            return;
-        }
-        startNextEntry();
-        return;
-    }
-    finish(played && endedNaturally);
-}
-
-void VlcPlayer::finish(bool ended) {
-    halt();
-    queue_.clear();
-    if (video_) {
-        video_->leaveFullScreen();
-    }
-    if (ended && !notify(PlayState::MediaEnded)) {
-        return;
-    }
-    notify(PlayState::Ready);
-}
-
-void VlcPlayer::confirmPlaying() {
-    if (entryPlayed_) {
-        return;
-    }
-    entryPlayed_ = true;
-    everPlayed_ = true;
-    sinceData_.start();
-    applyVolume();
-    notify(PlayState::Playing);
-}
-
-void VlcPlayer::onEngineEvent(VlcEngine::Event event, qint64 value) {
-    if (!entryActive_) {
-        return;
-    }
-    switch (event) {
-    case VlcEngine::Event::Opening:
-        break; // already Transitioning (or Buffering while the next entry takes over)
-    case VlcEngine::Event::Buffering:
-        // Once the entry plays, the watchdog alone judges whether data keeps coming.
-        if (engineOpened_ && !entryPlayed_) {
-            notify(PlayState::Buffering);
-        }
-        break;
-    case VlcEngine::Event::Playing:
-        engineOpened_ = true;
-        applyVolume(); // an audio output may exist from now on
-        notify(entryPlayed_ ? PlayState::Playing : PlayState::Buffering); // (after a pause)
-        break;
-    case VlcEngine::Event::Paused:
-        notify(PlayState::Paused);
-        break;
-    case VlcEngine::Event::TimeChanged:
-    case VlcEngine::Event::Vout:
-        if (engineOpened_ && value > 0) {
-            confirmPlaying();
-        }
-        break;
-    case VlcEngine::Event::Ended: {
-        const VlcEngine::Stats stats = engine_->stats();
-        if (engineOpened_ && (stats.decodedAudio > 0 || stats.decodedVideo > 0)) {
-            confirmPlaying(); // a short file may end before its play time was reported
-        }
-        // libVLC recognised a playlist itself (an mms:// or file address): play its entries.
-        QList<QUrl> entries;
-        for (const QUrl& url : engine_->subItems()) {
-            if (PlaylistParser::isNetworkStream(url)) {
-                entries << url;
-            }
-        }
-        if (!entries.isEmpty() && !entryPlayed_ && queue_.expand(entry_, entries)) {
-            startNextEntry();
-        } else {
-            entryOver(true);
-        }
-        break;
-    }
-    case VlcEngine::Event::Error:
-        entryOver(false);
-        break;
-    }
-}
-
-// Once a second: counts the data received and watches that it keeps coming.
-void VlcPlayer::onWatchdog() {
-    const VlcEngine::Stats stats = engine_->stats();
-    if (bytes_.update(stats.readBytes)) {
-        sinceData_.start();
-    }
-    if (!entryPlayed_) {
-        if (engineOpened_ && (stats.decodedAudio > 0 || stats.decodedVideo > 0)) {
-            confirmPlaying();
-            return;
-        }
-        // An entry that does not open in time gives way to the next one; so does the entry
-        // that should take over from a stream that broke off (which must not hang in Buffering).
-        if (entryIsNetwork_ && (queue_.hasNext() || everPlayed_) &&
-            entryAge_.elapsed() >= EntryOpenLimitMs) {
-            entryOver(false);
-        }
-        return;
-    }
-    if (!volumeApplied_) {
-        applyVolume();
-    }
-    if (!entryIsNetwork_ || state_ == PlayState::Paused) {
-        return; // local files need no watching
-    }
-    const qint64 silentMs = sinceData_.elapsed();
-    if (silentMs >= LostAfterMs) {
-        entryOver(false); // connection lost
-    } else if (silentMs >= StalledAfterMs) {
-        notify(PlayState::Buffering);
-    } else if (state_ == PlayState::Buffering) {
-        notify(PlayState::Playing);
-    }
+int VlcPlayer::playState() const {
+    return rules_->playState();
 }
 
 qint64 VlcPlayer::receivedPackets() const {
-    return static_cast<qint64>(bytes_.total() / 1024);
+    return rules_->receivedKilobytes();
 }
 
 void VlcPlayer::setVolume(int volume) {
-    volume_ = qBound(0, volume, 100);
-    applyVolume();
+    rules_->setVolume(volume);
 }
 
-void VlcPlayer::applyVolume() {
-    // Refused while no audio output exists: tried again when audio starts, and by the watchdog.
-    volumeApplied_ = engine_->setVolume(volume_);
+int VlcPlayer::volume() const {
+    return rules_->volume();
+}
+
+void VlcPlayer::setMuted(bool muted) {
+    rules_->setMuted(muted);
+}
+
+bool VlcPlayer::isMuted() const {
+    return rules_->isMuted();
+}
+
+void VlcPlayer::setVideoZoom(VideoZoom zoom) {
+    rules_->setVideoZoom(zoom);
+}
+
+VideoZoom VlcPlayer::videoZoom() const {
+    return rules_->videoZoom();
+}
+
+void VlcPlayer::setAspectRatio(AspectRatio ratio) {
+    rules_->setAspectRatio(ratio);
+}
+
+AspectRatio VlcPlayer::aspectRatio() const {
+    return rules_->aspectRatio();
+}
+
+float VlcPlayer::engineScale() const {
+    return engine_ ? engine_->scale() : 0.0f;
+}
+
+QByteArray VlcPlayer::engineAspectRatio() const {
+    return engine_ ? engine_->aspectRatio() : QByteArray();
 }
 
 bool VlcPlayer::setFullScreen(bool on) {
@@ -296,7 +145,7 @@ bool VlcPlayer::setFullScreen(bool on) {
         video_->leaveFullScreen();
         return true;
     }
-    if (!entryPlayed_ || !engine_->hasVideo()) {
+    if (!rules_->entryPlayed() || !engine_ || !engine_->hasVideo()) {
         return false;
     }
     return video_->enterFullScreen();
@@ -304,18 +153,6 @@ bool VlcPlayer::setFullScreen(bool on) {
 
 bool VlcPlayer::isFullScreen() const {
     return video_ && video_->isFullScreen();
-}
-
-// Sets the state and notifies once per change. Returns false when a listener has meanwhile
-// given the player a new task (stop or a new address): the caller must then return at once.
-bool VlcPlayer::notify(int state) {
-    if (state == state_) {
-        return true;
-    }
-    const quint64 session = session_;
-    state_ = state;
-    Q_EMIT playStateChanged(state);
-    return session == session_;
 }
 
 } // namespace orvanto

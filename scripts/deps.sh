@@ -9,11 +9,14 @@ ORVANTO_PACKAGES=(
     libvlc-dev vlc-plugin-base vlc-plugin-video-output libvlc-bin
     libgtest-dev libgmock-dev
     fonts-liberation
+    # The desktop tests: a private X server, XTest input, xprop and xwininfo.
+    xvfb xdotool x11-utils
     # Checking the installed tree (desktop entry, AppStream metadata) and making the .deb.
     desktop-file-utils appstream dpkg-dev
 )
 
-# Only for scripts/fuzz.sh: clang with its libFuzzer and sanitizer runtimes.
+# Only for scripts/fuzz.sh and the clang build of test.sh: clang with its libFuzzer and sanitizer
+# runtimes.
 ORVANTO_FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 
 orvanto_install_deps() {

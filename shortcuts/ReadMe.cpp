@@ -2,6 +2,10 @@
 
 namespace orvanto {
 
+QString ReadMeTitle() {
+    return QStringLiteral("Orvanto Live TV");
+}
+
 // One paragraph, kept exactly as written: blanks, dots and spelling included. Each line but
 // the last ends with a blank.
 const QString& ReadMeText() {

@@ -1,6 +1,6 @@
 #include "shortcuts/WebShortcuts.h"
 
-#include "playback/MessageSink.h"
+#include "core/MessageSink.h"
 #include "shortcuts/ReadMe.h"
 #include "shortcuts/ShortcutTable.h"
 #include "shortcuts/UrlOpener.h"
@@ -67,8 +67,7 @@ void WebShortcuts::openAddress(const QString& address) {
 }
 
 void WebShortcuts::showReadMe() {
-    messages_.showMessage(QGuiApplication::applicationDisplayName(), ReadMeText(),
-                          MessageSink::Icon::None);
+    messages_.showMessage(ReadMeTitle(), ReadMeText(), MessageSink::Icon::None);
 }
 
 QStringList BindWebShortcuts(const FormControls& controls, WebShortcuts& shortcuts) {

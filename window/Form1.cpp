@@ -1,46 +1,44 @@
 #include "window/Form1.h"
 
-#include "alarm/AlarmClock.h"
 #include "catalogue/Catalogue.h"
-#include "catalogue/HttpGet.h"
 #include "playback/FailoverPlayer.h"
 #include "playback/MediaPlayer.h"
+#include "window/ChannelBrowser.h"
 #include "window/ClickLabel.h"
 #include "window/ClockText.h"
 #include "window/ControlBuilder.h"
 #include "window/ControlDesign.h"
-#include "window/FullScreenEscape.h"
+#include "window/ControlRole.h"
+#include "window/FullScreenKeys.h"
+#include "window/ListRequests.h"
 #include "window/Pictures.h"
 #include "window/PlayerArea.h"
 #include "window/StationButtonCaption.h"
 #include "window/WindowControls.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QComboBox>
 #include <QDate>
+#include <QKeyEvent>
 #include <QLocale>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShortcut>
+#include <QSlider>
 #include <QTimer>
+#include <algorithm>
 
 namespace orvanto {
 
 namespace {
 
 const QString kTitle = QStringLiteral("Orvanto Live TV");
-// Requested once at start-up; nothing reads the answer.
-const QString kStartPage = QStringLiteral("http://tv.example.com/live/programma.asp");
-// The most of the start page that is read (and dropped).
-constexpr qint64 StartPageMaxBytes = 1024 * 1024;
-const QString kStationButtons = QStringLiteral("sender_waehlen");
-const QString kPageOptions = QStringLiteral("Option1");
-const QString kPageCaptions = QStringLiteral("tv_label");
-const QString kStationPanel = QStringLiteral("sender_frame");
-
-QString name(const char* text) {
-    return QString::fromLatin1(text);
-}
+using Role = ControlRole;
+const QString kStationButtons = controlName(Role::StationButtons);
+const QString kPageOptions = controlName(Role::PageOptions);
+const QString kPageCaptions = controlName(Role::PageCaptions);
+const QString kStationPanel = controlName(Role::StationPanel);
 
 } // namespace
 
@@ -65,7 +63,7 @@ Form1::Form1(Catalogue& catalogue, FailoverPlayer& failover, MediaPlayer& player
     buildControls(windowLayout(), *controls_, playerArea_);
     wireControls();
 
-    qApp->installEventFilter(new FullScreenEscape(player_, this));
+    qApp->installEventFilter(new FullScreenKeys(player_, this));
     clock_ = new QTimer(this);
     clock_->setObjectName(QStringLiteral("Timer1"));
     clock_->setInterval(ClockIntervalMs);
@@ -87,14 +85,37 @@ void Form1::wireControls() {
         connect(controls_->get<QRadioButton>(kPageOptions, i), &QRadioButton::clicked, this,
                 [this, i] { onPageOption(i); });
     }
-    connect(controls_->get<ClickLabel>(name("Label5")), &ClickLabel::clicked, this,
+    connect(controls_->get<ClickLabel>(Role::StripCutOffLabel), &ClickLabel::clicked, this,
             [this] { applyStrip(WindowStrip::cutOff()); });
-    connect(controls_->get<ClickLabel>(name("Label3")), &ClickLabel::clicked, this,
+    connect(controls_->get<ClickLabel>(Role::StripRestoreLabel), &ClickLabel::clicked, this,
             [this] { applyStrip(WindowStrip::restore()); });
-    connect(controls_->get<ClickLabel>(name("Label4")), &ClickLabel::clicked, this,
+    connect(controls_->get<ClickLabel>(Role::FullScreenLabel), &ClickLabel::clicked, this,
             &Form1::onFullScreenLabel);
-    connect(&failover_, &FailoverPlayer::statusTextChanged, controls_->get<QLabel>(name("Label29")),
-            &QLabel::setText);
+    connect(&failover_, &FailoverPlayer::statusTextChanged,
+            controls_->get<QLabel>(Role::StatusLabel), &QLabel::setText);
+    auto* find = new QShortcut(QKeySequence::Find, this);
+    find->setObjectName(QStringLiteral("findChannel"));
+    connect(find, &QShortcut::activated, this, &Form1::openChannelBrowser);
+    auto* quit = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q), this);
+    quit->setObjectName(QStringLiteral("quit"));
+    connect(quit, &QShortcut::activated, this, &QWidget::close);
+    auto* requests = new ListRequests(this);
+    connect(requests, &ListRequests::requested, this, &Form1::listRequested);
+
+    // The same requests from the video's context menu, with their keys shown beside them.
+    auto* openFile = new QAction(QStringLiteral("Anoigma listas..."), this);
+    openFile->setShortcut(QKeySequence::Open);
+    openFile->setShortcutContext(Qt::WidgetShortcut); // the key itself is the shortcut's above
+    connect(openFile, &QAction::triggered, requests, &ListRequests::chooseFile);
+    auto* openAddress = new QAction(QStringLiteral("Lista apo diefthinsi..."), this);
+    openAddress->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
+    openAddress->setShortcutContext(Qt::WidgetShortcut);
+    connect(openAddress, &QAction::triggered, requests, &ListRequests::askAddress);
+    auto* browse = new QAction(QStringLiteral("Kanalia..."), this);
+    browse->setShortcut(QKeySequence::Find);
+    browse->setShortcutContext(Qt::WidgetShortcut);
+    connect(browse, &QAction::triggered, this, &Form1::openChannelBrowser);
+    playerArea_->setWindowActions({openFile, openAddress, browse});
 }
 
 void Form1::load(const StationRegistrations& registrations) {
@@ -104,13 +125,10 @@ void Form1::load(const StationRegistrations& registrations) {
     panel->move(WindowControls::toPixels(StationPanelLeft),
                 WindowControls::toPixels(StationPanelTop));
     panel->show();
-    // 3, 4. The alarm's hour and minute lists, without leading zeros.
-    controls_->get<QComboBox>(name("Combo1"))->addItems(AlarmClock::hourItems());
-    controls_->get<QComboBox>(name("Combo2"))->addItems(AlarmClock::minuteItems());
-    // 5. The start page request.
-    requestStartPage();
+    // 3, 4. The alarm's hour and minute lists are the alarm's own (alarm/AlarmBinder).
+    // 5. The start page is requested by the composition root, once the window is up.
     // 6. Today's date, once.
-    controls_->get<QLabel>(name("Label6"))
+    controls_->get<QLabel>(Role::DateLabel)
         ->setText(QLocale().toString(QDate::currentDate(), QStringLiteral("dddd dd MMMM yyyy")));
     // 7. The window's size.
     controls_->setHeightTwips(StartHeight);
@@ -121,28 +139,79 @@ void Form1::load(const StationRegistrations& registrations) {
     clock_->start();
 }
 
-void Form1::requestStartPage() {
-    if (qEnvironmentVariableIsSet("ORVANTO_TEST")) {
-        return;
-    }
-    // The request goes out once the window is up: bringing up the network stack takes some
-    // 25 ms that the window's first appearance need not wait for.
-    QTimer::singleShot(StartPageDelayMs, this, [this] {
-        // Its content is not used: the body is read, bounded, and dropped.
-        auto* get = new HttpGet(this);
-        connect(get, &HttpGet::bodyReceived, get, [get] { get->readBody(); });
-        connect(get, &HttpGet::finished, get, &QObject::deleteLater);
-        get->start(httpRequest(QUrl(kStartPage), StartPageMaxBytes));
-    });
+void Form1::buildStationList(const StationRegistrations& registrations) {
+    pages_.build(registrations);
+    currentPage_ = 0;
+    showPages(favourites_.isEmpty() ? pages_.pagesInUse()
+                                    : pages_.showFavourites(favourites_.names()));
 }
 
-void Form1::buildStationList(const StationRegistrations& registrations) {
-    const int pagesInUse = pages_.build(registrations);
+void Form1::showPages(int pagesInUse) {
     for (int page = 0; page < StationPages::PageCount; ++page) {
         controls_->control(kPageCaptions, page)->setVisible(page < pagesInUse);
         controls_->control(kPageOptions, page)->setVisible(page < pagesInUse);
     }
-    showStations(pages_.stationsOn(0));
+    if (currentPage_ >= pagesInUse && currentPage_ != StationPages::AlarmPage) {
+        currentPage_ = 0;
+        controls_->get<QRadioButton>(kPageOptions, 0)->setChecked(true);
+    }
+    if (currentPage_ != StationPages::AlarmPage) {
+        showStations(pages_.stationsOn(currentPage_));
+    }
+}
+
+void Form1::reload(const StationRegistrations& registrations) {
+    favourites_ = Favourites();
+    pages_.build(registrations);
+    if (currentPage_ != StationPages::AlarmPage) {
+        currentPage_ = 0;
+        controls_->get<QRadioButton>(kPageOptions, 0)->setChecked(true);
+    }
+    showPages(pages_.pagesInUse());
+    if (browser_ != nullptr) {
+        browser_->setChannels(pages_.regularCount());
+        browser_->favouritesChanged();
+    }
+}
+
+void Form1::setFavourites(const QStringList& names) {
+    favourites_ = Favourites(names);
+    applyFavourites();
+}
+
+bool Form1::pinFavourite(const QString& name) {
+    if (!favourites_.pin(name)) {
+        return false;
+    }
+    applyFavourites();
+    return true;
+}
+
+bool Form1::unpinFavourite(const QString& name) {
+    if (!favourites_.unpin(name)) {
+        return false;
+    }
+    applyFavourites();
+    return true;
+}
+
+void Form1::applyFavourites() {
+    showPages(pages_.showFavourites(favourites_.names()));
+    if (browser_ != nullptr) {
+        browser_->favouritesChanged();
+    }
+    Q_EMIT favouritesChanged(favourites_.names());
+}
+
+void Form1::openChannelBrowser() {
+    if (browser_ == nullptr) {
+        browser_ = new ChannelBrowser(catalogue_, pages_.regularCount(), favourites_, this);
+        connect(browser_, &ChannelBrowser::playRequested, this,
+                [this](const QString& station) { failover_.SelectStation(station, 0); });
+        connect(browser_, &ChannelBrowser::pinRequested, this, &Form1::pinFavourite);
+        connect(browser_, &ChannelBrowser::unpinRequested, this, &Form1::unpinFavourite);
+    }
+    browser_->present();
 }
 
 // Shows `names` on the first station buttons and hides the rest: a button without a station
@@ -164,6 +233,7 @@ void Form1::onStationButton(int index) {
 }
 
 void Form1::onPageOption(int index) {
+    currentPage_ = index;
     setAlarmControlsVisible(false);
     const StationPages::View view = pages_.choose(index);
     if (view.stationPanel) {
@@ -176,20 +246,57 @@ void Form1::onPageOption(int index) {
     }
 }
 
+void Form1::stepPage(int step) {
+    const int pagesInUse = pages_.pagesInUse();
+    if (pagesInUse == 0) {
+        return;
+    }
+    // From the alarm page, Page Down goes to the first page and Page Up to the last.
+    const int from =
+        currentPage_ == StationPages::AlarmPage ? (step > 0 ? -1 : pagesInUse) : currentPage_;
+    const int page = std::clamp(from + step, 0, pagesInUse - 1);
+    if (page != currentPage_) {
+        auto* option = controls_->get<QRadioButton>(kPageOptions, page);
+        option->setChecked(true);
+        onPageOption(page);
+    }
+}
+
+void Form1::keyPressEvent(QKeyEvent* event) {
+    const Qt::KeyboardModifiers modifiers =
+        event->modifiers() & ~(Qt::KeypadModifier | Qt::ShiftModifier);
+    if (modifiers == Qt::NoModifier) {
+        switch (event->key()) {
+        case Qt::Key_PageDown:
+            stepPage(1);
+            return;
+        case Qt::Key_PageUp:
+            stepPage(-1);
+            return;
+        case Qt::Key_M:
+            player_.setMuted(!player_.isMuted());
+            return;
+        default:
+            break;
+        }
+    }
+    QWidget::keyPressEvent(event);
+}
+
 void Form1::setAlarmControlsVisible(bool visible) {
-    for (const char* control : {"Combo1", "Combo2", "Check1", "Picture1"}) {
-        controls_->control(name(control))->setVisible(visible);
+    for (const Role role : AlarmPageControls) {
+        controls_->control(role)->setVisible(visible);
     }
 }
 
 void Form1::applyStrip(const WindowStrip::State& state) {
     controls_->setWidthTwips(state.widthTwips);
-    controls_->control(name("Label5"))->setVisible(state.cutOffLabel);
-    controls_->control(name("Label3"))->setVisible(state.restoreLabel);
+    controls_->control(Role::StripCutOffLabel)->setVisible(state.cutOffLabel);
+    controls_->control(Role::StripRestoreLabel)->setVisible(state.restoreLabel);
 }
 
 void Form1::onClockTick() {
-    controls_->get<QLabel>(name("Label7"))->setText(ClockText::text(QTime::currentTime()));
+    controls_->get<QLabel>(Role::ClockLabel)->setText(ClockText::text(QTime::currentTime()));
 }
 
 // A player with nothing to show declines; that is no error worth a word.

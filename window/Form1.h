@@ -1,5 +1,6 @@
 #pragma once
 
+#include "catalogue/Favourites.h"
 #include "window/StationPages.h"
 #include "window/WindowStrip.h"
 
@@ -10,6 +11,7 @@ class QTimer;
 namespace orvanto {
 
 class Catalogue;
+class ChannelBrowser;
 class FailoverPlayer;
 class FormControls;
 class MediaPlayer;
@@ -23,7 +25,6 @@ class Form1 : public QWidget {
     Q_OBJECT
 public:
     static constexpr int ClockIntervalMs = 1000;
-    static constexpr int StartPageDelayMs = 300;
     static constexpr int StartHeight = 9300; // twips, outer size
     static constexpr int StationPanelLeft = 5040;
     static constexpr int StationPanelTop = 360;
@@ -44,16 +45,43 @@ public:
     WindowControls& windowControls() { return *controls_; }
     PlayerArea& playerArea() { return *playerArea_; }
 
+    // The channels pinned to the station pages; while there are any, the pages show them
+    // instead of the first stations.
+    const Favourites& favourites() const { return favourites_; }
+    void setFavourites(const QStringList& names);
+    bool pinFavourite(const QString& name);
+    bool unpinFavourite(const QString& name);
+
+    // Shows another list's stations: rebuilds the catalogue's pages as load() does (the
+    // catalogue already holds the new list), drops the favourites and lists the new channels in
+    // the browser. What plays keeps playing.
+    void reload(const StationRegistrations& registrations);
+
+    // Shows the channel browser (Ctrl+F), creating it on first use.
+    void openChannelBrowser();
+    // The browser, once it has been opened; nullptr before.
+    ChannelBrowser* channelBrowser() const { return browser_; }
+
+Q_SIGNALS:
+    void favouritesChanged(const QStringList& names);
+    // The user asked for another channel list (Ctrl+O, Ctrl+L or a drop): a path or an address.
+    void listRequested(const QString& source);
+
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // Page Up and Page Down step through the station pages, M mutes; only keys that no control
+    // of the window has taken arrive here.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void wireControls();
     void buildStationList(const StationRegistrations& registrations);
-    void requestStartPage();
     void showStations(const QStringList& names);
+    void showPages(int pagesInUse);
+    void applyFavourites();
     void onStationButton(int index);
     void onPageOption(int index);
+    void stepPage(int step);
     void applyStrip(const WindowStrip::State& state);
     void onClockTick();
     void onFullScreenLabel();
@@ -63,6 +91,9 @@ private:
     FailoverPlayer& failover_;
     MediaPlayer& player_;
     StationPages pages_;
+    Favourites favourites_;
+    int currentPage_ = 0;
+    ChannelBrowser* browser_ = nullptr;
     WindowControls* controls_ = nullptr;
     PlayerArea* playerArea_ = nullptr;
     // The clock, Timer1. The station watch timer of the original design, whose tick does

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "window/ControlRole.h"
+
 #include <QString>
 
 class QWidget;
@@ -17,6 +19,12 @@ public:
     virtual QWidget* control(const QString& name) const = 0;
     // An element of a control array ("Option1", 5), or nullptr.
     virtual QWidget* control(const QString& arrayName, int index) const = 0;
+
+    // The same by role.
+    QWidget* control(ControlRole role) const { return control(controlName(role)); }
+    QWidget* control(ControlRole array, int index) const {
+        return control(controlName(array), index);
+    }
 
     // The window itself.
     virtual QWidget* window() const = 0;

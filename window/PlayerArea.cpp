@@ -1,13 +1,17 @@
 #include "window/PlayerArea.h"
 
 #include "playback/MediaPlayer.h"
+#include "playback/VideoContainer.h"
+#include "window/VideoMenu.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QSignalBlocker>
 #include <QSlider>
 #include <QStyle>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <utility>
 
 namespace orvanto {
 
@@ -33,12 +37,19 @@ QToolButton* barButton(QWidget* parent, QStyle::StandardPixmap icon, const QStri
 
 PlayerArea::PlayerArea(MediaPlayer& player, FailoverPlayer& failover, QWidget* videoSurface,
                        QWidget* parent)
-    : QWidget(parent), transport_(player, failover), surface_(videoSurface) {
+    : QWidget(parent), player_(player), transport_(player, failover), surface_(videoSurface) {
     paintBlack(this);
     if (!surface_) {
         surface_ = new QWidget;
         surface_->setObjectName(QStringLiteral("videoPlaceholder"));
         paintBlack(surface_);
+    }
+    if (auto* video = qobject_cast<VideoContainer*>(surface_)) {
+        connect(video, &VideoContainer::menuRequested, this, &PlayerArea::showVideoMenu);
+    } else {
+        surface_->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(surface_, &QWidget::customContextMenuRequested, this,
+                [this](const QPoint& pos) { showVideoMenu(surface_->mapToGlobal(pos)); });
     }
 
     auto* layout = new QVBoxLayout(this);
@@ -46,6 +57,20 @@ PlayerArea::PlayerArea(MediaPlayer& player, FailoverPlayer& failover, QWidget* v
     layout->setSpacing(0);
     layout->addWidget(surface_, 1);
     layout->addWidget(makeBar(player.volume()));
+    // The slider shows every change of the volume, whoever makes it (the alarm rings at 100).
+    connect(&player, &MediaPlayer::volumeChanged, volume_, [this](int volume) {
+        const QSignalBlocker quiet(volume_);
+        volume_->setValue(volume);
+    });
+}
+
+void PlayerArea::showVideoMenu(const QPoint& globalPos) {
+    auto* menu = new VideoMenu(player_, transport_, this);
+    if (!windowActions_.isEmpty()) {
+        menu->addSeparator();
+        menu->addActions(windowActions_);
+    }
+    menu->popup(globalPos);
 }
 
 QWidget* PlayerArea::makeBar(int initialVolume) {

@@ -29,15 +29,23 @@ public:
     QToolButton* fullScreenButton() const { return fullScreen_; }
     QSlider* volumeSlider() const { return volume_; }
 
+    // Opens the video's context menu at `globalPos` (a right click on the video does so).
+    void showVideoMenu(const QPoint& globalPos);
+    // Window-level actions the video's context menu offers after its own (they stay ours to
+    // own; the menu only shows them).
+    void setWindowActions(const QList<QAction*>& actions) { windowActions_ = actions; }
+
 private:
     QWidget* makeBar(int initialVolume);
 
+    MediaPlayer& player_;
     Transport transport_;
     QWidget* surface_ = nullptr;
     QToolButton* play_ = nullptr;
     QToolButton* stop_ = nullptr;
     QToolButton* fullScreen_ = nullptr;
     QSlider* volume_ = nullptr;
+    QList<QAction*> windowActions_;
 };
 
 } // namespace orvanto

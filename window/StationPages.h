@@ -1,21 +1,13 @@
 #pragma once
 
+#include "catalogue/BuiltinStations.h"
+
 #include <QStringList>
-#include <functional>
+#include <vector>
 
 namespace orvanto {
 
 class Catalogue;
-
-// The two steps that fill the catalogue at start-up: the regular stations, which get pages,
-// then the adult stations, which never do.
-struct StationRegistrations {
-    std::function<void(Catalogue&)> regular;
-    std::function<void(Catalogue&)> adult;
-};
-
-// The built-in station tables.
-StationRegistrations builtinStationRegistrations();
 
 // The paged station buttons: page numbers and what each page option shows.
 class StationPages {
@@ -33,23 +25,34 @@ public:
 
     explicit StationPages(Catalogue& catalogue);
 
-    // Registers the regular stations, numbers their pages (station k is on page (k-1) / 18 as
-    // button (k-1) mod 18), then registers the adult stations, which keep no page. Stations
-    // beyond the last page get no page either, as there is no option to show them. Returns
-    // the number of pages in use.
+    // Registers the regular stations (if any are to come), numbers their pages (station k is on
+    // page (k-1) / 18 as button (k-1) mod 18), then registers the adult stations, which keep no
+    // page. Stations beyond the last page get no page either, as there is no option to show them.
+    // Returns the number of pages in use.
     int build(const StationRegistrations& registrations);
 
     int pagesInUse() const { return pagesInUse_; }
+    // How many regular stations build() registered: catalogue indices 1..regularCount().
+    int regularCount() const { return regularCount_; }
 
-    // The names of the stations on `page`, in catalogue order.
+    // Puts the regular stations named in `favourites` on the pages, in that order, instead of
+    // the first ones; names that are no regular station are passed over. With no favourite
+    // left, the pages show the first stations again. Returns the number of pages in use.
+    int showFavourites(const QStringList& favourites);
+
+    // The names of the stations on `page`, in page order.
     QStringList stationsOn(int page) const;
 
     // What page option `option` (0..5) shows.
     View choose(int option) const;
 
 private:
+    void number(const std::vector<int>& indices);
+
     Catalogue& catalogue_;
+    int regularCount_ = 0;
     int pagesInUse_ = 0;
+    std::vector<int> paged_; // catalogue indices in page order
 };
 
 } // namespace orvanto

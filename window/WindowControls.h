@@ -23,6 +23,7 @@ public:
     // Registers a control; `index` is its place in a control array, or negative for none.
     void add(const QString& name, int index, QWidget* widget);
 
+    using FormControls::control;
     QWidget* control(const QString& name) const override;
     QWidget* control(const QString& arrayName, int index) const override;
     QWidget* window() const override { return &window_; }
@@ -32,6 +33,7 @@ public:
     void setHeightTwips(int twips);
 
     template <class T> T* get(const QString& name) const { return qobject_cast<T*>(control(name)); }
+    template <class T> T* get(ControlRole role) const { return qobject_cast<T*>(control(role)); }
     template <class T> T* get(const QString& arrayName, int index) const {
         return qobject_cast<T*>(control(arrayName, index));
     }

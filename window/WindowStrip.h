@@ -9,6 +9,7 @@ public:
     static constexpr int StartWidth = 9600;  // twips, set at start-up
     static constexpr int NarrowWidth = 5030; // keeps the player column and the restore label
     static constexpr int WideWidth = 8000;   // after restoring: not the width of start-up
+    static constexpr int AlarmWidth = 8025;  // when the alarm rings (its indicator: WideWidth)
 
     struct State {
         int widthTwips;
@@ -16,7 +17,6 @@ public:
         bool restoreLabel; // Label3, " ->"
     };
 
-    static constexpr State atStart() { return {StartWidth, true, false}; }
     static constexpr State cutOff() { return {NarrowWidth, false, true}; }
     static constexpr State restore() { return {WideWidth, true, false}; }
 };

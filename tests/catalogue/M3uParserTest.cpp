@@ -70,6 +70,20 @@ TEST(M3uParser, NameStartsAfterTheAttributes) {
                      {s("Talk, \"Late\", Night"), s("u6")}}));
 }
 
+TEST(M3uParser, GroupTitleGoesWithItsOwnEntryOnly) {
+    const M3uResult result =
+        parseM3u(s("#EXTINF:-1 tvg-name=\"A, B\" group-title=\" News, Sport \",Kanali 1\nu1\n"
+                   "#EXTINF:-1 GROUP-TITLE=Music,Kanali 2\nu2\n"
+                   "#EXTINF:-1 group-title=\"Lost\",No address\n"
+                   "#EXTINF:-1,Kanali 3\nu3\n"
+                   "u4\n"));
+    ASSERT_EQ(result.entries.size(), 4u);
+    EXPECT_EQ(result.entries[0].group, s("News, Sport"));
+    EXPECT_EQ(result.entries[1].group, s("Music"));
+    EXPECT_TRUE(result.entries[2].group.isEmpty());
+    EXPECT_TRUE(result.entries[3].group.isEmpty());
+}
+
 TEST(M3uParser, MissingDisplayNameFallsBackToTvgNameThenAddress) {
     EXPECT_EQ(parse("#EXTINF:-1 tvg-name=\"Alpha TV\" tvg-logo=\"x,y\",  \nu1\n"
                     "#EXTINF:-1 TVG-NAME=Beta\nu2\n"

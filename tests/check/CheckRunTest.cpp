@@ -1,6 +1,7 @@
 #include "check/CheckRun.h"
 
 #include "support/FakeProbe.h"
+#include "support/FakeSteadyClock.h"
 #include "support/ManualTicker.h"
 
 #include <gtest/gtest.h>
@@ -30,6 +31,8 @@ CheckList listOf(std::initializer_list<int> sizes) {
 }
 
 struct CheckRunTest : ::testing::Test {
+    CheckRunTest() { clock.now = 0; }
+
     void run(std::initializer_list<int> sizes, int jobs, qint64 timeoutMs = 5000) {
         list = listOf(sizes);
         check = std::make_unique<CheckRun>(list, probes.factory(), ticker, clock,
@@ -40,7 +43,7 @@ struct CheckRunTest : ::testing::Test {
 
     FakeProbes probes;
     ManualTicker ticker;
-    FakeMonotonicClock clock;
+    FakeSteadyClock clock;
     CheckList list;
     std::unique_ptr<CheckRun> check;
     QStringList order;

@@ -2,7 +2,7 @@
 // UTF-16 and with byte-order marks): sniffing and parsing arbitrary bytes.
 // Built only with ORVANTO_FUZZ=ON and clang; run by scripts/fuzz.sh.
 
-#include "playback/PlaylistParser.h"
+#include "net/PlaylistParser.h"
 
 #include <QByteArrayView>
 #include <QUrl>

@@ -1,6 +1,7 @@
 // The alarm on the real window: its page, its boxes, the page options and the shared player.
 
 #include "ViewerFixture.h"
+#include "window/PlayerArea.h"
 #include "window/WindowControls.h"
 
 #include <QApplication>
@@ -8,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QSlider>
 #include <algorithm>
 
 namespace orvanto::test {
@@ -93,6 +95,7 @@ TEST_P(ViewerAlarmFromPage, FiresRingsAndDisarmsThroughTheWindow) {
     EXPECT_TRUE(shown("Command34"));
     EXPECT_EQ(player.URL(), alarm->soundPath());
     EXPECT_EQ(player.volume(), AlarmClock::RingVolume);
+    EXPECT_EQ(form->playerArea().volumeSlider()->value(), AlarmClock::RingVolume);
 
     click("Check1");
     EXPECT_EQ(alarm->state(), AlarmClock::State::Idle);
@@ -122,6 +125,28 @@ TEST_F(ViewerAlarm, IndicatorOpensTheAlarmControlsOverAStationPage) {
 }
 
 // A typed minute that begins a list entry ("2" of "20") stays what was typed.
+TEST_F(ViewerAlarm, ListsHoldPlainNumbers) {
+    auto* hours = box("Combo1");
+    auto* minutes = box("Combo2");
+    QStringList hourItems;
+    for (int i = 0; i < hours->count(); ++i) {
+        hourItems << hours->itemText(i);
+    }
+    QStringList minuteItems;
+    for (int i = 0; i < minutes->count(); ++i) {
+        minuteItems << minutes->itemText(i);
+    }
+    QStringList expectedHours;
+    for (int h = 0; h <= 23; ++h) {
+        expectedHours << QString::number(h);
+    }
+    EXPECT_EQ(hourItems, expectedHours);
+    EXPECT_EQ(minuteItems, QStringList({s("0"), s("5"), s("10"), s("15"), s("20"), s("25"), s("30"),
+                                        s("35"), s("40"), s("45"), s("50"), s("55")}));
+    EXPECT_EQ(hours->currentText(), s("0"));
+    EXPECT_EQ(minutes->currentText(), s("0"));
+}
+
 TEST_F(ViewerAlarm, BoxesTakeTheTextAsTyped) {
     click("Option1", StationPages::AlarmPage);
     for (const char* minute : {"7", "1", "2", "4", "05", ""}) {

@@ -3,6 +3,7 @@
 #include "ViewerFixture.h"
 #include "shortcuts/ReadMe.h"
 #include "shortcuts/ShortcutTable.h"
+#include "window/ControlDesign.h"
 
 #include <QGuiApplication>
 #include <QLabel>
@@ -85,7 +86,7 @@ TEST_F(ViewerShortcuts, EveryGridButtonIsBoundOnce) {
 TEST_F(ViewerShortcuts, ReadMeBoxAndEmailLabel) {
     click("Command47");
     ASSERT_EQ(messages.messages.size(), 1u);
-    EXPECT_EQ(messages.messages[0].title, QGuiApplication::applicationDisplayName());
+    EXPECT_EQ(messages.messages[0].title, s("Orvanto Live TV"));
     EXPECT_EQ(messages.messages[0].text, ReadMeText());
     EXPECT_EQ(messages.messages[0].text.size(), 889);
     EXPECT_EQ(messages.messages[0].icon, MessageSink::Icon::None);
@@ -97,6 +98,28 @@ TEST_F(ViewerShortcuts, ReadMeBoxAndEmailLabel) {
     ASSERT_TRUE(mail.startsWith(s("mailto:"))) << mail.toStdString();
     EXPECT_EQ(qobject_cast<QLabel*>(control("Label26"))->text(),
               s("Klick edo Gia Email: ") + mail.mid(7));
+}
+
+// A caption that is a domain name names the site the button opens; the e-mail label's design
+// caption names the mailbox its address writes to.
+TEST_F(ViewerShortcuts, CaptionsNameWhatTheControlOpens) {
+    for (const char* name : {"Command39", "Command40", "Command44"}) {
+        const QString caption = qobject_cast<QPushButton*>(control(name))->text();
+        click(name);
+        ASSERT_EQ(opener.opened.size(), 1) << name;
+        EXPECT_EQ(caption.toStdString(),
+                  QUrl(opener.opened.takeFirst().trimmed()).host().toStdString())
+            << name;
+    }
+    click("Option1", StationPages::AlarmPage);
+    click("Label26");
+    ASSERT_EQ(opener.opened.size(), 1);
+    const QString mailbox = opener.opened[0].mid(7);
+    for (const ControlDesign& design : windowLayout()) {
+        if (QString::fromLatin1(design.name) == EmailLabelControl) {
+            EXPECT_EQ(QString::fromUtf8(design.caption), s("Klick edo Gia Email: ") + mailbox);
+        }
+    }
 }
 
 } // namespace

@@ -13,6 +13,7 @@
 #include <QTimer>
 #include <functional>
 #include <gtest/gtest.h>
+#include <optional>
 
 namespace orvanto {
 namespace {
@@ -38,6 +39,47 @@ void whenModalOpens(std::function<void(QWidget* dialog, QLineEdit* field)> drive
         }
         drive(dialog, field);
     });
+}
+
+// Opens the box and runs the event loop until it has answered (the box itself never waits).
+QString PasswordInputBox(const QString& prompt, const QString& title, const QString& defaultText) {
+    std::optional<QString> answer;
+    openPasswordInputBox(prompt, title, defaultText, nullptr,
+                         [&answer](const QString& text) { answer = text; });
+    while (!answer) {
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
+    return *answer;
+}
+
+TEST(PasswordInputBox, OpensWindowModalAndAnswersOnceClosed) {
+    QWidget window;
+    window.show();
+    std::optional<QString> answer;
+    QDialog* box = openPasswordInputBox(s("p"), s("t"), QString(), &window,
+                                        [&answer](const QString& text) { answer = text; });
+    ASSERT_NE(box, nullptr);
+    EXPECT_TRUE(box->isVisible());
+    EXPECT_EQ(box->windowModality(), Qt::WindowModal);
+    EXPECT_FALSE(answer.has_value()); // it returned before the user answered
+    QTest::keyClicks(box->findChild<QLineEdit*>(), s("88"));
+    box->accept();
+    EXPECT_EQ(answer, s("88"));
+}
+
+TEST(PasswordInputBox, APromptGoingAwayAnswersNothing) {
+    QWidget window;
+    int answers = 0;
+    {
+        QtPasswordPrompt prompt(&window);
+        prompt.ask(s("p"), s("t"), QString(), [&answers](const QString&) { ++answers; });
+        // A second question closes the first box, which answers as cancelled.
+        prompt.ask(s("p"), s("t"), QString(), [&answers](const QString&) { answers += 10; });
+        EXPECT_EQ(answers, 1);
+    }
+    EXPECT_EQ(answers, 1);
+    EXPECT_TRUE(window.findChildren<QDialog*>().isEmpty() ||
+                !window.findChildren<QDialog*>().first()->isVisible());
 }
 
 TEST(PasswordInputBox, ShowsAnAsteriskPerCharacterAndReturnsTheTextOnOk) {

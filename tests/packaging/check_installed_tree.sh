@@ -62,7 +62,7 @@ sound_found_by() {
     log=$(mktemp -p "$scratch")
     mkdir -p "$scratch/home"
     HOME=$scratch/home XDG_CONFIG_HOME=$scratch/home/.config XDG_DATA_HOME=$scratch/home/.local/share \
-        XDG_DATA_DIRS=$data_dirs QT_QPA_PLATFORM=offscreen ORVANTO_VLC_DUMMY=1 \
+        XDG_DATA_DIRS=$data_dirs QT_QPA_PLATFORM=offscreen \
         QT_LOGGING_RULES='orvanto.alarm.debug=true' "$program" >/dev/null 2>"$log" &
     pid=$!
     # It either names the file it found or warns that it found none.

@@ -21,6 +21,7 @@ protected:
         server.route(QStringLiteral("/head-drip"), S::endlessHead(1));
         server.route(QStringLiteral("/drip"), S::drip(16));
         player = std::make_unique<VlcPlayer>();
+        attachEngine(*player);
     }
 
     bool waitForState(int state, int timeoutMs = OpenMs) {

@@ -1,9 +1,10 @@
 #include "PlayerFixture.h"
 #include "catalogue/Catalogue.h"
-#include "catalogue/PlaylistLoader.h"
+#include "core/QtTicker.h"
+#include "net/PlaylistLoader.h"
 #include "playback/FailoverPlayer.h"
-#include "playback/QtTicker.h"
 #include "playback/VlcPlayer.h"
+#include "support/FastClock.h"
 #include "support/RecordingMessageSink.h"
 
 #include <QSignalSpy>
@@ -13,14 +14,17 @@ using namespace orvanto::test;
 
 namespace {
 
-// The failover player with the real player. Only the tick is shortened (100 ms): the tick rules
-// and limits are the product's own.
+// The failover player with the real player, on seconds ten times shorter: the failover's tick,
+// the player's watchdog tick and the clock it measures silence with alike. The rules and limits
+// are the product's own.
 class FailoverVlcTest : public PlayerFixture {
 protected:
-    static constexpr int TickMs = 100;
+    static constexpr int Speed = 10;
+    static constexpr int TickMs = 1000 / Speed;
 
     void SetUp() override {
         PlayerFixture::SetUp();
+        attachEngine(player);
         failover = std::make_unique<FailoverPlayer>(catalogue, player, ticker, messages);
         QObject::connect(failover.get(), &FailoverPlayer::statusTextChanged,
                          [this](const QString& text) { texts << text; });
@@ -35,7 +39,9 @@ protected:
     }
 
     Catalogue catalogue;
-    VlcPlayer player;
+    QtTicker watchdog{TickMs};
+    FastClock clock{Speed};
+    VlcPlayer player{watchdog, clock};
     QtTicker ticker{TickMs};
     RecordingMessageSink messages;
     std::unique_ptr<FailoverPlayer> failover;

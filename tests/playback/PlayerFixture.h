@@ -1,6 +1,9 @@
 #pragma once
 
+#include "net/StreamSniffer.h"
 #include "playback/PlayState.h"
+#include "playback/VlcEngine.h"
+#include "playback/VlcPlayer.h"
 #include "support/TestHttpServer.h"
 #include "support/WaitFor.h"
 
@@ -8,6 +11,7 @@
 #include <QString>
 #include <algorithm>
 #include <gtest/gtest.h>
+#include <memory>
 #include <vector>
 
 namespace orvanto::test {
@@ -70,6 +74,12 @@ protected:
     }
 
     QString url(const char* path) const { return server.url(QString::fromLatin1(path)).toString(); }
+
+    // The real engine with libVLC's dummy outputs, and the real sniffer.
+    static void attachEngine(VlcPlayer& player) {
+        player.attach(std::make_unique<VlcEngine>(VlcEngine::Options{.dummyOutputs = true}),
+                      std::make_unique<StreamSniffer>());
+    }
 
     static bool contains(const std::vector<int>& states, int state) {
         return std::find(states.begin(), states.end(), state) != states.end();

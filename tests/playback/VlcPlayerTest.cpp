@@ -1,6 +1,8 @@
 #include "playback/VlcPlayer.h"
 
 #include "PlayerFixture.h"
+#include "core/QtTicker.h"
+#include "support/FastClock.h"
 
 #include <memory>
 
@@ -14,6 +16,7 @@ protected:
     void SetUp() override {
         PlayerFixture::SetUp();
         player = std::make_unique<VlcPlayer>();
+        attachEngine(*player);
         QObject::connect(player.get(), &MediaPlayer::playStateChanged,
                          [this](int state) { states.push_back(state); });
     }
@@ -156,12 +159,20 @@ TEST_F(VlcPlayerTest, NextPlaylistEntryTakesOverWhenOneEnds) {
     expectOnePerChange();
 }
 
+// The watchdog's seconds run ten times faster here: its ticks and its clock alike.
 TEST_F(VlcPlayerTest, StreamThatStopsSendingGoesBufferingThenReady) {
-    player->setURL(url("/stall"));
-    ASSERT_TRUE(waitForState(PlayState::Playing));
-    ASSERT_TRUE(waitForState(PlayState::Buffering, LostMs));
-    ASSERT_TRUE(waitForState(PlayState::Ready, LostMs));
-    EXPECT_FALSE(contains(states, PlayState::MediaEnded)) << "a lost connection is no end";
+    QtTicker watchdog(VlcPlayer::WatchdogMs / 10);
+    FastClock clock(10);
+    VlcPlayer stalling(watchdog, clock);
+    attachEngine(stalling);
+    std::vector<int> seen;
+    QObject::connect(&stalling, &MediaPlayer::playStateChanged,
+                     [&](int state) { seen.push_back(state); });
+    stalling.setURL(url("/stall"));
+    ASSERT_TRUE(waitFor([&] { return stalling.playState() == PlayState::Playing; }, OpenMs));
+    ASSERT_TRUE(waitFor([&] { return stalling.playState() == PlayState::Buffering; }, OpenMs));
+    ASSERT_TRUE(waitFor([&] { return stalling.playState() == PlayState::Ready; }, OpenMs));
+    EXPECT_FALSE(contains(seen, PlayState::MediaEnded)) << "a lost connection is no end";
     EXPECT_TRUE(waitFor([&] { return server.openConnections() == 0; }, OpenMs));
 }
 
@@ -170,10 +181,12 @@ TEST_F(VlcPlayerTest, DestroyedWhilePlayingOrOpening) {
     ASSERT_TRUE(waitForState(PlayState::Playing));
     player.reset();
     auto opening = std::make_unique<VlcPlayer>();
+    attachEngine(*opening);
     opening->setURL(url("/trickle"));
     ASSERT_TRUE(waitFor([&] { return server.requests(QStringLiteral("/trickle")) >= 2; }, OpenMs));
     opening.reset();
     auto sniffing = std::make_unique<VlcPlayer>();
+    attachEngine(*sniffing);
     sniffing->setURL(url("/silent"));
     sniffing.reset();
     QTest::qWait(200); // events posted before the destruction must find nothing to touch

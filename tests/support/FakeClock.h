@@ -1,6 +1,6 @@
 #pragma once
 
-#include "alarm/Clock.h"
+#include "core/Clock.h"
 
 #include <QDateTime>
 

@@ -16,6 +16,13 @@ void FakePlayer::stop() {
     setState(PlayState::Stopped);
 }
 
+void FakePlayer::setVolume(int volume) {
+    if (volume != volume_) {
+        volume_ = volume;
+        Q_EMIT volumeChanged(volume);
+    }
+}
+
 bool FakePlayer::setFullScreen(bool on) {
     if (on && !canFullScreen) {
         return false;

@@ -20,8 +20,14 @@ public:
     void stop() override;
     int playState() const override { return state_; }
     qint64 receivedPackets() const override { return packets; }
-    void setVolume(int volume) override { volume_ = volume; }
+    void setVolume(int volume) override;
     int volume() const override { return volume_; }
+    void setMuted(bool muted) override { muted_ = muted; }
+    bool isMuted() const override { return muted_; }
+    void setVideoZoom(VideoZoom zoom) override { zoom_ = zoom; }
+    VideoZoom videoZoom() const override { return zoom_; }
+    void setAspectRatio(AspectRatio ratio) override { ratio_ = ratio; }
+    AspectRatio aspectRatio() const override { return ratio_; }
     bool setFullScreen(bool on) override;
     bool isFullScreen() const override { return fullScreen_; }
 
@@ -42,6 +48,9 @@ private:
     int state_ = PlayState::Undefined;
     int volume_ = 50;
     bool fullScreen_ = false;
+    bool muted_ = false;
+    VideoZoom zoom_ = VideoZoom::Fit;
+    AspectRatio ratio_ = AspectRatio::Default;
 };
 
 } // namespace orvanto::test

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "check/AddressProbe.h"
-#include "check/MonotonicClock.h"
 
 #include <QHash>
 #include <QStringList>
@@ -65,13 +64,6 @@ public:
     QStringList started;
     QStringList cancelled;
     QHash<QString, Probe*> running;
-};
-
-// A monotonic clock the test moves.
-class FakeMonotonicClock final : public MonotonicClock {
-public:
-    qint64 nowMs() const override { return now; }
-    qint64 now = 0;
 };
 
 } // namespace orvanto::test

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "playback/Ticker.h"
+#include "core/Ticker.h"
 
 namespace orvanto::test {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "playback/MessageSink.h"
+#include "core/MessageSink.h"
 
 #include <QString>
 #include <functional>

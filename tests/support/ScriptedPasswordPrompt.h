@@ -18,9 +18,11 @@ public:
         QString defaultText;
     };
 
-    QString ask(const QString& prompt, const QString& title, const QString& defaultText) override {
+    // Answers at once, as a user who had typed `answer` would.
+    void ask(const QString& prompt, const QString& title, const QString& defaultText,
+             Answer answered) override {
         questions.push_back({prompt, title, defaultText});
-        return answer.value_or(QString());
+        answered(answer.value_or(QString()));
     }
 
     std::optional<QString> answer; // nullopt: the user cancels

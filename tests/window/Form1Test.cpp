@@ -5,7 +5,6 @@
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QComboBox>
 #include <QDate>
 #include <QLabel>
 #include <QLocale>
@@ -78,28 +77,6 @@ TEST_F(Form1Test, StartUpShowsFirstPageAndThePagesInUse) {
     EXPECT_EQ(form->windowControls().widthTwips(), 9600);
     EXPECT_EQ(form->windowControls().heightTwips(), 9300);
     EXPECT_EQ(caption("Label6"), QLocale().toString(QDate::currentDate(), s("dddd dd MMMM yyyy")));
-}
-
-TEST_F(Form1Test, AlarmListsHoldPlainNumbers) {
-    auto* hours = qobject_cast<QComboBox*>(control("Combo1"));
-    auto* minutes = qobject_cast<QComboBox*>(control("Combo2"));
-    QStringList hourItems;
-    for (int i = 0; i < hours->count(); ++i) {
-        hourItems << hours->itemText(i);
-    }
-    QStringList minuteItems;
-    for (int i = 0; i < minutes->count(); ++i) {
-        minuteItems << minutes->itemText(i);
-    }
-    QStringList expectedHours;
-    for (int h = 0; h <= 23; ++h) {
-        expectedHours << QString::number(h);
-    }
-    EXPECT_EQ(hourItems, expectedHours);
-    EXPECT_EQ(minuteItems, QStringList({s("0"), s("5"), s("10"), s("15"), s("20"), s("25"), s("30"),
-                                        s("35"), s("40"), s("45"), s("50"), s("55")}));
-    EXPECT_EQ(hours->currentText(), s("0"));
-    EXPECT_EQ(minutes->currentText(), s("0"));
 }
 
 TEST_F(Form1Test, PageOptionsSwitchTheStationButtons) {

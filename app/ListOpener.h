@@ -1,0 +1,58 @@
+#pragma once
+
+#include "catalogue/BuiltinStations.h"
+
+#include <QObject>
+#include <QStringList>
+#include <memory>
+
+namespace orvanto {
+
+class Catalogue;
+class FailoverPlayer;
+class Form1;
+class MediaPlayer;
+class MessageSink;
+class PlaylistLoader;
+struct PlaylistReport;
+
+// Opens another channel list while the viewer runs. The list loads into a catalogue of its own;
+// only a list that the reader accepts replaces the one on show, so a list that fails leaves
+// everything as it was. A station that plays keeps playing until the user picks another; an
+// attempt still searching for a working address ends, as its station is gone.
+class ListOpener : public QObject {
+    Q_OBJECT
+public:
+    // All must outlive the opener.
+    ListOpener(Catalogue& catalogue, Form1& form, FailoverPlayer& failover, MediaPlayer& player,
+               MessageSink& messages, QObject* parent = nullptr);
+    ~ListOpener() override;
+
+    // The locked stations: registered after each list, which may not use their `names`.
+    void setLockedStations(const StationRegistrations& registrations, const QStringList& names) {
+        locked_ = registrations;
+        reservedNames_ = names;
+    }
+
+    // Starts loading `source` (a path or an http(s) address); a load still running is dropped.
+    void open(const QString& source);
+
+Q_SIGNALS:
+    // The list at `source` is on show now.
+    void opened(const QString& source);
+
+private:
+    void finish(const QString& source, const PlaylistReport& report);
+
+    Catalogue& catalogue_;
+    Form1& form_;
+    FailoverPlayer& failover_;
+    MediaPlayer& player_;
+    MessageSink& messages_;
+    StationRegistrations locked_;
+    QStringList reservedNames_;
+    std::unique_ptr<Catalogue> incoming_;
+    std::unique_ptr<PlaylistLoader> loader_;
+};
+
+} // namespace orvanto

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <memory>
+#include <optional>
+
+class QSettings;
+
+namespace orvanto {
+
+// What the viewer remembers between runs, in an INI file: the last list opened, the volume and
+// the favourites of each list. A damaged or unreadable file is not used (and not overwritten):
+// the viewer starts as if nothing had been saved, and warning() says why.
+class ViewerSettings {
+public:
+    // The list key of the built-in stations, for their favourites.
+    static const QString BuiltinList;
+
+    // `path` is the settings file; it need not exist yet.
+    explicit ViewerSettings(const QString& path);
+    ~ViewerSettings();
+    ViewerSettings(const ViewerSettings&) = delete;
+    ViewerSettings& operator=(const ViewerSettings&) = delete;
+
+    // The usual file: orvanto-tv/orvanto-tv.conf in the user's configuration directory.
+    static QString defaultPath();
+
+    // Non-empty when the file could not be used, and why.
+    const QString& warning() const { return warning_; }
+
+    // The list opened last (an absolute path or an http(s) address), or empty.
+    QString lastList() const;
+    void setLastList(const QString& list);
+
+    // The volume 0..100, if one was saved.
+    std::optional<int> volume() const;
+    void setVolume(int volume);
+
+    // The favourites saved for `list` (a lastList() value or BuiltinList), in order.
+    QStringList favourites(const QString& list) const;
+    void setFavourites(const QString& list, const QStringList& names);
+
+    // Writes what has changed; false (and a warning) when it could not be written.
+    bool save();
+
+private:
+    std::unique_ptr<QSettings> settings_; // nullptr when the file is not used
+    QString warning_;
+};
+
+} // namespace orvanto

@@ -1,0 +1,75 @@
+#include "catalogue/ChannelFilter.h"
+
+#include "catalogue/Catalogue.h"
+
+#include <QCollator>
+#include <QHash>
+#include <algorithm>
+
+namespace orvanto {
+
+QString foldForSearch(QStringView text) {
+    const QString decomposed = text.toString().normalized(QString::NormalizationForm_KD);
+    QString folded;
+    folded.reserve(decomposed.size());
+    for (const QChar c : decomposed) {
+        const QChar::Category category = c.category();
+        if (category == QChar::Mark_NonSpacing || category == QChar::Mark_SpacingCombining ||
+            category == QChar::Mark_Enclosing) {
+            continue;
+        }
+        folded.append(c);
+    }
+    // Case folding maps the final sigma onto sigma, which lowering alone does not.
+    return folded.toCaseFolded();
+}
+
+ChannelFilter::ChannelFilter(const Catalogue& catalogue, int count) {
+    count = std::clamp(count, 0, catalogue.StationCount());
+    folded_.reserve(static_cast<size_t>(count));
+    QHash<QString, int> groupIndex;
+    QStringList seen;
+    for (int i = 1; i <= count; ++i) {
+        const Station& station = catalogue.station(i);
+        Entry entry{foldForSearch(station.Name), -1};
+        if (!station.Group.isEmpty()) {
+            auto it = groupIndex.constFind(station.Group);
+            if (it == groupIndex.cend()) {
+                it = groupIndex.insert(station.Group, static_cast<int>(seen.size()));
+                seen.append(station.Group);
+            }
+            entry.group = *it;
+        }
+        folded_.push_back(std::move(entry));
+    }
+    groups_ = seen;
+    // Entries keep the index of first appearance; only the list shown is sorted.
+    QCollator collator;
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    std::sort(groups_.begin(), groups_.end(), collator);
+    groupOrder_ = seen;
+}
+
+std::vector<int> ChannelFilter::matches(QStringView text, const QString& group) const {
+    const QString needle = foldForSearch(text);
+    int wanted = -1;
+    if (!group.isEmpty()) {
+        wanted = static_cast<int>(groupOrder_.indexOf(group));
+        if (wanted < 0) {
+            return {};
+        }
+    }
+    std::vector<int> found;
+    for (size_t i = 0; i < folded_.size(); ++i) {
+        const Entry& entry = folded_[i];
+        if (wanted >= 0 && entry.group != wanted) {
+            continue;
+        }
+        if (needle.isEmpty() || entry.name.contains(needle)) {
+            found.push_back(static_cast<int>(i) + 1);
+        }
+    }
+    return found;
+}
+
+} // namespace orvanto

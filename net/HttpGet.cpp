@@ -1,0 +1,389 @@
+#include "net/HttpGet.h"
+
+#include <QSslSocket>
+#include <QTcpSocket>
+#include <QTimer>
+
+namespace orvanto {
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+bool isHttp(const QUrl& url) {
+    const QString scheme = url.scheme().toLower();
+    return scheme == u"http"_s || scheme == u"https"_s;
+}
+
+bool isRedirect(int status) {
+    return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
+}
+
+// Could `start` still become the beginning of an HTTP or ICY status line?
+bool couldBeStatusLine(QByteArrayView start) {
+    for (QByteArrayView prefix : {QByteArrayView("HTTP/"), QByteArrayView("ICY ")}) {
+        const qsizetype n = qMin(start.size(), prefix.size());
+        if (start.first(n).compare(prefix.first(n), Qt::CaseInsensitive) == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
+HttpGet::HttpGet(QObject* parent) : QObject(parent) {}
+
+HttpGet::~HttpGet() {
+    abort();
+}
+
+void HttpGet::start(const HttpRequest& request) {
+    abort();
+    request_ = request;
+    redirects_ = 0;
+    error_ = Error::None;
+    errorDetail_.clear();
+    body_.clear();
+    bodyTotal_ = 0;
+    running_ = true;
+    connectTo(request.url);
+}
+
+void HttpGet::abort() {
+    ++generation_;
+    running_ = false;
+    dropSocket();
+}
+
+void HttpGet::dropSocket() {
+    if (QTcpSocket* socket = socket_.data()) {
+        socket_.clear();
+        socket->disconnect(this);
+        socket->abort(); // the descriptor is closed here, not later
+        socket->deleteLater();
+    }
+}
+
+void HttpGet::connectTo(const QUrl& url) {
+    dropSocket();
+    url_ = url;
+    head_.clear();
+    scanned_ = 0;
+    status_ = 0;
+    reason_.clear();
+    headers_.clear();
+    contentLength_ = -1;
+
+    if (!isHttp(url) || url.host().isEmpty()) {
+        // Reported on the next turn of the event loop, like every other outcome.
+        const quint64 generation = generation_;
+        QTimer::singleShot(0, this, [this, generation] {
+            if (generation == generation_ && running_) {
+                fail(Error::Network, u"it is not an http(s) address"_s);
+            }
+        });
+        return;
+    }
+    const bool tls = url.scheme().compare(u"https"_s, Qt::CaseInsensitive) == 0;
+    QTcpSocket* socket = tls ? new QSslSocket(this) : new QTcpSocket(this);
+    socket_ = socket;
+    // Qt reads no more from the kernel than this ahead of us.
+    socket->setReadBufferSize(BodyBufferBytes);
+    connect(socket, &QTcpSocket::readyRead, this, &HttpGet::onReadyRead);
+    connect(socket, &QTcpSocket::disconnected, this, &HttpGet::onDisconnected);
+    connect(socket, &QTcpSocket::errorOccurred, this, &HttpGet::onSocketError);
+    const quint16 port = static_cast<quint16>(url.port(tls ? 443 : 80));
+    if (tls) {
+        auto* ssl = static_cast<QSslSocket*>(socket);
+        connect(ssl, &QSslSocket::encrypted, this, &HttpGet::onConnected);
+        ssl->connectToHostEncrypted(url.host(), port);
+    } else {
+        connect(socket, &QTcpSocket::connected, this, &HttpGet::onConnected);
+        socket->connectToHost(url.host(), port);
+    }
+}
+
+void HttpGet::onConnected() {
+    QByteArray target = url_.path(QUrl::FullyEncoded).toLatin1();
+    if (target.isEmpty()) {
+        target = "/";
+    }
+    if (url_.hasQuery()) {
+        target += '?' + url_.query(QUrl::FullyEncoded).toLatin1();
+    }
+    QByteArray host = url_.host(QUrl::FullyEncoded).toLatin1();
+    if (host.contains(':')) {
+        host = '[' + host + ']';
+    }
+    if (url_.port() >= 0) {
+        host += ':' + QByteArray::number(url_.port());
+    }
+    // HTTP/1.0: the answer is never chunked and the connection closes when it is over.
+    socket_->write("GET " + target + " HTTP/1.0\r\nHost: " + host + "\r\nUser-Agent: " +
+                   request_.userAgent + "\r\nAccept: */*\r\nConnection: close\r\n\r\n");
+}
+
+void HttpGet::onReadyRead() {
+    while (running_ && socket_) {
+        if (!hasHead()) {
+            if (!readHead()) {
+                return;
+            }
+            continue;
+        }
+        const qint64 room = BodyBufferBytes - body_.size();
+        if (room <= 0 || socket_->bytesAvailable() <= 0) {
+            return; // reading goes on once the reader has taken the body
+        }
+        deliver(socket_->read(room));
+    }
+}
+
+// Reads head bytes, never more than the head may hold. Returns true when the head is complete
+// and handled (its successor, a redirect's connection or the body, goes on); false to wait.
+bool HttpGet::readHead() {
+    const qint64 room = request_.maxHeadBytes + 1 - head_.size();
+    head_ += socket_->read(room);
+    if (!couldBeStatusLine(QByteArrayView(head_).first(qMin<qsizetype>(head_.size(), 5)))) {
+        fail(Error::NotHttp);
+        return false;
+    }
+    // The head ends with an empty line (CRLF or LF line ends).
+    qsizetype end = -1;
+    qsizetype endLength = 0;
+    for (qsizetype i = qMax<qsizetype>(0, scanned_ - 2); i < head_.size(); ++i) {
+        if (head_[i] != '\n') {
+            continue;
+        }
+        if (i + 1 < head_.size() && head_[i + 1] == '\n') {
+            end = i + 1;
+            endLength = 1;
+            break;
+        }
+        if (i + 2 < head_.size() && head_[i + 1] == '\r' && head_[i + 2] == '\n') {
+            end = i + 1;
+            endLength = 2;
+            break;
+        }
+    }
+    scanned_ = head_.size();
+    if (end < 0 || end > request_.maxHeadBytes) {
+        if (head_.size() > request_.maxHeadBytes) {
+            fail(Error::HeadTooLarge);
+        }
+        return false;
+    }
+    QByteArray rest = head_.mid(end + endLength);
+    head_.truncate(end);
+    if (!parseHead(head_)) {
+        fail(Error::NotHttp);
+        return false;
+    }
+    if (isRedirect(status_) && !header("location").isEmpty()) {
+        return followRedirect();
+    }
+    if (!emitChecked(&HttpGet::headReceived)) {
+        return false;
+    }
+    if (contentLength_ == 0) {
+        complete();
+        return false;
+    }
+    if (!rest.isEmpty()) {
+        deliver(std::move(rest));
+    }
+    return running_;
+}
+
+bool HttpGet::parseHead(QByteArrayView head) {
+    const QList<QByteArray> lines = head.toByteArray().split('\n');
+    // "HTTP/1.1 200 OK" or "ICY 200 OK"
+    const QByteArray statusLine = lines.value(0).trimmed();
+    const qsizetype space = statusLine.indexOf(' ');
+    if (space < 0) {
+        return false;
+    }
+    const QByteArray rest = statusLine.mid(space + 1).trimmed();
+    bool ok = false;
+    const int code = rest.left(3).toInt(&ok);
+    if (!ok || code < 100 || code > 999 || (rest.size() > 3 && rest[3] != ' ')) {
+        return false;
+    }
+    status_ = code;
+    reason_ = rest.mid(3).trimmed();
+    for (qsizetype i = 1; i < lines.size(); ++i) {
+        const QByteArray& line = lines[i];
+        if ((line.startsWith(' ') || line.startsWith('\t')) && !headers_.isEmpty()) {
+            headers_.last().second += ' ' + line.trimmed(); // a folded line goes on
+            continue;
+        }
+        const qsizetype colon = line.indexOf(':');
+        if (colon <= 0) {
+            continue;
+        }
+        headers_.append({line.left(colon).trimmed().toLower(), line.mid(colon + 1).trimmed()});
+    }
+    const QByteArray length = header("content-length");
+    if (!length.isEmpty()) {
+        contentLength_ = length.toLongLong(&ok);
+        if (!ok || contentLength_ < 0) {
+            contentLength_ = -1;
+        }
+    }
+    return true;
+}
+
+bool HttpGet::followRedirect() {
+    if (redirects_ >= request_.maxRedirects) {
+        fail(Error::TooManyRedirects);
+        return false;
+    }
+    const QUrl target =
+        url_.resolved(QUrl(QString::fromLatin1(header("location")), QUrl::TolerantMode));
+    const bool fromTls = url_.scheme().compare(u"https"_s, Qt::CaseInsensitive) == 0;
+    if (!isHttp(target) ||
+        (fromTls && target.scheme().compare(u"https"_s, Qt::CaseInsensitive) != 0)) {
+        fail(Error::InsecureRedirect);
+        return false;
+    }
+    ++redirects_;
+    connectTo(target);
+    return false;
+}
+
+void HttpGet::deliver(QByteArray bytes) {
+    bool over = false;
+    if (contentLength_ >= 0 && bodyTotal_ + bytes.size() >= contentLength_) {
+        bytes.truncate(contentLength_ - bodyTotal_);
+        over = true;
+    }
+    bool tooLarge = false;
+    if (request_.maxBodyBytes >= 0 && bodyTotal_ + bytes.size() > request_.maxBodyBytes) {
+        bytes.truncate(request_.maxBodyBytes - bodyTotal_);
+        tooLarge = true;
+    }
+    bodyTotal_ += bytes.size();
+    body_ += bytes;
+    if (!bytes.isEmpty() && !emitChecked(&HttpGet::bodyReceived)) {
+        return;
+    }
+    if (tooLarge) {
+        fail(Error::BodyTooLarge);
+    } else if (over) {
+        complete();
+    }
+}
+
+QByteArray HttpGet::readBody() {
+    QByteArray bytes = std::exchange(body_, {});
+    if (running_ && socket_ && hasHead() && socket_->bytesAvailable() > 0) {
+        const quint64 generation = generation_;
+        QTimer::singleShot(0, this, [this, generation] {
+            if (generation == generation_) {
+                onReadyRead();
+            }
+        });
+    }
+    return bytes;
+}
+
+void HttpGet::onDisconnected() {
+    if (!running_ || !socket_) {
+        return;
+    }
+    // What the server sent before it closed is still to be read.
+    while (running_ && socket_ && socket_->bytesAvailable() > 0) {
+        const qsizetype before = body_.size() + head_.size();
+        onReadyRead();
+        if (body_.size() + head_.size() == before) {
+            break; // the reader has not taken the body yet: the rest of it is dropped
+        }
+    }
+    if (!running_) {
+        return;
+    }
+    if (!hasHead()) {
+        fail(head_.isEmpty() ? Error::Empty : Error::NotHttp);
+    } else if (contentLength_ >= 0 && bodyTotal_ < contentLength_) {
+        fail(Error::Network, u"the connection closed before the whole body came"_s);
+    } else {
+        complete();
+    }
+}
+
+void HttpGet::onSocketError() {
+    if (!running_ || !socket_) {
+        return;
+    }
+    switch (socket_->error()) {
+    case QAbstractSocket::RemoteHostClosedError:
+        onDisconnected();
+        break;
+    case QAbstractSocket::ConnectionRefusedError:
+        fail(Error::Refused);
+        break;
+    case QAbstractSocket::HostNotFoundError:
+        fail(Error::HostNotFound);
+        break;
+    default:
+        fail(Error::Network, socket_->errorString());
+        break;
+    }
+}
+
+QByteArray HttpGet::header(QByteArrayView name) const {
+    for (const auto& [key, value] : headers_) {
+        if (name.compare(key, Qt::CaseInsensitive) == 0) {
+            return value;
+        }
+    }
+    return {};
+}
+
+void HttpGet::fail(Error error, const QString& detail) {
+    error_ = error;
+    errorDetail_ = detail;
+    complete();
+}
+
+void HttpGet::complete() {
+    running_ = false;
+    dropSocket();
+    emitChecked(&HttpGet::finished);
+}
+
+template <typename Signal> bool HttpGet::emitChecked(Signal signal) {
+    const quint64 generation = generation_;
+    Q_EMIT(this->*signal)();
+    return generation == generation_;
+}
+
+QString HttpGet::errorString() const {
+    switch (error_) {
+    case Error::None:
+        return {};
+    case Error::Refused:
+        return u"the server refused the connection"_s;
+    case Error::HostNotFound:
+        return u"the server's name %1 is unknown"_s.arg(url_.host());
+    case Error::Network:
+        return errorDetail_.isEmpty() ? u"the connection failed"_s : errorDetail_;
+    case Error::NotHttp:
+        return u"the server did not answer in HTTP"_s;
+    case Error::HeadTooLarge:
+        return u"the server's response headers are larger than %1 KiB"_s.arg(request_.maxHeadBytes /
+                                                                             1024);
+    case Error::BodyTooLarge:
+        return u"the server sent more than %1 bytes"_s.arg(request_.maxBodyBytes);
+    case Error::TooManyRedirects:
+        return u"the server redirected more than %1 times"_s.arg(request_.maxRedirects);
+    case Error::InsecureRedirect:
+        return u"the server redirected to a less safe address"_s;
+    case Error::Empty:
+        return u"the server closed the connection without an answer"_s;
+    }
+    return {};
+}
+
+} // namespace orvanto

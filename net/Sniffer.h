@@ -1,0 +1,39 @@
+#pragma once
+
+#include "net/HttpGet.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QUrl>
+#include <functional>
+
+namespace orvanto {
+
+// Finds out what an address serves before the engine opens it: a playlist, a stream, or
+// nothing at all.
+class Sniffer {
+public:
+    struct Result {
+        enum class Kind {
+            Playlist, // entries (possibly none) of the playlist found
+            Stream,   // play the address itself
+            Failed,   // no stream there: refused, unknown host, HTTP error, empty reply
+        };
+        Kind kind = Kind::Failed;
+        QList<QUrl> entries;
+        // Why it failed (Failed), the final response's status (0 without one), and the first
+        // bytes of its body (bounded), for those who want to tell more.
+        HttpGet::Error error = HttpGet::Error::None;
+        int status = 0;
+        QByteArray bodyStart;
+    };
+
+    virtual ~Sniffer() = default;
+
+    // Starts looking at `url`; `done` is called once, later (never from inside start()), unless
+    // abort() comes first. A second start() aborts the first.
+    virtual void start(const QUrl& url, std::function<void(const Result&)> done) = 0;
+    virtual void abort() = 0;
+};
+
+} // namespace orvanto

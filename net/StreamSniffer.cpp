@@ -1,0 +1,116 @@
+#include "net/StreamSniffer.h"
+
+#include "net/PlaylistParser.h"
+
+namespace orvanto {
+
+namespace {
+
+// Outcomes after which the engine would not find a stream either. Anything else (a server
+// speaking something other than HTTP, a connection that broke off) is left to the engine.
+bool isDefinitiveFailure(HttpGet::Error error) {
+    switch (error) {
+    case HttpGet::Error::Refused:
+    case HttpGet::Error::HostNotFound:
+    case HttpGet::Error::HeadTooLarge:
+    case HttpGet::Error::TooManyRedirects:
+    case HttpGet::Error::InsecureRedirect:
+    case HttpGet::Error::Empty:
+        return true;
+    case HttpGet::Error::None:
+    case HttpGet::Error::Network:
+    case HttpGet::Error::NotHttp:
+    case HttpGet::Error::BodyTooLarge:
+        return false;
+    }
+    return false;
+}
+
+} // namespace
+
+StreamSniffer::StreamSniffer(QObject* parent) : QObject(parent) {
+    deadline_.setSingleShot(true);
+    deadline_.setInterval(DecideWithinMs);
+    connect(&deadline_, &QTimer::timeout, this, [this] {
+        if (!get_.hasHead()) {
+            deadline_.start(); // no answer yet: keep waiting, like the engine would
+            return;
+        }
+        decideOnWhatCame();
+    });
+    connect(&get_, &HttpGet::headReceived, this, &StreamSniffer::onHead);
+    connect(&get_, &HttpGet::bodyReceived, this, &StreamSniffer::onBody);
+    connect(&get_, &HttpGet::finished, this, &StreamSniffer::onFinished);
+}
+
+StreamSniffer::~StreamSniffer() {
+    abort();
+}
+
+void StreamSniffer::start(const QUrl& url, std::function<void(const Result&)> done) {
+    abort();
+    done_ = std::move(done);
+    head_.clear();
+    get_.start(httpRequest(url, MaxPlaylistBytes));
+    deadline_.start();
+}
+
+void StreamSniffer::abort() {
+    deadline_.stop();
+    done_ = nullptr;
+    get_.abort();
+}
+
+void StreamSniffer::onHead() {
+    if (get_.status() >= 400) {
+        decide(Result::Kind::Failed);
+    }
+}
+
+void StreamSniffer::onBody() {
+    head_ += get_.readBody();
+    const auto verdict = PlaylistParser::sniff(head_, false);
+    if (verdict == PlaylistParser::Verdict::NotPlaylist) {
+        decide(Result::Kind::Stream);
+    } else if (head_.size() >= MaxPlaylistBytes) {
+        decideOnWhatCame(); // a playlist this long: take what came
+    }
+}
+
+void StreamSniffer::onFinished() {
+    const HttpGet::Error error = get_.error();
+    if (isDefinitiveFailure(error)) {
+        decide(Result::Kind::Failed);
+        return;
+    }
+    head_ += get_.readBody();
+    if (error == HttpGet::Error::None && head_.isEmpty()) {
+        decide(Result::Kind::Failed); // an empty reply
+        return;
+    }
+    decideOnWhatCame();
+}
+
+void StreamSniffer::decideOnWhatCame() {
+    if (auto playlist = PlaylistParser::parse(head_, get_.url())) {
+        decide(Result::Kind::Playlist, playlist->entries);
+    } else {
+        decide(Result::Kind::Stream);
+    }
+}
+
+void StreamSniffer::decide(Result::Kind kind, const QList<QUrl>& entries) {
+    Result result;
+    result.kind = kind;
+    result.entries = entries;
+    result.error = get_.error();
+    result.status = get_.status();
+    result.bodyStart = head_.first(qMin(head_.size(), HeadSampleBytes));
+    auto done = std::move(done_);
+    abort();
+    if (done) {
+        done(result);
+    }
+}
+
+} // namespace orvanto

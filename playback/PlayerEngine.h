@@ -1,0 +1,65 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QUrl>
+
+namespace orvanto {
+
+// What the player needs of a media engine: one media at a time, opened and stopped on the GUI
+// thread, with its counters and its reports. Reports arrive on the GUI thread, never from inside
+// play() or stop(), and never about a media stopped or replaced meanwhile.
+class PlayerEngine : public QObject {
+    Q_OBJECT
+public:
+    enum class Event {
+        Opening,
+        Buffering, // value: cache fill in percent
+        Playing,   // the input is open (not yet proof that anything decodes)
+        Paused,
+        Ended,       // the media ended (or turned out to be a playlist: see subItems())
+        Error,       // the media cannot be opened, or broke off with an error
+        TimeChanged, // value: play time in ms
+        Vout,        // value: number of video outputs
+    };
+
+    struct Stats {
+        quint32 readBytes = 0; // bytes read from the source; a 32-bit count that wraps
+        int decodedAudio = 0;  // audio blocks decoded
+        int decodedVideo = 0;  // video frames decoded
+    };
+
+    using QObject::QObject;
+    ~PlayerEngine() override = default;
+
+    // Stops whatever plays and starts `location` (an address, or a local file path when
+    // `isLocalPath`).
+    virtual void play(const QString& location, bool isLocalPath) = 0;
+    virtual void stop() = 0;
+
+    virtual Stats stats() const = 0;
+    // The addresses the engine found inside the current media when it was a playlist.
+    virtual QList<QUrl> subItems() const = 0;
+    virtual bool hasVideo() const = 0;
+    // Accepted only while an audio output exists: returns false when refused.
+    virtual bool setVolume(int volume) = 0;
+    // Returns false when refused, as setVolume() does.
+    virtual bool setMuted(bool muted) = 0;
+    // The video's scale (0: fitted to the window) and aspect ratio (empty: the stream's own).
+    // Both hold for the media played after them too.
+    virtual void setScale(float scale) = 0;
+    virtual float scale() const = 0;
+    virtual void setAspectRatio(const QByteArray& ratio) = 0;
+    virtual QByteArray aspectRatio() const = 0;
+    // True when the engine draws its video into a window handed in with setVideoWindow().
+    virtual bool drawsIntoWindow() const = 0;
+    // The native window the video is drawn into (0: none); takes effect with the next play().
+    virtual void setVideoWindow(quintptr window) = 0;
+
+Q_SIGNALS:
+    void engineEvent(orvanto::PlayerEngine::Event event, qint64 value);
+};
+
+} // namespace orvanto

@@ -1,0 +1,132 @@
+#include "app/CommandLine.h"
+
+#include "orvanto/Version.h"
+
+#include <gtest/gtest.h>
+
+using orvanto::parseCommandLine;
+
+namespace {
+
+QStringList args(std::initializer_list<const char*> list) {
+    QStringList result{QStringLiteral("/usr/bin/orvanto-tv")};
+    for (const char* a : list) {
+        result.append(QString::fromUtf8(a));
+    }
+    return result;
+}
+
+TEST(CommandLine, NoArgumentsRunsWithBuiltInStations) {
+    const auto cl = parseCommandLine(args({}));
+    EXPECT_TRUE(cl.run);
+    EXPECT_TRUE(cl.playlist.isEmpty());
+    EXPECT_TRUE(cl.standardOutput.isEmpty());
+    EXPECT_TRUE(cl.standardError.isEmpty());
+}
+
+TEST(CommandLine, PlaylistInEveryForm) {
+    for (const auto& list : {args({"--playlist", "tv.m3u"}), args({"-p", "tv.m3u"}),
+                             args({"--playlist=tv.m3u"}), args({"tv.m3u"})}) {
+        const auto cl = parseCommandLine(list);
+        EXPECT_TRUE(cl.run);
+        EXPECT_EQ(cl.playlist, QStringLiteral("tv.m3u"));
+    }
+    // A value that looks like an option is still the value.
+    EXPECT_EQ(parseCommandLine(args({"-p", "-odd name.m3u"})).playlist,
+              QStringLiteral("-odd name.m3u"));
+    // After "--" even a leading dash names the playlist.
+    EXPECT_EQ(parseCommandLine(args({"--", "-odd.m3u"})).playlist, QStringLiteral("-odd.m3u"));
+}
+
+TEST(CommandLine, HelpAndVersionPrintAndExitZero) {
+    for (const char* option : {"--help", "-h"}) {
+        const auto cl = parseCommandLine(args({"-p", "x.m3u", option}));
+        EXPECT_FALSE(cl.run);
+        EXPECT_EQ(cl.exitCode, 0);
+        EXPECT_TRUE(cl.standardOutput.startsWith(QStringLiteral("Usage: orvanto-tv")));
+        EXPECT_TRUE(cl.standardOutput.contains(QStringLiteral("--playlist")));
+        EXPECT_TRUE(cl.standardError.isEmpty());
+    }
+    const auto version = parseCommandLine(args({"--version"}));
+    EXPECT_FALSE(version.run);
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_EQ(version.standardOutput,
+              QStringLiteral("orvanto-tv ") + QString::fromLatin1(orvanto::Version) + u'\n');
+}
+
+TEST(CommandLine, UsageErrorsGoToStandardErrorWithExitTwo) {
+    const struct {
+        QStringList arguments;
+        const char* problem;
+    } cases[] = {
+        {args({"--bogus"}), "unknown option '--bogus'"},
+        {args({"-x", "--help"}), "unknown option '-x'"},
+        {args({"--playlist"}), "--playlist needs a file or an address"},
+        {args({"-p"}), "-p needs a file or an address"},
+        {args({"--playlist="}), "--playlist needs a file or an address"},
+        {args({"-p", "a.m3u", "-p", "b.m3u"}), "--playlist given more than once"},
+        {args({"--playlist=tv.m3u", "--bogus=1"}), "unknown option '--bogus'"},
+        {args({"a.m3u", "b.m3u"}), "unexpected argument 'b.m3u'"},
+        {args({"-p", "a.m3u", "b.m3u"}), "--playlist given more than once"},
+        {args({"a.m3u", "--version=2"}), "--version takes no value"},
+    };
+    for (const auto& c : cases) {
+        const auto cl = parseCommandLine(c.arguments);
+        EXPECT_FALSE(cl.run);
+        EXPECT_EQ(cl.exitCode, 2);
+        EXPECT_TRUE(cl.standardOutput.isEmpty());
+        EXPECT_TRUE(cl.standardError.startsWith(QStringLiteral("orvanto-tv: ") +
+                                                QString::fromUtf8(c.problem) + u'\n'))
+            << cl.standardError.toStdString();
+        EXPECT_TRUE(cl.standardError.contains(QStringLiteral("Usage: orvanto-tv")));
+    }
+}
+
+} // namespace
+
+namespace {
+
+TEST(CommandLine, CheckWithAndWithoutAList) {
+    const auto builtin = parseCommandLine(args({"--check"}));
+    EXPECT_TRUE(builtin.run);
+    EXPECT_TRUE(builtin.check.wanted);
+    EXPECT_TRUE(builtin.check.list.isEmpty());
+    EXPECT_EQ(builtin.check.jobs, 8);
+    EXPECT_EQ(builtin.check.timeoutSeconds, 15);
+
+    const auto full =
+        parseCommandLine(args({"--check", "tv.m3u", "--jobs", "32", "--timeout=5", "--json",
+                               "r.json", "--write-m3u=w.m3u", "--drop-dead", "--quiet"}));
+    EXPECT_TRUE(full.run);
+    EXPECT_EQ(full.check.list, QStringLiteral("tv.m3u"));
+    EXPECT_EQ(full.check.jobs, 32);
+    EXPECT_EQ(full.check.timeoutSeconds, 5);
+    EXPECT_EQ(full.check.jsonFile, QStringLiteral("r.json"));
+    EXPECT_EQ(full.check.m3uFile, QStringLiteral("w.m3u"));
+    EXPECT_TRUE(full.check.dropDead);
+    EXPECT_TRUE(full.check.quiet);
+    // The list may also follow the options.
+    EXPECT_EQ(parseCommandLine(args({"--check", "--quiet", "tv.m3u"})).check.list,
+              QStringLiteral("tv.m3u"));
+}
+
+TEST(CommandLine, CheckUsageErrors) {
+    for (const auto& list : {
+             args({"--check", "--jobs", "0"}),
+             args({"--check", "--jobs", "65"}),
+             args({"--check", "--jobs", "eight"}),
+             args({"--check", "--jobs"}),
+             args({"--check", "--timeout", "0"}),
+             args({"--check", "--json"}),
+             args({"--check", "a.m3u", "b.m3u"}),
+             args({"--jobs", "4"}), // without --check
+             args({"--drop-dead"}),
+             args({"--check", "--playlist", "a.m3u"}),
+         }) {
+        const auto cl = parseCommandLine(list);
+        EXPECT_FALSE(cl.run) << list.join(u' ').toStdString();
+        EXPECT_EQ(cl.exitCode, 2) << list.join(u' ').toStdString();
+    }
+}
+
+} // namespace

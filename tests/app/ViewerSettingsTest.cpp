@@ -1,0 +1,111 @@
+#include "app/ViewerSettings.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using orvanto::ViewerSettings;
+
+namespace {
+
+QString s(const char* text) {
+    return QString::fromUtf8(text);
+}
+
+class ViewerSettingsTest : public ::testing::Test {
+protected:
+    QString path() const { return dir.filePath(s("config/orvanto-tv.conf")); }
+    void writeFile(const QByteArray& bytes) {
+        QDir().mkpath(dir.filePath(s("config")));
+        QFile file(path());
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    }
+    QByteArray fileBytes() const {
+        QFile file(path());
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    QTemporaryDir dir;
+};
+
+TEST_F(ViewerSettingsTest, NothingSavedGivesNothingAndWritesNothing) {
+    {
+        ViewerSettings settings(path());
+        EXPECT_TRUE(settings.warning().isEmpty());
+        EXPECT_TRUE(settings.lastList().isEmpty());
+        EXPECT_FALSE(settings.volume().has_value());
+        EXPECT_TRUE(settings.favourites(ViewerSettings::BuiltinList).isEmpty());
+    }
+    EXPECT_FALSE(QFile::exists(path()));
+}
+
+TEST_F(ViewerSettingsTest, ChoicesComeBackAtTheNextStart) {
+    const QString greek = s("/home/user/Κανάλια/ελλάδα.m3u");
+    const QString web = s("http://lists.example.com/all.m3u?x=1&y=2");
+    {
+        ViewerSettings settings(path());
+        settings.setLastList(greek);
+        settings.setVolume(35);
+        settings.setFavourites(greek, {s("ΣΚΑΪ"), s("A, \"quoted\" name"), s("=;#[]")});
+        settings.setFavourites(web, {s("One")});
+        settings.setFavourites(ViewerSettings::BuiltinList, {s("Two")});
+        settings.setFavourites(web, {s("Three"), s("One")}); // replaces, keeps the order
+        EXPECT_TRUE(settings.save());
+    }
+    ViewerSettings settings(path());
+    EXPECT_TRUE(settings.warning().isEmpty()) << settings.warning().toStdString();
+    EXPECT_EQ(settings.lastList(), greek);
+    EXPECT_EQ(settings.volume(), 35);
+    EXPECT_EQ(settings.favourites(greek),
+              (QStringList{s("ΣΚΑΪ"), s("A, \"quoted\" name"), s("=;#[]")}));
+    EXPECT_EQ(settings.favourites(web), (QStringList{s("Three"), s("One")}));
+    EXPECT_EQ(settings.favourites(ViewerSettings::BuiltinList), QStringList{s("Two")});
+    EXPECT_TRUE(settings.favourites(s("/other.m3u")).isEmpty());
+
+    // No favourites left: the list's entry goes, the others stay.
+    settings.setFavourites(web, {});
+    EXPECT_TRUE(settings.favourites(web).isEmpty());
+    EXPECT_EQ(settings.favourites(greek).size(), 3);
+}
+
+TEST_F(ViewerSettingsTest, ValuesOfTheWrongKindAreIgnored) {
+    writeFile("[General]\nvolume=loud\nlastList=@Variant(\\0\\0\\0\\x7f\\0\\0\\0\\0)\n"
+              "[favourites]\nsize=1000000000\n1\\list=/a.m3u\n1\\channels=X\n");
+    ViewerSettings settings(path());
+    EXPECT_FALSE(settings.volume().has_value());
+    EXPECT_TRUE(settings.lastList().isEmpty());
+    EXPECT_EQ(settings.favourites(s("/a.m3u")), QStringList{s("X")});
+
+    writeFile("[General]\nvolume=250\n");
+    EXPECT_FALSE(ViewerSettings(path()).volume().has_value());
+    writeFile("[General]\nvolume=-1\n");
+    EXPECT_FALSE(ViewerSettings(path()).volume().has_value());
+}
+
+TEST_F(ViewerSettingsTest, DamagedOrUnreadableFileIsNeitherUsedNorOverwritten) {
+    const QByteArray damaged = "[General\nvolume=20\n\xff\xfe\x00garbage";
+    writeFile(damaged);
+    {
+        ViewerSettings settings(path());
+        EXPECT_TRUE(settings.warning().contains(s("is not used")))
+            << settings.warning().toStdString();
+        EXPECT_FALSE(settings.volume().has_value());
+        settings.setVolume(80);
+        settings.setLastList(s("/x.m3u"));
+        EXPECT_FALSE(settings.save());
+    }
+    EXPECT_EQ(fileBytes(), damaged);
+
+    // A folder where the file should be.
+    QFile::remove(path());
+    ASSERT_TRUE(QDir().mkpath(path()));
+    ViewerSettings folder(path());
+    EXPECT_TRUE(folder.warning().contains(s("cannot be read"))) << folder.warning().toStdString();
+    EXPECT_TRUE(folder.lastList().isEmpty());
+    folder.setFavourites(s("/x.m3u"), {s("A")});
+    EXPECT_FALSE(folder.save());
+}
+
+} // namespace

@@ -1,0 +1,107 @@
+#include "DesktopViewer.h"
+
+#include "net/StreamSniffer.h"
+#include "playback/PlayState.h"
+#include "playback/VideoContainer.h"
+#include "playback/VlcEngine.h"
+#include "support/WaitFor.h"
+#include "window/ClickLabel.h"
+
+#include <QSignalSpy>
+#include <QTest>
+#include <QToolTip>
+
+namespace orvanto::test {
+
+DesktopViewer::DesktopViewer() {
+    server.route(QStringLiteral("/video"), TestHttpServer::video());
+    server.route(QStringLiteral("/video2"), TestHttpServer::video());
+    server.start();
+    // libVLC with its real outputs, drawing into the window as in the program.
+    player.attach(std::make_unique<VlcEngine>(VlcEngine::Options{}),
+                  std::make_unique<StreamSniffer>());
+    const QString first = server.url(QStringLiteral("/video")).toString();
+    const QString second = server.url(QStringLiteral("/video2")).toString();
+    form = std::make_unique<Form1>(catalogue, failover, player, player.videoWidget());
+    form->load({[first, second](Catalogue& c) {
+                    c.AddStreamUrl(QStringLiteral("Video"), first);
+                    c.AddStreamUrl(QStringLiteral("Video 2"), second);
+                },
+                [](Catalogue&) {}});
+    alarmView = std::make_unique<FormAlarmView>(form->controls());
+    alarm = std::make_unique<AlarmClock>(*alarmView, clock, watch, ring, player,
+                                         AlarmClock::defaultSoundPath(),
+                                         [this] { failover.standDown(); });
+    alarmBinder = std::make_unique<AlarmBinder>(form->controls(), *alarm);
+    form->show();
+    QApplication::setActiveWindow(form.get());
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+}
+
+DesktopViewer::~DesktopViewer() {
+    player.stop();
+}
+
+QWidget* DesktopViewer::control(const char* name) const {
+    return form->controls().control(QString::fromLatin1(name));
+}
+
+QPoint DesktopViewer::centre(const char* name) const {
+    QWidget* widget = control(name);
+    return widget->mapToGlobal(widget->rect().center());
+}
+
+int DesktopViewer::xWidth() const {
+    return x11::geometry(form->winId()).width();
+}
+
+::testing::AssertionResult DesktopViewer::playVideo(const char* path) {
+    player.setURL(server.url(QString::fromLatin1(path)).toString());
+    if (!waitFor([this] { return player.playState() == PlayState::Playing; }, 15000)) {
+        return ::testing::AssertionFailure() << "the video did not play";
+    }
+    if (!waitFor([this] { return !videoWindows().isEmpty(); }, 10000)) {
+        return ::testing::AssertionFailure() << "no video window in the surface";
+    }
+    return ::testing::AssertionSuccess();
+}
+
+QList<QRect> DesktopViewer::videoWindows() const {
+    auto* video = qobject_cast<VideoContainer*>(player.videoWidget());
+    const QString out =
+        x11::run(QStringLiteral("xwininfo"), {QStringLiteral("-children"), QStringLiteral("-id"),
+                                              QString::number(video->surfaceWindow())});
+    // "     0x800000 (has no name): ()  329x246+0+28  +0+45"
+    static const QRegularExpression child(
+        QStringLiteral("^\\s+0x[0-9a-f]+ .*\\s(\\d+)x(\\d+)\\+(-?\\d+)\\+(-?\\d+)\\s"));
+    QList<QRect> windows;
+    for (const QString& line : out.split(QLatin1Char('\n'))) {
+        const QRegularExpressionMatch match = child.match(line);
+        if (match.hasMatch()) {
+            windows << QRect(match.captured(3).toInt(), match.captured(4).toInt(),
+                             match.captured(1).toInt(), match.captured(2).toInt());
+        }
+    }
+    return windows;
+}
+
+bool DesktopViewer::clickLabel(const char* name) {
+    auto* label = qobject_cast<ClickLabel*>(control(name));
+    if (!label) {
+        return false;
+    }
+    QSignalSpy clicked(label, &ClickLabel::clicked);
+    x11::click(centre(name));
+    return waitFor([&clicked] { return clicked.count() > 0; }, 3000);
+}
+
+bool DesktopViewer::showsTooltip(const char* name, const QString& tip) {
+    x11::moveTo(centre(name) + QPoint(1, 0));
+    x11::moveTo(centre(name));
+    const bool shown =
+        waitFor([&tip] { return QToolTip::isVisible() && QToolTip::text() == tip; }, 4000);
+    QToolTip::hideText();
+    return shown;
+}
+
+} // namespace orvanto::test

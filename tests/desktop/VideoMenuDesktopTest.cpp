@@ -1,0 +1,123 @@
+// The video's context menu with the real pointer, acting on the real video.
+
+#include "DesktopViewer.h"
+#include "playback/PlayState.h"
+#include "support/WaitFor.h"
+#include "window/PlayerArea.h"
+#include "window/VideoMenu.h"
+
+#include <QApplication>
+
+namespace orvanto::test {
+namespace {
+
+QString s(const char* text) {
+    return QString::fromUtf8(text);
+}
+
+class VideoMenuOnScreen : public DesktopViewer {
+protected:
+    QPoint videoCentre() const {
+        QWidget* video = form->playerArea().videoSurface();
+        return video->mapToGlobal(video->rect().center());
+    }
+
+    VideoMenu* openMenu(const QPoint& at) {
+        x11::click(at, 3);
+        VideoMenu* menu = nullptr;
+        waitFor(
+            [&] {
+                for (auto* candidate : form->findChildren<VideoMenu*>()) {
+                    if (candidate->isVisible()) {
+                        menu = candidate;
+                    }
+                }
+                return menu != nullptr;
+            },
+            5000);
+        return menu;
+    }
+
+    static QAction* find(QMenu* menu, const QString& text) {
+        for (QAction* action : menu->actions()) {
+            if (action->text() == text) {
+                return action;
+            }
+        }
+        return nullptr;
+    }
+
+    // Clicks the menu's `item`, or `item` and then `inner` in its submenu, with the pointer.
+    bool choose(QMenu* menu, const char* item, const char* inner = nullptr) {
+        QAction* action = find(menu, s(item));
+        if (!action) {
+            return false;
+        }
+        x11::click(menu->mapToGlobal(menu->actionGeometry(action).center()));
+        if (!inner) {
+            return true;
+        }
+        QMenu* sub = action->menu();
+        if (!sub || !waitFor([sub] { return sub->isVisible(); }, 3000)) {
+            return false;
+        }
+        QAction* innerAction = find(sub, s(inner));
+        if (!innerAction) {
+            return false;
+        }
+        x11::click(sub->mapToGlobal(sub->actionGeometry(innerAction).center()));
+        return true;
+    }
+
+    // The size libVLC draws the picture in.
+    QSize pictureSize() const {
+        const QList<QRect> windows = videoWindows();
+        return windows.isEmpty() ? QSize() : windows.first().size();
+    }
+};
+
+TEST_F(VideoMenuOnScreen, ZoomAndAspectActOnTheVideoAndHoldAcrossAddresses) {
+    ASSERT_TRUE(playVideo());
+    // Fitted, the 64x48 test picture fills the player's width.
+    EXPECT_TRUE(waitFor([this] { return pictureSize().width() > 64 * 4; }, 5000));
+
+    VideoMenu* menu = openMenu(videoCentre());
+    ASSERT_NE(menu, nullptr);
+    ASSERT_TRUE(choose(menu, "Zoom", "200 %"));
+    ASSERT_TRUE(waitFor([this] { return player.videoZoom() == VideoZoom::Double; }, 3000));
+    EXPECT_FLOAT_EQ(player.engineScale(), 2.0f);
+    EXPECT_TRUE(waitFor([this] { return pictureSize() == QSize(128, 96); }, 5000))
+        << pictureSize().width() << "x" << pictureSize().height();
+
+    menu = openMenu(videoCentre());
+    ASSERT_NE(menu, nullptr);
+    ASSERT_TRUE(choose(menu, "Analogia", "16:9"));
+    ASSERT_TRUE(waitFor([this] { return player.aspectRatio() == AspectRatio::SixteenNine; }, 3000));
+    EXPECT_EQ(player.engineAspectRatio(), QByteArray("16:9"));
+
+    // Another address: the choices hold.
+    ASSERT_TRUE(playVideo("/video2"));
+    EXPECT_FLOAT_EQ(player.engineScale(), 2.0f);
+    EXPECT_EQ(player.engineAspectRatio(), QByteArray("16:9"));
+    EXPECT_TRUE(waitFor([this] { return pictureSize().height() == 96; }, 5000))
+        << pictureSize().width() << "x" << pictureSize().height();
+
+    menu = openMenu(videoCentre());
+    ASSERT_NE(menu, nullptr);
+    ASSERT_TRUE(choose(menu, "Zoom", "Olo to parathiro"));
+    EXPECT_TRUE(waitFor([this] { return pictureSize().width() > 128; }, 5000));
+}
+
+TEST_F(VideoMenuOnScreen, OpensInFullScreenToo) {
+    ASSERT_TRUE(playVideo());
+    x11::key(s("F11"));
+    ASSERT_TRUE(waitFor([this] { return player.isFullScreen(); }, 3000));
+    VideoMenu* menu = openMenu(QPoint(PrivateDisplay::Width / 2, PrivateDisplay::Height / 2));
+    ASSERT_NE(menu, nullptr);
+    ASSERT_TRUE(choose(menu, "Othoni"));
+    EXPECT_TRUE(waitFor([this] { return !player.isFullScreen(); }, 3000));
+    EXPECT_EQ(player.playState(), PlayState::Playing);
+}
+
+} // namespace
+} // namespace orvanto::test

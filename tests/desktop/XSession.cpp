@@ -1,0 +1,124 @@
+#include "XSession.h"
+
+#include <QDeadlineTimer>
+#include <QRegularExpression>
+
+namespace orvanto::test {
+
+bool PrivateDisplay::start() {
+    // -displayfd: the server picks a free display number and writes it to the descriptor.
+    server_.setProgram(QStringLiteral("Xvfb"));
+    server_.setArguments({QStringLiteral("-displayfd"), QStringLiteral("1"),
+                          QStringLiteral("-screen"), QStringLiteral("0"),
+                          QStringLiteral("%1x%2x24").arg(Width).arg(Height),
+                          QStringLiteral("-nolisten"), QStringLiteral("tcp")});
+    server_.setProcessChannelMode(QProcess::SeparateChannels);
+    server_.start();
+    if (!server_.waitForStarted(5000)) {
+        return false;
+    }
+    QByteArray number;
+    QDeadlineTimer deadline(10000);
+    while (!number.contains('\n') && !deadline.hasExpired()) {
+        if (server_.waitForReadyRead(200)) {
+            number += server_.readAllStandardOutput();
+        } else if (server_.state() != QProcess::Running) {
+            return false;
+        }
+    }
+    if (!number.contains('\n')) {
+        return false;
+    }
+    name_ = QStringLiteral(":") + QString::fromLatin1(number.trimmed());
+    qputenv("DISPLAY", name_.toLatin1());
+    return true;
+}
+
+PrivateDisplay::~PrivateDisplay() {
+    if (server_.state() != QProcess::NotRunning) {
+        server_.terminate();
+        server_.waitForFinished(5000);
+    }
+}
+
+namespace x11 {
+
+QString run(const QString& program, const QStringList& arguments) {
+    QProcess process;
+    process.start(program, arguments);
+    if (!process.waitForFinished(10000) || process.exitCode() != 0) {
+        return {};
+    }
+    return QString::fromLocal8Bit(process.readAllStandardOutput());
+}
+
+namespace {
+
+QString xdotool(const QStringList& arguments) {
+    return run(QStringLiteral("xdotool"), arguments);
+}
+
+QString number(int n) {
+    return QString::number(n);
+}
+
+} // namespace
+
+void moveTo(const QPoint& global) {
+    // (Not --sync: it waits for ever when the pointer is already there.)
+    xdotool({QStringLiteral("mousemove"), number(global.x()), number(global.y())});
+}
+
+void click(const QPoint& global, int button) {
+    moveTo(global);
+    xdotool({QStringLiteral("click"), number(button)});
+}
+
+void key(const QString& name) {
+    xdotool({QStringLiteral("key"), name});
+}
+
+void type(const QString& text) {
+    xdotool({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("20"), text});
+}
+
+QRect geometry(quint64 window) {
+    const QString shell = xdotool(
+        {QStringLiteral("getwindowgeometry"), QStringLiteral("--shell"), QString::number(window)});
+    QRect rect;
+    for (const QString& line : shell.split(QLatin1Char('\n'))) {
+        const QString value = line.section(QLatin1Char('='), 1);
+        if (line.startsWith(QLatin1String("X="))) {
+            rect.moveLeft(value.toInt());
+        } else if (line.startsWith(QLatin1String("Y="))) {
+            rect.moveTop(value.toInt());
+        } else if (line.startsWith(QLatin1String("WIDTH="))) {
+            rect.setWidth(value.toInt());
+        } else if (line.startsWith(QLatin1String("HEIGHT="))) {
+            rect.setHeight(value.toInt());
+        }
+    }
+    return rect;
+}
+
+QString windowName(quint64 window) {
+    const QString out =
+        run(QStringLiteral("xprop"),
+            {QStringLiteral("-id"), QString::number(window), QStringLiteral("_NET_WM_NAME")});
+    static const QRegularExpression quoted(QStringLiteral("= \"(.*)\"\\s*$"));
+    const QRegularExpressionMatch match = quoted.match(out);
+    return match.hasMatch() ? match.captured(1) : QString();
+}
+
+QList<quint64> windowsOf(qint64 pid) {
+    QList<quint64> windows;
+    const QString out = xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                                 QStringLiteral("--pid"), QString::number(pid)});
+    for (const QString& line : out.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+        windows << line.trimmed().toULongLong();
+    }
+    return windows;
+}
+
+} // namespace x11
+} // namespace orvanto::test

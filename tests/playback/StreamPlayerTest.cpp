@@ -1,0 +1,393 @@
+#include "playback/StreamPlayer.h"
+
+#include "playback/PlayState.h"
+#include "support/FakeEngine.h"
+#include "support/FakeSniffer.h"
+#include "support/FakeSteadyClock.h"
+#include "support/ManualTicker.h"
+
+#include <gtest/gtest.h>
+#include <vector>
+
+using namespace orvanto;
+using namespace orvanto::test;
+
+namespace {
+
+using Event = PlayerEngine::Event;
+using Kind = Sniffer::Result::Kind;
+
+class StreamPlayerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        QObject::connect(&player, &StreamPlayer::playStateChanged,
+                         [this](int state) { states.push_back(state); });
+        QObject::connect(&player, &StreamPlayer::playbackOver, [this] { ++overs; });
+        player.attach(engine, sniffer);
+    }
+
+    // One second passes: the clock moves, then the watchdog ticks.
+    void seconds(int n) {
+        for (int i = 0; i < n; ++i) {
+            clock.advance(1000);
+            ticker.tick();
+        }
+    }
+    // One second with `bytes` more data read.
+    void secondsWithData(int n, quint32 bytes = 10000) {
+        for (int i = 0; i < n; ++i) {
+            engine.counters.readBytes += bytes;
+            seconds(1);
+        }
+    }
+    // The engine opens the current media and decodes it.
+    void enginePlays() {
+        engine.report(Event::Playing);
+        engine.report(Event::TimeChanged, 100);
+    }
+    // A stream address that the sniffer hands to the engine, playing.
+    void playStream(const QString& url = QStringLiteral("http://radio.example/live")) {
+        player.setURL(url);
+        ASSERT_TRUE(sniffer.decide(Kind::Stream));
+        enginePlays();
+        ASSERT_EQ(player.playState(), PlayState::Playing);
+        states.clear();
+    }
+
+    FakeEngine engine;
+    FakeSniffer sniffer;
+    ManualTicker ticker;
+    FakeSteadyClock clock;
+    StreamPlayer player{ticker, clock};
+    std::vector<int> states;
+    int overs = 0;
+};
+
+} // namespace
+
+TEST_F(StreamPlayerTest, StreamOpensThroughTheSnifferAndPlaysOnceSomethingDecodes) {
+    player.setURL(QStringLiteral("  http://radio.example/a b  "));
+    EXPECT_EQ(states, std::vector<int>{PlayState::Transitioning});
+    ASSERT_EQ(sniffer.started.size(), 1);
+    EXPECT_TRUE(engine.opened.isEmpty()) << "nothing opens before the sniffer decided";
+    ASSERT_TRUE(sniffer.decide(Kind::Stream));
+    // The assigned address goes to the engine as written (trimmed), not re-encoded.
+    EXPECT_EQ(engine.opened, QStringList{QStringLiteral("http://radio.example/a b")});
+    engine.report(Event::Opening);
+    engine.report(Event::Buffering, 50); // not open yet: no state
+    engine.report(Event::Playing);       // open, nothing decoded
+    EXPECT_EQ(player.playState(), PlayState::Buffering);
+    engine.report(Event::TimeChanged, 0);
+    EXPECT_EQ(player.playState(), PlayState::Buffering);
+    engine.report(Event::TimeChanged, 40);
+    EXPECT_EQ(states, (std::vector<int>{PlayState::Transitioning, PlayState::Buffering,
+                                        PlayState::Playing}));
+    EXPECT_EQ(engine.volume, StreamPlayer::InitialVolume);
+}
+
+TEST_F(StreamPlayerTest, DecodedFramesConfirmPlayingWithoutAPlayTime) {
+    player.setURL(QStringLiteral("mms://tv.example/live"));
+    EXPECT_TRUE(sniffer.started.isEmpty()) << "only http(s) is sniffed";
+    ASSERT_EQ(engine.opened.size(), 1);
+    engine.report(Event::Playing);
+    seconds(1);
+    EXPECT_EQ(player.playState(), PlayState::Buffering);
+    engine.counters.decodedVideo = 3;
+    seconds(1);
+    EXPECT_EQ(player.playState(), PlayState::Playing);
+}
+
+TEST_F(StreamPlayerTest, StreamThatStopsSendingGoesBufferingThenReady) {
+    playStream();
+    secondsWithData(30);
+    EXPECT_TRUE(states.empty()) << "data keeps coming: nothing to say";
+    seconds(1);
+    EXPECT_TRUE(states.empty()) << "one silent second is no stall";
+    seconds(1);
+    EXPECT_EQ(states, std::vector<int>{PlayState::Buffering});
+    secondsWithData(1);
+    EXPECT_EQ(states, (std::vector<int>{PlayState::Buffering, PlayState::Playing}));
+    seconds(9);
+    EXPECT_EQ(player.playState(), PlayState::Buffering);
+    seconds(1); // ten seconds without data: the connection is lost
+    EXPECT_EQ(states.back(), PlayState::Ready);
+    EXPECT_EQ(std::count(states.begin(), states.end(), PlayState::MediaEnded), 0)
+        << "a lost connection is no end";
+    EXPECT_FALSE(engine.playing);
+    EXPECT_FALSE(ticker.isRunning());
+    EXPECT_EQ(overs, 1);
+}
+
+TEST_F(StreamPlayerTest, CounterThatWrapsAroundStillCountsAsData) {
+    playStream();
+    engine.counters.readBytes = 0xFFFFF000u;
+    seconds(1);
+    const qint64 before = player.receivedKilobytes();
+    engine.counters.readBytes = 0x1000u; // wrapped: 8 KiB more
+    seconds(1);
+    EXPECT_EQ(player.receivedKilobytes(), before + 8);
+    engine.counters.readBytes = 0x3000u;
+    seconds(1);
+    EXPECT_EQ(player.playState(), PlayState::Playing);
+    EXPECT_EQ(player.receivedKilobytes(), before + 16);
+}
+
+TEST_F(StreamPlayerTest, PausedAndLocalFilesAreNotWatched) {
+    playStream();
+    engine.report(Event::Paused);
+    seconds(60);
+    EXPECT_EQ(player.playState(), PlayState::Paused);
+    engine.report(Event::Playing);
+    EXPECT_EQ(player.playState(), PlayState::Playing);
+
+    player.setURL(QStringLiteral("/music/song.wav"));
+    EXPECT_EQ(engine.opened.last(), QStringLiteral("/music/song.wav"));
+    EXPECT_TRUE(engine.openedLocal.last());
+    enginePlays();
+    seconds(60);
+    EXPECT_EQ(player.playState(), PlayState::Playing);
+}
+
+TEST_F(StreamPlayerTest, StreamThatEndsGoesMediaEndedThenReady) {
+    playStream();
+    engine.report(Event::Ended);
+    EXPECT_EQ(states, (std::vector<int>{PlayState::MediaEnded, PlayState::Ready}));
+
+    // A short file can end before its play time was reported: what was decoded counts.
+    states.clear();
+    player.setURL(QStringLiteral("file:///clips/short.wav"));
+    EXPECT_TRUE(engine.openedLocal.last());
+    engine.report(Event::Playing);
+    engine.counters.decodedAudio = 5;
+    engine.report(Event::Ended);
+    EXPECT_EQ(states,
+              (std::vector<int>{PlayState::Transitioning, PlayState::Buffering, PlayState::Playing,
+                                PlayState::MediaEnded, PlayState::Ready}));
+}
+
+TEST_F(StreamPlayerTest, AddressesThatDoNotPlayEndInReady) {
+    player.setURL(QStringLiteral("http://gone.example/"));
+    ASSERT_TRUE(sniffer.decide(Kind::Failed));
+    EXPECT_TRUE(engine.opened.isEmpty());
+    EXPECT_EQ(states, (std::vector<int>{PlayState::Transitioning, PlayState::Ready}));
+
+    states.clear();
+    player.setURL(QStringLiteral("mms://gone.example/"));
+    engine.report(Event::Error);
+    EXPECT_EQ(states, (std::vector<int>{PlayState::Transitioning, PlayState::Ready}));
+
+    playStream();
+    player.setURL(QStringLiteral("   "));
+    EXPECT_EQ(states, std::vector<int>{PlayState::Ready});
+    EXPECT_FALSE(engine.playing);
+
+    // An address on its own, however long it takes to open, is left to the engine.
+    states.clear();
+    player.setURL(QStringLiteral("mms://slow.example/"));
+    seconds(120);
+    EXPECT_EQ(states, std::vector<int>{PlayState::Transitioning});
+}
+
+TEST_F(StreamPlayerTest, PlaylistEntriesAreTriedInOrder) {
+    const QUrl first(QStringLiteral("http://a.example/one two"));
+    const QUrl second(QStringLiteral("mms://b.example/two"));
+    player.setURL(QStringLiteral("http://radio.example/list.php"));
+    ASSERT_TRUE(sniffer.decide(Kind::Playlist, {first, second}));
+    // The first entry is sniffed in turn, then opened fully encoded.
+    ASSERT_EQ(sniffer.started.size(), 2);
+    EXPECT_EQ(sniffer.started[1], first);
+    ASSERT_TRUE(sniffer.decide(Kind::Stream));
+    EXPECT_EQ(engine.opened.last(), QStringLiteral("http://a.example/one%20two"));
+    engine.report(Event::Error);
+    EXPECT_EQ(engine.opened.last(), QStringLiteral("mms://b.example/two"));
+    engine.report(Event::Error);
+    EXPECT_EQ(states, (std::vector<int>{PlayState::Transitioning, PlayState::Ready}));
+    EXPECT_EQ(overs, 1);
+
+    // An empty playlist adds nothing.
+    states.clear();
+    player.setURL(QStringLiteral("http://radio.example/empty.asx"));
+    ASSERT_TRUE(sniffer.decide(Kind::Playlist));
+    EXPECT_EQ(states, (std::vector<int>{PlayState::Transitioning, PlayState::Ready}));
+}
+
+TEST_F(StreamPlayerTest, EntryThatDoesNotOpenInTimeGivesWayToTheNext) {
+    player.setURL(QStringLiteral("http://radio.example/list.asx"));
+    ASSERT_TRUE(sniffer.decide(Kind::Playlist, {QUrl(QStringLiteral("mms://a.example/")),
+                                                QUrl(QStringLiteral("mms://b.example/"))}));
+    ASSERT_EQ(engine.opened.size(), 1);
+    seconds(9);
+    EXPECT_EQ(engine.opened.size(), 1);
+    seconds(1);
+    ASSERT_EQ(engine.opened.size(), 2);
+    EXPECT_EQ(engine.opened.last(), QStringLiteral("mms://b.example/"));
+    seconds(60); // the last entry has no successor: no limit
+    EXPECT_EQ(player.playState(), PlayState::Transitioning);
+}
+
+TEST_F(StreamPlayerTest, NextEntryTakesOverFromABrokenStreamAsBuffering) {
+    player.setURL(QStringLiteral("http://radio.example/list.asx"));
+    ASSERT_TRUE(sniffer.decide(Kind::Playlist, {QUrl(QStringLiteral("mms://a.example/")),
+                                                QUrl(QStringLiteral("mms://b.example/"))}));
+    enginePlays();
+    states.clear();
+    engine.report(Event::Ended);
+    EXPECT_EQ(states, std::vector<int>{PlayState::Buffering}) << "reconnecting, not ended";
+    EXPECT_EQ(engine.opened.last(), QStringLiteral("mms://b.example/"));
+    // The one taking over must open within the limit, even as the last entry.
+    seconds(10);
+    EXPECT_EQ(states.back(), PlayState::Ready);
+    EXPECT_EQ(std::count(states.begin(), states.end(), PlayState::MediaEnded), 0);
+}
+
+TEST_F(StreamPlayerTest, PlaylistFoundByTheEngineItselfPlaysItsNetworkEntries) {
+    player.setURL(QStringLiteral("mms://tv.example/list"));
+    engine.items = {QUrl(QStringLiteral("file:///etc/passwd")),
+                    QUrl(QStringLiteral("mms://tv.example/stream"))};
+    engine.report(Event::Ended);
+    EXPECT_EQ(engine.opened.last(), QStringLiteral("mms://tv.example/stream"));
+    EXPECT_EQ(engine.opened.size(), 2) << "the local entry is skipped";
+    EXPECT_EQ(player.playState(), PlayState::Transitioning);
+}
+
+TEST_F(StreamPlayerTest, StopAndNewAddressesSilenceTheOldOnes) {
+    playStream();
+    player.stop();
+    EXPECT_EQ(states, std::vector<int>{PlayState::Stopped});
+    EXPECT_FALSE(engine.playing);
+    EXPECT_FALSE(ticker.isRunning());
+    engine.report(Event::Error); // late report of the stopped media
+    seconds(30);
+    EXPECT_EQ(states, std::vector<int>{PlayState::Stopped});
+
+    // A new address while the sniffer is under way cancels it.
+    player.setURL(QStringLiteral("http://radio.example/one"));
+    player.setURL(QStringLiteral("http://radio.example/two"));
+    EXPECT_EQ(sniffer.started.last(), QUrl(QStringLiteral("http://radio.example/two")));
+    ASSERT_TRUE(sniffer.decide(Kind::Stream));
+    EXPECT_EQ(engine.opened.last(), QStringLiteral("http://radio.example/two"));
+}
+
+TEST_F(StreamPlayerTest, ListenerThatStopsInsideANotificationEndsItAtOnce) {
+    QObject::connect(&player, &StreamPlayer::playStateChanged, [this](int state) {
+        if (state == PlayState::Buffering) {
+            player.stop();
+        }
+    });
+    player.setURL(QStringLiteral("http://radio.example/list.asx"));
+    ASSERT_TRUE(sniffer.decide(Kind::Playlist, {QUrl(QStringLiteral("mms://a.example/")),
+                                                QUrl(QStringLiteral("mms://b.example/"))}));
+    enginePlays(); // Buffering first: the listener stops
+    EXPECT_EQ(states, (std::vector<int>{PlayState::Transitioning, PlayState::Buffering,
+                                        PlayState::Stopped}));
+    EXPECT_FALSE(engine.playing);
+    EXPECT_EQ(engine.opened.size(), 1) << "the next entry was not opened behind its back";
+}
+
+TEST_F(StreamPlayerTest, VolumeRefusedWithoutAudioIsAppliedLater) {
+    engine.acceptsVolume = false;
+    player.setVolume(150);
+    EXPECT_EQ(player.volume(), 100);
+    playStream();
+    engine.acceptsVolume = true;
+    secondsWithData(1);
+    EXPECT_EQ(engine.volume, 100);
+}
+
+TEST(StreamPlayerBeforeEngine, AddressAssignedBeforeTheEngineOpensWhenItComes) {
+    ManualTicker ticker;
+    FakeSteadyClock clock;
+    FakeEngine engine;
+    FakeSniffer sniffer;
+    FakeEngine other;
+    StreamPlayer player{ticker, clock};
+    std::vector<int> states;
+    QObject::connect(&player, &StreamPlayer::playStateChanged,
+                     [&](int state) { states.push_back(state); });
+    player.setVolume(70);
+    player.setURL(QStringLiteral("mms://tv.example/live"));
+    EXPECT_EQ(states, std::vector<int>{PlayState::Transitioning});
+    EXPECT_EQ(player.url(), QStringLiteral("mms://tv.example/live"));
+    player.attach(engine, sniffer);
+    ASSERT_EQ(engine.opened, QStringList{QStringLiteral("mms://tv.example/live")});
+    engine.report(Event::Playing);
+    engine.report(Event::TimeChanged, 10);
+    EXPECT_EQ(player.playState(), PlayState::Playing);
+    EXPECT_EQ(engine.volume, 70);
+
+    // Stopped before the engine came: nothing opens.
+    StreamPlayer stopped{ticker, clock};
+    stopped.setURL(QStringLiteral("mms://tv.example/live"));
+    stopped.stop();
+    stopped.attach(other, sniffer);
+    EXPECT_TRUE(other.opened.isEmpty());
+    EXPECT_EQ(stopped.playState(), PlayState::Stopped);
+}
+
+TEST_F(StreamPlayerTest, MuteAndVolumeReachTheEngineAndVolumeChangesAreNotified) {
+    std::vector<int> volumes;
+    QObject::connect(&player, &StreamPlayer::volumeChanged,
+                     [&](int volume) { volumes.push_back(volume); });
+    player.setVolume(80);
+    player.setVolume(80);  // no change: no notice
+    player.setVolume(-5);  // bounded
+    player.setVolume(-20); // still 0: no notice
+    EXPECT_EQ(volumes, (std::vector<int>{80, 0}));
+
+    // Muting refused without an audio output holds, and reaches the engine once audio is there.
+    engine.acceptsVolume = false;
+    player.setMuted(true);
+    EXPECT_TRUE(player.isMuted());
+    EXPECT_FALSE(engine.muted);
+    playStream();
+    engine.acceptsVolume = true;
+    secondsWithData(1);
+    EXPECT_TRUE(engine.muted);
+    player.setMuted(false);
+    EXPECT_FALSE(engine.muted);
+    EXPECT_EQ(engine.volume, 0) << "unmuting keeps the volume";
+}
+
+TEST_F(StreamPlayerTest, ZoomAndAspectRatioHoldAcrossAddresses) {
+    EXPECT_EQ(engine.videoScale, 0.0f);
+    EXPECT_TRUE(engine.ratio.isEmpty());
+    player.setVideoZoom(VideoZoom::Half);
+    EXPECT_EQ(engine.videoScale, 0.5f);
+    player.setVideoZoom(VideoZoom::Original);
+    EXPECT_EQ(engine.videoScale, 1.0f);
+    player.setAspectRatio(AspectRatio::FourThree);
+    EXPECT_EQ(engine.ratio, QByteArray("4:3"));
+    playStream(QStringLiteral("http://tv.example/one"));
+
+    // Even an engine that forgot them gets them back with the next address.
+    engine.videoScale = 0.0f;
+    engine.ratio.clear();
+    playStream(QStringLiteral("http://tv.example/two"));
+    EXPECT_EQ(player.videoZoom(), VideoZoom::Original);
+    EXPECT_EQ(player.aspectRatio(), AspectRatio::FourThree);
+    EXPECT_EQ(engine.videoScale, 1.0f);
+    EXPECT_EQ(engine.ratio, QByteArray("4:3"));
+
+    player.setVideoZoom(VideoZoom::Fit);
+    player.setAspectRatio(AspectRatio::Default);
+    EXPECT_EQ(engine.videoScale, 0.0f);
+    EXPECT_TRUE(engine.ratio.isEmpty());
+}
+
+TEST(StreamPlayerBeforeEngine, ChoicesMadeBeforeTheEngineReachItWhenItComes) {
+    ManualTicker ticker;
+    FakeSteadyClock clock;
+    FakeEngine engine;
+    FakeSniffer sniffer;
+    StreamPlayer player{ticker, clock};
+    player.setVideoZoom(VideoZoom::Double);
+    player.setAspectRatio(AspectRatio::SixteenNine);
+    player.setMuted(true);
+    player.attach(engine, sniffer);
+    EXPECT_EQ(engine.videoScale, 2.0f);
+    EXPECT_EQ(engine.ratio, QByteArray("16:9"));
+    // The mute goes with the volume, once something plays.
+    player.setURL(QStringLiteral("mms://tv.example/live"));
+    engine.report(Event::Playing);
+    EXPECT_TRUE(engine.muted);
+}

@@ -1,0 +1,182 @@
+#include "window/ChannelBrowser.h"
+
+#include "WindowTestSupport.h"
+#include "window/ChannelListModel.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QRadioButton>
+#include <QTest>
+#include <QTreeView>
+
+namespace orvanto::test {
+namespace {
+
+// A list of 200 channels in two groups ("Even", "Odd"), each with three addresses; the locked
+// stations follow it.
+StationRegistrations bigList() {
+    StationRegistrations registrations = testStations(0);
+    registrations.regular = [](Catalogue& c) {
+        for (int k = 1; k <= 200; ++k) {
+            const QString group = k % 2 == 0 ? s("Even") : s("Odd");
+            for (int a = 1; a <= 3; ++a) {
+                c.AddStreamUrl(stationName(k),
+                               QStringLiteral("http://s%1.example.com/%2").arg(k).arg(a), group);
+            }
+        }
+    };
+    return registrations;
+}
+
+class ChannelBrowserTest : public WindowTest {
+protected:
+    void SetUp() override {
+        makeForm();
+        form->load(bigList());
+        form->show();
+        form->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+        QTest::keyClick(form.get(), Qt::Key_F, Qt::ControlModifier);
+        browser = form->channelBrowser();
+        ASSERT_NE(browser, nullptr);
+        search = browser->findChild<QLineEdit*>(s("channelSearch"));
+        groups = browser->findChild<QComboBox*>(s("channelGroup"));
+        list = browser->findChild<QTreeView*>(s("channelList"));
+        ASSERT_TRUE(search && groups && list);
+    }
+
+    QStringList listed() const {
+        QStringList names;
+        for (int row = 0; row < browser->model().rowCount(); ++row) {
+            names << browser->model().stationName(row);
+        }
+        return names;
+    }
+    QStringList shownButtons() const {
+        QStringList names;
+        for (int i = 0; i < StationPages::ButtonCount; ++i) {
+            if (!stationButton(i)->isHidden()) {
+                names << stationButton(i)->text();
+            }
+        }
+        return names;
+    }
+    void pin(const QString& name) {
+        QTest::keyClicks(search, name);
+        browser->findChild<QPushButton*>(s("channelPin"))->click();
+        search->clear();
+    }
+
+    ChannelBrowser* browser = nullptr;
+    QLineEdit* search = nullptr;
+    QComboBox* groups = nullptr;
+    QTreeView* list = nullptr;
+};
+
+TEST_F(ChannelBrowserTest, ListsEveryChannelOfTheListButNoLockedStation) {
+    EXPECT_TRUE(browser->isVisible());
+    EXPECT_EQ(browser->model().rowCount(), 200);
+    EXPECT_EQ(listed().last(), stationName(200));
+    EXPECT_FALSE(listed().contains(s("ADULT 1")));
+    const QModelIndex last = browser->model().index(199, ChannelListModel::GroupColumn);
+    EXPECT_EQ(last.data().toString(), s("Even"));
+    EXPECT_EQ(last.siblingAtColumn(ChannelListModel::AddressesColumn).data().toInt(), 3);
+    // The pages keep their limit of 90.
+    EXPECT_EQ(catalogue.station(90).Page, 4);
+    EXPECT_EQ(catalogue.station(91).Page, Station::NoPage);
+}
+
+TEST_F(ChannelBrowserTest, TypingAndTheGroupBoxFilterAsOneGoes) {
+    QTest::keyClicks(search, s("s19"));
+    EXPECT_EQ(listed(),
+              (QStringList{s("S19"), s("S190"), s("S191"), s("S192"), s("S193"), s("S194"),
+                           s("S195"), s("S196"), s("S197"), s("S198"), s("S199")}));
+    groups->setCurrentIndex(groups->findText(s("Even")));
+    EXPECT_EQ(listed(), (QStringList{s("S190"), s("S192"), s("S194"), s("S196"), s("S198")}));
+    QTest::keyClick(search, Qt::Key_Backspace);
+    EXPECT_EQ(listed().size(), 5 + 50); // S10, S12, ..., S18 and S100, S102, ..., S198
+    groups->setCurrentIndex(0);
+    search->clear();
+    EXPECT_EQ(browser->model().rowCount(), 200);
+}
+
+TEST_F(ChannelBrowserTest, EnterInTheSearchAndOnTheListPlaysFromTheFirstAddress) {
+    QTest::keyClicks(search, s("s150"));
+    QTest::keyClick(search, Qt::Key_Return);
+    ASSERT_FALSE(player.openedUrls.isEmpty());
+    EXPECT_EQ(player.openedUrls.last(), s("http://s150.example.com/1"));
+
+    search->clear();
+    QTest::keyClicks(search, s("s12"));
+    QTest::keyClick(search, Qt::Key_Down); // S12 -> S120
+    QTest::keyClick(list, Qt::Key_Return);
+    EXPECT_EQ(player.openedUrls.last(), s("http://s120.example.com/1"));
+    // The other candidates follow in order as each one fails.
+    ticker.tickUntilStopped();
+    EXPECT_EQ(player.openedUrls.mid(player.openedUrls.size() - 3),
+              (QStringList{s("http://s120.example.com/1"), s("http://s120.example.com/2"),
+                           s("http://s120.example.com/3")}));
+}
+
+TEST_F(ChannelBrowserTest, DoubleClickPlaysTheChannel) {
+    QTest::keyClicks(search, s("s77"));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(browser));
+    const QRect row = list->visualRect(browser->model().index(0, 0));
+    ASSERT_TRUE(list->viewport()->rect().contains(row.center()));
+    // As a window system delivers it: the second press comes with the double click.
+    QWidget* viewport = list->viewport();
+    QTest::mouseClick(viewport, Qt::LeftButton, {}, row.center());
+    QTest::mousePress(viewport, Qt::LeftButton, {}, row.center());
+    QMouseEvent doubleClick(QEvent::MouseButtonDblClick, row.center(),
+                            viewport->mapToGlobal(row.center()), Qt::LeftButton, Qt::LeftButton,
+                            Qt::NoModifier);
+    QApplication::sendEvent(viewport, &doubleClick);
+    QTest::mouseRelease(viewport, Qt::LeftButton, {}, row.center());
+    EXPECT_EQ(player.openedUrls, QStringList{s("http://s77.example.com/1")}); // once
+}
+
+TEST_F(ChannelBrowserTest, PinnedChannelsReplaceThePagesInTheUsersOrder) {
+    QStringList announced;
+    QObject::connect(form.get(), &Form1::favouritesChanged,
+                     [&](const QStringList& names) { announced = names; });
+    pin(s("S150"));
+    pin(s("S3"));
+    EXPECT_EQ(shownButtons(), (QStringList{s("S150"), s("S3")}));
+    EXPECT_EQ(announced, (QStringList{s("S150"), s("S3")}));
+    EXPECT_TRUE(control("Option1", 0)->isVisible());
+    EXPECT_FALSE(control("Option1", 1)->isVisible());
+    stationButton(0)->click();
+    EXPECT_EQ(player.openedUrls.last(), s("http://s150.example.com/1"));
+
+    // Pinning the same channel again takes it off; with none left the first stations return.
+    pin(s("S150"));
+    EXPECT_EQ(shownButtons(), (QStringList{s("S3")}));
+    pin(s("S3"));
+    EXPECT_EQ(shownButtons().size(), StationPages::ButtonCount);
+    EXPECT_EQ(shownButtons().first(), stationName(1));
+    EXPECT_TRUE(control("Option1", 4)->isVisible());
+}
+
+TEST_F(ChannelBrowserTest, FavouritesFillFivePagesAndStopAtNinety) {
+    QStringList names;
+    for (int k = 200; k > 100; --k) {
+        names << stationName(k);
+    }
+    names.prepend(s("ADULT 1")); // a locked station never goes on a page
+    names.prepend(s("No such channel"));
+    form->setFavourites(names);
+    EXPECT_EQ(form->favourites().names().size(), 90);
+    qobject_cast<QRadioButton*>(control("Option1", 4))->click();
+    const QStringList lastPage = shownButtons();
+    EXPECT_EQ(lastPage.size(), StationPages::ButtonCount - 2);
+    EXPECT_EQ(lastPage.last(), stationName(113));
+    EXPECT_EQ(catalogue.station(catalogue.FindStation(s("ADULT 1"))).Page, Station::NoPage);
+    // The browser says the pages are full.
+    QTest::keyClicks(search, s("S5"));
+    EXPECT_FALSE(browser->findChild<QPushButton*>(s("channelPin"))->isEnabled());
+}
+
+} // namespace
+} // namespace orvanto::test

@@ -1,0 +1,192 @@
+#include "window/ChannelBrowser.h"
+
+#include "catalogue/Favourites.h"
+#include "window/ChannelListModel.h"
+
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+namespace orvanto {
+
+namespace {
+
+using namespace Qt::Literals::StringLiterals;
+
+const QString AllGroups = u"All groups"_s;
+
+} // namespace
+
+ChannelBrowser::ChannelBrowser(const Catalogue& catalogue, int count, const Favourites& favourites,
+                               QWidget* parent)
+    : QWidget(parent, Qt::Window), catalogue_(catalogue), favourites_(favourites) {
+    setObjectName(u"ChannelBrowser"_s);
+    setWindowTitle(u"Channels"_s);
+    resize(560, 640);
+
+    search_ = new QLineEdit(this);
+    search_->setObjectName(u"channelSearch"_s);
+    search_->setPlaceholderText(u"Search by name"_s);
+    search_->setClearButtonEnabled(true);
+    search_->installEventFilter(this);
+    groups_ = new QComboBox(this);
+    groups_->setObjectName(u"channelGroup"_s);
+    groups_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    groups_->setMinimumContentsLength(14);
+
+    list_ = new QTreeView(this);
+    list_->setObjectName(u"channelList"_s);
+    list_->setRootIsDecorated(false);
+    list_->setItemsExpandable(false);
+    list_->setUniformRowHeights(true); // rows are never measured one by one
+    list_->setAllColumnsShowFocus(true);
+    list_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    list_->setSelectionMode(QAbstractItemView::SingleSelection);
+    list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+
+    play_ = new QPushButton(u"Play"_s, this);
+    play_->setObjectName(u"channelPlay"_s);
+    pin_ = new QPushButton(this);
+    pin_->setObjectName(u"channelPin"_s);
+    status_ = new QLabel(this);
+    status_->setObjectName(u"channelCount"_s);
+
+    auto* top = new QHBoxLayout;
+    top->addWidget(search_, 1);
+    top->addWidget(groups_);
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(status_, 1);
+    bottom->addWidget(pin_);
+    bottom->addWidget(play_);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addWidget(list_, 1);
+    layout->addLayout(bottom);
+
+    connect(search_, &QLineEdit::textChanged, this, &ChannelBrowser::applyFilter);
+    connect(search_, &QLineEdit::returnPressed, this, &ChannelBrowser::playCurrent);
+    connect(groups_, &QComboBox::currentIndexChanged, this, &ChannelBrowser::applyFilter);
+    // Enter and a double click both activate a row.
+    connect(list_, &QAbstractItemView::activated, this, &ChannelBrowser::playCurrent);
+    connect(play_, &QPushButton::clicked, this, &ChannelBrowser::playCurrent);
+    connect(pin_, &QPushButton::clicked, this, &ChannelBrowser::togglePin);
+
+    setChannels(count);
+}
+
+ChannelBrowser::~ChannelBrowser() = default;
+
+void ChannelBrowser::setChannels(int count) {
+    ChannelListModel* old = model_;
+    model_ = new ChannelListModel(catalogue_, count, this);
+    list_->setModel(model_);
+    delete old;
+    connect(list_->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            &ChannelBrowser::updateControls);
+    connect(model_, &QAbstractItemModel::modelReset, this, &ChannelBrowser::updateControls);
+    QHeaderView* header = list_->header();
+    header->setStretchLastSection(false);
+    header->setSectionResizeMode(ChannelListModel::NameColumn, QHeaderView::Stretch);
+    header->setSectionResizeMode(ChannelListModel::GroupColumn, QHeaderView::Interactive);
+    // Fixed widths: fitting a column to its contents would measure every row.
+    header->setSectionResizeMode(ChannelListModel::AddressesColumn, QHeaderView::Interactive);
+    header->resizeSection(ChannelListModel::GroupColumn, 160);
+    header->resizeSection(ChannelListModel::AddressesColumn,
+                          header->sectionSizeHint(ChannelListModel::AddressesColumn));
+    {
+        const QSignalBlocker blockSearch(search_);
+        const QSignalBlocker blockGroups(groups_);
+        search_->clear();
+        fillGroups();
+    }
+    applyFilter();
+    updateControls();
+}
+
+void ChannelBrowser::fillGroups() {
+    groups_->clear();
+    groups_->addItem(AllGroups, QString());
+    for (const QString& group : model_->filter().groups()) {
+        groups_->addItem(group, group);
+    }
+    groups_->setVisible(!model_->filter().groups().isEmpty());
+}
+
+void ChannelBrowser::present() {
+    show();
+    raise();
+    activateWindow();
+    search_->setFocus();
+    search_->selectAll();
+}
+
+void ChannelBrowser::favouritesChanged() {
+    updateControls();
+}
+
+void ChannelBrowser::applyFilter() {
+    model_->setFilter(search_->text(), groups_->currentData().toString());
+    if (!list_->currentIndex().isValid() && model_->rowCount() > 0) {
+        list_->setCurrentIndex(model_->index(0, 0));
+    }
+}
+
+QString ChannelBrowser::currentName() const {
+    const QModelIndex current = list_->currentIndex();
+    return model_->stationName(current.isValid() ? current.row() : 0);
+}
+
+void ChannelBrowser::updateControls() {
+    const int shown = model_->rowCount();
+    const int all = model_->filter().size();
+    status_->setText(shown == all ? u"%1 channels"_s.arg(all)
+                                  : u"%1 of %2 channels"_s.arg(shown).arg(all));
+    const QString name = currentName();
+    const bool pinned = favourites_.contains(name);
+    pin_->setText(pinned ? u"Take off the pages"_s : u"Pin to the pages"_s);
+    pin_->setEnabled(!name.isEmpty() && (pinned || !favourites_.isFull()));
+    play_->setEnabled(!name.isEmpty());
+}
+
+void ChannelBrowser::playCurrent() {
+    const QString name = currentName();
+    if (!name.isEmpty()) {
+        Q_EMIT playRequested(name);
+    }
+}
+
+void ChannelBrowser::togglePin() {
+    const QString name = currentName();
+    if (name.isEmpty()) {
+        return;
+    }
+    if (favourites_.contains(name)) {
+        Q_EMIT unpinRequested(name);
+    } else {
+        Q_EMIT pinRequested(name);
+    }
+    updateControls();
+}
+
+// Up and down in the search field move through the list, so that one can type, pick and press
+// Enter without leaving the keyboard's home row.
+bool ChannelBrowser::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == search_ && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Down || key == Qt::Key_Up || key == Qt::Key_PageDown ||
+            key == Qt::Key_PageUp) {
+            QCoreApplication::sendEvent(list_, event);
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+} // namespace orvanto

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "catalogue/ChannelFilter.h"
+
+#include <QAbstractTableModel>
+#include <vector>
+
+namespace orvanto {
+
+class Catalogue;
+
+// The channels a filter lets through, as rows of name, group and number of addresses.
+class ChannelListModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    enum Column { NameColumn, GroupColumn, AddressesColumn, ColumnCount };
+
+    // Lists stations 1..count of `catalogue`, which must outlive the model and keep them.
+    ChannelListModel(const Catalogue& catalogue, int count, QObject* parent = nullptr);
+
+    const ChannelFilter& filter() const { return filter_; }
+
+    // Shows the stations whose name contains `text` (ignoring case and accents) and, unless
+    // `group` is empty, whose group is `group`.
+    void setFilter(const QString& text, const QString& group);
+
+    // The catalogue index of `row`, or 0 for a row out of range.
+    int stationIndex(int row) const;
+    // The station name of `row`, or an empty string.
+    QString stationName(int row) const;
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
+
+private:
+    const Catalogue& catalogue_;
+    ChannelFilter filter_;
+    std::vector<int> rows_; // catalogue indices
+};
+
+} // namespace orvanto
