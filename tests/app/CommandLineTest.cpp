@@ -129,4 +129,36 @@ TEST(CommandLine, CheckUsageErrors) {
     }
 }
 
+// The check's refusals name the option and what it needs, as the viewer's own do.
+TEST(CommandLine, CheckUsageErrorsSayWhatIsWrong) {
+    const struct {
+        QStringList arguments;
+        const char* problem;
+    } cases[] = {
+        {args({"--check", "--jobs"}), "--jobs needs a number"},
+        {args({"--check", "--jobs=65"}), "--jobs needs a number from 1 to 64"},
+        {args({"--check", "--timeout", "-1"}),
+         "--timeout needs a number of seconds from 1 to 3600"},
+        {args({"--check", "--write-m3u"}), "--write-m3u needs a file"},
+        {args({"--check", "--json="}), "--json needs a file"},
+        {args({"--check=tv.m3u"}), "--check takes no value"},
+        {args({"tv.m3u", "--quiet"}),
+         "--jobs, --timeout, --json, --write-m3u, --drop-dead and --quiet go with --check"},
+        {args({"--check", "-p", "a.m3u"}), "--check takes the list itself, not --playlist"},
+    };
+    for (const auto& c : cases) {
+        const auto cl = parseCommandLine(c.arguments);
+        EXPECT_EQ(cl.exitCode, 2);
+        EXPECT_TRUE(cl.standardError.startsWith(QStringLiteral("orvanto-tv: ") +
+                                                QString::fromUtf8(c.problem) + u'\n'))
+            << cl.standardError.toStdString();
+    }
+    // The help names the check and its options.
+    const QString help = parseCommandLine(args({"--help"})).standardOutput;
+    for (const char* option : {"--check", "--jobs <N>", "--timeout <S>", "--json <FILE>",
+                               "--write-m3u <FILE>", "--drop-dead", "--quiet"}) {
+        EXPECT_TRUE(help.contains(QString::fromUtf8(option))) << option;
+    }
+}
+
 } // namespace
