@@ -2,6 +2,7 @@
 
 #include <QContextMenuEvent>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QScreen>
 #include <QWindow>
 
@@ -93,6 +94,11 @@ void VideoContainer::resizeEvent(QResizeEvent* event) {
 bool VideoContainer::eventFilter(QObject* watched, QEvent* event) {
     if (watched == surface_ && event->type() == QEvent::ContextMenu) {
         Q_EMIT menuRequested(static_cast<QContextMenuEvent*>(event)->globalPos());
+        return true;
+    }
+    if (watched == surface_ && event->type() == QEvent::MouseButtonDblClick &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+        Q_EMIT doubleClicked();
         return true;
     }
     if (watched == surface_ && fullScreen_) {

@@ -25,6 +25,8 @@ Q_SIGNALS:
     void fullScreenChanged(bool on);
     // A right click (or the menu key) on the video, in the window or in full screen.
     void menuRequested(const QPoint& globalPos);
+    // A double click with the left button on the video, in the window or in full screen.
+    void doubleClicked();
     // Emitted first thing in the destructor, while the native window still exists: whoever
     // draws into it must stop now.
     void aboutToBeDestroyed();

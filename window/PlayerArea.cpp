@@ -6,6 +6,7 @@
 
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QStyle>
@@ -46,7 +47,9 @@ PlayerArea::PlayerArea(MediaPlayer& player, FailoverPlayer& failover, QWidget* v
     }
     if (auto* video = qobject_cast<VideoContainer*>(surface_)) {
         connect(video, &VideoContainer::menuRequested, this, &PlayerArea::showVideoMenu);
+        connect(video, &VideoContainer::doubleClicked, this, &PlayerArea::toggleFullScreen);
     } else {
+        surface_->installEventFilter(this);
         surface_->setContextMenuPolicy(Qt::CustomContextMenu);
         connect(surface_, &QWidget::customContextMenuRequested, this,
                 [this](const QPoint& pos) { showVideoMenu(surface_->mapToGlobal(pos)); });
@@ -62,6 +65,19 @@ PlayerArea::PlayerArea(MediaPlayer& player, FailoverPlayer& failover, QWidget* v
         const QSignalBlocker quiet(volume_);
         volume_->setValue(volume);
     });
+}
+
+bool PlayerArea::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == surface_ && event->type() == QEvent::MouseButtonDblClick &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+        toggleFullScreen();
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void PlayerArea::toggleFullScreen() {
+    player_.setFullScreen(!player_.isFullScreen());
 }
 
 void PlayerArea::showVideoMenu(const QPoint& globalPos) {

@@ -35,8 +35,13 @@ public:
     // own; the menu only shows them).
     void setWindowActions(const QList<QAction*>& actions) { windowActions_ = actions; }
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     QWidget* makeBar(int initialVolume);
+    // A double click on the video switches full screen on and off.
+    void toggleFullScreen();
 
     MediaPlayer& player_;
     Transport transport_;

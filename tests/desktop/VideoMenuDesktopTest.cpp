@@ -119,5 +119,18 @@ TEST_F(VideoMenuOnScreen, OpensInFullScreenToo) {
     EXPECT_EQ(player.playState(), PlayState::Playing);
 }
 
+TEST_F(VideoMenuOnScreen, DoubleClickOnTheVideoSwitchesFullScreen) {
+    ASSERT_TRUE(playVideo());
+    const auto doubleClick = [](const QPoint& at) {
+        x11::moveTo(at);
+        x11::run(s("xdotool"), {s("click"), s("--repeat"), s("2"), s("--delay"), s("80"), s("1")});
+    };
+    doubleClick(videoCentre());
+    ASSERT_TRUE(waitFor([this] { return player.isFullScreen(); }, 3000));
+    doubleClick(QPoint(PrivateDisplay::Width / 2, PrivateDisplay::Height / 2));
+    EXPECT_TRUE(waitFor([this] { return !player.isFullScreen(); }, 3000));
+    EXPECT_EQ(player.playState(), PlayState::Playing);
+}
+
 } // namespace
 } // namespace orvanto::test

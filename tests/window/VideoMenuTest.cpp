@@ -136,6 +136,17 @@ TEST_F(VideoMenuTest, F11SwitchesFullScreenAndEscapeLeavesIt) {
     EXPECT_FALSE(player.isFullScreen());
 }
 
+TEST_F(VideoMenuTest, DoubleClickOnTheVideoSwitchesFullScreen) {
+    QWidget* video = form->playerArea().videoSurface();
+    player.canFullScreen = true;
+    QTest::mouseDClick(video, Qt::LeftButton);
+    EXPECT_TRUE(player.isFullScreen());
+    QTest::mouseDClick(video, Qt::LeftButton);
+    EXPECT_FALSE(player.isFullScreen());
+    QTest::mouseDClick(video, Qt::RightButton);
+    EXPECT_FALSE(player.isFullScreen());
+}
+
 TEST_F(VideoMenuTest, OffersTheListsAndTheChannelBrowser) {
     choose("Kanalia...");
     ASSERT_NE(form->channelBrowser(), nullptr);
