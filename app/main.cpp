@@ -3,6 +3,7 @@
 
 #include "AfterFirstPaint.h"
 #include "alarm/AlarmWiring.h"
+#include "app/BrowserCheck.h"
 #include "app/CheckMain.h"
 #include "app/CommandLine.h"
 #include "app/ListOpener.h"
@@ -10,8 +11,12 @@
 #include "catalogue/BuiltinStations.h"
 #include "catalogue/Catalogue.h"
 #include "catalogue/PlaylistSource.h"
+#include "check/ListCheck.h"
+#include "check/VlcProbe.h"
+#include "core/Clock.h"
 #include "core/QtMessageSink.h"
 #include "core/QtTicker.h"
+#include "core/SteadyClock.h"
 #include "lock/AdultButtons.h"
 #include "lock/ParentalLock.h"
 #include "lock/PasswordInputBox.h"
@@ -30,6 +35,7 @@
 #include "window/StationPages.h"
 
 #include <QApplication>
+#include <QStandardPaths>
 #include <QTimer>
 #include <cstdio>
 #include <memory>
@@ -38,6 +44,7 @@
 namespace {
 
 using namespace orvanto;
+using namespace Qt::Literals::StringLiterals;
 
 // The locked stations' names, which a user's playlist may not take over.
 QStringList lockedStationNames() {
@@ -90,12 +97,19 @@ public:
         lists_ = std::make_unique<ListOpener>(catalogue_, *form_, failover_, player_, messages_);
         lists_->setLockedStations(adultStationRegistrations(), lockedStationNames());
         QObject::connect(form_.get(), &Form1::listRequested, lists_.get(), &ListOpener::open);
+        const QString checks =
+            QStandardPaths::writableLocation(QStandardPaths::CacheLocation) + u"/checks"_s;
+        browserCheck_ =
+            std::make_unique<BrowserCheck>(*form_, catalogue_, listCheck_, CheckCache(checks));
         form_->show();
         // libVLC comes up once the window is on the screen; a station picked before then
         // opens as soon as the engine is there, with the volume already chosen.
         new AfterFirstPaint(controls.window(), [this] { startEngine(); });
         QTimer::singleShot(StartPageDelayMs, form_.get(), [this] { StartPage::request(*form_); });
     }
+
+    // The list named `list` is on show.
+    void showList(const QString& list) { browserCheck_->showList(list); }
 
     void showError(const QString& text) {
         messages_.showMessage(QStringLiteral("Lathos"), text, MessageSink::Icon::Exclamation);
@@ -114,6 +128,11 @@ private:
     QtTicker ticker_;
     QtMessageSink messages_;
     FailoverPlayer failover_;
+    SystemSteadyClock steady_;
+    SystemClock clock_;
+    QtTicker checkTicker_{100};
+    ListCheck listCheck_{[] { return std::make_unique<VlcProbe>(); }, checkTicker_, steady_, clock_,
+                         CheckRun::Options{}};
     DesktopUrlOpener opener_;
     std::unique_ptr<Form1> form_;
     std::unique_ptr<QtPasswordPrompt> prompt_;
@@ -121,6 +140,7 @@ private:
     std::unique_ptr<WebShortcuts> shortcuts_;
     std::unique_ptr<AlarmWiring> alarm_;
     std::unique_ptr<ListOpener> lists_;
+    std::unique_ptr<BrowserCheck> browserCheck_;
 };
 
 } // namespace
@@ -164,6 +184,7 @@ int main(int argc, char** argv) {
     auto showList = [&](const QString& list) {
         shownList = list;
         viewer.form().setFavourites(settings.favourites(list));
+        viewer.showList(list);
     };
     auto rememberChoices = [&] {
         QObject::connect(&viewer.form(), &Form1::favouritesChanged, [&](const QStringList& names) {

@@ -68,9 +68,12 @@ CheckListRead checkListFromM3u(QStringView text, const QUrl& base) {
     return read;
 }
 
-CheckList checkListFromCatalogue(const Catalogue& catalogue) {
+CheckList checkListFromCatalogue(const Catalogue& catalogue, int count) {
     CheckList list;
     for (const Station& station : catalogue) {
+        if (count-- == 0) {
+            break;
+        }
         CheckStation checked{station.Name, {}};
         for (int i = 0; i < station.urlCount(); ++i) {
             if (!station.StreamUrls[size_t(i)].isEmpty()) {

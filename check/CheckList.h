@@ -47,7 +47,8 @@ struct CheckListRead {
 // The stations of the M3U text `text` read from `base`, grouped by name as the viewer groups
 // them (entries of one name, wherever they stand, are one station's addresses).
 CheckListRead checkListFromM3u(QStringView text, const QUrl& base);
-// The stations of `catalogue`, in its order.
-CheckList checkListFromCatalogue(const Catalogue& catalogue);
+// The stations of `catalogue`, in its order: the first `count` of them, or all when `count` is
+// negative.
+CheckList checkListFromCatalogue(const Catalogue& catalogue, int count = -1);
 
 } // namespace orvanto

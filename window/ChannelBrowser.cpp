@@ -10,6 +10,8 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTreeView>
 #include <QVBoxLayout>
@@ -57,17 +59,32 @@ ChannelBrowser::ChannelBrowser(const Catalogue& catalogue, int count, const Favo
     pin_->setObjectName(u"channelPin"_s);
     status_ = new QLabel(this);
     status_->setObjectName(u"channelCount"_s);
+    check_ = new QPushButton(u"Check"_s, this);
+    check_->setObjectName(u"channelCheck"_s);
+    check_->setToolTip(u"Find out which addresses of the list play"_s);
+    progress_ = new QProgressBar(this);
+    progress_->setObjectName(u"checkProgress"_s);
+    progress_->hide();
+    checked_ = new QLabel(this);
+    checked_->setObjectName(u"checkResult"_s);
+    checked_->setWordWrap(true);
+    checked_->hide();
 
     auto* top = new QHBoxLayout;
     top->addWidget(search_, 1);
     top->addWidget(groups_);
+    auto* checking = new QHBoxLayout;
+    checking->addWidget(progress_, 1);
+    checking->addWidget(checked_, 1);
     auto* bottom = new QHBoxLayout;
     bottom->addWidget(status_, 1);
+    bottom->addWidget(check_);
     bottom->addWidget(pin_);
     bottom->addWidget(play_);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
     layout->addWidget(list_, 1);
+    layout->addLayout(checking);
     layout->addLayout(bottom);
 
     connect(search_, &QLineEdit::textChanged, this, &ChannelBrowser::applyFilter);
@@ -77,6 +94,7 @@ ChannelBrowser::ChannelBrowser(const Catalogue& catalogue, int count, const Favo
     connect(list_, &QAbstractItemView::activated, this, &ChannelBrowser::playCurrent);
     connect(play_, &QPushButton::clicked, this, &ChannelBrowser::playCurrent);
     connect(pin_, &QPushButton::clicked, this, &ChannelBrowser::togglePin);
+    connect(check_, &QPushButton::clicked, this, &ChannelBrowser::toggleCheck);
 
     setChannels(count);
 }
@@ -86,6 +104,7 @@ ChannelBrowser::~ChannelBrowser() = default;
 void ChannelBrowser::setChannels(int count) {
     ChannelListModel* old = model_;
     model_ = new ChannelListModel(catalogue_, count, this);
+    model_->setCheckSummary(summary_);
     list_->setModel(model_);
     delete old;
     connect(list_->selectionModel(), &QItemSelectionModel::currentChanged, this,
@@ -96,10 +115,11 @@ void ChannelBrowser::setChannels(int count) {
     header->setSectionResizeMode(ChannelListModel::NameColumn, QHeaderView::Stretch);
     header->setSectionResizeMode(ChannelListModel::GroupColumn, QHeaderView::Interactive);
     // Fixed widths: fitting a column to its contents would measure every row.
-    header->setSectionResizeMode(ChannelListModel::AddressesColumn, QHeaderView::Interactive);
+    for (int column : {ChannelListModel::AddressesColumn, ChannelListModel::PlaysColumn}) {
+        header->setSectionResizeMode(column, QHeaderView::Interactive);
+        header->resizeSection(column, header->sectionSizeHint(column));
+    }
     header->resizeSection(ChannelListModel::GroupColumn, 160);
-    header->resizeSection(ChannelListModel::AddressesColumn,
-                          header->sectionSizeHint(ChannelListModel::AddressesColumn));
     {
         const QSignalBlocker blockSearch(search_);
         const QSignalBlocker blockGroups(groups_);
@@ -173,6 +193,55 @@ void ChannelBrowser::togglePin() {
         Q_EMIT pinRequested(name);
     }
     updateControls();
+}
+
+void ChannelBrowser::toggleCheck() {
+    if (checking_) {
+        Q_EMIT checkStopRequested();
+    } else {
+        Q_EMIT checkRequested();
+    }
+}
+
+void ChannelBrowser::setCheckProgress(int done, int total, int playing) {
+    showChecking(true);
+    progress_->setRange(0, qMax(total, 1));
+    progress_->setValue(done);
+    progress_->setFormat(
+        u"%1 of %2 addresses checked, %3 play"_s.arg(done).arg(total).arg(playing));
+}
+
+void ChannelBrowser::setCheckSummary(const CheckSummary& summary) {
+    summary_ = summary;
+    model_->setCheckSummary(summary_);
+    showChecking(false);
+}
+
+void ChannelBrowser::checkStopped() {
+    showChecking(false);
+}
+
+void ChannelBrowser::showChecking(bool checking) {
+    checking_ = checking;
+    check_->setText(checking ? u"Stop check"_s : u"Check"_s);
+    progress_->setVisible(checking);
+    if (checking) {
+        checked_->hide();
+    } else {
+        showSummary();
+    }
+}
+
+void ChannelBrowser::showSummary() {
+    if (summary_.isEmpty()) {
+        checked_->hide();
+        return;
+    }
+    checked_->setText(u"Checked %1: %2 of %3 channels play"_s
+                          .arg(QLocale().toString(summary_.checked, QLocale::ShortFormat))
+                          .arg(summary_.stationsPlaying())
+                          .arg(summary_.stations.size()));
+    checked_->show();
 }
 
 // Up and down in the search field move through the list, so that one can type, pick and press

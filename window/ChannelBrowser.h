@@ -1,10 +1,13 @@
 #pragma once
 
+#include "check/CheckSummary.h"
+
 #include <QWidget>
 
 class QComboBox;
 class QLabel;
 class QLineEdit;
+class QProgressBar;
 class QPushButton;
 class QTreeView;
 
@@ -17,7 +20,8 @@ class Favourites;
 // A window listing every channel of the loaded list with its group and number of addresses.
 // Typing filters by name as one types, ignoring case and accents; a box filters by group. Enter
 // or a double click asks for the channel to be played; a button pins it to the station pages or
-// takes it off them.
+// takes it off them. "Check" asks for the list's addresses to be checked; the browser shows the
+// check's progress and then, beside each channel, how many of its addresses play.
 class ChannelBrowser : public QWidget {
     Q_OBJECT
 public:
@@ -34,12 +38,21 @@ public:
     // Tells the browser the favourites have changed.
     void favouritesChanged();
 
+    // A check of the list is under way: `done` addresses of `total`, `playing` of them play.
+    void setCheckProgress(int done, int total, int playing);
+    // The last check of the list (empty: none); a check under way is over.
+    void setCheckSummary(const CheckSummary& summary);
+    // The check under way ended without a result; the last one stays on show.
+    void checkStopped();
+
     ChannelListModel& model() { return *model_; }
 
 Q_SIGNALS:
     void playRequested(const QString& name);
     void pinRequested(const QString& name);
     void unpinRequested(const QString& name);
+    void checkRequested();
+    void checkStopRequested();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -51,6 +64,9 @@ private:
     QString currentName() const;
     void playCurrent();
     void togglePin();
+    void toggleCheck();
+    void showChecking(bool checking);
+    void showSummary();
 
     const Catalogue& catalogue_;
     const Favourites& favourites_;
@@ -61,6 +77,11 @@ private:
     QPushButton* play_ = nullptr;
     QPushButton* pin_ = nullptr;
     QLabel* status_ = nullptr;
+    QPushButton* check_ = nullptr;
+    QProgressBar* progress_ = nullptr;
+    QLabel* checked_ = nullptr;
+    CheckSummary summary_;
+    bool checking_ = false;
 };
 
 } // namespace orvanto

@@ -2,6 +2,8 @@
 
 #include "catalogue/Catalogue.h"
 
+#include <QLocale>
+
 namespace orvanto {
 
 ChannelListModel::ChannelListModel(const Catalogue& catalogue, int count, QObject* parent)
@@ -18,6 +20,13 @@ void ChannelListModel::setFilter(const QString& text, const QString& group) {
     endResetModel();
 }
 
+void ChannelListModel::setCheckSummary(const CheckSummary& summary) {
+    summary_ = summary;
+    if (!rows_.empty()) {
+        Q_EMIT dataChanged(index(0, PlaysColumn), index(rowCount() - 1, PlaysColumn));
+    }
+}
+
 int ChannelListModel::stationIndex(int row) const {
     return row >= 0 && row < static_cast<int>(rows_.size()) ? rows_[static_cast<size_t>(row)] : 0;
 }
@@ -25,6 +34,25 @@ int ChannelListModel::stationIndex(int row) const {
 QString ChannelListModel::stationName(int row) const {
     const int index = stationIndex(row);
     return index > 0 ? catalogue_.station(index).Name : QString();
+}
+
+QString ChannelListModel::playsText(const QString& name) const {
+    const auto it = summary_.stations.constFind(name);
+    if (it == summary_.stations.cend()) {
+        return {};
+    }
+    return QStringLiteral("%1/%2").arg(it->playing).arg(it->addresses);
+}
+
+QString ChannelListModel::playsTip(const QString& name) const {
+    const auto it = summary_.stations.constFind(name);
+    if (it == summary_.stations.cend()) {
+        return summary_.isEmpty() ? QString() : QStringLiteral("Not in the last check");
+    }
+    return QStringLiteral("%1 of its %2 addresses played on %3")
+        .arg(it->playing)
+        .arg(it->addresses)
+        .arg(QLocale().toString(summary_.checked, QLocale::ShortFormat));
 }
 
 int ChannelListModel::rowCount(const QModelIndex& parent) const {
@@ -49,11 +77,17 @@ QVariant ChannelListModel::data(const QModelIndex& index, int role) const {
             return s.Group;
         case AddressesColumn:
             return s.urlCount();
+        case PlaysColumn:
+            return playsText(s.Name);
         default:
             return {};
         }
     }
-    if (role == Qt::TextAlignmentRole && index.column() == AddressesColumn) {
+    if (role == Qt::ToolTipRole && index.column() == PlaysColumn) {
+        return playsTip(s.Name);
+    }
+    if (role == Qt::TextAlignmentRole &&
+        (index.column() == AddressesColumn || index.column() == PlaysColumn)) {
         return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
     }
     return {};
@@ -70,6 +104,8 @@ QVariant ChannelListModel::headerData(int section, Qt::Orientation orientation, 
         return QStringLiteral("Group");
     case AddressesColumn:
         return QStringLiteral("Addresses");
+    case PlaysColumn:
+        return QStringLiteral("Working");
     default:
         return {};
     }

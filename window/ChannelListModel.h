@@ -1,6 +1,7 @@
 #pragma once
 
 #include "catalogue/ChannelFilter.h"
+#include "check/CheckSummary.h"
 
 #include <QAbstractTableModel>
 #include <vector>
@@ -9,11 +10,12 @@ namespace orvanto {
 
 class Catalogue;
 
-// The channels a filter lets through, as rows of name, group and number of addresses.
+// The channels a filter lets through, as rows of name, group, number of addresses and, once the
+// list has been checked, how many of them play.
 class ChannelListModel : public QAbstractTableModel {
     Q_OBJECT
 public:
-    enum Column { NameColumn, GroupColumn, AddressesColumn, ColumnCount };
+    enum Column { NameColumn, GroupColumn, AddressesColumn, PlaysColumn, ColumnCount };
 
     // Lists stations 1..count of `catalogue`, which must outlive the model and keep them.
     ChannelListModel(const Catalogue& catalogue, int count, QObject* parent = nullptr);
@@ -23,6 +25,10 @@ public:
     // Shows the stations whose name contains `text` (ignoring case and accents) and, unless
     // `group` is empty, whose group is `group`.
     void setFilter(const QString& text, const QString& group);
+
+    // The last check of the list; its counts show in the plays column.
+    void setCheckSummary(const CheckSummary& summary);
+    const CheckSummary& checkSummary() const { return summary_; }
 
     // The catalogue index of `row`, or 0 for a row out of range.
     int stationIndex(int row) const;
@@ -36,9 +42,13 @@ public:
                         int role = Qt::DisplayRole) const override;
 
 private:
+    QString playsText(const QString& name) const;
+    QString playsTip(const QString& name) const;
+
     const Catalogue& catalogue_;
     ChannelFilter filter_;
     std::vector<int> rows_; // catalogue indices
+    CheckSummary summary_;
 };
 
 } // namespace orvanto

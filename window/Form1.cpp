@@ -210,6 +210,7 @@ void Form1::openChannelBrowser() {
                 [this](const QString& station) { failover_.SelectStation(station, 0); });
         connect(browser_, &ChannelBrowser::pinRequested, this, &Form1::pinFavourite);
         connect(browser_, &ChannelBrowser::unpinRequested, this, &Form1::unpinFavourite);
+        Q_EMIT channelBrowserCreated(browser_);
     }
     browser_->present();
 }

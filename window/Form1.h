@@ -61,11 +61,15 @@ public:
     void openChannelBrowser();
     // The browser, once it has been opened; nullptr before.
     ChannelBrowser* channelBrowser() const { return browser_; }
+    // The channels of the list on show (the catalogue's first stations), locked ones apart.
+    int channelCount() const { return pages_.regularCount(); }
 
 Q_SIGNALS:
     void favouritesChanged(const QStringList& names);
     // The user asked for another channel list (Ctrl+O, Ctrl+L or a drop): a path or an address.
     void listRequested(const QString& source);
+    // The channel browser has just been made; it is shown next.
+    void channelBrowserCreated(orvanto::ChannelBrowser* browser);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
