@@ -218,8 +218,12 @@ void VlcProbe::onEngineEvent(VlcEngine::Event event, qint64 value) {
             startNextEntry();
             return;
         }
-        entryFailed(verdictOf(sniffedBody_ || stats.readBytes > 0 ? Verdict::Kind::NotMedia
-                                                                  : Verdict::Kind::EndedAtOnce));
+        // Audio or video that ended before a decoded block was counted (a clip of a second,
+        // played out at once by the dummy output) is media that ended, not a page or garbage.
+        const bool media = !engine_->tracks().codecs.isEmpty();
+        entryFailed(verdictOf(!media && (sniffedBody_ || stats.readBytes > 0)
+                                  ? Verdict::Kind::NotMedia
+                                  : Verdict::Kind::EndedAtOnce));
         break;
     }
     case VlcEngine::Event::Error:

@@ -183,6 +183,42 @@ TEST_F(CheckCommandTest, EveryVerdictInOneRun) {
     EXPECT_EQ(second, (QStringList{url(u"/other.wav"_s), dead}));
 }
 
+// A whole WAV file of a quarter of a second: the dummy output plays it out before a decoded
+// block is counted.
+QByteArray shortClip() {
+    const quint32 data = 16000; // 0.25 s of 32 kHz mono 16-bit PCM
+    auto le = [](quint32 value, int bytes) {
+        QByteArray out;
+        for (int i = 0; i < bytes; ++i) {
+            out += char((value >> (8 * i)) & 0xff);
+        }
+        return out;
+    };
+    QByteArray clip = "RIFF" + le(36 + data, 4) + "WAVEfmt " + le(16, 4) + le(1, 2) + le(1, 2) +
+                      le(32000, 4) + le(64000, 4) + le(2, 2) + le(16, 2) + "data" + le(data, 4);
+    for (quint32 i = 0; i < data / 2; ++i) {
+        clip += le(quint32(qint16((i % 64) * 512 - 16384)), 2);
+    }
+    return clip;
+}
+
+TEST_F(CheckCommandTest, AClipThatEndsAtOnceIsNotTakenForAPage) {
+    QList<std::pair<QString, QString>> entries;
+    for (int i = 0; i < 6; ++i) {
+        const QString path = u"/clip%1.wav"_s.arg(i);
+        server.route(path, TestHttpServer::body("audio/wav", shortClip()));
+        entries.append({u"Clip %1"_s.arg(i), url(path)});
+    }
+    const Outcome outcome = run(
+        {writeList(entries), u"--quiet"_s, u"--timeout"_s, u"5"_s, u"--json"_s, file(u"r.json"_s)});
+    ASSERT_NE(outcome.status, 2) << outcome.err.toStdString();
+    for (const QJsonValue& station : readJson(file(u"r.json"_s))[u"stations"_s].toArray()) {
+        const QString verdict = station[u"addresses"_s][0][u"verdict"_s].toString();
+        EXPECT_TRUE(verdict == u"plays"_s || verdict == u"ended-at-once"_s)
+            << station[u"name"_s].toString().toStdString() << ": " << verdict.toStdString();
+    }
+}
+
 TEST_F(CheckCommandTest, AllPlayingExitsZeroAndDropDeadKeepsOnlyThem) {
     const QString list = writeList({{u"A"_s, TestHttpServer::refusedUrl().toString()},
                                     {u"A"_s, url(u"/live.wav"_s)},
