@@ -219,6 +219,22 @@ TEST_F(CheckCommandTest, AClipThatEndsAtOnceIsNotTakenForAPage) {
     }
 }
 
+TEST_F(CheckCommandTest, ANameThatDoesNotResolveIsHostNotFound) {
+    // A reserved name no resolver knows; one short try, so that a machine whose resolver does
+    // not answer fails the lookup quickly too.
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(u"RES_OPTIONS"_s, u"timeout:1 attempts:1"_s);
+    process.setProcessEnvironment(environment);
+    const Outcome outcome =
+        run({writeList({{u"Nowhere"_s, u"http://no-such-host.example/live"_s}}), u"--quiet"_s,
+             u"--timeout"_s, u"8"_s, u"--json"_s, file(u"r.json"_s)});
+    EXPECT_EQ(outcome.status, 1) << outcome.err.toStdString();
+    const QJsonObject address =
+        readJson(file(u"r.json"_s))[u"stations"_s][0][u"addresses"_s][0].toObject();
+    EXPECT_EQ(address[u"verdict"_s].toString(), u"host-not-found"_s);
+    EXPECT_TRUE(outcome.out.contains(u"Nowhere: 0 of 1 play\n"_s)) << outcome.out.toStdString();
+}
+
 TEST_F(CheckCommandTest, AllPlayingExitsZeroAndDropDeadKeepsOnlyThem) {
     const QString list = writeList({{u"A"_s, TestHttpServer::refusedUrl().toString()},
                                     {u"A"_s, url(u"/live.wav"_s)},
