@@ -1,16 +1,19 @@
 #include "net/PlaylistParser.h"
 
 #include "core/AddressPolicy.h"
+#include "net/AsxReader.h"
+#include "net/PlaylistScan.h"
 
 #include <QString>
 #include <QStringDecoder>
 #include <QStringList>
 #include <algorithm>
 #include <array>
-#include <cctype>
 #include <map>
 
 namespace orvanto::PlaylistParser {
+
+using namespace PlaylistScan;
 
 namespace {
 
@@ -34,33 +37,6 @@ constexpr std::array<Marker, 4> kMarkers{{
     {"[playlist]", Playlist::Format::Pls},
     {"#extm3u", Playlist::Format::M3u},
 }};
-
-bool isBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v';
-}
-
-char lower(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-// Case-insensitive comparison of `text` from `pos` with the lower-case `literal`;
-// `partial` accepts a text that ends before the literal does.
-bool startsWithCi(QByteArrayView text, qsizetype pos, QByteArrayView literal,
-                  bool partial = false) {
-    for (qsizetype i = 0; i < literal.size(); ++i) {
-        if (pos + i >= text.size()) {
-            return partial;
-        }
-        if (lower(text[pos + i]) != literal[i]) {
-            return false;
-        }
-    }
-    return true;
-}
-
-qsizetype find(QByteArrayView text, qsizetype from, QByteArrayView what) {
-    return QByteArrayView(text).indexOf(what, from);
-}
 
 // Could `partial`, a first line without its end, still become a network address?
 bool couldBeAddress(QByteArrayView partial) {
@@ -116,22 +92,6 @@ QByteArray asUtf8(QByteArrayView bytes) {
         bytes = bytes.sliced(3);
     }
     return bytes.toByteArray();
-}
-
-// The end of a "<!DOCTYPE ...>" that starts at `pos` (after its '>'), skipping an internal
-// subset in brackets; -1 when the text ends first. Nothing it names is ever fetched.
-qsizetype doctypeEnd(QByteArrayView text, qsizetype pos) {
-    const qsizetype close = find(text, pos, ">");
-    const qsizetype bracket = find(text, pos, "[");
-    if (bracket >= 0 && (close < 0 || bracket < close)) {
-        const qsizetype subsetEnd = find(text, bracket, "]");
-        if (subsetEnd < 0) {
-            return -1;
-        }
-        const qsizetype end = find(text, subsetEnd, ">");
-        return end < 0 ? -1 : end + 1;
-    }
-    return close < 0 ? -1 : close + 1;
 }
 
 // Skips blanks, an XML declaration, a document type and comments. Returns the position of the
@@ -199,173 +159,6 @@ Detection detect(QByteArrayView text, bool complete) {
             return {undecided};
         }
     }
-}
-
-QString decodeEntities(const QString& text) {
-    QString out;
-    out.reserve(text.size());
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const qsizetype semicolon = text.indexOf(QLatin1Char(';'), i);
-        if (text[i] != QLatin1Char('&') || semicolon < 0 || semicolon - i > 10) {
-            out += text[i];
-            continue;
-        }
-        const QString name = text.mid(i + 1, semicolon - i - 1).toLower();
-        char32_t code = 0;
-        if (name == QLatin1String("amp")) {
-            code = '&';
-        } else if (name == QLatin1String("lt")) {
-            code = '<';
-        } else if (name == QLatin1String("gt")) {
-            code = '>';
-        } else if (name == QLatin1String("quot")) {
-            code = '"';
-        } else if (name == QLatin1String("apos")) {
-            code = '\'';
-        } else if (name.startsWith(QLatin1Char('#'))) {
-            bool ok = false;
-            const bool hex = name.startsWith(QLatin1String("#x"));
-            code = name.mid(hex ? 2 : 1).toUInt(&ok, hex ? 16 : 10);
-            if (!ok || code == 0 || code > 0x10ffff) {
-                code = 0;
-            }
-        }
-        if (code == 0) {
-            out += text[i];
-            continue;
-        }
-        out += QString::fromUcs4(&code, 1);
-        i = semicolon;
-    }
-    return out;
-}
-
-// An attribute value starting at `pos` (at its quote, if any): [start, end) of the value and
-// the position after it. A quoted value ends at its closing quote on the same line; when the
-// quote is left open, at the tag's '>' or the end of the line.
-struct Value {
-    qsizetype start = 0;
-    qsizetype end = 0;
-    qsizetype next = 0;
-    bool cutOff = false; // the text ends inside the quotes
-};
-Value attributeValue(QByteArrayView text, qsizetype pos) {
-    const qsizetype n = text.size();
-    if (pos < n && (text[pos] == '"' || text[pos] == '\'')) {
-        const char quote = text[pos];
-        qsizetype i = pos + 1;
-        while (i < n && text[i] != quote && text[i] != '\n' && text[i] != '\r') {
-            ++i;
-        }
-        if (i < n && text[i] == quote) {
-            return {pos + 1, i, i + 1};
-        }
-        qsizetype end = pos + 1;
-        while (end < i && text[end] != '>') {
-            ++end;
-        }
-        return {pos + 1, end, end, end >= n};
-    }
-    qsizetype i = pos;
-    while (i < n && !isBlank(text[i]) && text[i] != '>') {
-        ++i;
-    }
-    return {pos, i, i};
-}
-
-// An href with blanks or control characters in it is no address (such as the rest of a line
-// after a forgotten quote).
-bool isCleanHref(QByteArrayView value) {
-    return std::none_of(value.begin(), value.end(),
-                        [](char c) { return static_cast<unsigned char>(c) <= ' ' || c == 0x7f; });
-}
-
-// ASX as Windows Media players read it: forgiving XML, element and attribute names in any
-// case. Every REF and ENTRYREF is an entry, in document order (the REFs of one ENTRY are
-// alternatives tried in turn, which is what playing them in order does), except those of an
-// EVENT: its entries play only when the server signals the event, never in the play order.
-QStringList parseAsx(QByteArrayView text) {
-    QStringList refs;
-    const qsizetype n = text.size();
-    qsizetype i = 0;
-    int eventDepth = 0;
-    while (i < n && refs.size() < MaxEntries) {
-        const qsizetype lt = find(text, i, "<");
-        if (lt < 0) {
-            break;
-        }
-        if (startsWithCi(text, lt, "<!--") || startsWithCi(text, lt, "<![cdata[")) {
-            const bool comment = text[lt + 2] == '-';
-            const qsizetype end = find(text, lt, comment ? "-->" : "]]>");
-            i = end < 0 ? n : end + 3;
-            continue;
-        }
-        if (startsWithCi(text, lt, "<!doctype")) {
-            const qsizetype end = doctypeEnd(text, lt);
-            i = end < 0 ? n : end;
-            continue;
-        }
-        qsizetype j = lt + 1;
-        const bool closing = j < n && text[j] == '/';
-        if (closing) {
-            ++j;
-        }
-        const qsizetype nameStart = j;
-        while (j < n && (std::isalnum(static_cast<unsigned char>(text[j])) || text[j] == '_')) {
-            ++j;
-        }
-        const QByteArray name = text.sliced(nameStart, j - nameStart).toByteArray().toLower();
-        QByteArrayView href;
-        bool hasHref = false;
-        bool selfClosing = false;
-        // Attributes up to the end of the tag; quoted values may hold '>'.
-        while (j < n && text[j] != '>') {
-            if (isBlank(text[j]) || text[j] == '/') {
-                selfClosing = text[j] == '/';
-                ++j;
-                continue;
-            }
-            selfClosing = false;
-            const qsizetype attrStart = j;
-            while (j < n && !isBlank(text[j]) && text[j] != '=' && text[j] != '>') {
-                ++j;
-            }
-            const QByteArray attr = text.sliced(attrStart, j - attrStart).toByteArray().toLower();
-            while (j < n && isBlank(text[j])) {
-                ++j;
-            }
-            if (j >= n || text[j] != '=') {
-                continue;
-            }
-            ++j;
-            while (j < n && isBlank(text[j])) {
-                ++j;
-            }
-            const Value value = attributeValue(text, j);
-            if (value.cutOff) {
-                return refs; // the address may be incomplete
-            }
-            j = value.next;
-            if (attr == "href") {
-                href = text.sliced(value.start, value.end - value.start);
-                hasHref = true;
-            }
-        }
-        i = j + 1;
-        if (name == "event") {
-            if (closing) {
-                eventDepth = qMax(0, eventDepth - 1);
-            } else if (!selfClosing) {
-                ++eventDepth;
-            }
-            continue;
-        }
-        if (!closing && eventDepth == 0 && (name == "ref" || name == "entryref") && hasHref &&
-            isCleanHref(href)) {
-            refs << decodeEntities(QString::fromUtf8(href));
-        }
-    }
-    return refs;
 }
 
 QList<QByteArrayView> lines(QByteArrayView text) {
@@ -436,7 +229,7 @@ std::optional<Playlist> parse(QByteArrayView bytes, const QUrl& base) {
     QStringList raw;
     switch (detection.format) {
     case Playlist::Format::Asx:
-        raw = parseAsx(text);
+        raw = readAsxEntries(text, MaxEntries);
         break;
     case Playlist::Format::Reference:
         raw = parseNumberedKeys(text, "ref");
