@@ -1,24 +1,12 @@
 #include "check/VlcProbe.h"
 
+#include "core/AddressPolicy.h"
 #include "net/PlaylistParser.h"
 #include "net/StreamSniffer.h"
 
 namespace orvanto {
 
 namespace {
-
-QUrl toUrl(const QString& location) {
-    const QUrl url(location, QUrl::TolerantMode);
-    if (location.startsWith(QLatin1Char('/')) || url.scheme().isEmpty()) {
-        return QUrl::fromLocalFile(location);
-    }
-    return url;
-}
-
-bool needsSniffing(const QUrl& url) {
-    const QString scheme = url.scheme().toLower();
-    return scheme == QLatin1String("http") || scheme == QLatin1String("https");
-}
 
 // A web page rather than media: what a browser would show, not what a player plays.
 bool looksLikeHtml(const QByteArray& start) {
@@ -75,7 +63,7 @@ void VlcProbe::start(const QString& address, Done done) {
     address_ = address.trimmed();
     firstFailure_.reset();
     topIsPlaylist_ = false;
-    queue_.reset(toUrl(address.trimmed()));
+    queue_.reset(AddressPolicy::locationUrl(address.trimmed()));
     startNextEntry();
 }
 
@@ -107,7 +95,7 @@ void VlcProbe::startNextEntry() {
     }
     entry_ = *next;
     active_ = true;
-    if (!needsSniffing(entry_.url)) {
+    if (!AddressPolicy::isSniffed(entry_.url)) {
         startEngine();
         return;
     }

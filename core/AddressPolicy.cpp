@@ -52,6 +52,19 @@ bool isNetworkStream(const QUrl& url) {
     return url.isValid() && !url.host().isEmpty() && isStreamScheme(url.scheme());
 }
 
+QUrl locationUrl(const QString& location) {
+    const QUrl url(location, QUrl::TolerantMode);
+    if (location.startsWith(QLatin1Char('/')) || url.scheme().isEmpty()) {
+        return QUrl::fromLocalFile(location);
+    }
+    return url;
+}
+
+bool isSniffed(const QUrl& url) {
+    const QString scheme = url.scheme().toLower();
+    return scheme == QLatin1String("http") || scheme == QLatin1String("https");
+}
+
 bool isHlsTag(QStringView line) {
     const QStringView tag = tagOf(line.trimmed(), u':');
     return std::ranges::any_of(HlsTags, [tag](QLatin1StringView known) {

@@ -33,6 +33,11 @@ bool mayName(Origin origin, QStringView scheme);
 // A network stream: a stream scheme and a host.
 bool isNetworkStream(const QUrl& url);
 
+// What the player opens for `location`: an address, or a local file (a path, or a file: URL).
+QUrl locationUrl(const QString& location);
+// Whether the player looks at what `url` serves before the engine opens it (http and https).
+bool isSniffed(const QUrl& url);
+
 // Whether a playlist line is a tag that only HLS carries (#EXT-X-TARGETDURATION,
 // #EXT-X-STREAM-INF, ...). A text with one is a single stream of segments, which the engine
 // plays itself, not a list of channels or of alternatives. Other #EXT-X- tags (#EXT-X-VERSION)

@@ -1,5 +1,6 @@
 #include "playback/StreamPlayer.h"
 
+#include "core/AddressPolicy.h"
 #include "core/SteadyClock.h"
 #include "core/Ticker.h"
 #include "net/PlaylistParser.h"
@@ -7,24 +8,6 @@
 #include "playback/PlayState.h"
 
 namespace orvanto {
-
-namespace {
-
-// An address, or a local file (a path, or a file: URL).
-QUrl toUrl(const QString& location) {
-    const QUrl url(location, QUrl::TolerantMode);
-    if (location.startsWith(QLatin1Char('/')) || url.scheme().isEmpty()) {
-        return QUrl::fromLocalFile(location);
-    }
-    return url;
-}
-
-bool needsSniffing(const QUrl& url) {
-    const QString scheme = url.scheme().toLower();
-    return scheme == QLatin1String("http") || scheme == QLatin1String("https");
-}
-
-} // namespace
 
 StreamPlayer::StreamPlayer(Ticker& watchdog, const SteadyClock& clock, QObject* parent)
     : QObject(parent), watchdog_(watchdog), clock_(clock) {}
@@ -59,7 +42,7 @@ void StreamPlayer::setURL(const QString& url) {
         notify(PlayState::Ready);
         return;
     }
-    queue_.reset(toUrl(trimmed));
+    queue_.reset(AddressPolicy::locationUrl(trimmed));
     if (!notify(PlayState::Transitioning)) {
         return;
     }
@@ -107,7 +90,7 @@ void StreamPlayer::startNextEntry() {
     lastDataMs_ = entryStartMs_;
     bytes_.restart();
     watchdog_.start([this] { onWatchdog(); });
-    if (!needsSniffing(entry_.url)) {
+    if (!AddressPolicy::isSniffed(entry_.url)) {
         startEngine();
         return;
     }
