@@ -1,6 +1,7 @@
 #pragma once
 
-// Helpers the benchmarks share: running the event loop as the viewer does, and memory in use.
+// Helpers the benchmarks share: running the event loop as the viewer does, how long the loop is
+// held, and memory in use.
 
 #include <QByteArray>
 #include <QElapsedTimer>
@@ -8,7 +9,9 @@
 #include <QFile>
 #include <QList>
 #include <QTimer>
+#include <algorithm>
 #include <unistd.h>
+#include <vector>
 
 namespace orvanto::bench {
 
@@ -35,6 +38,44 @@ inline void runFor(int ms) {
 inline double mebibytes(double bytes) {
     return bytes / (1024.0 * 1024.0);
 }
+
+// A 1 ms timer on the GUI thread: how late it fires tells how long the loop was held.
+class LoopProbe {
+public:
+    LoopProbe() {
+        timer_.setTimerType(Qt::PreciseTimer);
+        timer_.setInterval(1);
+        QObject::connect(&timer_, &QTimer::timeout, [this] {
+            const qint64 now = clock_.nsecsElapsed();
+            gaps_.push_back(now - last_);
+            last_ = now;
+        });
+    }
+    void start() {
+        gaps_.clear();
+        clock_.start();
+        last_ = 0;
+        timer_.start();
+    }
+    void stop() { timer_.stop(); }
+    double worstMs() const {
+        return gaps_.empty() ? 0 : *std::max_element(gaps_.begin(), gaps_.end()) / 1e6;
+    }
+    double percentileMs(double p) const {
+        if (gaps_.empty()) {
+            return 0;
+        }
+        auto sorted = gaps_;
+        std::sort(sorted.begin(), sorted.end());
+        return sorted[static_cast<size_t>(p * static_cast<double>(sorted.size() - 1))] / 1e6;
+    }
+
+private:
+    QTimer timer_;
+    QElapsedTimer clock_;
+    qint64 last_ = 0;
+    std::vector<qint64> gaps_;
+};
 
 // Resident set size now, in bytes.
 inline double residentBytes() {

@@ -47,44 +47,6 @@ public:
     }
 };
 
-// A 1 ms timer on the GUI thread: how late it fires tells how long the loop was held.
-class LoopProbe {
-public:
-    LoopProbe() {
-        timer_.setTimerType(Qt::PreciseTimer);
-        timer_.setInterval(1);
-        QObject::connect(&timer_, &QTimer::timeout, [this] {
-            const qint64 now = clock_.nsecsElapsed();
-            gaps_.push_back(now - last_);
-            last_ = now;
-        });
-    }
-    void start() {
-        gaps_.clear();
-        clock_.start();
-        last_ = 0;
-        timer_.start();
-    }
-    void stop() { timer_.stop(); }
-    double worstMs() const {
-        return gaps_.empty() ? 0 : *std::max_element(gaps_.begin(), gaps_.end()) / 1e6;
-    }
-    double percentileMs(double p) const {
-        if (gaps_.empty()) {
-            return 0;
-        }
-        auto sorted = gaps_;
-        std::sort(sorted.begin(), sorted.end());
-        return sorted[static_cast<size_t>(p * static_cast<double>(sorted.size() - 1))] / 1e6;
-    }
-
-private:
-    QTimer timer_;
-    QElapsedTimer clock_;
-    qint64 last_ = 0;
-    std::vector<qint64> gaps_;
-};
-
 double processCpuSeconds() {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
