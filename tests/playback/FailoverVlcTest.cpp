@@ -57,7 +57,10 @@ TEST_F(FailoverVlcTest, DeadAddressesAreSkippedAndTheLiveStreamIsAccepted) {
     ASSERT_TRUE(waitFor([&] { return failover->StationPlaying(); }, 3 * OpenMs));
     EXPECT_EQ(failover->CurrentUrlIndex(), 2);
     EXPECT_EQ(failover->CurrentStation()->Name, QStringLiteral("Radio"));
-    EXPECT_EQ(player.playState(), PlayState::Playing);
+    // On the live stream: on seconds ten times shorter, a slow moment of a loaded machine
+    // (a sanitizer build) can already read as Buffering, which the failover keeps.
+    const int state = player.playState();
+    EXPECT_TRUE(state == PlayState::Playing || state == PlayState::Buffering) << state;
     EXPECT_EQ(accepted.count(), 1);
     EXPECT_TRUE(messages.messages.empty());
 }
