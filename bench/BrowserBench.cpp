@@ -5,6 +5,7 @@
 // list the viewer takes (20,000 channels, 200,000 addresses) for memory.
 // Goals: load + first paint under 300 ms, each keystroke under 30 ms.
 
+#include "BenchSupport.h"
 #include "catalogue/Catalogue.h"
 #include "catalogue/Favourites.h"
 #include "catalogue/PlaylistRegistration.h"
@@ -27,21 +28,9 @@
 
 using namespace orvanto;
 
+using namespace orvanto::bench;
+
 namespace {
-
-double mebibytes(double bytes) {
-    return bytes / (1024.0 * 1024.0);
-}
-
-double residentBytes() {
-    QFile statm(QStringLiteral("/proc/self/statm"));
-    if (!statm.open(QIODevice::ReadOnly)) {
-        return 0;
-    }
-    const QList<QByteArray> fields = statm.readAll().split(' ');
-    return fields.size() > 1 ? fields[1].toDouble() * static_cast<double>(::sysconf(_SC_PAGESIZE))
-                             : 0;
-}
 
 double msSince(const QElapsedTimer& timer) {
     return static_cast<double>(timer.nsecsElapsed()) / 1e6;

@@ -5,6 +5,7 @@
 //   player_bench            all measurements (about a minute)
 //   player_bench --quick    fewer repetitions
 
+#include "BenchSupport.h"
 #include "catalogue/Catalogue.h"
 #include "core/MessageSink.h"
 #include "core/QtTicker.h"
@@ -27,6 +28,8 @@
 
 using namespace orvanto;
 using orvanto::test::TestHttpServer;
+
+using namespace orvanto::bench;
 
 namespace {
 
@@ -92,26 +95,6 @@ double processCpuSeconds() {
 // CPU of the viewer alone: the process without the test server's thread.
 double viewerCpuSeconds(const TestHttpServer& server) {
     return processCpuSeconds() - std::chrono::duration<double>(server.cpuTime()).count();
-}
-
-// Runs an event loop (as the viewer's) until `done()` or the time-out.
-template <typename Predicate> bool runUntil(Predicate done, int timeoutMs) {
-    QEventLoop loop;
-    QElapsedTimer clock;
-    clock.start();
-    QTimer check;
-    QObject::connect(&check, &QTimer::timeout, [&] {
-        if (done() || clock.elapsed() >= timeoutMs) {
-            loop.quit();
-        }
-    });
-    check.start(5);
-    loop.exec();
-    return done();
-}
-
-void runFor(int ms) {
-    runUntil([] { return false; }, ms);
 }
 
 void benchFailover(TestHttpServer& server, LoopProbe& probe) {

@@ -3,6 +3,7 @@
 // the resident memory the loaded catalogue takes beyond the built-in one.
 // Goals: under 50 ms, and under 10 MiB more than the built-in catalogue.
 
+#include "BenchSupport.h"
 #include "catalogue/BuiltinStations.h"
 #include "catalogue/Catalogue.h"
 #include "net/PlaylistLoader.h"
@@ -19,26 +20,13 @@
 
 using namespace orvanto;
 
+using namespace orvanto::bench;
+
 namespace {
 
 constexpr int Stations = 90;
 constexpr int AddressesPerStation = 100;
 constexpr int Runs = 20;
-
-double mebibytes(double bytes) {
-    return bytes / (1024.0 * 1024.0);
-}
-
-// Resident set size now, in bytes.
-double residentBytes() {
-    QFile statm(QStringLiteral("/proc/self/statm"));
-    if (!statm.open(QIODevice::ReadOnly)) {
-        return 0;
-    }
-    const QList<QByteArray> fields = statm.readAll().split(' ');
-    return fields.size() > 1 ? fields[1].toDouble() * static_cast<double>(::sysconf(_SC_PAGESIZE))
-                             : 0;
-}
 
 // Like a real list: attributes, long tokenised addresses, and each station's backups spread
 // over the file (address j of every station, then address j + 1 of every station ...).

@@ -6,6 +6,7 @@
 //
 //   soak_bench [SWITCHES] [INTERVAL_MS]     defaults: 1000 switches, 300 ms apart
 
+#include "BenchSupport.h"
 #include "catalogue/Catalogue.h"
 #include "core/MessageSink.h"
 #include "core/QtTicker.h"
@@ -27,6 +28,8 @@ using namespace orvanto;
 using orvanto::test::ProcessUsage;
 using orvanto::test::TestHttpServer;
 
+using namespace orvanto::bench;
+
 namespace {
 
 class CountedMessages final : public MessageSink {
@@ -34,25 +37,6 @@ public:
     void showMessage(const QString&, const QString&, Icon) override { ++count; }
     int count = 0;
 };
-
-template <typename Predicate> bool runUntil(Predicate done, int timeoutMs) {
-    QEventLoop loop;
-    QElapsedTimer clock;
-    clock.start();
-    QTimer check;
-    QObject::connect(&check, &QTimer::timeout, [&] {
-        if (done() || clock.elapsed() >= timeoutMs) {
-            loop.quit();
-        }
-    });
-    check.start(5);
-    loop.exec();
-    return done();
-}
-
-void runFor(int ms) {
-    runUntil([] { return false; }, ms);
-}
 
 double mib(qint64 bytes) {
     return static_cast<double>(bytes) / (1024.0 * 1024.0);
