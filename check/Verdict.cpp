@@ -1,60 +1,59 @@
 #include "check/Verdict.h"
 
+#include <array>
+
 namespace orvanto {
 
 using namespace Qt::Literals::StringLiterals;
 
-QString verdictKey(Verdict::Kind kind) {
-    switch (kind) {
-    case Verdict::Kind::NotChecked:
-        return u"not-checked"_s;
-    case Verdict::Kind::Plays:
-        return u"plays"_s;
-    case Verdict::Kind::Refused:
-        return u"refused"_s;
-    case Verdict::Kind::HostNotFound:
-        return u"host-not-found"_s;
-    case Verdict::Kind::HttpStatus:
-        return u"http-status"_s;
-    case Verdict::Kind::TimedOut:
-        return u"timed-out"_s;
-    case Verdict::Kind::NotMedia:
-        return u"not-media"_s;
-    case Verdict::Kind::EmptyPlaylist:
-        return u"empty-playlist"_s;
-    case Verdict::Kind::EndedAtOnce:
-        return u"ended-at-once"_s;
+namespace {
+
+// Each kind's machine name and its words for a person, in the order of Verdict::Kind.
+struct KindNames {
+    Verdict::Kind kind;
+    const char* key;
+    const char* text;
+};
+constexpr std::array<KindNames, 9> kKindNames{{
+    {Verdict::Kind::NotChecked, "not-checked", "not checked"},
+    {Verdict::Kind::Plays, "plays", "plays"},
+    {Verdict::Kind::Refused, "refused", "refused"},
+    {Verdict::Kind::HostNotFound, "host-not-found", "host not found"},
+    {Verdict::Kind::HttpStatus, "http-status", "HTTP status %1"},
+    {Verdict::Kind::TimedOut, "timed-out", "timed out (no data)"},
+    {Verdict::Kind::NotMedia, "not-media", "not media (HTML/garbage)"},
+    {Verdict::Kind::EmptyPlaylist, "empty-playlist", "playlist with no playable entry"},
+    {Verdict::Kind::EndedAtOnce, "ended-at-once", "ended at once"},
+}};
+
+const KindNames& namesOf(Verdict::Kind kind) {
+    for (const KindNames& names : kKindNames) {
+        if (names.kind == kind) {
+            return names;
+        }
     }
-    return u"not-checked"_s;
+    return kKindNames[0];
+}
+
+} // namespace
+
+QString verdictKey(Verdict::Kind kind) {
+    return QString::fromLatin1(namesOf(kind).key);
 }
 
 QString verdictText(const Verdict& verdict) {
-    switch (verdict.kind) {
-    case Verdict::Kind::NotChecked:
-        return u"not checked"_s;
-    case Verdict::Kind::Plays: {
-        QStringList details = verdict.codecs;
-        if (verdict.videoSize.isValid() && !verdict.videoSize.isEmpty()) {
-            details << u"%1x%2"_s.arg(verdict.videoSize.width()).arg(verdict.videoSize.height());
-        }
-        return details.isEmpty() ? u"plays"_s : u"plays (%1)"_s.arg(details.join(u", "_s));
+    const QString text = QString::fromLatin1(namesOf(verdict.kind).text);
+    if (verdict.kind == Verdict::Kind::HttpStatus) {
+        return text.arg(verdict.httpStatus);
     }
-    case Verdict::Kind::Refused:
-        return u"refused"_s;
-    case Verdict::Kind::HostNotFound:
-        return u"host not found"_s;
-    case Verdict::Kind::HttpStatus:
-        return u"HTTP status %1"_s.arg(verdict.httpStatus);
-    case Verdict::Kind::TimedOut:
-        return u"timed out (no data)"_s;
-    case Verdict::Kind::NotMedia:
-        return u"not media (HTML/garbage)"_s;
-    case Verdict::Kind::EmptyPlaylist:
-        return u"playlist with no playable entry"_s;
-    case Verdict::Kind::EndedAtOnce:
-        return u"ended at once"_s;
+    if (verdict.kind != Verdict::Kind::Plays) {
+        return text;
     }
-    return {};
+    QStringList details = verdict.codecs;
+    if (verdict.videoSize.isValid() && !verdict.videoSize.isEmpty()) {
+        details << u"%1x%2"_s.arg(verdict.videoSize.width()).arg(verdict.videoSize.height());
+    }
+    return details.isEmpty() ? text : u"%1 (%2)"_s.arg(text, details.join(u", "_s));
 }
 
 } // namespace orvanto
