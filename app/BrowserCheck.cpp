@@ -18,6 +18,7 @@ BrowserCheck::BrowserCheck(Form1& form, const Catalogue& catalogue, ListCheck& c
 
 void BrowserCheck::attach(ChannelBrowser* browser) {
     browser_ = browser;
+    loadSummary();
     browser_->setCheckSummary(summary_);
     connect(browser_, &ChannelBrowser::checkRequested, this, &BrowserCheck::start);
     connect(browser_, &ChannelBrowser::checkStopRequested, this, &BrowserCheck::stop);
@@ -29,9 +30,19 @@ void BrowserCheck::showList(const QString& list) {
         stop();
     }
     list_ = list;
-    summary_ = cache_.load(list_);
+    summary_ = {};
+    loaded_ = false;
     if (browser_) {
+        loadSummary();
         browser_->setCheckSummary(summary_);
+    }
+}
+
+// The kept result is read once the browser shows it, not while the viewer starts.
+void BrowserCheck::loadSummary() {
+    if (!loaded_) {
+        loaded_ = true;
+        summary_ = cache_.load(list_);
     }
 }
 
@@ -48,6 +59,7 @@ void BrowserCheck::stop() {
 
 void BrowserCheck::finished(const CheckSummary& summary) {
     summary_ = summary;
+    loaded_ = true;
     if (browser_) {
         browser_->setCheckSummary(summary_);
     }

@@ -27,10 +27,12 @@ public:
     // last check of this one is shown.
     void showList(const QString& list);
 
+    // The last check of the list on show, once the browser has shown it.
     const CheckSummary& summary() const { return summary_; }
 
 private:
     void attach(ChannelBrowser* browser);
+    void loadSummary();
     void start();
     void stop();
     void finished(const CheckSummary& summary);
@@ -42,6 +44,7 @@ private:
     QPointer<ChannelBrowser> browser_;
     QString list_;
     CheckSummary summary_;
+    bool loaded_ = false; // summary_ holds the kept result of list_
 };
 
 } // namespace orvanto
