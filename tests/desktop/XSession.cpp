@@ -5,12 +5,12 @@
 
 namespace orvanto::test {
 
-bool PrivateDisplay::start() {
+bool PrivateDisplay::start(QSize size) {
     // -displayfd: the server picks a free display number and writes it to the descriptor.
     server_.setProgram(QStringLiteral("Xvfb"));
     server_.setArguments({QStringLiteral("-displayfd"), QStringLiteral("1"),
                           QStringLiteral("-screen"), QStringLiteral("0"),
-                          QStringLiteral("%1x%2x24").arg(Width).arg(Height),
+                          QStringLiteral("%1x%2x24").arg(size.width()).arg(size.height()),
                           QStringLiteral("-nolisten"), QStringLiteral("tcp")});
     server_.setProcessChannelMode(QProcess::SeparateChannels);
     server_.start();
