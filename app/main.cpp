@@ -117,10 +117,8 @@ public:
 
 private:
     void startEngine() {
-        VlcEngine::Options options;
-        // libVLC draws into our window on X11 only.
-        options.noVideo = QGuiApplication::platformName() != QLatin1String("xcb");
-        player_.attach(std::make_unique<VlcEngine>(options), std::make_unique<StreamSniffer>());
+        player_.attach(std::make_unique<VlcEngine>(VlcEngine::Options{}),
+                       std::make_unique<StreamSniffer>());
     }
 
     Catalogue catalogue_;
@@ -161,8 +159,6 @@ int main(int argc, char** argv) {
         return runCheck(argc, argv, commandLine.check);
     }
 
-    // The video surface is a native window; its sibling controls need not be.
-    QApplication::setAttribute(Qt::AA_DontCreateNativeWidgetSiblings);
     QApplication app(argc, argv);
     // No application display name: Qt would append it to every window's title.
     QApplication::setApplicationName(QStringLiteral("orvanto-tv"));

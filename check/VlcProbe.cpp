@@ -126,7 +126,7 @@ void VlcProbe::startNextEntry() {
 void VlcProbe::startEngine() {
     if (!engine_) {
         engine_ =
-            std::make_unique<VlcEngine>(VlcEngine::Options{.dummyOutputs = true, .noVideo = true});
+            std::make_unique<VlcEngine>(VlcEngine::Options{.dummyOutputs = true});
         connect(engine_.get(), &VlcEngine::engineEvent, this, &VlcProbe::onEngineEvent);
     }
     if (entry_.url.isLocalFile()) {

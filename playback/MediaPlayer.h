@@ -47,11 +47,17 @@ public:
     virtual bool setFullScreen(bool on) = 0;
     virtual bool isFullScreen() const = 0;
 
+    // A picture of the video playing is on show (not for sound alone, nor before the first
+    // picture or after the last).
+    virtual bool showsPicture() const = 0;
+
 Q_SIGNALS:
     // Emitted once per change of playState(), with the new state.
     void playStateChanged(int newState);
     // Emitted when setVolume() changes the volume, with the new volume.
     void volumeChanged(int volume);
+    // Emitted when showsPicture() changes.
+    void pictureShown(bool shown);
 };
 
 } // namespace orvanto

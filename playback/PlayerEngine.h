@@ -5,8 +5,11 @@
 #include <QObject>
 #include <QString>
 #include <QUrl>
+#include <memory>
 
 namespace orvanto {
+
+class FrameExchange;
 
 // What the player needs of a media engine: one media at a time, opened and stopped on the GUI
 // thread, with its counters and its reports. Reports arrive on the GUI thread, never from inside
@@ -47,16 +50,8 @@ public:
     virtual bool setVolume(int volume) = 0;
     // Returns false when refused, as setVolume() does.
     virtual bool setMuted(bool muted) = 0;
-    // The video's scale (0: fitted to the window) and aspect ratio (empty: the stream's own).
-    // Both hold for the media played after them too.
-    virtual void setScale(float scale) = 0;
-    virtual float scale() const = 0;
-    virtual void setAspectRatio(const QByteArray& ratio) = 0;
-    virtual QByteArray aspectRatio() const = 0;
-    // True when the engine draws its video into a window handed in with setVideoWindow().
-    virtual bool drawsIntoWindow() const = 0;
-    // The native window the video is drawn into (0: none); takes effect with the next play().
-    virtual void setVideoWindow(quintptr window) = 0;
+    // From the next play() on, decoded pictures go to `frames` (none: no picture is made).
+    virtual void setFrameSink(std::shared_ptr<FrameExchange> frames) = 0;
 
 Q_SIGNALS:
     void engineEvent(orvanto::PlayerEngine::Event event, qint64 value);

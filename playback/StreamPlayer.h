@@ -3,7 +3,6 @@
 #include "playback/ByteCounter.h"
 #include "playback/PlayerEngine.h"
 #include "playback/PlaylistQueue.h"
-#include "playback/VideoFit.h"
 
 #include <QObject>
 #include <QPointer>
@@ -51,12 +50,6 @@ public:
     int volume() const { return volume_; }
     void setMuted(bool muted);
     bool isMuted() const { return muted_; }
-    // How the video is fitted; the choice holds for every address played after it, and reaches
-    // an engine attached later.
-    void setVideoZoom(VideoZoom zoom);
-    VideoZoom videoZoom() const { return zoom_; }
-    void setAspectRatio(AspectRatio ratio);
-    AspectRatio aspectRatio() const { return ratio_; }
     // The current entry has really played (decoded something).
     bool entryPlayed() const { return entryPlayed_; }
 
@@ -65,8 +58,6 @@ Q_SIGNALS:
     void playStateChanged(int state);
     // When setVolume() changes the volume, with the new volume.
     void volumeChanged(int volume);
-    // The engine is about to open an address.
-    void aboutToOpen();
     // Nothing plays any more: stopped, or every entry is used up.
     void playbackOver();
 
@@ -80,7 +71,6 @@ private:
     void onEngineEvent(PlayerEngine::Event event, qint64 value);
     void onWatchdog();
     void applyVolume();
-    void applyVideoFit();
     bool notify(int state);
 
     Ticker& watchdog_;
@@ -92,8 +82,6 @@ private:
     int state_ = 0;
     int volume_ = InitialVolume;
     bool muted_ = false;
-    VideoZoom zoom_ = VideoZoom::Fit;
-    AspectRatio ratio_ = AspectRatio::Default;
     bool volumeApplied_ = false;
     quint64 session_ = 0; // changes with every setURL() and stop()
 

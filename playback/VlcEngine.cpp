@@ -1,5 +1,8 @@
 #include "playback/VlcEngine.h"
 
+#include "playback/FrameExchange.h"
+#include "playback/VlcVideoOutput.h"
+
 #include <QByteArrayList>
 #include <QMetaObject>
 #include <array>
@@ -22,7 +25,10 @@ struct VlcEngine::Private {
     libvlc_instance_t* vlc = nullptr;
     libvlc_media_player_t* player = nullptr;
     libvlc_media_t* media = nullptr;
-    bool drawsIntoWindow = false;
+    // Where the pictures go: kept as long as libVLC may call into it (until after the stop
+    // that follows a change, or the destruction).
+    std::shared_ptr<FrameExchange> frames;
+    std::shared_ptr<FrameExchange> framesInUse;
     // Read by libVLC's threads when they report; changed on the GUI thread before each new
     // media and each stop, which makes every report still under way stale.
     std::atomic<quint64> generation{0};
@@ -144,7 +150,6 @@ struct VlcEngine::Private {
 VlcEngine::VlcEngine(Options options, QObject* parent)
     : PlayerEngine(parent), d_(std::make_unique<Private>()) {
     d_->owner = this;
-    d_->drawsIntoWindow = !options.dummyOutputs && !options.noVideo;
     QByteArrayList args{
         "--quiet",               // no log output
         "--no-video-title-show", // no file name painted over the video
@@ -155,9 +160,9 @@ VlcEngine::VlcEngine(Options options, QObject* parent)
     if (options.dummyOutputs) {
         args << "--aout=dummy";
     }
-    if (!d_->drawsIntoWindow) {
-        args << "--vout=dummy";
-    }
+    // Pictures go to our frame sink only (its callbacks choose libVLC's memory output); libVLC
+    // never opens a window of its own.
+    args << "--vout=dummy";
     std::vector<const char*> argv;
     for (const QByteArray& arg : args) {
         argv.push_back(arg.constData());
@@ -222,8 +227,33 @@ void VlcEngine::play(const QString& location, bool isLocalPath) {
             Qt::QueuedConnection);
         return;
     }
+    if (d_->frames != d_->framesInUse) {
+        d_->framesInUse = d_->frames; // nothing plays now: the old sink is let go
+        if (d_->framesInUse) {
+            sendPicturesTo(d_->player, d_->framesInUse.get());
+        }
+    }
     libvlc_media_player_set_media(d_->player, d_->media);
     libvlc_media_player_play(d_->player);
+}
+
+void VlcEngine::setFrameSink(std::shared_ptr<FrameExchange> frames) {
+    if (d_->frames) {
+        d_->frames->disconnect(this);
+    }
+    d_->frames = std::move(frames);
+    if (d_->frames) {
+        // The shape of the pictures is asked for on the GUI thread, once a picture came.
+        connect(d_->frames.get(), &FrameExchange::changed, this, [this] {
+            FrameExchange* sink = d_->framesInUse.get();
+            if (sink && sink->isActive() && !sink->shape().isValid()) {
+                const quint64 generation = sink->generation();
+                if (const auto shape = pictureShape(d_->player, d_->media); shape.isValid()) {
+                    sink->setShape(generation, shape);
+                }
+            }
+        });
+    }
 }
 
 void VlcEngine::stop() {
@@ -318,49 +348,12 @@ bool VlcEngine::setVolume(int volume) {
     return d_->player && libvlc_audio_set_volume(d_->player, volume) == 0;
 }
 
-bool VlcEngine::drawsIntoWindow() const {
-    return d_->drawsIntoWindow;
-}
-
 bool VlcEngine::setMuted(bool muted) {
     if (!d_->player) {
         return false;
     }
     libvlc_audio_set_mute(d_->player, muted ? 1 : 0);
     return libvlc_audio_get_mute(d_->player) == (muted ? 1 : 0);
-}
-
-void VlcEngine::setScale(float scale) {
-    if (d_->player) {
-        libvlc_video_set_scale(d_->player, scale);
-    }
-}
-
-float VlcEngine::scale() const {
-    return d_->player ? libvlc_video_get_scale(d_->player) : 0.0f;
-}
-
-void VlcEngine::setAspectRatio(const QByteArray& ratio) {
-    if (d_->player) {
-        libvlc_video_set_aspect_ratio(d_->player, ratio.isEmpty() ? nullptr : ratio.constData());
-    }
-}
-
-QByteArray VlcEngine::aspectRatio() const {
-    QByteArray ratio;
-    if (d_->player) {
-        if (char* text = libvlc_video_get_aspect_ratio(d_->player)) {
-            ratio = text;
-            libvlc_free(text);
-        }
-    }
-    return ratio;
-}
-
-void VlcEngine::setVideoWindow(quintptr window) {
-    if (d_->player) {
-        libvlc_media_player_set_xwindow(d_->player, static_cast<uint32_t>(window));
-    }
 }
 
 } // namespace orvanto

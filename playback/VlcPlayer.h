@@ -14,13 +14,14 @@ class Sniffer;
 class SteadyClock;
 class StreamPlayer;
 class Ticker;
-class VideoContainer;
+class VideoView;
 
 // The media player the window uses. Opens addresses the way a Windows Media player does: mms://
 // (libVLC tries MMS over TCP, then over HTTP), http(s) streams, and playlists (ASX, also from
 // .php/.asp scripts whatever their content type, [Reference], PLS, M3U) whose entries are
 // played in order, the next one taking over when one fails or breaks off. The rules live in
-// StreamPlayer; this class adds the video widget and full screen.
+// StreamPlayer; this class adds the video widget (which draws the engine's pictures), zoom,
+// aspect and full screen.
 //
 // The engine comes later than the player, through attach(), so that the window can show before
 // libVLC starts; an address assigned meanwhile opens as soon as the engine is there.
@@ -59,27 +60,23 @@ public:
     // Fails (and does nothing) unless a video is playing.
     bool setFullScreen(bool on) override;
     bool isFullScreen() const override;
-
-    // What the engine was told: the video's scale (0 when fitted) and aspect ratio; 0 and empty
-    // before attach().
-    float engineScale() const;
-    QByteArray engineAspectRatio() const;
+    bool showsPicture() const override;
 
     // The widget showing the video; lives as long as its parent (or this player, without one).
     QWidget* videoWidget() const;
+    VideoView* videoView() const;
 
 private:
     void wire();
-    void setVideoWindow();
 
     std::unique_ptr<Ticker> ownTicker_;
     std::unique_ptr<SteadyClock> ownClock_;
     std::unique_ptr<PlayerEngine> engine_;
     std::unique_ptr<Sniffer> sniffer_;
     std::unique_ptr<StreamPlayer> rules_; // goes before the engine and the sniffer it uses
-    QPointer<VideoContainer> video_;
-    bool embedVideo_ = false;
-    bool videoWindowSet_ = false;
+    QPointer<VideoView> video_;
+    VideoZoom zoom_ = VideoZoom::Fit; // kept here too: the widget may be gone
+    AspectRatio ratio_ = AspectRatio::Default;
 };
 
 } // namespace orvanto

@@ -42,13 +42,7 @@ public:
         muted = value;
         return true;
     }
-    // Like libVLC's, the scale and the aspect ratio outlive stop() and play().
-    void setScale(float value) override { videoScale = value; }
-    float scale() const override { return videoScale; }
-    void setAspectRatio(const QByteArray& value) override { ratio = value; }
-    QByteArray aspectRatio() const override { return ratio; }
-    bool drawsIntoWindow() const override { return false; }
-    void setVideoWindow(quintptr) override {}
+    void setFrameSink(std::shared_ptr<FrameExchange> sink) override { frames = std::move(sink); }
 
     // Reports an event of the current media.
     void report(Event event, qint64 value = 0) { Q_EMIT engineEvent(event, value); }
@@ -63,8 +57,7 @@ public:
     bool acceptsVolume = true;
     int volume = -1;
     bool muted = false;
-    float videoScale = 0.0f;
-    QByteArray ratio;
+    std::shared_ptr<FrameExchange> frames;
 };
 
 } // namespace orvanto::test

@@ -30,6 +30,14 @@ public:
     AspectRatio aspectRatio() const override { return ratio_; }
     bool setFullScreen(bool on) override;
     bool isFullScreen() const override { return fullScreen_; }
+    bool showsPicture() const override { return picture_; }
+    // Shows a picture, or none, as the real player does when a video starts or ends.
+    void setPicture(bool shown) {
+        if (shown != picture_) {
+            picture_ = shown;
+            Q_EMIT pictureShown(shown);
+        }
+    }
 
     // Changes the state as the engine would, notifying when the number changes.
     void setState(int state);
@@ -49,6 +57,7 @@ private:
     int volume_ = 50;
     bool fullScreen_ = false;
     bool muted_ = false;
+    bool picture_ = false;
     VideoZoom zoom_ = VideoZoom::Fit;
     AspectRatio ratio_ = AspectRatio::Default;
 };
