@@ -21,7 +21,8 @@ class Favourites;
 // Typing filters by name as one types, ignoring case and accents; a box filters by group. Enter
 // or a double click asks for the channel to be played; a button pins it to the station pages or
 // takes it off them. "Check" asks for the list's addresses to be checked; the browser shows the
-// check's progress and then, beside each channel, how many of its addresses play.
+// check's progress and then, beside each channel, how many of its addresses play. Escape or
+// Ctrl+W close it.
 class ChannelBrowser : public QWidget {
     Q_OBJECT
 public:
@@ -37,6 +38,8 @@ public:
     void present();
     // Tells the browser the favourites have changed.
     void favouritesChanged();
+    // The channel that plays and the stream's title of the moment, for its row.
+    void setNowPlaying(const QString& name, const QString& title);
 
     // A check of the list is under way: `done` addresses of `total`, `playing` of them play.
     void setCheckProgress(int done, int total, int playing);
@@ -53,6 +56,8 @@ Q_SIGNALS:
     void unpinRequested(const QString& name);
     void checkRequested();
     void checkStopRequested();
+    // Ctrl+Q: the viewer is to quit.
+    void quitRequested();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -82,6 +87,8 @@ private:
     QLabel* checked_ = nullptr;
     CheckSummary summary_;
     bool checking_ = false;
+    QString playingName_;
+    QString playingTitle_;
 };
 
 } // namespace orvanto

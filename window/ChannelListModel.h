@@ -30,6 +30,10 @@ public:
     void setCheckSummary(const CheckSummary& summary);
     const CheckSummary& checkSummary() const { return summary_; }
 
+    // The channel that plays: its row shows in bold, with the stream's title of the moment after
+    // its name.
+    void setNowPlaying(const QString& name, const QString& title);
+
     // The catalogue index of `row`, or 0 for a row out of range.
     int stationIndex(int row) const;
     // The station name of `row`, or an empty string.
@@ -44,11 +48,14 @@ public:
 private:
     QString playsText(const QString& name) const;
     QString playsTip(const QString& name) const;
+    void rowChanged(const QString& name);
 
     const Catalogue& catalogue_;
     ChannelFilter filter_;
     std::vector<int> rows_; // catalogue indices
     CheckSummary summary_;
+    QString playingName_;
+    QString playingTitle_;
 };
 
 } // namespace orvanto
