@@ -164,7 +164,7 @@ TEST_F(PlaybackDetailsTest, QualitiesOfAnAdaptiveStreamAndTheChoiceReopeningIt) 
     // The choice holds for the channel's next address, and goes with the channel.
     plays(s("http://tv2.example/live.mpd"));
     EXPECT_EQ(engine.maxHeight, 360);
-    EXPECT_EQ(details.qualities(), QList<int>()) << "the new stream's are not known yet";
+    EXPECT_TRUE(details.qualities().isEmpty()) << "the new stream's are not known yet";
     details.forgetChoices();
     EXPECT_EQ(engine.maxHeight, 0);
     EXPECT_EQ(details.quality(), 0);
