@@ -76,7 +76,7 @@ void GuideFetch::start() {
     connect(get_.get(), &HttpGet::headReceived, this, &GuideFetch::onHead);
     connect(get_.get(), &HttpGet::bodyReceived, this, &GuideFetch::onBody);
     connect(get_.get(), &HttpGet::finished, this, &GuideFetch::onHttpFinished);
-    get_->start(httpRequest(location_, GuideImport::MaxRawBytes));
+    get_->start(httpRequest(location_, GuideLimits::MaxRawBytes));
     idle_.start(IdleTimeout);
     limit_.start(TotalTimeout);
 }
@@ -124,7 +124,7 @@ void GuideFetch::onHead() {
         return;
     }
     total_ = get_->contentLength();
-    if (total_ > GuideImport::MaxRawBytes) {
+    if (total_ > GuideLimits::MaxRawBytes) {
         fail(u"the server announces %1 MiB, more than a guide may have"_s.arg(total_ >> 20));
     }
 }
@@ -149,7 +149,7 @@ void GuideFetch::onHttpFinished() {
     }
     if (get_->error() != HttpGet::Error::None) {
         fail(get_->error() == HttpGet::Error::BodyTooLarge
-                 ? u"it is larger than %1 MiB"_s.arg(GuideImport::MaxRawBytes >> 20)
+                 ? u"it is larger than %1 MiB"_s.arg(GuideLimits::MaxRawBytes >> 20)
                  : get_->errorString());
         return;
     }

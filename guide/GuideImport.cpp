@@ -19,8 +19,8 @@ QString mebibytes(qint64 bytes) {
 
 } // namespace
 
-GuideImport::GuideImport(GuideStore& store, qint64 now)
-    : store_(store), now_(now), reader_(*this) {}
+GuideImport::GuideImport(GuideStore& store, qint64 now, const GuideLimits& limits)
+    : store_(store), now_(now), limits_(limits), reader_(*this) {}
 
 GuideImport::~GuideImport() {
     cancel();
@@ -39,9 +39,9 @@ bool GuideImport::feed(QByteArrayView bytes) {
         return false;
     }
     rawBytes_ += bytes.size();
-    if (rawBytes_ > MaxRawBytes) {
+    if (rawBytes_ > limits_.rawBytes) {
         fault(u"the guide is larger than %1; the rest of it is left out"_s.arg(
-            mebibytes(MaxRawBytes)));
+            mebibytes(limits_.rawBytes)));
         return false;
     }
     if (!decompressor_) {
@@ -74,9 +74,9 @@ bool GuideImport::unpack(QByteArrayView bytes) {
 
 bool GuideImport::pass(const QByteArray& xml) {
     xmlBytes_ += xml.size();
-    if (xmlBytes_ > MaxGuideBytes) {
+    if (xmlBytes_ > limits_.guideBytes) {
         fault(u"the guide unpacks to more than %1; the rest of it is left out"_s.arg(
-            mebibytes(MaxGuideBytes)));
+            mebibytes(limits_.guideBytes)));
         return false;
     }
     if (!reader_.feed(xml)) {
@@ -117,9 +117,8 @@ GuideImport::Outcome GuideImport::finish(GuideInfo info) {
     if (programmes_ == 0) {
         store_.rollback();
         begun_ = false;
-        outcome.failure = problem_.isEmpty()
-                              ? u"it holds no programme of the last day or later"_s
-                              : u"nothing of it could be read (%1)"_s.arg(problem_);
+        outcome.failure = problem_.isEmpty() ? u"it holds no programme of the last day or later"_s
+                                             : u"nothing of it could be read (%1)"_s.arg(problem_);
         return outcome;
     }
     info.channels = outcome.channels;
@@ -152,7 +151,7 @@ qint64 GuideImport::keyFor(const QString& id, const QStringList& names) {
     if (it != keys_.cend()) {
         return *it;
     }
-    if (keys_.size() >= MaxChannels) {
+    if (keys_.size() >= limits_.channels) {
         return 0;
     }
     const qint64 key = store_.addChannel(id, names);
@@ -161,12 +160,14 @@ qint64 GuideImport::keyFor(const QString& id, const QStringList& names) {
 }
 
 void GuideImport::channel(XmltvChannel&& channel) {
-    if (keys_.size() >= MaxChannels && !keys_.contains(channel.id)) {
-        fault(u"the guide has more than %1 channels; the rest of it is left out"_s.arg(
-            MaxChannels));
-        return;
+    if (keyFor(channel.id, channel.names) == 0) {
+        tooManyChannels();
     }
-    keyFor(channel.id, channel.names);
+}
+
+void GuideImport::tooManyChannels() {
+    fault(
+        u"the guide has more than %1 channels; the rest of it is left out"_s.arg(limits_.channels));
 }
 
 void GuideImport::programme(XmltvProgramme&& programme) {
@@ -175,7 +176,8 @@ void GuideImport::programme(XmltvProgramme&& programme) {
     }
     const qint64 key = keyFor(programme.channel, {});
     if (key == 0) {
-        return; // a channel beyond the bound
+        tooManyChannels();
+        return;
     }
     Programme& p = programme.programme;
     const auto waiting = pending_.find(key);
@@ -198,13 +200,14 @@ void GuideImport::store(qint64 key, const Programme& programme) {
     if (programme.stop < now_ - KeepSeconds || stopped_) {
         return;
     }
-    if (programmes_ >= MaxProgrammes) {
+    if (programmes_ >= limits_.programmes) {
         fault(u"the guide has more than %1 programmes; the rest of it is left out"_s.arg(
-            QLocale(QLocale::English).toString(MaxProgrammes)));
+            QLocale(QLocale::English).toString(limits_.programmes)));
         return;
     }
-    store_.addProgramme(key, programme);
-    ++programmes_;
+    if (store_.addProgramme(key, programme)) {
+        ++programmes_;
+    }
 }
 
 void GuideImport::flushPending() {

@@ -11,19 +11,28 @@
 
 namespace orvanto {
 
-// Reads one guide into its store as the bytes come: unpacks them (plain, gzip or xz, told by the
-// first bytes), reads the XMLTV and writes channels and programmes in one transaction. Bounded:
-// at most MaxGuideBytes of XML (however well it was packed) and MaxRawBytes as it comes, at most
-// MaxChannels channels and MaxProgrammes programmes; programmes that ended more than KeepSeconds
-// ago are left out. A fault in the guide itself (malformed XML, a damaged packing, a bound
-// reached) stops the reading and keeps what was read before it, with the fault noted; a guide
-// that yields no programme at all leaves the store as it was.
-class GuideImport final : private XmltvSink {
-public:
+// The bounds an import keeps: bytes of XML (however well they were packed), bytes as they come,
+// channels and programmes.
+struct GuideLimits {
     static constexpr qint64 MaxGuideBytes = qint64(1) << 30;
     static constexpr qint64 MaxRawBytes = qint64(1) << 30;
     static constexpr qint64 MaxChannels = 100000;
     static constexpr qint64 MaxProgrammes = 2000000;
+
+    qint64 guideBytes = MaxGuideBytes;
+    qint64 rawBytes = MaxRawBytes;
+    qint64 channels = MaxChannels;
+    qint64 programmes = MaxProgrammes;
+};
+
+// Reads one guide into its store as the bytes come: unpacks them (plain, gzip or xz, told by the
+// first bytes), reads the XMLTV and writes channels and programmes in one transaction, within
+// its GuideLimits; programmes that ended more than KeepSeconds ago are left out. A fault in the
+// guide itself (malformed XML, a damaged packing, a bound reached) stops the reading and keeps what
+// was read before it, with the fault noted; a guide that yields no programme at all leaves the
+// store as it was.
+class GuideImport final : private XmltvSink {
+public:
     static constexpr qint64 KeepSeconds = 24 * 3600;
     // A programme without a stop time lasts until the channel's next one, or this long.
     static constexpr qint64 UnknownLength = 3600;
@@ -37,7 +46,7 @@ public:
     };
 
     // `now` is the time of the import (seconds since the epoch).
-    GuideImport(GuideStore& store, qint64 now);
+    GuideImport(GuideStore& store, qint64 now, const GuideLimits& limits = GuideLimits());
     ~GuideImport() override;
 
     // Begins the transaction; false (see failure()) when the store cannot be written.
@@ -64,9 +73,11 @@ private:
     void store(qint64 key, const Programme& programme);
     void flushPending();
     void fault(const QString& problem);
+    void tooManyChannels();
 
     GuideStore& store_;
     const qint64 now_;
+    const GuideLimits limits_;
     XmltvReader reader_;
     std::unique_ptr<Decompressor> decompressor_;
     QByteArray head_; // the first bytes, until they tell the packing

@@ -5,8 +5,8 @@
 namespace orvanto {
 
 GuideSchedule::GuideSchedule(int count)
-    : first_(static_cast<size_t>(std::max(count, 0)) + 1, 0),
-      counts_(first_.size(), 0), isMatched_(first_.size(), false) {}
+    : first_(static_cast<size_t>(std::max(count, 0)) + 1, 0), counts_(first_.size(), 0),
+      isMatched_(first_.size(), false) {}
 
 void GuideSchedule::add(int channel, const std::vector<ProgrammeSlot>& slots) {
     if (channel < 1 || channel > count() || isMatched_[static_cast<size_t>(channel)]) {
@@ -39,9 +39,8 @@ GuideSchedule::NowNext GuideSchedule::at(int channel, qint64 time) const {
     const size_t c = static_cast<size_t>(channel);
     const ProgrammeSlot* begin = slots_.data() + first_[c];
     const ProgrammeSlot* end = begin + counts_[c];
-    const ProgrammeSlot* it = std::find_if(begin, end, [time](const ProgrammeSlot& slot) {
-        return slot.stop > time;
-    });
+    const ProgrammeSlot* it =
+        std::find_if(begin, end, [time](const ProgrammeSlot& slot) { return slot.stop > time; });
     if (it == end) {
         return result;
     }

@@ -72,7 +72,8 @@ void GuideService::showList(const QList<QUrl>& sources, std::vector<ListedChanne
 }
 
 void GuideService::refreshDue(qint64 now) {
-    post([worker = worker_, generation = generation_, now] { worker->refreshDue(generation, now); });
+    post(
+        [worker = worker_, generation = generation_, now] { worker->refreshDue(generation, now); });
 }
 
 void GuideService::refreshSchedule(qint64 now) {
@@ -104,7 +105,8 @@ void GuideService::deliverStatus(int generation, const GuideStatus& status, qint
     Q_EMIT statusChanged(status_);
 }
 
-void GuideService::deliverDay(int generation, int channel, const std::vector<Programme>& programmes) {
+void GuideService::deliverDay(int generation, int channel,
+                              const std::vector<Programme>& programmes) {
     if (generation == generation_) {
         Q_EMIT dayReady(channel, programmes);
     }

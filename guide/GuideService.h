@@ -18,12 +18,12 @@ class GuideWorker;
 
 // Where a list's guide stands, for the browser to say.
 struct GuideStatus {
-    QString text;         // one line: how many channels the guide matched, or what went wrong
-    bool busy = false;    // a guide is being read
-    qint64 done = 0;      // bytes read of it so far...
-    qint64 total = -1;    // ... of this many (-1: not known)
-    int matched = 0;      // channels of the list the guides matched
-    int channels = 0;     // channels of the list
+    QString text;          // one line: how many channels the guide matched, or what went wrong
+    bool busy = false;     // a guide is being read
+    qint64 done = 0;       // bytes read of it so far...
+    qint64 total = -1;     // ... of this many (-1: not known)
+    int matched = 0;       // channels of the list the guides matched
+    int channels = 0;      // channels of the list
     bool hasGuide = false; // the list names a guide at all
 };
 
@@ -73,7 +73,7 @@ private:
 
     QThread thread_;
     GuideWorker* worker_ = nullptr; // lives in thread_
-    int generation_ = 0; // of the list on show: results for an earlier one are dropped
+    int generation_ = 0;            // of the list on show: results for an earlier one are dropped
     std::shared_ptr<const GuideSchedule> schedule_;
     GuideStatus status_;
     qint64 nextDue_ = 0;

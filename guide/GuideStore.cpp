@@ -185,7 +185,7 @@ bool GuideStore::begin() {
         return false;
     }
     // The old guide goes in the same transaction as the new one comes: both or neither.
-    if (!db_.exec("BEGIN IMMEDIATE") ) {
+    if (!db_.exec("BEGIN IMMEDIATE")) {
         error_ = db_.error();
         return false;
     }
@@ -207,7 +207,7 @@ qint64 GuideStore::addChannel(const QString& id, const QStringList& names) {
     return sqlite3_last_insert_rowid(db_.handle());
 }
 
-void GuideStore::addProgramme(qint64 key, const Programme& p) {
+bool GuideStore::addProgramme(qint64 key, const Programme& p) {
     SqliteStatement& insert = statements_->insertProgramme;
     insert.bind(1, key);
     insert.bind(2, p.stop);
@@ -220,7 +220,9 @@ void GuideStore::addProgramme(qint64 key, const Programme& p) {
     insert.bind(9, p.icon);
     insert.bind(10, p.rating);
     insert.step();
+    const bool added = insert.done() && sqlite3_changes(db_.handle()) > 0;
     insert.reset();
+    return added;
 }
 
 bool GuideStore::commit(const GuideInfo& info) {

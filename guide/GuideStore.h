@@ -66,8 +66,8 @@ public:
     // Adds a channel of an id not added before; returns its key.
     qint64 addChannel(const QString& id, const QStringList& names = {});
     // Adds a programme of the channel `key`; one that ends when another of the channel ends is
-    // a duplicate and left out.
-    void addProgramme(qint64 key, const Programme& programme);
+    // a duplicate and left out (false).
+    bool addProgramme(qint64 key, const Programme& programme);
     bool commit(const GuideInfo& info);
     void rollback();
     bool inImport() const { return importing_; }

@@ -50,8 +50,8 @@ void GuideWorker::showList(int generation, const QList<QUrl>& sources,
         }
         Source source;
         source.location = location;
-        source.name = location.isLocalFile() ? location.toLocalFile()
-                                             : location.toString(QUrl::FullyEncoded);
+        source.name =
+            location.isLocalFile() ? location.toLocalFile() : location.toString(QUrl::FullyEncoded);
         loadSource(source);
         sources_.push_back(std::move(source));
     }
@@ -116,7 +116,8 @@ void GuideWorker::startNextFetch() {
         if (!source.writer) {
             source.writer = std::make_unique<GuideStore>();
             if (!source.writer->open(GuideStore::fileFor(folder_, source.name))) {
-                source.info.failure = u"its store cannot be opened (%1)"_s.arg(source.writer->error());
+                source.info.failure =
+                    u"its store cannot be opened (%1)"_s.arg(source.writer->error());
                 source.writer.reset();
                 continue;
             }
@@ -161,8 +162,8 @@ void GuideWorker::rematch() {
         indexes.push_back(source.index);
     }
     matches_ = matchChannels(channels_, indexes);
-    matched_ = static_cast<int>(
-        std::count_if(matches_.begin(), matches_.end(), [](const GuideMatch& m) { return m.matched(); }));
+    matched_ = static_cast<int>(std::count_if(matches_.begin(), matches_.end(),
+                                              [](const GuideMatch& m) { return m.matched(); }));
 }
 
 void GuideWorker::refreshSchedule(int generation, qint64 now) {
@@ -182,7 +183,7 @@ void GuideWorker::sendSchedule(qint64 now) {
         }
         slots.clear();
         sources_[static_cast<size_t>(match.source)].reader->upcoming(match.key, now,
-                                                                      GuideSchedule::Depth, slots);
+                                                                     GuideSchedule::Depth, slots);
         schedule->add(static_cast<int>(i) + 1, slots);
     }
     deliver([service = service_, generation = generation_,
@@ -235,10 +236,11 @@ QString GuideWorker::statusText() const {
     }
     if (anyStored) {
         const int channels = static_cast<int>(channels_.size());
-        parts << (matched_ == 0 ? u"The guide matches none of the list's %1 channels"_s.arg(channels)
-                                : u"The guide of %1 matches %2 of %3 channels"_s.arg(shownTime(newest))
-                                      .arg(matched_)
-                                      .arg(channels));
+        parts << (matched_ == 0
+                      ? u"The guide matches none of the list's %1 channels"_s.arg(channels)
+                      : u"The guide of %1 matches %2 of %3 channels"_s.arg(shownTime(newest))
+                            .arg(matched_)
+                            .arg(channels));
     }
     for (const Source& source : sources_) {
         const QString name = shortName(source.location);

@@ -16,8 +16,7 @@ bool SqliteDatabase::open(const QString& path) {
     const QByteArray name = QFile::encodeName(path);
     const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX;
     if (sqlite3_open_v2(name.constData(), &db_, flags, nullptr) != SQLITE_OK) {
-        openError_ = db_ != nullptr ? QString::fromUtf8(sqlite3_errmsg(db_))
-                                    : u"out of memory"_s;
+        openError_ = db_ != nullptr ? QString::fromUtf8(sqlite3_errmsg(db_)) : u"out of memory"_s;
         close();
         return false;
     }
@@ -62,8 +61,8 @@ void SqliteStatement::bind(int parameter, const QString& text) {
     if (text.isEmpty()) {
         sqlite3_bind_null(statement_, parameter);
     } else {
-        sqlite3_bind_text16(statement_, parameter, text.utf16(),
-                            static_cast<int>(text.size() * 2), SQLITE_TRANSIENT);
+        sqlite3_bind_text16(statement_, parameter, text.utf16(), static_cast<int>(text.size() * 2),
+                            SQLITE_TRANSIENT);
     }
 }
 
