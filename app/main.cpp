@@ -6,6 +6,7 @@
 #include "app/BrowserCheck.h"
 #include "app/CheckMain.h"
 #include "app/CommandLine.h"
+#include "app/GuideWiring.h"
 #include "app/ListOpener.h"
 #include "app/ViewerSettings.h"
 #include "catalogue/BuiltinStations.h"
@@ -17,6 +18,7 @@
 #include "core/QtMessageSink.h"
 #include "core/QtTicker.h"
 #include "core/SteadyClock.h"
+#include "guide/GuideService.h"
 #include "lock/AdultButtons.h"
 #include "lock/ParentalLock.h"
 #include "lock/PasswordInputBox.h"
@@ -72,7 +74,8 @@ public:
     // some 25 ms that the window's first appearance need not wait for.
     static constexpr int StartPageDelayMs = 300;
 
-    Viewer() : failover_(catalogue_, player_, ticker_, messages_) {}
+    explicit Viewer(ViewerSettings& settings)
+        : failover_(catalogue_, player_, ticker_, messages_), settings_(settings) {}
 
     Catalogue& catalogue() { return catalogue_; }
     MediaPlayer& player() { return player_; }
@@ -101,6 +104,8 @@ public:
             QStandardPaths::writableLocation(QStandardPaths::CacheLocation) + u"/checks"_s;
         browserCheck_ =
             std::make_unique<BrowserCheck>(*form_, catalogue_, listCheck_, CheckCache(checks));
+        guide_ =
+            std::make_unique<GuideWiring>(*form_, catalogue_, guideService_, settings_, clock_);
         form_->show();
         // libVLC comes up once the window is on the screen; a station picked before then
         // opens as soon as the engine is there, with the volume already chosen.
@@ -109,7 +114,10 @@ public:
     }
 
     // The list named `list` is on show.
-    void showList(const QString& list) { browserCheck_->showList(list); }
+    void showList(const QString& list) {
+        browserCheck_->showList(list);
+        guide_->showList(list);
+    }
 
     void showError(const QString& text) {
         messages_.showMessage(QStringLiteral("Lathos"), text, MessageSink::Icon::Exclamation);
@@ -134,6 +142,9 @@ private:
     ListCheck listCheck_{[] { return std::make_unique<VlcProbe>(); }, checkTicker_, steady_, clock_,
                          CheckRun::Options{}};
     DesktopUrlOpener opener_;
+    ViewerSettings& settings_;
+    GuideService guideService_{QStandardPaths::writableLocation(QStandardPaths::CacheLocation) +
+                               QStringLiteral("/guides")};
     std::unique_ptr<Form1> form_;
     std::unique_ptr<QtPasswordPrompt> prompt_;
     std::unique_ptr<ParentalLock> lock_;
@@ -141,6 +152,7 @@ private:
     std::unique_ptr<AlarmWiring> alarm_;
     std::unique_ptr<ListOpener> lists_;
     std::unique_ptr<BrowserCheck> browserCheck_;
+    std::unique_ptr<GuideWiring> guide_;
 };
 
 } // namespace
@@ -173,7 +185,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "orvanto-tv: %s\n", qUtf8Printable(settings.warning()));
     }
 
-    Viewer viewer;
+    Viewer viewer(settings);
     const std::optional<int> savedVolume = settings.volume();
     if (savedVolume) {
         viewer.player().setVolume(*savedVolume);

@@ -2,6 +2,7 @@
 
 #include "guide/GuideMatch.h"
 #include "guide/GuideSchedule.h"
+#include "guide/GuideStatus.h"
 #include "guide/Programme.h"
 
 #include <QObject>
@@ -15,17 +16,6 @@
 namespace orvanto {
 
 class GuideWorker;
-
-// Where a list's guide stands, for the browser to say.
-struct GuideStatus {
-    QString text;          // one line: how many channels the guide matched, or what went wrong
-    bool busy = false;     // a guide is being read
-    qint64 done = 0;       // bytes read of it so far...
-    qint64 total = -1;     // ... of this many (-1: not known)
-    int matched = 0;       // channels of the list the guides matched
-    int channels = 0;      // channels of the list
-    bool hasGuide = false; // the list names a guide at all
-};
 
 // The programme guide of the list on show. Its work (reading guides, the SQLite store, matching,
 // filling now and next) runs on a thread of its own with its own database connections, so the
