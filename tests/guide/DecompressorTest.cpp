@@ -1,6 +1,6 @@
 #include "guide/Decompressor.h"
 
-#include "GuideFiles.h"
+#include "support/GuideFiles.h"
 
 #include <gtest/gtest.h>
 

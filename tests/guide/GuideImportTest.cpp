@@ -1,6 +1,6 @@
 #include "guide/GuideImport.h"
 
-#include "GuideFiles.h"
+#include "support/GuideFiles.h"
 #include "guide/GuideStore.h"
 
 #include <QDateTime>

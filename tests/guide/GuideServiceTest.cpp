@@ -3,7 +3,7 @@
 
 #include "guide/GuideService.h"
 
-#include "GuideFiles.h"
+#include "support/GuideFiles.h"
 #include "support/TestHttpServer.h"
 #include "support/WaitFor.h"
 

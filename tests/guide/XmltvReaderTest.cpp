@@ -1,6 +1,6 @@
 #include "guide/XmltvReader.h"
 
-#include "GuideFiles.h"
+#include "support/GuideFiles.h"
 #include "guide/XmltvTime.h"
 
 #include <QDateTime>
