@@ -120,6 +120,7 @@ bool GuideStore::createTables() {
                     "start INTEGER NOT NULL, title TEXT, sub_title TEXT, description TEXT, "
                     "categories TEXT, episode TEXT, icon TEXT, rating TEXT, "
                     "PRIMARY KEY(channel, stop)) WITHOUT ROWID;"
+                    "CREATE INDEX programme_slot ON programme(channel, stop, start, title);"
                     "PRAGMA user_version = 1;"
                     "COMMIT;");
 }
@@ -253,6 +254,19 @@ void GuideStore::rollback() {
     if (importing_) {
         importing_ = false;
         db_.exec("ROLLBACK");
+    }
+}
+
+void GuideStore::beginReading() {
+    if (!importing_ && !reading_) {
+        reading_ = db_.exec("BEGIN");
+    }
+}
+
+void GuideStore::endReading() {
+    if (reading_) {
+        reading_ = false;
+        db_.exec("COMMIT");
     }
 }
 

@@ -72,6 +72,11 @@ public:
     void rollback();
     bool inImport() const { return importing_; }
 
+    // Reads that follow see one state of the file, and pay for its locks once, until
+    // endReading() (each read on its own takes and drops them).
+    void beginReading();
+    void endReading();
+
     // Drops programmes that ended before `before`; returns how many.
     qint64 prune(qint64 before);
 
@@ -92,6 +97,7 @@ private:
     QString path_;
     QString error_;
     bool importing_ = false;
+    bool reading_ = false;
 };
 
 } // namespace orvanto

@@ -71,8 +71,10 @@ void GuideWorker::loadSource(Source& source) {
             return;
         }
     }
+    source.reader->beginReading();
     source.info = source.reader->info();
     source.index = GuideChannelIndex(source.reader->channels());
+    source.reader->endReading();
 }
 
 bool GuideWorker::isDue(const Source& source, qint64 now) const {
@@ -175,6 +177,9 @@ void GuideWorker::refreshSchedule(int generation, qint64 now) {
 
 void GuideWorker::sendSchedule(qint64 now) {
     auto schedule = std::make_shared<GuideSchedule>(static_cast<int>(channels_.size()));
+    for (Source& source : sources_) {
+        source.reader->beginReading();
+    }
     std::vector<ProgrammeSlot> slots;
     for (size_t i = 0; i < matches_.size(); ++i) {
         const GuideMatch& match = matches_[i];
@@ -185,6 +190,9 @@ void GuideWorker::sendSchedule(qint64 now) {
         sources_[static_cast<size_t>(match.source)].reader->upcoming(match.key, now,
                                                                      GuideSchedule::Depth, slots);
         schedule->add(static_cast<int>(i) + 1, slots);
+    }
+    for (Source& source : sources_) {
+        source.reader->endReading();
     }
     deliver([service = service_, generation = generation_,
              schedule = std::shared_ptr<const GuideSchedule>(std::move(schedule))] {

@@ -86,12 +86,12 @@ qint64 SqliteStatement::integer(int column) const {
 }
 
 QString SqliteStatement::text(int column) const {
-    const void* data = sqlite3_column_text16(statement_, column);
+    const unsigned char* data = sqlite3_column_text(statement_, column);
     if (data == nullptr) {
         return {};
     }
-    const int bytes = sqlite3_column_bytes16(statement_, column);
-    return QString(reinterpret_cast<const QChar*>(data), bytes / 2);
+    return QString::fromUtf8(reinterpret_cast<const char*>(data),
+                             sqlite3_column_bytes(statement_, column));
 }
 
 } // namespace orvanto

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
+#include <vector>
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -57,6 +59,8 @@ public:
 private:
     sqlite3_stmt* statement_ = nullptr;
     bool done_ = false;
+    // The UTF-8 of each text parameter, kept until it is bound again: SQLite reads it in place.
+    std::vector<QByteArray> texts_;
 };
 
 } // namespace orvanto
