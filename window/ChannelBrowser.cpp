@@ -263,7 +263,9 @@ void ChannelBrowser::setDay(int station, const std::vector<Programme>& programme
         return;
     }
     dayStation_ = station;
-    day_->setHtml(GuideText::day(catalogue_.station(station).Name, programmes, time));
+    day_->setHtml(GuideText::day(catalogue_.station(station).Name, programmes, time,
+                                 schedule_ && schedule_->matched(station)));
+    day_->scrollToAnchor(u"now"_s);
 }
 
 QString ChannelBrowser::currentName() const {

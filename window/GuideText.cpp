@@ -43,10 +43,14 @@ QString tip(const GuideSchedule::NowNext& nowNext, qint64 time) {
     return lines.join(u'\n');
 }
 
-QString day(const QString& channel, const std::vector<Programme>& programmes, qint64 time) {
+QString day(const QString& channel, const std::vector<Programme>& programmes, qint64 time,
+            bool inGuide) {
     QString html = u"<p><b>%1</b> — %2</p>"_s.arg(
         channel.toHtmlEscaped(),
         QLocale().toString(QDateTime::fromSecsSinceEpoch(time).date(), QLocale::LongFormat));
+    if (!inGuide) {
+        return html + u"<p>The guide does not know this channel.</p>"_s;
+    }
     if (programmes.empty()) {
         return html + u"<p>The guide has no programmes for this channel today.</p>"_s;
     }
@@ -54,7 +58,7 @@ QString day(const QString& channel, const std::vector<Programme>& programmes, qi
         const bool on = p.start <= time && time < p.stop;
         QString heading = span(p.start, p.stop) + u"  "_s + p.title.toHtmlEscaped();
         if (on) {
-            heading = u"<b>"_s + heading + u"</b>"_s;
+            heading = u"<a name=\"now\"></a><b>"_s + heading + u"</b>"_s;
         }
         QStringList details;
         if (!p.subTitle.isEmpty()) {

@@ -20,8 +20,9 @@ QString span(qint64 start, qint64 stop);
 // What is on and what follows, for a station button's tooltip; empty when nothing is known.
 QString tip(const GuideSchedule::NowNext& nowNext, qint64 time);
 // A channel's programmes of the day, with times and descriptions, as rich text; the one on at
-// `time` stands out.
-QString day(const QString& channel, const std::vector<Programme>& programmes, qint64 time);
+// `time` stands out. `inGuide`: the guide has the channel at all.
+QString day(const QString& channel, const std::vector<Programme>& programmes, qint64 time,
+            bool inGuide = true);
 
 } // namespace GuideText
 } // namespace orvanto
