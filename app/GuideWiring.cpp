@@ -25,9 +25,8 @@ constexpr qint64 LongestWaitSeconds = 60;
 } // namespace
 
 GuideWiring::GuideWiring(Form1& form, const Catalogue& catalogue, GuideService& service,
-                         ViewerSettings& settings, const Clock& clock, QObject* parent)
-    : QObject(parent), form_(form), catalogue_(catalogue), service_(service), settings_(settings),
-      clock_(clock) {
+                         const Clock& clock, QObject* parent)
+    : QObject(parent), form_(form), catalogue_(catalogue), service_(service), clock_(clock) {
     timer_.setSingleShot(true);
     timer_.setTimerType(Qt::VeryCoarseTimer);
     connect(&timer_, &QTimer::timeout, this, &GuideWiring::update);
@@ -47,14 +46,15 @@ qint64 GuideWiring::now() const {
     return clock_.currentDateTime().toSecsSinceEpoch();
 }
 
-void GuideWiring::showList(const QString& list) {
+void GuideWiring::showList(const QString& list, const QString& address) {
     list_ = list;
+    address_ = address.trimmed();
     sources_.clear();
     const QUrl location = list == ViewerSettings::BuiltinList ? QUrl() : playlistLocation(list);
-    const QString own = settings_.guideAddress(list);
-    const QStringList written = own.isEmpty() ? catalogue_.guideAddresses() : QStringList{own};
-    for (const QString& address : written) {
-        const QUrl url = GuideService::guideLocation(address, location);
+    const QStringList written =
+        address_.isEmpty() ? catalogue_.guideAddresses() : QStringList{address_};
+    for (const QString& text : written) {
+        const QUrl url = GuideService::guideLocation(text, location);
         if (url.isValid() && !sources_.contains(url)) {
             sources_.append(url);
         }
@@ -122,16 +122,15 @@ void GuideWiring::askAddress() {
     dialog->setWindowTitle(u"Programme guide"_s);
     dialog->setLabelText(u"The guide of this list (an XMLTV file or http(s) address, plain, gzip "
                          u"or xz).\nLeave it empty to use the guide the list names itself:"_s);
-    dialog->setTextValue(settings_.guideAddress(list_));
+    dialog->setTextValue(address_);
     dialog->resize(520, dialog->sizeHint().height());
     const QString list = list_;
     connect(dialog, &QInputDialog::textValueSelected, this, [this, list](const QString& text) {
         if (list != list_) {
             return; // another list came meanwhile
         }
-        settings_.setGuideAddress(list, text);
-        settings_.save();
-        showList(list);
+        showList(list, text);
+        Q_EMIT addressChosen(list, address_);
     });
     dialog->open();
 }

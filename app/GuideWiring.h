@@ -17,24 +17,24 @@ class ChannelBrowser;
 class Clock;
 class Form1;
 class GuideService;
-class ViewerSettings;
 
 // The programme guide in the window: the guides of the list on show (its header's, or the
-// address the user set for it) go to the guide service, and what comes back to the channel
-// browser (now and next, the status, the day of the channel chosen) and to the station
-// buttons' tooltips. One timer, set for the next moment anything shown changes (a programme's
-// start or end, the next minute of "minutes left"), keeps it up to date, asks for now and next
-// again when the schedule runs out and for the guides that fall due.
+// address the user set for it, which the session keeps) go to the guide service, and what comes
+// back to the channel browser (now and next, the status, the day of the channel chosen) and to the
+// station buttons' tooltips. One timer, set for the next moment anything shown changes (a
+// programme's start or end, the next minute of "minutes left"), keeps it up to date, asks for now
+// and next again when the schedule runs out and for the guides that fall due.
 class GuideWiring : public QObject {
     Q_OBJECT
 public:
     // All must outlive this.
-    GuideWiring(Form1& form, const Catalogue& catalogue, GuideService& service,
-                ViewerSettings& settings, const Clock& clock, QObject* parent = nullptr);
+    GuideWiring(Form1& form, const Catalogue& catalogue, GuideService& service, const Clock& clock,
+                QObject* parent = nullptr);
     ~GuideWiring() override;
 
-    // The list named `list` (a path, an address, or the built-in stations' key) is on show.
-    void showList(const QString& list);
+    // The list named `list` (a path, an address, or the built-in stations' key) is on show;
+    // `address`, when not empty, is the guide the user set for it, used instead of the list's own.
+    void showList(const QString& list, const QString& address = {});
 
     // The guides the list on show uses.
     const QList<QUrl>& sources() const { return sources_; }
@@ -44,6 +44,10 @@ public:
     void update();
     // When the timer is set to go off (seconds since the epoch), or 0 when it is not running.
     qint64 wakeAt() const { return timer_.isActive() ? wakeAt_ : 0; }
+
+Q_SIGNALS:
+    // The user set `address` (empty: none) as the guide of `list`; it is shown at once.
+    void addressChosen(const QString& list, const QString& address);
 
 private:
     void attach(ChannelBrowser* browser);
@@ -59,10 +63,10 @@ private:
     Form1& form_;
     const Catalogue& catalogue_;
     GuideService& service_;
-    ViewerSettings& settings_;
     const Clock& clock_;
     QPointer<ChannelBrowser> browser_;
     QString list_;
+    QString address_;
     QList<QUrl> sources_;
     QTimer timer_;
     qint64 wakeAt_ = 0;

@@ -58,11 +58,11 @@ private:
     struct Attempt {
         int stationIndex = 0;
         int startSlot = 0;
-        int k = 0;    // addresses tried so far
-        int slot = 0; // slot being tried
-        int e = 0;    // ticks counted against the address
+        int tried = 0; // addresses given up so far; the next one is slot tried + startSlot
+        int slot = 0;  // slot being tried
+        int ticks = 0; // ticks counted against the address (shown in the status label)
         int limit = TickLimit;
-        int p = 0; // playing readings for the address
+        int playingTicks = 0; // readings of the address as Playing
         bool found = false;
     };
 

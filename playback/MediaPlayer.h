@@ -26,7 +26,8 @@ public:
     // One of the PlayState numbers.
     virtual int playState() const = 0;
 
-    // Amount of data received for the current address, shown to the user only.
+    // The data received for the current address, in kibibytes (1,024 bytes; the name is the
+    // original design's, from a player that counted packets). Shown to the user only.
     virtual qint64 receivedPackets() const = 0;
 
     // Every change of the volume is notified with volumeChanged().

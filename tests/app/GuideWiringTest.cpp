@@ -24,6 +24,7 @@
 #include <QHelpEvent>
 #include <QInputDialog>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTextBrowser>
 #include <QToolTip>
@@ -113,8 +114,7 @@ protected:
     Form1 form{catalogue, failover, player, nullptr};
     FakeClock clock{local(20, 10)};
     GuideService service{cache.path()};
-    ViewerSettings settings{cache.filePath(s("settings.conf"))};
-    GuideWiring wiring{form, catalogue, service, settings, clock};
+    GuideWiring wiring{form, catalogue, service, clock};
 };
 
 TEST_F(GuideWiringTest, TheListsOwnGuideFillsTheBrowserAndTheStationButtonsTips) {
@@ -151,16 +151,20 @@ TEST_F(GuideWiringTest, TheTimerIsSetForTheNextChangeAndTheColumnsFollowTheClock
     EXPECT_EQ(buttonTip(), QString());
 }
 
-TEST_F(GuideWiringTest, AGuideAddressTheUserSetsReplacesTheListsOwnAndIsRemembered) {
+TEST_F(GuideWiringTest, AGuideAddressTheUserSetsReplacesTheListsOwnAtOnce) {
     form.openChannelBrowser();
     ASSERT_TRUE(show());
+    QSignalSpy chosen(&wiring, &GuideWiring::addressChosen);
     form.channelBrowser()->findChild<QPushButton*>(s("channelGuide"))->click();
     auto* dialog = form.channelBrowser()->findChild<QInputDialog*>(s("guideAddress"));
     ASSERT_NE(dialog, nullptr);
     EXPECT_TRUE(dialog->isVisible()); // open(), not exec(): the viewer goes on meanwhile
-    dialog->setTextValue(s("other.xml"));
+    EXPECT_EQ(dialog->textValue(), QString());
+    dialog->setTextValue(s(" other.xml "));
     dialog->accept();
-    EXPECT_EQ(settings.guideAddress(listPath), s("other.xml"));
+    ASSERT_EQ(chosen.count(), 1);
+    EXPECT_EQ(chosen.at(0).at(0).toString(), listPath);
+    EXPECT_EQ(chosen.at(0).at(1).toString(), s("other.xml"));
     ASSERT_EQ(wiring.sources(), QList<QUrl>{QUrl::fromLocalFile(files.filePath(s("other.xml")))});
     ASSERT_TRUE(
         waitFor([&] { return cell(1, ChannelListModel::NowColumn) == s("Concert (170 min left)"); },

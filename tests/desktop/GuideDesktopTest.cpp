@@ -4,7 +4,6 @@
 
 #include "XSession.h"
 #include "app/GuideWiring.h"
-#include "app/ViewerSettings.h"
 #include "catalogue/Catalogue.h"
 #include "catalogue/PlaylistRegistration.h"
 #include "core/Clock.h"
@@ -99,8 +98,7 @@ protected:
     Form1 form{catalogue, failover, player, nullptr};
     SystemClock clock;
     GuideService service{cache.path()};
-    ViewerSettings settings{cache.filePath(s("settings.conf"))};
-    GuideWiring wiring{form, catalogue, service, settings, clock};
+    GuideWiring wiring{form, catalogue, service, clock};
 };
 
 TEST_F(GuideDesktop, AGzipGuideFromTheListsHeaderShowsInTheBrowserAndOnTheButtons) {
