@@ -1,7 +1,7 @@
 #include "guide/GuideImport.h"
 
-#include "support/GuideFiles.h"
 #include "guide/GuideStore.h"
+#include "support/GuideFiles.h"
 
 #include <QDateTime>
 #include <QTemporaryDir>

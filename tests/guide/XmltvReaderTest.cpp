@@ -1,7 +1,7 @@
 #include "guide/XmltvReader.h"
 
-#include "support/GuideFiles.h"
 #include "guide/XmltvTime.h"
+#include "support/GuideFiles.h"
 
 #include <QDateTime>
 #include <gtest/gtest.h>
