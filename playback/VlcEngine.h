@@ -35,6 +35,11 @@ public:
     bool setVolume(int volume) override;
     bool setMuted(bool muted) override;
     void setFrameSink(std::shared_ptr<FrameExchange> frames) override;
+    QString nowPlaying() const override;
+    QList<MediaTrack> tracks(TrackKind kind) const override;
+    int currentTrack(TrackKind kind) const override;
+    bool setTrack(TrackKind kind, int id) override;
+    void setMaxHeight(int height) override;
 
     // What the current media's tracks are, as far as libVLC knows them yet.
     struct Tracks {
@@ -46,6 +51,7 @@ public:
 private:
     struct Private;
     void deliver(quint64 generation, Event event, qint64 value);
+    void readNowPlaying();
 
     std::unique_ptr<Private> d_;
 };

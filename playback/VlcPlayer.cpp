@@ -3,9 +3,10 @@
 #include "core/QtTicker.h"
 #include "core/SteadyClock.h"
 #include "net/Sniffer.h"
+#include "net/VariantFetch.h"
+#include "playback/PlaybackDetails.h"
 #include "playback/StreamPlayer.h"
 #include "playback/VideoView.h"
-
 
 namespace orvanto {
 
@@ -25,6 +26,10 @@ VlcPlayer::VlcPlayer(Ticker& watchdog, const SteadyClock& clock, QWidget* videoP
 }
 
 void VlcPlayer::wire() {
+    details_ = std::make_unique<PlaybackDetails>(*rules_);
+    connect(details_.get(), &PlaybackDetails::nowPlayingChanged, this,
+            &MediaPlayer::nowPlayingChanged);
+    connect(details_.get(), &PlaybackDetails::pictureChanged, this, &MediaPlayer::pictureChanged);
     connect(rules_.get(), &StreamPlayer::playStateChanged, this, &MediaPlayer::playStateChanged);
     connect(rules_.get(), &StreamPlayer::volumeChanged, this, &MediaPlayer::volumeChanged);
     connect(rules_.get(), &StreamPlayer::playbackOver, this, [this] {
@@ -32,15 +37,16 @@ void VlcPlayer::wire() {
             video_->leaveFullScreen();
         }
     });
-    connect(video_, &VideoView::pictureShown, this, &MediaPlayer::pictureShown);
 }
 
 VlcPlayer::~VlcPlayer() {
     if (video_) {
         video_->disconnect(this);
     }
+    details_.reset();
     rules_.reset();
     sniffer_.reset();
+    variants_.reset();
     engine_.reset(); // detaches libVLC's callbacks and stops: no picture comes any more
     if (video_ && !video_->parentWidget()) {
         delete video_.data();
@@ -55,6 +61,8 @@ void VlcPlayer::attach(std::unique_ptr<PlayerEngine> engine, std::unique_ptr<Sni
         engine_->setFrameSink(video_->frames());
     }
     rules_->attach(*engine_, *sniffer_);
+    variants_ = std::make_unique<VariantFetch>();
+    details_->attach(*engine_, variants_.get());
 }
 
 VideoView* VlcPlayer::videoView() const {
@@ -141,8 +149,44 @@ bool VlcPlayer::isFullScreen() const {
     return video_ && video_->isFullScreen();
 }
 
+} // namespace orvanto
+
+namespace orvanto {
+
+QString VlcPlayer::nowPlaying() const {
+    return details_->nowPlaying();
+}
+
 bool VlcPlayer::showsPicture() const {
-    return video_ && video_->showsPicture();
+    return details_->showsPicture();
+}
+
+QList<MediaTrack> VlcPlayer::tracks(TrackKind kind) const {
+    return details_->tracks(kind);
+}
+
+int VlcPlayer::currentTrack(TrackKind kind) const {
+    return details_->currentTrack(kind);
+}
+
+void VlcPlayer::chooseTrack(TrackKind kind, int id) {
+    details_->chooseTrack(kind, id);
+}
+
+QList<int> VlcPlayer::qualities() const {
+    return details_->qualities();
+}
+
+int VlcPlayer::quality() const {
+    return details_->quality();
+}
+
+void VlcPlayer::chooseQuality(int height) {
+    details_->chooseQuality(height);
+}
+
+void VlcPlayer::forgetChoices() {
+    details_->forgetChoices();
 }
 
 } // namespace orvanto
