@@ -125,8 +125,7 @@ void VlcProbe::startNextEntry() {
 
 void VlcProbe::startEngine() {
     if (!engine_) {
-        engine_ =
-            std::make_unique<VlcEngine>(VlcEngine::Options{.dummyOutputs = true});
+        engine_ = std::make_unique<VlcEngine>(VlcEngine::Options{.dummyOutputs = true});
         connect(engine_.get(), &VlcEngine::engineEvent, this, &VlcProbe::onEngineEvent);
     }
     if (entry_.url.isLocalFile()) {

@@ -101,8 +101,7 @@ quint64 VideoFrame::number() const {
     return hold_ ? hold_->number : 0;
 }
 
-FrameExchange::FrameExchange(QObject* parent)
-    : QObject(parent), core_(std::make_shared<Core>()) {}
+FrameExchange::FrameExchange(QObject* parent) : QObject(parent), core_(std::make_shared<Core>()) {}
 
 FrameExchange::~FrameExchange() = default;
 

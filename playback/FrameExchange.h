@@ -21,7 +21,9 @@ public:
     // Counts the pictures handed over by the exchange, from 1.
     quint64 number() const;
     // One sample of `plane` (0: Y, 1: U, 2: V) at column `x`, row `y` of that plane.
-    int sample(int plane, int x, int y) const { return this->plane(plane)[y * format().pitches[plane] + x]; }
+    int sample(int plane, int x, int y) const {
+        return this->plane(plane)[y * format().pitches[plane] + x];
+    }
 
 private:
     friend class FrameExchange;

@@ -11,16 +11,16 @@ namespace orvanto {
 // as they are; only the screen converts them to RGB.
 struct FrameFormat {
     static constexpr int Planes = 3;
-    static constexpr int MaxSide = 8192;            // pixels across or down
-    static constexpr int MaxPixels = 4096 * 4096;   // a picture no larger than this is drawn
-    static constexpr int Alignment = 32;            // bytes: pitches, lines and planes
+    static constexpr int MaxSide = 8192;          // pixels across or down
+    static constexpr int MaxPixels = 4096 * 4096; // a picture no larger than this is drawn
+    static constexpr int Alignment = 32;          // bytes: pitches, lines and planes
 
-    QByteArray fourcc;      // what the decoder is asked for: "I420", "J422", ...
-    int width = 0;          // the picture's size in the planes
+    QByteArray fourcc; // what the decoder is asked for: "I420", "J422", ...
+    int width = 0;     // the picture's size in the planes
     int height = 0;
-    int chromaShiftX = 1;   // log2 of the chroma subsampling across and down
+    int chromaShiftX = 1; // log2 of the chroma subsampling across and down
     int chromaShiftY = 1;
-    bool fullRange = false; // samples use 0-255 (JPEG) rather than 16-235
+    bool fullRange = false;            // samples use 0-255 (JPEG) rather than 16-235
     std::array<int, Planes> pitches{}; // bytes a row, per plane
     std::array<int, Planes> lines{};   // rows allocated, per plane
 

@@ -63,6 +63,8 @@ GlVideoSurface::GlVideoSurface(QWidget* parent, Qt::WindowFlags flags)
 
 GlVideoSurface::~GlVideoSurface() {
     if (context()) {
+        // QOpenGLWidget destroys its context after this destructor: no call back into it then.
+        context()->disconnect(this);
         makeCurrent();
         releaseGl();
         doneCurrent();
@@ -88,12 +90,7 @@ void GlVideoSurface::initializeGL() {
     initializeOpenGLFunctions();
     // The context goes with a new window (a surface made a window, or back): what lived in the
     // old one is made again for the new.
-    connect(context(), &QOpenGLContext::aboutToBeDestroyed, this,
-            [this] {
-                makeCurrent();
-                releaseGl();
-                doneCurrent();
-            },
+    connect(context(), &QOpenGLContext::aboutToBeDestroyed, this, &GlVideoSurface::contextGone,
             Qt::UniqueConnection);
     program_ = std::make_unique<QOpenGLShaderProgram>();
     if (!program_->addShaderFromSourceCode(QOpenGLShader::Vertex, kVertexShader) ||
@@ -114,6 +111,12 @@ void GlVideoSurface::initializeGL() {
     }
     textureFormat_ = {};
     uploaded_ = false;
+}
+
+void GlVideoSurface::contextGone() {
+    makeCurrent();
+    releaseGl();
+    doneCurrent();
 }
 
 void GlVideoSurface::releaseGl() {

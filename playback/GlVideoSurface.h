@@ -32,6 +32,7 @@ protected:
     void paintGL() override;
 
 private:
+    void contextGone();
     void releaseGl();
     void upload();
 

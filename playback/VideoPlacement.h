@@ -9,8 +9,8 @@ namespace orvanto {
 
 // How a picture is laid out on its screen.
 struct PictureLayout {
-    QSize visible;          // the picture's size in samples
-    QSize sampleAspect;     // the shape of a sample (empty: square)
+    QSize visible;      // the picture's size in samples
+    QSize sampleAspect; // the shape of a sample (empty: square)
     VideoZoom zoom = VideoZoom::Fit;
     AspectRatio ratio = AspectRatio::Default;
 };

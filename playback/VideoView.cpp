@@ -105,11 +105,18 @@ void VideoView::present() {
     layout.ratio = ratio_;
     if (!frame_.isNull()) {
         const FrameExchange::Shape shape = frames_->shape();
-        layout.visible = shape.isValid() ? shape.visible
-                                         : QSize(frame_.format().width, frame_.format().height);
+        layout.visible =
+            shape.isValid() ? shape.visible : QSize(frame_.format().width, frame_.format().height);
         layout.sampleAspect = shape.sampleAspect;
     }
-    (fullScreen_ ? fullScreen_ : surface_)->present(frame_, layout);
+    if (fullScreen_) {
+        // Hidden behind the full-screen window, the window's surface holds no picture: every
+        // buffer it held would be one less for the decoder.
+        surface_->present({}, layout);
+        fullScreen_->present(frame_, layout);
+    } else {
+        surface_->present(frame_, layout);
+    }
 }
 
 QRect VideoView::pictureRect() const {

@@ -10,10 +10,10 @@ namespace orvanto {
 
 // The one place that talks to libVLC (with its video side in VlcVideoOutput): an instance with
 // one media player, used on the GUI thread only. Its pictures go to a frame sink when one is
-// handed in; without one no picture is made (libVLC's dummy video output). libVLC reports from its own threads (and a few times synchronously from inside play()
-// and stop()); those reports are only posted to the GUI thread, where engineEvent() delivers them.
-// Reports about an earlier media are dropped, so after play() or stop() returns nothing of the
-// media before arrives any more.
+// handed in; without one no picture is made (libVLC's dummy video output). libVLC reports from its
+// own threads (and a few times synchronously from inside play() and stop()); those reports are only
+// posted to the GUI thread, where engineEvent() delivers them. Reports about an earlier media are
+// dropped, so after play() or stop() returns nothing of the media before arrives any more.
 class VlcEngine final : public PlayerEngine {
     Q_OBJECT
 public:

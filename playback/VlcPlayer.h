@@ -72,7 +72,6 @@ public:
     void chooseQuality(int height) override;
     void forgetChoices() override;
 
-
     // The widget showing the video; lives as long as its parent (or this player, without one).
     QWidget* videoWidget() const;
     VideoView* videoView() const;

@@ -60,8 +60,8 @@ FrameExchange::Shape pictureShape(libvlc_media_player_t* player, libvlc_media_t*
     FrameExchange::Shape shape;
     unsigned width = 0;
     unsigned height = 0;
-    if (!player || !media || libvlc_video_get_size(player, 0, &width, &height) != 0 ||
-        width == 0 || height == 0) {
+    if (!player || !media || libvlc_video_get_size(player, 0, &width, &height) != 0 || width == 0 ||
+        height == 0) {
         return shape;
     }
     shape.visible = QSize(int(width), int(height));
@@ -73,8 +73,7 @@ FrameExchange::Shape pictureShape(libvlc_media_player_t* player, libvlc_media_t*
         if (track->i_type == libvlc_track_video && track->video && track->video->i_sar_num > 0 &&
             track->video->i_sar_den > 0 && track->video->i_width == width &&
             track->video->i_height == height) {
-            shape.sampleAspect =
-                QSize(int(track->video->i_sar_num), int(track->video->i_sar_den));
+            shape.sampleAspect = QSize(int(track->video->i_sar_num), int(track->video->i_sar_den));
             break;
         }
     }
