@@ -12,6 +12,9 @@ namespace {
 
 // weston's output window: smaller than the screen, so that the pointer can leave it (see start).
 const QRect kWestonOutput(0, 0, 1200, 900);
+// How long a desktop may take to come up: little on an idle machine, far more beside a busy
+// build.
+constexpr int kStartMs = 30000;
 
 QString s(const char* text) {
     return QString::fromUtf8(text);
@@ -116,7 +119,7 @@ QString DesktopSession::startWindowManager(const QString& program, const QString
             return x11::run(s("xprop"), {s("-root"), s("_NET_SUPPORTING_WM_CHECK")})
                 .contains(s("window id"));
         },
-        10000);
+        kStartMs);
     return managing ? QString() : program + s(" did not take over the screen");
 }
 
@@ -154,7 +157,7 @@ QString DesktopSession::startWeston() {
             return match.hasMatch() &&
                    QFile::exists(home_.filePath(s("runtime/") + waylandSocket_));
         },
-        15000);
+        kStartMs);
     if (!ready) {
         return s("weston did not come up");
     }

@@ -87,9 +87,7 @@ protected:
     }
 
     // The window the picture is drawn in now.
-    quint64 pictureWindow() const {
-        return player.videoView()->drawingWidget()->window()->winId();
-    }
+    quint64 pictureWindow() const { return player.videoView()->drawingWidget()->window()->winId(); }
 };
 
 TEST_F(OverlayLabels, AnswerBeforeAnyPlayback) {

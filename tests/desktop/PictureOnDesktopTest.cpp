@@ -35,6 +35,7 @@ constexpr int kCutWidth = 335;        // 5030 twips
 constexpr int kRestoredWidth = 533;   // 8000 twips
 constexpr int kFrameAtMost = 16;      // a window manager's frame, left and right together
 constexpr int kWaitMs = 15000;        // bounds for what libVLC and the desktop do
+constexpr int kKeyShowsMs = 3000;     // ... and for a menu to follow a key
 
 // `aspect` as large as it fits into `area`, centred.
 QRect fitted(const QSize& aspect, const QRect& area) {
@@ -103,7 +104,8 @@ protected:
         }
         input::click(program.onScreen(kFirstStation));
         if (!waitFor([this] { return server.requests(s("/card")) > 0; }, kWaitMs)) {
-            return ::testing::AssertionFailure() << "the station button took no click";
+            return ::testing::AssertionFailure()
+                   << "the station button took no click" << keepScreen();
         }
         return showsInWindow();
     }
@@ -133,6 +135,24 @@ protected:
                    << program.managedWindows() << " windows of the program are managed";
         }
         return ::testing::AssertionSuccess();
+    }
+
+    // The window's title bar as the screen shows it now: a part of the rows above the client
+    // area, on every desktop's frame.
+    QImage titleBar() const {
+        const QRect window = program.window();
+        return pixels::grabScreen().copy(
+            QRect(window.left() + 40, window.top() - 12, window.width() - 80, 9));
+    }
+
+    // Waits until the title bar is `active` again: the window has the keyboard back. A
+    // compositor may hand it back only once a closed window has faded out (weston does).
+    ::testing::AssertionResult hasKeyboard(const QImage& active) {
+        if (waitFor([&] { return titleBar() == active; }, kWaitMs)) {
+            return ::testing::AssertionSuccess();
+        }
+        return ::testing::AssertionFailure()
+               << "the window does not get the keyboard back" << keepScreen();
     }
 
     // Waits until the test card covers the screen as far as its proportions let it.
@@ -167,11 +187,32 @@ protected:
     }
 
     // Opens the video's context menu on the picture and chooses with `keys`.
-    void choose(const QStringList& keys) {
-        const QRect picture = card();
-        input::click(picture.isNull() ? program.onScreen(kPlayer).center() : picture.center(), 3);
-        QTest::qWait(500); // the menu opens
-        input::keys(keys);
+    ::testing::AssertionResult choose(const QStringList& keys) {
+        const QRect picture = card().isNull() ? program.onScreen(kPlayer) : card();
+        // Near the picture's top: the menu opens below the pointer and fits on the screen.
+        const QPoint at(picture.center().x(), picture.top() + 8);
+        input::click(at, 3);
+        // The menu opens with its corner at the pointer, which would pick the item it comes
+        // to rest on (and open its submenu): off the menu with it at once, up and left onto
+        // the picture, so that the keys start from the top.
+        input::moveTo(at - QPoint(6, 6));
+        const QRect corner(at + QPoint(6, 6), QSize(40, 20));
+        if (!waitFor(
+                [&] {
+                    return pixels::count(pixels::grabScreen(), corner, pixels::isLight) >
+                           corner.width() * corner.height() / 2;
+                },
+                kWaitMs)) {
+            return ::testing::AssertionFailure() << "no menu opened" << keepScreen();
+        }
+        // Each key shows on the menu (another item lit, a submenu open) before the next goes.
+        const QRect menus = QRect(at, QSize(640, 400)).intersected(desktop().screen());
+        for (const QString& key : keys) {
+            const QImage before = pixels::grabScreen().copy(menus);
+            input::key(key);
+            waitFor([&] { return pixels::grabScreen().copy(menus) != before; }, kKeyShowsMs);
+        }
+        return ::testing::AssertionSuccess();
     }
 
     TestHttpServer server;
@@ -183,18 +224,22 @@ TEST_F(PictureOnDesktop, ShowsInThePlayerAndTheLabelsOverItTakeTheirClicks) {
     ASSERT_TRUE(startAndPlay());
 
     // Cut narrow, and back. The widths are the window's outer ones: its client area is what
-    // the window manager's frame leaves of them.
-    const auto narrow = [&] {
-        return program.width() <= kCutWidth && program.width() > kCutWidth - kFrameAtMost;
-    };
-    input::click(program.onScreen(kCutLabel));
-    ASSERT_TRUE(waitFor(narrow, kWaitMs)) << program.width() << keepScreen();
-    const int cut = program.width();
-    input::click(program.onScreen(kRestoreLabel));
-    EXPECT_TRUE(
-        waitFor([&] { return program.width() - cut == kRestoredWidth - kCutWidth; }, kWaitMs))
-        << cut << " then " << program.width() << keepScreen();
-    EXPECT_TRUE(showsInWindow());
+    // the window manager's frame leaves of them. weston's X window manager counts its frame's
+    // shadow in (some 70 pixels): cut narrow there, the window keeps too little of itself to
+    // show the restore label, and that part is left out.
+    if (desktop().kind() != DesktopSession::Kind::WestonXcb) {
+        const auto narrow = [&] {
+            return program.width() <= kCutWidth && program.width() > kCutWidth - kFrameAtMost;
+        };
+        input::click(program.onScreen(kCutLabel));
+        ASSERT_TRUE(waitFor(narrow, kWaitMs)) << program.width() << keepScreen();
+        const int cut = program.width();
+        input::click(program.onScreen(kRestoreLabel));
+        EXPECT_TRUE(
+            waitFor([&] { return program.width() - cut == kRestoredWidth - kCutWidth; }, kWaitMs))
+            << cut << " then " << program.width() << keepScreen();
+        EXPECT_TRUE(showsInWindow());
+    }
 
     input::click(program.onScreen(kFullScreenLabel));
     EXPECT_TRUE(showsFullScreen());
@@ -204,6 +249,7 @@ TEST_F(PictureOnDesktop, ShowsInThePlayerAndTheLabelsOverItTakeTheirClicks) {
 
 TEST_F(PictureOnDesktop, FullScreenAndBackFiveTimesLeavesThePictureInTheWindow) {
     ASSERT_TRUE(startAndPlay());
+    const QImage active = titleBar(); // the station's button was clicked: the window is active
     const QPoint screenCentre = desktop().screen().center();
     const std::function<void()> enter[] = {
         [] { input::key(s("F11")); },
@@ -219,6 +265,7 @@ TEST_F(PictureOnDesktop, FullScreenAndBackFiveTimesLeavesThePictureInTheWindow) 
     };
     for (int round = 0; round < 5; ++round) {
         SCOPED_TRACE(round + 1);
+        ASSERT_TRUE(hasKeyboard(active));
         enter[round]();
         ASSERT_TRUE(showsFullScreen());
         leave[round]();
@@ -227,6 +274,12 @@ TEST_F(PictureOnDesktop, FullScreenAndBackFiveTimesLeavesThePictureInTheWindow) 
 }
 
 TEST_F(PictureOnDesktop, ContextMenuShowsAboveTheFullScreenPicture) {
+    if (desktop().kind() == DesktopSession::Kind::WestonXcb) {
+        // weston stacks every X11 program's pop-ups (override-redirect windows) in a layer
+        // above ordinary windows but below full-screen ones: no X11 menu shows over full screen
+        // there, whatever the program does.
+        GTEST_SKIP() << "weston shows no X11 pop-up above a full-screen window";
+    }
     ASSERT_TRUE(startAndPlay());
     input::key(s("F11"));
     ASSERT_TRUE(showsFullScreen());
@@ -250,16 +303,16 @@ TEST_F(PictureOnDesktop, ContextMenuShowsAboveTheFullScreenPicture) {
 
 TEST_F(PictureOnDesktop, ZoomAndAspectActOnThePictureAndHoldAcrossStations) {
     ASSERT_TRUE(startAndPlay());
-    choose(kZoomDouble);
+    ASSERT_TRUE(choose(kZoomDouble));
     EXPECT_TRUE(showsPictureOf(QSize(128, 96)));
-    choose(kAspectWide);
+    ASSERT_TRUE(choose(kAspectWide));
     EXPECT_TRUE(showsPictureOf(QSize(171, 96)));
 
     input::click(program.onScreen(kSecondStation));
     ASSERT_TRUE(waitFor([this] { return server.requests(s("/card2")) > 0; }, kWaitMs));
     EXPECT_TRUE(showsPictureOf(QSize(171, 96)));
 
-    choose(kZoomFit);
+    ASSERT_TRUE(choose(kZoomFit));
     EXPECT_TRUE(showsPictureOf(QSize(kVideoWidth, kVideoWidth * 9 / 16)));
 }
 
@@ -267,7 +320,7 @@ TEST_F(PictureOnDesktop, FillsTheDevicePixelsOfAScaledScreen) {
     ASSERT_TRUE(startAndPlay(2));
     // Fitted: twice the player's width in the screen's pixels (checked by startAndPlay).
     // At 100 %, one picture pixel on one screen pixel.
-    choose(kZoomOriginal);
+    ASSERT_TRUE(choose(kZoomOriginal));
     EXPECT_TRUE(showsPictureOf(QSize(64, 48)));
 }
 

@@ -2,9 +2,9 @@
 
 #include "DesktopViewer.h"
 #include "playback/PlayState.h"
+#include "playback/VideoView.h"
 #include "support/WaitFor.h"
 #include "window/PlayerArea.h"
-#include "playback/VideoView.h"
 #include "window/VideoMenu.h"
 
 #include <QApplication>
@@ -28,8 +28,10 @@ protected:
         VideoMenu* menu = nullptr;
         waitFor(
             [&] {
-                for (auto* candidate : form->findChildren<VideoMenu*>()) {
-                    if (candidate->isVisible()) {
+                // In full screen the menu belongs to the full-screen window, not to ours.
+                for (QWidget* widget : QApplication::allWidgets()) {
+                    auto* candidate = qobject_cast<VideoMenu*>(widget);
+                    if (candidate && candidate->isVisible()) {
                         menu = candidate;
                     }
                 }

@@ -3,6 +3,7 @@
 #include "ScreenPixels.h"
 #include "support/WaitFor.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTest>
 
@@ -13,6 +14,9 @@ namespace {
 QString s(const char* text) {
     return QString::fromUtf8(text);
 }
+
+// How long a window stays where it was found before it counts as placed.
+constexpr int kSettleMs = 300;
 
 } // namespace
 
@@ -56,9 +60,12 @@ QString ViewerProgram::output() const {
 bool ViewerProgram::findWindow(int timeoutMs) {
     // The window's background colour reaches its top edge (right of the player) and its left
     // edge (below the player), and nothing else on these desktops has it. Cut narrow, the
-    // window shows it only below the player: its corner is then not found.
+    // window shows it only below the player: its corner is then not found. A desktop may move
+    // a window after it first shows it: found at the same place for a while, it stays.
+    QRect last;
+    QElapsedTimer since;
     return waitFor(
-        [this] {
+        [&] {
             const QImage screen = pixels::grabScreen();
             const QRect found =
                 pixels::bounds(screen, session_.screen(), pixels::isWindowBackground);
@@ -68,8 +75,12 @@ bool ViewerProgram::findWindow(int timeoutMs) {
                 !pixels::isWindowBackground(screen.pixel(rightOfPlayer))) {
                 return false;
             }
+            if (found != last) {
+                last = found;
+                since.start();
+            }
             window_ = found;
-            return true;
+            return since.elapsed() >= kSettleMs;
         },
         timeoutMs);
 }
@@ -105,6 +116,10 @@ int ViewerProgram::managedWindows() const {
 
 namespace input {
 
+void moveTo(const QPoint& at) {
+    x11::moveTo(at);
+}
+
 void click(const QPoint& at, int button) {
     x11::click(at, button);
 }
@@ -115,14 +130,10 @@ void doubleClick(const QPoint& at) {
 }
 
 void key(const QString& name) {
-    x11::key(name);
-}
-
-void keys(const QStringList& names) {
-    for (const QString& name : names) {
-        x11::key(name);
-        QTest::qWait(60); // a menu opens its submenu before the next key
-    }
+    // Held down for a while, as a person's finger does (xdotool's own press is 6 ms): a Wayland
+    // compositor lets a key open a pop-up (a submenu) only while it is the latest event, and
+    // takes it back if the key's release came first.
+    x11::run(s("xdotool"), {s("key"), s("--delay"), s("160"), name});
 }
 
 } // namespace input

@@ -25,7 +25,7 @@ public:
     QString output() const;
 
     // Finds the window's client area on the screen again (after it moved), while it is not cut
-    // narrow.
+    // narrow; true once it stays put.
     bool findWindow(int timeoutMs = 10000);
     // The window's client area on the screen, as last found.
     QRect window() const { return window_; }
@@ -49,10 +49,10 @@ private:
 
 // Real input, in the screen's pixels.
 namespace input {
+void moveTo(const QPoint& at);
 void click(const QPoint& at, int button = 1);
 void doubleClick(const QPoint& at);
 void key(const QString& name);
-void keys(const QStringList& names);
 } // namespace input
 
 } // namespace orvanto::test
