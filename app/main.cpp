@@ -43,8 +43,9 @@ constexpr int StartPageDelayMs = 300;
 // viewer goes before the player, timers and boxes it uses.
 class Program {
 public:
-    Program()
-        : viewer_(ViewerServices{
+    explicit Program(VideoDrawing drawing)
+        : player_(nullptr, nullptr, drawing),
+          viewer_(ViewerServices{
               .player = player_,
               .videoWidget = player_.videoWidget(),
               .attemptTicker = attemptTicker_,
@@ -126,7 +127,7 @@ int main(int argc, char** argv) {
     if (!settings.warning().isEmpty()) {
         std::fprintf(stderr, "orvanto-tv: %s\n", qUtf8Printable(settings.warning()));
     }
-    Program program;
+    Program program(commandLine.videoDrawing);
     ViewerSession session(program.viewer(), settings);
     session.start(commandLine.playlist);
     program.windowShown();

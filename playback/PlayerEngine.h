@@ -34,6 +34,8 @@ public:
         quint32 readBytes = 0; // bytes read from the source; a 32-bit count that wraps
         int decodedAudio = 0;  // audio blocks decoded
         int decodedVideo = 0;  // video frames decoded
+        int shownPictures = 0; // pictures handed to the screen when due
+        int lostPictures = 0;  // pictures decoded too late to be shown
     };
 
     using QObject::QObject;

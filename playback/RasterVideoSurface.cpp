@@ -1,10 +1,10 @@
 #include "playback/RasterVideoSurface.h"
 
-#include "playback/YuvToRgb.h"
+#include "playback/RgbPicture.h"
 
 #include <QImage>
 #include <QPainter>
-#include <vector>
+#include <QRegion>
 
 namespace orvanto {
 
@@ -29,38 +29,21 @@ QRect RasterVideoSurface::pictureRect() const {
 
 void RasterVideoSurface::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    painter.fillRect(rect(), Qt::black);
-    const QRect picture = pictureRect();
+    // In device pixels, where the picture is placed: on a scaled screen a picture pixel then
+    // lands on a pixel of the screen, and the black around it meets it exactly.
     const qreal ratio = devicePixelRatioF();
-    const QRect shown =
-        picture.intersected(QRect(0, 0, qRound(width() * ratio), qRound(height() * ratio)));
-    if (shown.isEmpty()) {
-        return;
+    painter.setWorldTransform(QTransform::fromScale(1 / ratio, 1 / ratio));
+    const QRect area(0, 0, qRound(width() * ratio), qRound(height() * ratio));
+    const QRect picture = pictureRect();
+    const QRect shown = picture.intersected(area);
+    const QImage image = rgbPicture(frame_, picture, shown);
+    const QRegion black = image.isNull() ? QRegion(area) : QRegion(area).subtracted(shown);
+    for (const QRect& bar : black) {
+        painter.fillRect(bar, Qt::black);
     }
-    const FrameFormat& format = frame_.format();
-    const YuvToRgb colours = YuvToRgb::forFormat(format);
-    // The sample under each device pixel's centre.
-    std::vector<int> columns(size_t(shown.width()));
-    for (int x = 0; x < shown.width(); ++x) {
-        const double at = (x + shown.left() - picture.left() + 0.5) / picture.width();
-        columns[size_t(x)] = std::clamp(int(at * format.width), 0, format.width - 1);
+    if (!image.isNull()) {
+        painter.drawImage(shown.topLeft(), image);
     }
-    QImage image(shown.size(), QImage::Format_RGB32);
-    for (int y = 0; y < shown.height(); ++y) {
-        const double at = (y + shown.top() - picture.top() + 0.5) / picture.height();
-        const int row = std::clamp(int(at * format.height), 0, format.height - 1);
-        const int chromaRow = row >> format.chromaShiftY;
-        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
-        for (int x = 0; x < shown.width(); ++x) {
-            const int column = columns[size_t(x)];
-            const int chromaColumn = column >> format.chromaShiftX;
-            line[x] = colours.convert(frame_.sample(0, column, row),
-                                      frame_.sample(1, chromaColumn, chromaRow),
-                                      frame_.sample(2, chromaColumn, chromaRow));
-        }
-    }
-    image.setDevicePixelRatio(ratio);
-    painter.drawImage(QPointF(shown.topLeft()) / ratio, image);
 }
 
 } // namespace orvanto

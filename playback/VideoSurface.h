@@ -22,8 +22,10 @@ public:
     virtual QRect pictureRect() const = 0;
 };
 
-// Whether OpenGL contexts can be made on this platform (found out once).
-bool openGlAvailable();
+// Whether OpenGL contexts can be made on this platform, and whether a GPU draws them (not a
+// renderer on the CPU, such as Mesa's llvmpipe). Each found out once.
+bool openGlContexts();
+bool gpuDrawsPictures();
 
 // A new surface in `parent` (with `flags`: a window of its own for full screen), drawn with
 // OpenGL when `openGl` says so.

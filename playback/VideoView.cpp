@@ -12,6 +12,18 @@ namespace orvanto {
 
 namespace {
 
+bool usesOpenGl(VideoDrawing drawing) {
+    switch (drawing) {
+    case VideoDrawing::Automatic:
+        return gpuDrawsPictures();
+    case VideoDrawing::OpenGl:
+        return openGlContexts();
+    case VideoDrawing::Cpu:
+        break;
+    }
+    return false;
+}
+
 void paintBlack(QWidget* widget) {
     QPalette black = widget->palette();
     black.setColor(QPalette::Window, Qt::black);
@@ -21,11 +33,8 @@ void paintBlack(QWidget* widget) {
 
 } // namespace
 
-VideoView::VideoView(QWidget* parent) : VideoView(true, parent) {}
-
-VideoView::VideoView(bool openGl, QWidget* parent)
-    : QWidget(parent), frames_(std::make_shared<FrameExchange>()),
-      openGl_(openGl && openGlAvailable()) {
+VideoView::VideoView(QWidget* parent, VideoDrawing drawing)
+    : QWidget(parent), frames_(std::make_shared<FrameExchange>()), openGl_(usesOpenGl(drawing)) {
     paintBlack(this);
     surface_ = newSurface(this, {});
     surface_->widget()->setGeometry(rect());
@@ -46,21 +55,26 @@ VideoSurface* VideoView::newSurface(QWidget* parent, Qt::WindowFlags flags) {
     widget->setFocusPolicy(Qt::StrongFocus);
     widget->installEventFilter(this);
     if (auto* gl = qobject_cast<GlVideoSurface*>(widget)) {
-        connect(gl, &GlVideoSurface::failed, this, &VideoView::drawOnCpu);
+        // OpenGL turned out not to work here: on the CPU from now on.
+        connect(gl, &GlVideoSurface::failed, this, [this] { useSurface(false); });
     }
     return surface;
 }
 
-// OpenGL turned out not to work here: the pictures are drawn on the CPU from now on.
-void VideoView::drawOnCpu() {
-    if (!openGl_) {
+void VideoView::setDrawing(VideoDrawing drawing) {
+    useSurface(usesOpenGl(drawing));
+}
+
+// Draws with OpenGL or on the CPU from now on, in the window and in full screen.
+void VideoView::useSurface(bool openGl) {
+    if (openGl == openGl_) {
         return;
     }
-    openGl_ = false;
+    openGl_ = openGl;
     const bool fullScreen = isFullScreen();
     leaveFullScreen();
-    surface_->widget()->deleteLater(); // it may be the one that says so
     surface_->widget()->removeEventFilter(this);
+    surface_->widget()->deleteLater(); // it may be the one asking for this
     surface_ = newSurface(this, {});
     surface_->widget()->setGeometry(rect());
     surface_->widget()->show();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "playback/FrameExchange.h"
+#include "playback/VideoDrawing.h"
 #include "playback/VideoFit.h"
 
 #include <QWidget>
@@ -17,11 +18,14 @@ class VideoSurface;
 class VideoView : public QWidget {
     Q_OBJECT
 public:
-    // Draws with OpenGL where the platform has it, else on the CPU.
-    explicit VideoView(QWidget* parent = nullptr);
-    // Draws with OpenGL only when `openGl` (and the platform has it).
-    VideoView(bool openGl, QWidget* parent);
+    // Draws as `drawing` says until setDrawing() says otherwise.
+    explicit VideoView(QWidget* parent = nullptr, VideoDrawing drawing = VideoDrawing::Automatic);
     ~VideoView() override;
+
+    // How the pictures are drawn from now on; OpenGL falls back to the CPU where the platform
+    // has none.
+    void setDrawing(VideoDrawing drawing);
+    bool drawsWithOpenGl() const { return openGl_; }
 
     // Where the engine hands its pictures over.
     const std::shared_ptr<FrameExchange>& frames() const { return frames_; }
@@ -66,10 +70,10 @@ private:
     VideoSurface* newSurface(QWidget* parent, Qt::WindowFlags flags);
     void takeFrames();
     void present();
-    void drawOnCpu();
+    void useSurface(bool openGl);
 
     std::shared_ptr<FrameExchange> frames_;
-    bool openGl_;
+    bool openGl_ = false;
     VideoSurface* surface_ = nullptr;    // our child
     VideoSurface* fullScreen_ = nullptr; // a window of its own while full screen
     VideoFrame frame_;

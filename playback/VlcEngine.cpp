@@ -344,6 +344,8 @@ VlcEngine::Stats VlcEngine::stats() const {
         stats.readBytes = static_cast<quint32>(raw.i_read_bytes);
         stats.decodedAudio = raw.i_decoded_audio;
         stats.decodedVideo = raw.i_decoded_video;
+        stats.shownPictures = raw.i_displayed_pictures;
+        stats.lostPictures = raw.i_lost_pictures;
     }
     return stats;
 }

@@ -10,11 +10,11 @@
 
 namespace orvanto {
 
-VlcPlayer::VlcPlayer(QWidget* videoParent, QObject* parent)
+VlcPlayer::VlcPlayer(QWidget* videoParent, QObject* parent, VideoDrawing drawing)
     : MediaPlayer(parent), ownTicker_(std::make_unique<QtTicker>(WatchdogMs)),
       ownClock_(std::make_unique<SystemSteadyClock>()),
       rules_(std::make_unique<StreamPlayer>(*ownTicker_, *ownClock_)),
-      video_(new VideoView(videoParent)) {
+      video_(new VideoView(videoParent, drawing)) {
     wire();
 }
 

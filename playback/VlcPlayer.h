@@ -2,6 +2,7 @@
 
 #include "playback/MediaPlayer.h"
 #include "playback/PlayerEngine.h"
+#include "playback/VideoDrawing.h"
 
 #include <QPointer>
 #include <memory>
@@ -33,8 +34,10 @@ public:
     static constexpr int WatchdogMs = 1000; // how often the data flow is sampled
 
     // `videoParent`: the widget the video widget is created in (may be null: place
-    // videoWidget() later). `parent` owns the player, as usual for QObjects.
-    explicit VlcPlayer(QWidget* videoParent = nullptr, QObject* parent = nullptr);
+    // videoWidget() later). `parent` owns the player, as usual for QObjects. `drawing`: what
+    // draws the pictures.
+    explicit VlcPlayer(QWidget* videoParent = nullptr, QObject* parent = nullptr,
+                       VideoDrawing drawing = VideoDrawing::Automatic);
     // The same with the watchdog's ticker and clock handed in; both outlive the player.
     VlcPlayer(Ticker& watchdog, const SteadyClock& clock, QWidget* videoParent = nullptr,
               QObject* parent = nullptr);

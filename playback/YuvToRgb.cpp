@@ -20,30 +20,13 @@ YuvToRgb YuvToRgb::forFormat(const FrameFormat& format) {
                          128.0f / 255.0f};
     const float rv = 2.0f * (1.0f - kr);
     const float bu = 2.0f * (1.0f - kb);
-    conversion.matrix = {
-        ys,
-        0.0f,
-        cs * rv, //
-        ys,
-        -cs * bu * kb / kg,
-        -cs * rv * kr / kg, //
-        ys,
-        cs * bu,
-        0.0f, //
-    };
+    const std::array<float, 3> red{ys, 0.0f, cs * rv};
+    const std::array<float, 3> green{ys, -cs * bu * kb / kg, -cs * rv * kr / kg};
+    const std::array<float, 3> blue{ys, cs * bu, 0.0f};
+    std::copy(red.begin(), red.end(), conversion.matrix.begin());
+    std::copy(green.begin(), green.end(), conversion.matrix.begin() + 3);
+    std::copy(blue.begin(), blue.end(), conversion.matrix.begin() + 6);
     return conversion;
-}
-
-QRgb YuvToRgb::convert(int y, int u, int v) const {
-    const float yy = y / 255.0f - offset[0];
-    const float uu = u / 255.0f - offset[1];
-    const float vv = v / 255.0f - offset[2];
-    const auto channel = [&](int row) {
-        const float value = matrix[size_t(row * 3)] * yy + matrix[size_t(row * 3 + 1)] * uu +
-                            matrix[size_t(row * 3 + 2)] * vv;
-        return int(std::clamp(value, 0.0f, 1.0f) * 255.0f + 0.5f);
-    };
-    return qRgb(channel(0), channel(1), channel(2));
 }
 
 } // namespace orvanto

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QRgb>
 #include <array>
 
 namespace orvanto {
@@ -15,8 +14,6 @@ struct YuvToRgb {
     std::array<float, 3> offset{};
 
     static YuvToRgb forFormat(const FrameFormat& format);
-    // One pixel, from 8-bit samples (for drawing without a GPU).
-    QRgb convert(int y, int u, int v) const;
 };
 
 } // namespace orvanto

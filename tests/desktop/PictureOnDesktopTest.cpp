@@ -57,7 +57,8 @@ std::string keepScreen() {
     const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
     const QString path = QDir::temp().filePath(
         QStringLiteral("orvanto-%1-%2-%3.png")
-            .arg(DesktopSession::nameOf(currentDesktop->kind()), QString::fromUtf8(test->name()))
+            .arg(DesktopSession::nameOf(currentDesktop->kind()),
+                 QString::fromUtf8(test->name()).replace(QLatin1Char('/'), QLatin1Char('-')))
             .arg(QCoreApplication::applicationPid()));
     pixels::grabScreen().save(path);
     return " (the screen: " + path.toStdString() + ")";
@@ -80,7 +81,9 @@ const QStringList kZoomOriginal{s("Down"), s("Right"), s("Down"), s("Return")};
 const QStringList kZoomFit{s("Down"), s("Right"), s("Down"), s("Down"), s("Down"), s("Return")};
 const QStringList kAspectWide{s("Down"), s("Down"), s("Right"), s("Down"), s("Down"), s("Return")};
 
-class PictureOnDesktop : public ::testing::Test {
+// Each case runs with the pictures drawn as the program chooses here (on the CPU, where OpenGL
+// runs on the CPU too, as on these desktops) and with OpenGL forced.
+class PictureOnDesktop : public ::testing::TestWithParam<const char*> {
 protected:
     void SetUp() override {
         ASSERT_NE(currentDesktop, nullptr);
@@ -97,8 +100,9 @@ protected:
 
     // Starts the program with the two test card channels and plays the first.
     ::testing::AssertionResult startAndPlay(int scale = 1) {
-        ::testing::AssertionResult started =
-            program.start({s("--playlist"), scratch.filePath(s("cards.m3u"))}, scale);
+        ::testing::AssertionResult started = program.start(
+            {s("--video-output"), s(GetParam()), s("--playlist"), scratch.filePath(s("cards.m3u"))},
+            scale);
         if (!started) {
             return started;
         }
@@ -220,7 +224,7 @@ protected:
     ViewerProgram program{*currentDesktop};
 };
 
-TEST_F(PictureOnDesktop, ShowsInThePlayerAndTheLabelsOverItTakeTheirClicks) {
+TEST_P(PictureOnDesktop, ShowsInThePlayerAndTheLabelsOverItTakeTheirClicks) {
     ASSERT_TRUE(startAndPlay());
 
     // Cut narrow, and back. The widths are the window's outer ones: its client area is what
@@ -247,7 +251,7 @@ TEST_F(PictureOnDesktop, ShowsInThePlayerAndTheLabelsOverItTakeTheirClicks) {
     EXPECT_TRUE(showsInWindow());
 }
 
-TEST_F(PictureOnDesktop, FullScreenAndBackFiveTimesLeavesThePictureInTheWindow) {
+TEST_P(PictureOnDesktop, FullScreenAndBackFiveTimesLeavesThePictureInTheWindow) {
     ASSERT_TRUE(startAndPlay());
     const QImage active = titleBar(); // the station's button was clicked: the window is active
     const QPoint screenCentre = desktop().screen().center();
@@ -273,7 +277,7 @@ TEST_F(PictureOnDesktop, FullScreenAndBackFiveTimesLeavesThePictureInTheWindow) 
     }
 }
 
-TEST_F(PictureOnDesktop, ContextMenuShowsAboveTheFullScreenPicture) {
+TEST_P(PictureOnDesktop, ContextMenuShowsAboveTheFullScreenPicture) {
     if (desktop().kind() == DesktopSession::Kind::WestonXcb) {
         // weston stacks every X11 program's pop-ups (override-redirect windows) in a layer
         // above ordinary windows but below full-screen ones: no X11 menu shows over full screen
@@ -301,7 +305,7 @@ TEST_F(PictureOnDesktop, ContextMenuShowsAboveTheFullScreenPicture) {
     EXPECT_TRUE(showsInWindow());
 }
 
-TEST_F(PictureOnDesktop, ZoomAndAspectActOnThePictureAndHoldAcrossStations) {
+TEST_P(PictureOnDesktop, ZoomAndAspectActOnThePictureAndHoldAcrossStations) {
     ASSERT_TRUE(startAndPlay());
     ASSERT_TRUE(choose(kZoomDouble));
     EXPECT_TRUE(showsPictureOf(QSize(128, 96)));
@@ -316,13 +320,18 @@ TEST_F(PictureOnDesktop, ZoomAndAspectActOnThePictureAndHoldAcrossStations) {
     EXPECT_TRUE(showsPictureOf(QSize(kVideoWidth, kVideoWidth * 9 / 16)));
 }
 
-TEST_F(PictureOnDesktop, FillsTheDevicePixelsOfAScaledScreen) {
+TEST_P(PictureOnDesktop, FillsTheDevicePixelsOfAScaledScreen) {
     ASSERT_TRUE(startAndPlay(2));
     // Fitted: twice the player's width in the screen's pixels (checked by startAndPlay).
     // At 100 %, one picture pixel on one screen pixel.
     ASSERT_TRUE(choose(kZoomOriginal));
     EXPECT_TRUE(showsPictureOf(QSize(64, 48)));
 }
+
+INSTANTIATE_TEST_SUITE_P(Drawn, PictureOnDesktop, ::testing::Values("auto", "opengl"),
+                         [](const ::testing::TestParamInfo<const char*>& drawn) {
+                             return std::string(drawn.param);
+                         });
 
 } // namespace
 } // namespace orvanto::test
