@@ -8,6 +8,9 @@
 #include <QMetaObject>
 #include <array>
 #include <atomic>
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
 #include <dlfcn.h>
 #include <vector>
 #include <vlc/vlc.h>
@@ -114,6 +117,37 @@ struct VlcEngine::Private {
             Qt::QueuedConnection);
     }
 
+    // libVLC's audio output says "input '<codec>' <rate> Hz ..." (at debug level) when the
+    // first decoded block of a media reaches it, a good while before the counters show it
+    // (libVLC updates them four times a second). Runs on libVLC's threads: posts, nothing else.
+    static void onLog(void* data, int level, const libvlc_log_t* context, const char* format,
+                      va_list args) {
+        if (level != LIBVLC_DEBUG) {
+            return;
+        }
+        const char* type = nullptr;
+        const char* header = nullptr;
+        uintptr_t id = 0;
+        libvlc_log_get_object(context, &type, &header, &id);
+        if (!type || std::strcmp(type, "audio output") != 0) {
+            return;
+        }
+        char text[16];
+        va_list copy;
+        va_copy(copy, args);
+        std::vsnprintf(text, sizeof text, format, copy);
+        va_end(copy);
+        if (std::strncmp(text, "input '", 7) != 0) {
+            return;
+        }
+        auto* d = static_cast<Private*>(data);
+        const quint64 generation = d->generation.load();
+        VlcEngine* owner = d->owner;
+        QMetaObject::invokeMethod(
+            owner, [owner, generation] { owner->deliver(generation, Event::Decoded, 1); },
+            Qt::QueuedConnection);
+    }
+
     // libVLC loads its demultiplexer plugins on first use, inside the input thread, where a
     // stop cannot interrupt it: the first stop() of a stream stuck in probing took 45-100 ms.
     // So a second player probes a few bytes of noise at start, on libVLC's threads, and is
@@ -209,6 +243,7 @@ VlcEngine::VlcEngine(Options options, QObject* parent)
     if (!d_->vlc) {
         return;
     }
+    libvlc_log_set(d_->vlc, &Private::onLog, d_.get());
     d_->player = libvlc_media_player_new(d_->vlc);
     if (!d_->player) {
         return;
@@ -242,6 +277,7 @@ VlcEngine::~VlcEngine() {
     d_->releaseMedia();
     d_->connection.reset();
     if (d_->vlc) {
+        libvlc_log_unset(d_->vlc); // no log message calls back after this
         libvlc_release(d_->vlc);
     }
 }
@@ -289,6 +325,7 @@ void VlcEngine::stop() {
     ++d_->generation; // reports of the media that ends here, also those sent inside stop()
     decodePoll_.stop();
     opened_ = false;
+    decoded_ = Decoding::NotYet;
     if (d_->connection) {
         d_->connection->interrupt(); // libVLC waits for its read to return
     }
@@ -316,21 +353,38 @@ void VlcEngine::deliver(quint64 generation, Event event, qint64 value) {
     if (generation != d_->generation.load()) {
         return;
     }
-    if (event == Event::Playing) {
-        opened_ = true;
-    }
-    Q_EMIT engineEvent(event, value);
-}
-
-// Reports the first decoded block as soon as it comes, rather than with the next play time.
-void VlcEngine::pollDecoding() {
-    if (!opened_) {
+    if (event == Event::Decoded) {
+        reportDecoded(value);
         return;
     }
+    Q_EMIT engineEvent(event, value);
+    if (event == Event::Playing) {
+        opened_ = true;
+        if (decoded_ == Decoding::Waiting) {
+            reportDecoded(1); // it decoded before libVLC said the media was open
+        }
+    }
+}
+
+// Decoded, once per media and never before Playing.
+void VlcEngine::reportDecoded(qint64 blocks) {
+    if (decoded_ == Decoding::Reported) {
+        return;
+    }
+    if (!opened_) {
+        decoded_ = Decoding::Waiting;
+        return;
+    }
+    decoded_ = Decoding::Reported;
+    decodePoll_.stop();
+    Q_EMIT engineEvent(Event::Decoded, blocks);
+}
+
+// Video, and audio the log line missed: the counters, read often until they move.
+void VlcEngine::pollDecoding() {
     const Stats counters = stats();
     if (counters.decodedAudio > 0 || counters.decodedVideo > 0) {
-        decodePoll_.stop();
-        Q_EMIT engineEvent(Event::Decoded, counters.decodedAudio + counters.decodedVideo);
+        reportDecoded(counters.decodedAudio + counters.decodedVideo);
     }
 }
 
