@@ -27,7 +27,7 @@ fi
 
 rm -rf "$build"
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=$type -DORVANTO_SANITIZE="$sanitize" \
-    "${compiler[@]}"
+    -DORVANTO_WERROR=ON "${compiler[@]}"
 cmake --build "$build" -j"$(nproc)"
 export QT_QPA_PLATFORM=offscreen
 ctest --test-dir "$build" --output-on-failure -j"$(nproc)" ${ORVANTO_CTEST_ARGS:-}

@@ -4,9 +4,10 @@
 
 namespace orvanto {
 
-AlarmWiring::AlarmWiring(FormControls& form, MediaPlayer& player, FailoverPlayer& failover)
-    : view_(form), alarm_(view_, clock_, watchTicker_, ringTicker_, player,
-                          AlarmClock::defaultSoundPath(), [&failover] { failover.standDown(); }),
+AlarmWiring::AlarmWiring(FormControls& form, MediaPlayer& player, FailoverPlayer& failover,
+                         Timing timing, const QString& soundPath)
+    : view_(form), alarm_(view_, timing.clock, timing.watch, timing.ring, player, soundPath,
+                          [&failover] { failover.standDown(); }),
       binder_(form, alarm_) {}
 
 } // namespace orvanto

@@ -34,7 +34,7 @@ void ListOpener::open(const QString& source) {
 
 void ListOpener::finish(const QString& source, const PlaylistReport& report) {
     if (!report.accepted) {
-        messages_.showMessage(u"Lathos"_s,
+        messages_.showMessage(MessageSink::ErrorTitle(),
                               u"The playlist \"%1\" cannot be used: %2.\n\nThe channels on show "
                               u"stay."_s.arg(source, report.rejection),
                               MessageSink::Icon::Exclamation);
@@ -48,7 +48,8 @@ void ListOpener::finish(const QString& source, const PlaylistReport& report) {
     form_.reload({{}, locked_.adult});
     Q_EMIT opened(source);
     if (!report.message.isEmpty()) {
-        messages_.showMessage(u"Lathos"_s, report.message, MessageSink::Icon::Exclamation);
+        messages_.showMessage(MessageSink::ErrorTitle(), report.message,
+                              MessageSink::Icon::Exclamation);
     }
 }
 

@@ -1,118 +1,80 @@
-// The composition root: reads the command line, builds the real collaborators, connects them
-// and shows the window.
+// The composition root: reads the command line, builds the real collaborators, hands them to the
+// viewer and runs it.
 
 #include "AfterFirstPaint.h"
-#include "alarm/AlarmWiring.h"
-#include "app/BrowserCheck.h"
+#include "alarm/AlarmClock.h"
 #include "app/CheckMain.h"
 #include "app/CommandLine.h"
-#include "app/ListOpener.h"
+#include "app/Viewer.h"
+#include "app/ViewerSession.h"
 #include "app/ViewerSettings.h"
-#include "catalogue/BuiltinStations.h"
-#include "catalogue/Catalogue.h"
-#include "catalogue/PlaylistSource.h"
 #include "check/ListCheck.h"
 #include "check/VlcProbe.h"
 #include "core/Clock.h"
 #include "core/QtMessageSink.h"
 #include "core/QtTicker.h"
 #include "core/SteadyClock.h"
-#include "lock/AdultButtons.h"
-#include "lock/ParentalLock.h"
+#include "desktop/DesktopServices.h"
 #include "lock/PasswordInputBox.h"
-#include "net/PlaylistLoader.h"
 #include "net/StartPage.h"
 #include "net/StreamSniffer.h"
 #include "orvanto/Version.h"
-#include "playback/FailoverPlayer.h"
 #include "playback/VlcEngine.h"
 #include "playback/VlcPlayer.h"
 #include "shortcuts/DesktopUrlOpener.h"
-#include "shortcuts/WebShortcuts.h"
 #include "window/Form1.h"
 #include "window/FormControls.h"
-#include "window/PlayerArea.h"
-#include "window/StationPages.h"
 
 #include <QApplication>
 #include <QStandardPaths>
 #include <QTimer>
 #include <cstdio>
-#include <memory>
-#include <optional>
 
 namespace {
 
 using namespace orvanto;
 using namespace Qt::Literals::StringLiterals;
 
-// The locked stations' names, which a user's playlist may not take over.
-QStringList lockedStationNames() {
-    Catalogue scratch;
-    RegisterAdultStations(scratch);
-    QStringList names;
-    for (const Station& station : scratch) {
-        names << station.Name;
-    }
-    return names;
-}
+// The start page request waits until the window is up: bringing up the network stack takes some
+// 25 ms that the window's first appearance need not wait for.
+constexpr int StartPageDelayMs = 300;
 
-// How a list that loaded is remembered: a file by its absolute path, so that it is found again
-// from any working folder, an address as it is.
-QString savedListName(const QString& source) {
-    const QUrl location = playlistLocation(source);
-    return location.isLocalFile() ? location.toLocalFile() : location.toString();
-}
-
-// Everything the running viewer is made of. Members are destroyed in reverse order, so the
-// window and its bindings go before the player they use.
-class Viewer {
+// The real collaborators of the running viewer. Members are destroyed in reverse order, so the
+// viewer goes before the player, timers and boxes it uses.
+class Program {
 public:
-    // The start page request waits until the window is up: bringing up the network stack takes
-    // some 25 ms that the window's first appearance need not wait for.
-    static constexpr int StartPageDelayMs = 300;
+    Program()
+        : viewer_(ViewerServices{
+              .player = player_,
+              .videoWidget = player_.videoWidget(),
+              .attemptTicker = attemptTicker_,
+              .messages = messages_,
+              .prompt = prompt_,
+              .opener = opener_,
+              .clock = clock_,
+              .alarmWatch = alarmWatch_,
+              .alarmRing = alarmRing_,
+              .alarmSound = AlarmClock::defaultSoundPath(),
+              .listCheck = listCheck_,
+              .checkCacheDir =
+                  QStandardPaths::writableLocation(QStandardPaths::CacheLocation) + u"/checks"_s,
+          }) {}
 
-    Viewer() : failover_(catalogue_, player_, ticker_, messages_) {}
+    Viewer& viewer() { return viewer_; }
 
-    Catalogue& catalogue() { return catalogue_; }
-    MediaPlayer& player() { return player_; }
-    Form1& form() { return *form_; }
-    ListOpener& lists() { return *lists_; }
-
-    void start(const StationRegistrations& registrations) {
-        form_ = std::make_unique<Form1>(catalogue_, failover_, player_, player_.videoWidget());
-        form_->load(registrations);
-        FormControls& controls = form_->controls();
-        messages_.setWindow(controls.window());
-
-        prompt_ = std::make_unique<QtPasswordPrompt>(controls.window());
-        lock_ = std::make_unique<ParentalLock>(*prompt_, messages_, failover_);
-        shortcuts_ = std::make_unique<WebShortcuts>(opener_, messages_);
-        alarm_ = std::make_unique<AlarmWiring>(controls, player_, failover_);
-        const QStringList unbound =
-            BindAdultButtons(controls, *lock_) + BindWebShortcuts(controls, *shortcuts_);
-        for (const QString& name : unbound) {
-            qWarning("orvanto-tv: control %s could not be bound", qUtf8Printable(name));
-        }
-        lists_ = std::make_unique<ListOpener>(catalogue_, *form_, failover_, player_, messages_);
-        lists_->setLockedStations(adultStationRegistrations(), lockedStationNames());
-        QObject::connect(form_.get(), &Form1::listRequested, lists_.get(), &ListOpener::open);
-        const QString checks =
-            QStandardPaths::writableLocation(QStandardPaths::CacheLocation) + u"/checks"_s;
-        browserCheck_ =
-            std::make_unique<BrowserCheck>(*form_, catalogue_, listCheck_, CheckCache(checks));
-        form_->show();
-        // libVLC comes up once the window is on the screen; a station picked before then
-        // opens as soon as the engine is there, with the volume already chosen.
-        new AfterFirstPaint(controls.window(), [this] { startEngine(); });
-        QTimer::singleShot(StartPageDelayMs, form_.get(), [this] { StartPage::request(*form_); });
-    }
-
-    // The list named `list` is on show.
-    void showList(const QString& list) { browserCheck_->showList(list); }
-
-    void showError(const QString& text) {
-        messages_.showMessage(QStringLiteral("Lathos"), text, MessageSink::Icon::Exclamation);
+    // Once the window is up: boxes are modal to it, libVLC comes up after its first paint (a
+    // station picked before then opens as soon as the engine is there) and the start page is
+    // requested.
+    void windowShown() {
+        QWidget* window = viewer_.controls().window();
+        messages_.setWindow(window);
+        prompt_.setWindow(window);
+        new AfterFirstPaint(window, [this] { startEngine(); });
+        desktop_ =
+            std::make_unique<DesktopServices>(viewer_.form(), viewer_.failover(), player_,
+                                              viewer_.catalogue(), QDBusConnection::sessionBus());
+        QTimer::singleShot(StartPageDelayMs, &viewer_.form(),
+                           [this] { StartPage::request(viewer_.form()); });
     }
 
 private:
@@ -123,24 +85,20 @@ private:
         player_.attach(std::make_unique<VlcEngine>(options), std::make_unique<StreamSniffer>());
     }
 
-    Catalogue catalogue_;
     VlcPlayer player_;
-    QtTicker ticker_;
+    QtTicker attemptTicker_; // one second
     QtMessageSink messages_;
-    FailoverPlayer failover_;
-    SystemSteadyClock steady_;
+    QtPasswordPrompt prompt_;
+    DesktopUrlOpener opener_;
     SystemClock clock_;
+    QtTicker alarmWatch_{1000};
+    QtTicker alarmRing_{2000};
+    SystemSteadyClock steady_;
     QtTicker checkTicker_{100};
     ListCheck listCheck_{[] { return std::make_unique<VlcProbe>(); }, checkTicker_, steady_, clock_,
                          CheckRun::Options{}};
-    DesktopUrlOpener opener_;
-    std::unique_ptr<Form1> form_;
-    std::unique_ptr<QtPasswordPrompt> prompt_;
-    std::unique_ptr<ParentalLock> lock_;
-    std::unique_ptr<WebShortcuts> shortcuts_;
-    std::unique_ptr<AlarmWiring> alarm_;
-    std::unique_ptr<ListOpener> lists_;
-    std::unique_ptr<BrowserCheck> browserCheck_;
+    Viewer viewer_;
+    std::unique_ptr<DesktopServices> desktop_; // MPRIS and the screensaver, on the session bus
 };
 
 } // namespace
@@ -172,65 +130,11 @@ int main(int argc, char** argv) {
     if (!settings.warning().isEmpty()) {
         std::fprintf(stderr, "orvanto-tv: %s\n", qUtf8Printable(settings.warning()));
     }
-
-    Viewer viewer;
-    const std::optional<int> savedVolume = settings.volume();
-    if (savedVolume) {
-        viewer.player().setVolume(*savedVolume);
-    }
-    const int startVolume = viewer.player().volume();
-    // The list on show (its saved name, or the built-in stations') and its favourites.
-    QString shownList = ViewerSettings::BuiltinList;
-    auto showList = [&](const QString& list) {
-        shownList = list;
-        viewer.form().setFavourites(settings.favourites(list));
-        viewer.showList(list);
-    };
-    auto rememberChoices = [&] {
-        QObject::connect(&viewer.form(), &Form1::favouritesChanged, [&](const QStringList& names) {
-            settings.setFavourites(shownList, names);
-            settings.save();
-        });
-        QObject::connect(&viewer.lists(), &ListOpener::opened, [&](const QString& source) {
-            settings.setLastList(savedListName(source));
-            settings.save();
-            showList(savedListName(source));
-        });
-    };
-
-    // A list on the command line, or else the one opened last time.
-    const QString list =
-        commandLine.playlist.isEmpty() ? settings.lastList() : commandLine.playlist;
-    PlaylistLoader loader;
-    if (list.isEmpty()) {
-        viewer.start(builtinStationRegistrations());
-        showList(ViewerSettings::BuiltinList);
-        rememberChoices();
-    } else {
-        loader.setReservedNames(lockedStationNames());
-        QObject::connect(&loader, &PlaylistLoader::finished, [&](const PlaylistReport& report) {
-            viewer.start(report.accepted ? adultStationRegistrations()
-                                         : builtinStationRegistrations());
-            QString shown = ViewerSettings::BuiltinList;
-            if (report.accepted) {
-                shown = savedListName(list);
-                settings.setLastList(shown);
-                settings.save();
-            }
-            showList(shown);
-            rememberChoices();
-            if (!report.message.isEmpty()) {
-                viewer.showError(report.message);
-            }
-        });
-        loader.load(list, viewer.catalogue());
-    }
+    Program program;
+    ViewerSession session(program.viewer(), settings);
+    session.start(commandLine.playlist);
+    program.windowShown();
     const int exitCode = QApplication::exec();
-    // Nothing is written for a user who never touched the volume.
-    const int volume = viewer.player().volume();
-    if (savedVolume || volume != startVolume) {
-        settings.setVolume(volume);
-    }
-    settings.save();
+    session.finish();
     return exitCode;
 }

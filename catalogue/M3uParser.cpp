@@ -132,6 +132,7 @@ QStringView attributeValue(QStringView attributes, QLatin1StringView key) {
 struct ExtInfo {
     QString name; // empty when the line gives none
     QString group;
+    StationTags tags;
 };
 
 // The display name and group an #EXTINF line gives its entry.
@@ -140,6 +141,9 @@ ExtInfo extinfInfo(QStringView info) {
     const QStringView attributes = comma >= 0 ? info.first(comma) : info;
     ExtInfo result;
     result.group = attributeValue(attributes, "group-title"_L1).trimmed().toString();
+    result.tags.id = attributeValue(attributes, "tvg-id"_L1).trimmed().toString();
+    result.tags.name = attributeValue(attributes, "tvg-name"_L1).trimmed().toString();
+    result.tags.logo = attributeValue(attributes, "tvg-logo"_L1).trimmed().toString();
     if (comma >= 0) {
         const QStringView display = info.sliced(comma + 1).trimmed();
         if (!display.isEmpty()) {
@@ -147,8 +151,21 @@ ExtInfo extinfInfo(QStringView info) {
             return result;
         }
     }
-    result.name = attributeValue(attributes, "tvg-name"_L1).trimmed().toString();
+    result.name = result.tags.name;
     return result;
+}
+
+// The guide addresses of an #EXTM3U line's attributes (the text after "#EXTM3U").
+void addGuideAddresses(QStringView attributes, QStringList& addresses) {
+    for (const QLatin1StringView key : {"url-tvg"_L1, "x-tvg-url"_L1}) {
+        for (const QStringView part : attributeValue(attributes, key).split(u',')) {
+            const QString address = part.trimmed().toString();
+            if (!address.isEmpty() && !addresses.contains(address) &&
+                addresses.size() < M3uResult::MaxGuideAddresses) {
+                addresses.append(address);
+            }
+        }
+    }
 }
 
 struct Resolved {
@@ -229,6 +246,11 @@ public:
             }
         }
         if (text.startsWith(u'#')) {
+            if (!sawHeader_ && text.startsWith("#EXTM3U"_L1, Qt::CaseInsensitive)) {
+                sawHeader_ = true;
+                // Its attributes follow like an #EXTINF line's after the duration.
+                addGuideAddresses(text.sliced(7), result_.guideAddresses);
+            }
             directive(text, number);
             return result_.rejection.isEmpty();
         }
@@ -253,6 +275,7 @@ private:
             ExtInfo info = extinfInfo(text.sliced(ExtInf.size()));
             pendingName_ = std::move(info.name);
             pendingGroup_ = std::move(info.group);
+            pendingTags_ = std::move(info.tags);
             return;
         }
         if (AddressPolicy::isHlsTag(text)) {
@@ -282,10 +305,12 @@ private:
         entry.address = std::move(resolved.address);
         if (pendingLine_ > 0) {
             entry.group = std::move(pendingGroup_);
+            entry.tags = std::move(pendingTags_);
         }
         pendingLine_ = 0;
         pendingName_.clear();
         pendingGroup_.clear();
+        pendingTags_ = {};
         sink_(std::move(entry));
     }
 
@@ -308,10 +333,12 @@ private:
     const M3uEntrySink& sink_;
     M3uResult& result_;
     bool sawContent_ = false;
+    bool sawHeader_ = false;
     int pendingLine_ = 0; // line of an #EXTINF still waiting for its address, or 0
     QString pendingName_;
     QStringList directives_;
     QString pendingGroup_;
+    StationTags pendingTags_;
 };
 
 } // namespace

@@ -32,8 +32,7 @@ const QString& ParentalLock::WrongPasswordText() {
 }
 
 const QString& ParentalLock::WrongPasswordTitle() {
-    static const QString text = QStringLiteral("Lathos");
-    return text;
+    return MessageSink::ErrorTitle();
 }
 
 void ParentalLock::OpenAdultStation(const QString& name) {

@@ -25,6 +25,8 @@ class QtPasswordPrompt final : public PasswordPrompt {
 public:
     explicit QtPasswordPrompt(QWidget* parent = nullptr) : parent_(parent) {}
     ~QtPasswordPrompt() override;
+    // The window the box is modal to, for the questions after this.
+    void setWindow(QWidget* window) { parent_ = window; }
 
     void ask(const QString& prompt, const QString& title, const QString& defaultText,
              Answer answered) override;

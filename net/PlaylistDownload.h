@@ -1,7 +1,7 @@
 #pragma once
 
-#include "net/HttpGet.h"
 #include "catalogue/PlaylistSource.h"
+#include "net/HttpGet.h"
 
 #include <QObject>
 #include <QTimer>

@@ -43,7 +43,7 @@ private:
     void onFinished();
     void decideOnWhatCame();
     void decide(Result::Kind kind, const QList<QUrl>& entries = {});
-    bool isSeekableFile() const;
+    bool isFile() const;
 
     HttpGet get_;
     QByteArray head_;

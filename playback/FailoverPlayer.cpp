@@ -9,8 +9,6 @@
 namespace orvanto {
 
 namespace {
-const QString kErrorTitle = QStringLiteral("Lathos");
-
 QString notInCatalogueText(const QString& name) {
     return QStringLiteral("Kanali '") + name + QStringLiteral("' den litourgoi");
 }
@@ -34,12 +32,17 @@ FailoverPlayer::~FailoverPlayer() {
 void FailoverPlayer::SelectStation(const QString& name, int startSlot) {
     const int index = catalogue_.FindStation(name);
     if (index == Catalogue::NotFound) {
-        messages_.showMessage(kErrorTitle, notInCatalogueText(name),
+        messages_.showMessage(MessageSink::ErrorTitle(), notInCatalogueText(name),
                               MessageSink::Icon::Exclamation);
         return;
     }
     // The newest choice wins: whatever attempt is running ends here, without a message.
     cancelAttempt();
+    if (catalogue_.station(index).Name != channel_) {
+        // Track and quality choices belong to the channel they were made on; a restart keeps them.
+        player_.forgetChoices();
+    }
+    setChannel(catalogue_.station(index).Name);
     PlayStation(index, startSlot);
 }
 
@@ -60,13 +63,13 @@ void FailoverPlayer::startAddress() {
     Attempt& a = *attempt_;
     const Station& station = catalogue_.station(a.stationIndex);
     // Past the last slot the attempt goes back to slot 0 (a reset, not a wrap-around).
-    a.slot = a.k + a.startSlot;
+    a.slot = a.tried + a.startSlot;
     if (a.slot > station.LastUrlIndex) {
         a.slot = 0;
     }
-    a.e = 0;
+    a.ticks = 0;
     a.limit = TickLimit;
-    a.p = 0;
+    a.playingTicks = 0;
     const QString url = station.StreamUrls[static_cast<size_t>(a.slot)];
     // The player may notify synchronously; should that end this attempt, give up here.
     const quint64 generation = generation_;
@@ -87,20 +90,20 @@ void FailoverPlayer::startAddress() {
 void FailoverPlayer::readPlayer() {
     Attempt& a = *attempt_;
     if (player_.playState() == PlayState::Playing) {
-        ++a.p;
-        --a.e; // a playing tick does not count against the limit
+        ++a.playingTicks;
+        --a.ticks; // a playing tick does not count against the limit
     }
-    if (a.p == AcceptPlayingTicks) {
+    if (a.playingTicks == AcceptPlayingTicks) {
         a.found = true;
     }
     if (player_.playState() == PlayState::Ready) {
-        a.e = a.limit; // cannot be opened, or has finished
+        a.ticks = a.limit; // cannot be opened, or has finished
     }
-    ++a.e;
+    ++a.ticks;
     const Station& station = catalogue_.station(a.stationIndex);
     Q_EMIT statusTextChanged(station.StreamUrls[static_cast<size_t>(a.slot)] + QLatin1Char(' ') +
                              QString::number(player_.receivedPackets()) + QLatin1Char(' ') +
-                             QString::number(a.e));
+                             QString::number(a.ticks));
 }
 
 void FailoverPlayer::onTick() {
@@ -113,12 +116,12 @@ void FailoverPlayer::onTick() {
         finishSuccess();
         return;
     }
-    if (a.e < a.limit) {
+    if (a.ticks < a.limit) {
         readPlayer();
         return;
     }
-    ++a.k;
-    if (a.k <= catalogue_.station(a.stationIndex).LastUrlIndex) {
+    ++a.tried;
+    if (a.tried <= catalogue_.station(a.stationIndex).LastUrlIndex) {
         startAddress();
     } else {
         finishFailure();
@@ -140,7 +143,9 @@ void FailoverPlayer::finishFailure() {
     cancelAttempt();
     // The player stays as the last attempt left it; CurrentStation keeps the last success.
     const QString name = catalogue_.station(a.stationIndex).Name;
-    messages_.showMessage(kErrorTitle, allFailedText(name), MessageSink::Icon::Exclamation);
+    setChannel({});
+    messages_.showMessage(MessageSink::ErrorTitle(), allFailedText(name),
+                          MessageSink::Icon::Exclamation);
 }
 
 void FailoverPlayer::cancelAttempt() {
@@ -165,6 +170,14 @@ void FailoverPlayer::CheckInterruption() {
 void FailoverPlayer::standDown() {
     cancelAttempt();
     stationPlaying_ = false;
+    setChannel({});
+}
+
+void FailoverPlayer::setChannel(const QString& name) {
+    if (name != channel_) {
+        channel_ = name;
+        Q_EMIT channelChanged(channel_);
+    }
 }
 
 } // namespace orvanto

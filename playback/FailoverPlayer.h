@@ -48,21 +48,27 @@ public:
 
     bool isTrying() const { return attempt_.has_value(); }
 
+    // The channel the player is given to: the station being tried, else the one that plays;
+    // empty when neither (none chosen yet, none of its addresses played, or stood down).
+    const QString& channel() const { return channel_; }
+
 Q_SIGNALS:
     // New text for the status label under the player.
     void statusTextChanged(const QString& text);
     // An attempt has accepted an address (after the station state was updated).
     void stationAccepted(const QString& name, int slot);
+    // channel() has changed.
+    void channelChanged(const QString& name);
 
 private:
     struct Attempt {
         int stationIndex = 0;
         int startSlot = 0;
-        int k = 0;    // addresses tried so far
-        int slot = 0; // slot being tried
-        int e = 0;    // ticks counted against the address
+        int tried = 0; // addresses given up so far; the next one is slot tried + startSlot
+        int slot = 0;  // slot being tried
+        int ticks = 0; // ticks counted against the address (shown in the status label)
         int limit = TickLimit;
-        int p = 0; // playing readings for the address
+        int playingTicks = 0; // readings of the address as Playing
         bool found = false;
     };
 
@@ -73,6 +79,7 @@ private:
     void finishSuccess();
     void finishFailure();
     void cancelAttempt();
+    void setChannel(const QString& name);
 
     const Catalogue& catalogue_;
     MediaPlayer& player_;
@@ -82,6 +89,7 @@ private:
     bool stationPlaying_ = false;
     std::optional<Station> currentStation_;
     int currentUrlIndex_ = 0;
+    QString channel_;
     std::optional<Attempt> attempt_;
     quint64 generation_ = 0; // changes whenever an attempt ends
 };

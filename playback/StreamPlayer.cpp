@@ -63,12 +63,16 @@ void StreamPlayer::stop() {
 
 // Ends the current entry's work: no request, no media, no watchdog.
 void StreamPlayer::halt() {
+    const bool wasActive = entryActive_;
     waitingForEngine_ = false;
+    entryActive_ = false; // (stopMedia() then says nothing: this says it once, below)
     stopMedia();
     watchdog_.stop();
-    entryActive_ = false;
     entryPlayed_ = false;
     nextRetryMs_ = -1;
+    if (wasActive) {
+        Q_EMIT entryStopped();
+    }
 }
 
 // Ends the current media and its look, keeping the entry.
@@ -79,9 +83,14 @@ void StreamPlayer::stopMedia() {
     if (engine_) {
         engine_->stop();
     }
+    const bool engineHadIt = engineStarted_;
     flow_.restart();
+    engineStarted_ = false;
     engineOpened_ = false;
     mediaDecoded_ = false;
+    if (entryActive_ && engineHadIt) {
+        Q_EMIT entryStopped(); // the entry is opened again later
+    }
 }
 
 void StreamPlayer::startNextEntry() {
@@ -141,6 +150,7 @@ void StreamPlayer::onSniffed(const Sniffer::Result& result) {
 }
 
 void StreamPlayer::startEngine(const std::shared_ptr<StreamConnection>& connection) {
+    engineStarted_ = true;
     Q_EMIT aboutToOpen();
     applyVideoFit();
     MediaSource source;
@@ -190,11 +200,11 @@ void StreamPlayer::breakOff() {
         return;
     }
     if (notify(PlayState::Buffering)) {
-        reopen();
+        retry();
     }
 }
 
-void StreamPlayer::reopen() {
+void StreamPlayer::retry() {
     ++retries_;
     nextRetryMs_ = -1;
     stopMedia();
@@ -211,6 +221,21 @@ bool StreamPlayer::atItsEnd() const {
     const PlayerEngine::Position position = engine_->position();
     return position.lengthMs > 0 && position.timeMs >= position.lengthMs - EndToleranceMs &&
            position.timeMs <= position.lengthMs + EndToleranceMs;
+}
+
+void StreamPlayer::reopen() {
+    if (!entryActive_ || !engineStarted_) {
+        return; // still looking at the address, or waiting to retry: the choice holds then
+    }
+    stopMedia();
+    entryPlayed_ = false;
+    entryStartMs_ = clock_.nowMs();
+    lastDataMs_ = entryStartMs_;
+    retries_ = 0;
+    if (everPlayed_ && !notify(PlayState::Buffering)) {
+        return;
+    }
+    openEntry();
 }
 
 // The current entry failed, ended or broke off: the next entry takes over, if there is one.
@@ -352,7 +377,7 @@ void StreamPlayer::watchPlayedEntry(qint64 now) {
         entryOver(false); // connection lost
     } else if (nextRetryMs_ >= 0) {
         if (now >= nextRetryMs_) {
-            reopen();
+            retry();
         }
     } else if (silentMs >= ReopenAfterMs && now - openedMs_ >= ReopenAfterMs) {
         breakOff(); // open, but nothing comes

@@ -74,6 +74,11 @@ public:
     bool entryPlayed() const { return entryPlayed_; }
     // The address the engine plays or opens: the assigned one, or an entry of its playlist.
     const PlaylistQueue::Entry& currentEntry() const { return entry_; }
+    const QUrl& entryUrl() const { return entry_.url; }
+    // Opens the entry under way again (looked at anew, then opened), so that a choice that takes
+    // effect on opening (the quality) does; meanwhile a stream that played counts as
+    // reconnecting. Does nothing unless the engine has the entry.
+    void reopen();
 
 Q_SIGNALS:
     // Once per change of playState().
@@ -82,6 +87,8 @@ Q_SIGNALS:
     void volumeChanged(int volume);
     // The engine is about to open an address.
     void aboutToOpen();
+    // The engine has let go of the entry it played or opened.
+    void entryStopped();
     // Nothing plays any more: stopped, or every entry is used up.
     void playbackOver();
     // An entry gave way before it played; the next one (if any) comes after this.
@@ -98,7 +105,7 @@ private:
     void startEngine(const std::shared_ptr<StreamConnection>& connection);
     void attemptFailed(EntryFailure::Kind kind);
     void breakOff();
-    void reopen();
+    void retry();
     bool atItsEnd() const;
     void entryOver(bool endedNaturally);
     void finish(bool ended);
@@ -129,10 +136,11 @@ private:
     bool waitingForEngine_ = false; // an address was assigned before attach()
     bool entryActive_ = false;
     bool entryIsNetwork_ = false;
-    bool engineOpened_ = false; // the engine has opened the current media
-    bool mediaDecoded_ = false; // the current media has decoded something
-    bool entryPlayed_ = false;  // the entry has really played (in this media or an earlier one)
-    bool everPlayed_ = false;   // some entry of this address has really played
+    bool engineStarted_ = false; // the engine has been told to open the current media
+    bool engineOpened_ = false;  // the engine has opened the current media
+    bool mediaDecoded_ = false;  // the current media has decoded something
+    bool entryPlayed_ = false;   // the entry has really played (in this media or an earlier one)
+    bool everPlayed_ = false;    // some entry of this address has really played
     qint64 entryStartMs_ = 0;
     qint64 openedMs_ = 0; // when the current media (or its look) started
     qint64 lastDataMs_ = 0;

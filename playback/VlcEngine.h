@@ -47,6 +47,11 @@ public:
     QByteArray aspectRatio() const override;
     bool drawsIntoWindow() const override;
     void setVideoWindow(quintptr window) override;
+    QString nowPlaying() const override;
+    QList<MediaTrack> tracks(TrackKind kind) const override;
+    int currentTrack(TrackKind kind) const override;
+    bool setTrack(TrackKind kind, int id) override;
+    void setMaxHeight(int height) override;
 
 private:
     struct Private;
@@ -54,6 +59,7 @@ private:
     void reportError();
     void reportDecoded(qint64 blocks);
     void pollDecoding();
+    void readNowPlaying();
 
     std::unique_ptr<Private> d_;
     QTimer decodePoll_;

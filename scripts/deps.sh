@@ -7,10 +7,17 @@ ORVANTO_PACKAGES=(
     cmake ninja-build g++ pkg-config ccache
     qt6-base-dev libgl-dev
     libvlc-dev vlc-plugin-base vlc-plugin-video-output libvlc-bin
+    # The programme guide: gzip and xz guides (zlib, liblzma) and its store (SQLite).
+    zlib1g-dev liblzma-dev libsqlite3-dev
     libgtest-dev libgmock-dev
     fonts-liberation
     # The desktop tests: a private X server, XTest input, xprop and xwininfo.
     xvfb xdotool x11-utils
+    # The desktop tests on a private session bus: dbus-daemon and dbus-send, playerctl for
+    # MPRIS, the accessibility bus and a reader of it (AT-SPI from Python).
+    dbus-daemon dbus-session-bus-common dbus-bin playerctl at-spi2-core python3-gi gir1.2-atspi-2.0
+    # Streams the player tests make: HLS variants and Matroska tracks (ffmpeg).
+    ffmpeg
     # Checking the installed tree (desktop entry, AppStream metadata) and making the .deb.
     desktop-file-utils appstream dpkg-dev
     # The stream tests' real servers: nginx serving ffmpeg's live HLS, icecast2 fed by ffmpeg,

@@ -61,7 +61,7 @@ QString WebShortcuts::openFailedText(const QString& address) {
 
 void WebShortcuts::openAddress(const QString& address) {
     if (!opener_.open(address)) {
-        messages_.showMessage(QStringLiteral("Lathos"), openFailedText(address),
+        messages_.showMessage(MessageSink::ErrorTitle(), openFailedText(address),
                               MessageSink::Icon::Exclamation);
     }
 }

@@ -1,7 +1,9 @@
 #include "window/ChannelListModel.h"
 
 #include "catalogue/Catalogue.h"
+#include "window/GuideText.h"
 
+#include <QFont>
 #include <QLocale>
 
 namespace orvanto {
@@ -25,6 +27,65 @@ void ChannelListModel::setCheckSummary(const CheckSummary& summary) {
     if (!rows_.empty()) {
         Q_EMIT dataChanged(index(0, PlaysColumn), index(rowCount() - 1, PlaysColumn));
     }
+}
+
+void ChannelListModel::setNowPlaying(const QString& name, const QString& title) {
+    if (name == playingName_ && title == playingTitle_) {
+        return;
+    }
+    const QString before = playingName_;
+    playingName_ = name;
+    playingTitle_ = title;
+    rowChanged(before);
+    if (name != before) {
+        rowChanged(name);
+    }
+}
+
+void ChannelListModel::rowChanged(const QString& name) {
+    if (name.isEmpty()) {
+        return;
+    }
+    for (size_t row = 0; row < rows_.size(); ++row) {
+        if (catalogue_.station(rows_[row]).Name == name) {
+            const int r = static_cast<int>(row);
+            Q_EMIT dataChanged(index(r, 0), index(r, ColumnCount - 1));
+            return;
+        }
+    }
+}
+
+void ChannelListModel::setGuide(std::shared_ptr<const GuideSchedule> schedule, qint64 time) {
+    schedule_ = std::move(schedule);
+    guideTime_ = time;
+    guideChanged();
+}
+
+void ChannelListModel::setGuideTime(qint64 time) {
+    guideTime_ = time;
+    guideChanged();
+}
+
+// One signal for the two columns: the view repaints only the rows it shows.
+void ChannelListModel::guideChanged() {
+    if (!rows_.empty()) {
+        Q_EMIT dataChanged(index(0, NowColumn), index(rowCount() - 1, NextColumn));
+    }
+}
+
+QVariant ChannelListModel::guideData(int station, int column, int role) const {
+    if (!schedule_ || (role != Qt::DisplayRole && role != Qt::ToolTipRole)) {
+        return {};
+    }
+    const GuideSchedule::NowNext nowNext = schedule_->at(station, guideTime_);
+    const ProgrammeSlot* slot = column == NowColumn ? nowNext.now : nowNext.next;
+    if (slot == nullptr) {
+        return {};
+    }
+    if (role == Qt::ToolTipRole) {
+        return GuideText::span(slot->start, slot->stop) + u' ' + slot->title;
+    }
+    return column == NowColumn ? GuideText::now(*slot, guideTime_) : GuideText::next(*slot);
 }
 
 int ChannelListModel::stationIndex(int row) const {
@@ -68,11 +129,17 @@ QVariant ChannelListModel::data(const QModelIndex& index, int role) const {
     if (station == 0 || !index.isValid()) {
         return {};
     }
+    if (index.column() == NowColumn || index.column() == NextColumn) {
+        return guideData(station, index.column(), role);
+    }
     const Station& s = catalogue_.station(station);
+    const bool playing = !playingName_.isEmpty() && s.Name == playingName_;
     if (role == Qt::DisplayRole) {
         switch (index.column()) {
         case NameColumn:
-            return s.Name;
+            return playing && !playingTitle_.isEmpty()
+                       ? s.Name + QStringLiteral(" \u2014 ") + playingTitle_
+                       : s.Name;
         case GroupColumn:
             return s.Group;
         case AddressesColumn:
@@ -85,6 +152,15 @@ QVariant ChannelListModel::data(const QModelIndex& index, int role) const {
     }
     if (role == Qt::ToolTipRole && index.column() == PlaysColumn) {
         return playsTip(s.Name);
+    }
+    if (role == Qt::ToolTipRole && index.column() == NameColumn && playing &&
+        !playingTitle_.isEmpty()) {
+        return playingTitle_;
+    }
+    if (role == Qt::FontRole && playing) {
+        QFont bold;
+        bold.setBold(true);
+        return bold;
     }
     if (role == Qt::TextAlignmentRole &&
         (index.column() == AddressesColumn || index.column() == PlaysColumn)) {
@@ -100,6 +176,10 @@ QVariant ChannelListModel::headerData(int section, Qt::Orientation orientation, 
     switch (section) {
     case NameColumn:
         return QStringLiteral("Channel");
+    case NowColumn:
+        return QStringLiteral("Now");
+    case NextColumn:
+        return QStringLiteral("Next");
     case GroupColumn:
         return QStringLiteral("Group");
     case AddressesColumn:

@@ -2,6 +2,7 @@
 
 #include "catalogue/Favourites.h"
 #include "window/StationPages.h"
+#include "window/StationTips.h"
 #include "window/WindowStrip.h"
 
 #include <QWidget>
@@ -44,6 +45,8 @@ public:
     FormControls& controls();
     WindowControls& windowControls() { return *controls_; }
     PlayerArea& playerArea() { return *playerArea_; }
+    // The station pages: which stations they show, in order.
+    const StationPages& pages() const { return pages_; }
 
     // The channels pinned to the station pages; while there are any, the pages show them
     // instead of the first stations.
@@ -63,6 +66,9 @@ public:
     ChannelBrowser* channelBrowser() const { return browser_; }
     // The channels of the list on show (the catalogue's first stations), locked ones apart.
     int channelCount() const { return pages_.regularCount(); }
+
+    // What a station button's tooltip says, asked for when it is about to show.
+    void setStationTips(StationTips::Provider provider) { tips_->setProvider(std::move(provider)); }
 
 Q_SIGNALS:
     void favouritesChanged(const QStringList& names);
@@ -90,6 +96,7 @@ private:
     void onClockTick();
     void onFullScreenLabel();
     void setAlarmControlsVisible(bool visible);
+    void showNowPlaying();
 
     Catalogue& catalogue_;
     FailoverPlayer& failover_;
@@ -98,6 +105,7 @@ private:
     Favourites favourites_;
     int currentPage_ = 0;
     ChannelBrowser* browser_ = nullptr;
+    StationTips* tips_ = nullptr;
     WindowControls* controls_ = nullptr;
     PlayerArea* playerArea_ = nullptr;
     // The clock, Timer1. The station watch timer of the original design, whose tick does

@@ -1,5 +1,6 @@
 #include "window/ListRequests.h"
 
+#include "core/MessageSink.h"
 #include "window/ListDrop.h"
 
 #include <QDropEvent>
@@ -52,7 +53,7 @@ void ListRequests::askAddress() {
             Q_EMIT requested(address);
             return;
         }
-        auto* box = new QMessageBox(QMessageBox::Warning, u"Lathos"_s,
+        auto* box = new QMessageBox(QMessageBox::Warning, MessageSink::ErrorTitle(),
                                     u"\"%1\" is no http or https address."_s.arg(text.trimmed()),
                                     QMessageBox::Ok, window_);
         box->setAttribute(Qt::WA_DeleteOnClose);

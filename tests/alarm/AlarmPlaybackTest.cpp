@@ -5,6 +5,8 @@
 #include "alarm/AlarmWiring.h"
 #include "alarm/FormAlarmView.h"
 #include "catalogue/Catalogue.h"
+#include "core/Clock.h"
+#include "core/QtTicker.h"
 #include "playback/FailoverPlayer.h"
 #include "playback/PlayState.h"
 #include "support/FakeClock.h"
@@ -120,7 +122,11 @@ TEST(AlarmPlayback, TheProgramsAlarmAnswersTheWindowsControls) {
     RecordingMessageSink messages;
     FailoverPlayer failover(catalogue, player, failoverTicker, messages);
     AlarmTestForm form;
-    AlarmWiring wiring(form, player, failover);
+    SystemClock clock;
+    QtTicker watch(1000);
+    QtTicker ring(2000);
+    AlarmWiring wiring(form, player, failover, {clock, watch, ring},
+                       AlarmClock::defaultSoundPath());
     EXPECT_TRUE(wiring.alarm().soundPath().endsWith(QStringLiteral("/Cuckoo.wav")));
 
     form.check1->click();

@@ -4,16 +4,12 @@
 #include "DesktopViewer.h"
 #include "app/BrowserCheck.h"
 #include "check/ListCheck.h"
-#include "check/VlcProbe.h"
-#include "core/QtTicker.h"
-#include "core/SteadyClock.h"
 #include "playback/PlayState.h"
 #include "support/WaitFor.h"
 #include "window/ChannelBrowser.h"
 #include "window/ChannelListModel.h"
 
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTest>
 
 namespace orvanto::test {
@@ -32,21 +28,13 @@ protected:
             .data()
             .toString();
     }
-
-    QTemporaryDir cacheDir;
-    QtTicker timeouts{100};
-    SystemSteadyClock steady;
-    SystemClock wallClock;
-    ListCheck check{[] { return std::make_unique<VlcProbe>(); }, timeouts, steady, wallClock,
-                    CheckRun::Options{4, 15000}};
-    BrowserCheck binder{*form, catalogue, check, CheckCache(cacheDir.path())};
 };
 
 TEST_F(BrowserCheckOnScreen, CheckClickedWhileAVideoPlaysCountsEachChannelAndLeavesItPlaying) {
     ASSERT_TRUE(playVideo());
     // The second channel gains a dead first address.
     catalogue.AddStreamUrl(s("Video 2"), TestHttpServer::refusedUrl(s("/gone")).toString());
-    binder.showList(s("/lists/desktop.m3u"));
+    viewer.browserCheck().showList(s("/lists/desktop.m3u"));
     form->openChannelBrowser();
     ChannelBrowser* browser = form->channelBrowser();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(browser));

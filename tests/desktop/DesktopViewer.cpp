@@ -1,5 +1,6 @@
 #include "DesktopViewer.h"
 
+#include "check/VlcProbe.h"
 #include "net/StreamSniffer.h"
 #include "playback/PlayState.h"
 #include "playback/VideoContainer.h"
@@ -13,7 +14,23 @@
 
 namespace orvanto::test {
 
-DesktopViewer::DesktopViewer() {
+DesktopViewer::DesktopViewer()
+    : check([] { return std::make_unique<VlcProbe>(); }, checkTimeouts, steady, wallClock,
+            CheckRun::Options{4, 15000}),
+      viewer(ViewerServices{
+          .player = player,
+          .videoWidget = player.videoWidget(),
+          .attemptTicker = failoverTicker,
+          .messages = messages,
+          .prompt = prompt,
+          .opener = opener,
+          .clock = clock,
+          .alarmWatch = watch,
+          .alarmRing = ring,
+          .alarmSound = AlarmClock::defaultSoundPath(),
+          .listCheck = check,
+          .checkCacheDir = checkCache.path(),
+      }) {
     server.route(QStringLiteral("/video"), TestHttpServer::video());
     server.route(QStringLiteral("/video2"), TestHttpServer::video());
     server.start();
@@ -22,20 +39,15 @@ DesktopViewer::DesktopViewer() {
                   std::make_unique<StreamSniffer>());
     const QString first = server.url(QStringLiteral("/video")).toString();
     const QString second = server.url(QStringLiteral("/video2")).toString();
-    form = std::make_unique<Form1>(catalogue, failover, player, player.videoWidget());
-    form->load({[first, second](Catalogue& c) {
-                    c.AddStreamUrl(QStringLiteral("Video"), first);
-                    c.AddStreamUrl(QStringLiteral("Video 2"), second);
-                },
-                [](Catalogue&) {}});
-    alarmView = std::make_unique<FormAlarmView>(form->controls());
-    alarm = std::make_unique<AlarmClock>(*alarmView, clock, watch, ring, player,
-                                         AlarmClock::defaultSoundPath(),
-                                         [this] { failover.standDown(); });
-    alarmBinder = std::make_unique<AlarmBinder>(form->controls(), *alarm);
-    form->show();
-    QApplication::setActiveWindow(form.get());
-    EXPECT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    viewer.start({[first, second](Catalogue& c) {
+                      c.AddStreamUrl(QStringLiteral("Video"), first);
+                      c.AddStreamUrl(QStringLiteral("Video 2"), second);
+                  },
+                  [](Catalogue&) {}});
+    form = &viewer.form();
+    alarm = &viewer.alarm();
+    QApplication::setActiveWindow(form);
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(form));
 }
 
 DesktopViewer::~DesktopViewer() {

@@ -1,23 +1,29 @@
 #pragma once
 
-// The viewer on a real X display: the real window and libVLC player with its real video
-// output, a video stream served from 127.0.0.1, hand-driven tickers and clock for the failover
-// player and the alarm. The tests move the real pointer and press real keys (XTest).
+// The viewer on a real X display, assembled by the program's own composition: the real window
+// and libVLC player with its real video output, a video stream served from 127.0.0.1,
+// hand-driven tickers and clock for the failover player and the alarm. The tests move the real
+// pointer and press real keys (XTest).
 
 #include "XSession.h"
-#include "alarm/AlarmBinder.h"
 #include "alarm/AlarmClock.h"
-#include "alarm/FormAlarmView.h"
+#include "app/Viewer.h"
 #include "catalogue/Catalogue.h"
+#include "check/ListCheck.h"
+#include "core/QtTicker.h"
+#include "core/SteadyClock.h"
 #include "playback/FailoverPlayer.h"
 #include "playback/VlcPlayer.h"
 #include "support/FakeClock.h"
 #include "support/ManualTicker.h"
 #include "support/RecordingMessageSink.h"
+#include "support/RecordingUrlOpener.h"
+#include "support/ScriptedPasswordPrompt.h"
 #include "support/TestHttpServer.h"
 #include "window/Form1.h"
 #include "window/FormControls.h"
 
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -45,18 +51,25 @@ protected:
     bool showsTooltip(const char* name, const QString& tip);
 
     TestHttpServer server;
-    Catalogue catalogue;
     VlcPlayer player;
     ManualTicker failoverTicker;
     RecordingMessageSink messages;
-    FailoverPlayer failover{catalogue, player, failoverTicker, messages};
+    ScriptedPasswordPrompt prompt;
+    RecordingUrlOpener opener;
     FakeClock clock;
     ManualTicker watch; // Timer2
     ManualTicker ring;  // Timer3
-    std::unique_ptr<Form1> form;
-    std::unique_ptr<FormAlarmView> alarmView;
-    std::unique_ptr<AlarmClock> alarm;
-    std::unique_ptr<AlarmBinder> alarmBinder;
+    // The browser's check on libVLC probes of its own, as in the program.
+    QtTicker checkTimeouts{100};
+    SystemSteadyClock steady;
+    SystemClock wallClock;
+    ListCheck check;
+    QTemporaryDir checkCache;
+    Viewer viewer;
+    Catalogue& catalogue = viewer.catalogue();
+    FailoverPlayer& failover = viewer.failover();
+    Form1* form = nullptr;       // from the constructor on
+    AlarmClock* alarm = nullptr; // likewise
 };
 
 } // namespace orvanto::test

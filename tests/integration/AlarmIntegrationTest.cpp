@@ -33,7 +33,7 @@ protected:
 
     // Replaces a box's text as a user does: into the box, select all, delete, type.
     void type(const char* name, const char* text) const {
-        QApplication::setActiveWindow(form.get());
+        QApplication::setActiveWindow(form);
         box(name)->setFocus();
         QLineEdit* edit = box(name)->lineEdit();
         QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);

@@ -1,20 +1,19 @@
 #pragma once
 
-// The viewer assembled as the program assembles it, on the real window with the built-in
-// stations, but with a fake player, hand-driven tickers and clock, a scripted password prompt
-// and recorded messages and opened addresses.
+// The viewer assembled by the program's own composition, on the real window with the built-in
+// stations, but with a fake player, hand-driven tickers and clock, a scripted password prompt,
+// fake address probes and recorded messages and opened addresses.
 
-#include "alarm/AlarmBinder.h"
 #include "alarm/AlarmClock.h"
-#include "alarm/FormAlarmView.h"
+#include "app/Viewer.h"
 #include "catalogue/Catalogue.h"
-#include "lock/AdultButtons.h"
-#include "lock/ParentalLock.h"
+#include "check/ListCheck.h"
 #include "playback/FailoverPlayer.h"
 #include "playback/PlayState.h"
-#include "shortcuts/WebShortcuts.h"
 #include "support/FakeClock.h"
 #include "support/FakePlayer.h"
+#include "support/FakeProbe.h"
+#include "support/FakeSteadyClock.h"
 #include "support/ManualTicker.h"
 #include "support/RecordingMessageSink.h"
 #include "support/RecordingUrlOpener.h"
@@ -24,6 +23,7 @@
 #include "window/StationPages.h"
 
 #include <QAbstractButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
 #include <memory>
@@ -34,22 +34,50 @@ inline QString s(const char* text) {
     return QString::fromUtf8(text);
 }
 
-class ViewerTest : public ::testing::Test {
+// The program's composition with fakes for every collaborator, not started yet.
+class ViewerRig : public ::testing::Test {
 protected:
-    // In the order of the program's composition root: window, load, gate, shortcuts, alarm,
-    // then the binders.
+    FakePlayer player;
+    ManualTicker failoverTicker;
+    RecordingMessageSink messages;
+    ScriptedPasswordPrompt prompt;
+    RecordingUrlOpener opener;
+    FakeClock clock;
+    ManualTicker watch; // Timer2
+    ManualTicker ring;  // Timer3
+    FakeProbes probes;
+    ManualTicker checkTicker;
+    FakeSteadyClock steady;
+    ListCheck listCheck{probes.factory(), checkTicker, steady, clock, CheckRun::Options{}};
+    QTemporaryDir cache;
+
+    Viewer viewer{ViewerServices{
+        .player = player,
+        .videoWidget = nullptr,
+        .attemptTicker = failoverTicker,
+        .messages = messages,
+        .prompt = prompt,
+        .opener = opener,
+        .clock = clock,
+        .alarmWatch = watch,
+        .alarmRing = ring,
+        .alarmSound = AlarmClock::defaultSoundPath(),
+        .listCheck = listCheck,
+        .checkCacheDir = cache.path(),
+        .guideCacheDir = cache.filePath(s("guides")),
+    }};
+    Catalogue& catalogue = viewer.catalogue();
+    FailoverPlayer& failover = viewer.failover();
+};
+
+class ViewerTest : public ViewerRig {
+protected:
+    // The program's own composition, on the built-in stations.
     ViewerTest() {
-        form = std::make_unique<Form1>(catalogue, failover, player, nullptr);
-        form->load(builtinStationRegistrations());
-        lock = std::make_unique<ParentalLock>(prompt, messages, failover);
-        shortcuts = std::make_unique<WebShortcuts>(opener, messages);
-        alarmView = std::make_unique<FormAlarmView>(controls());
-        alarm = std::make_unique<AlarmClock>(*alarmView, clock, watch, ring, player,
-                                             AlarmClock::defaultSoundPath(),
-                                             [this] { failover.standDown(); });
-        alarmBinder = std::make_unique<AlarmBinder>(controls(), *alarm);
-        unbound = BindAdultButtons(controls(), *lock) + BindWebShortcuts(controls(), *shortcuts);
-        form->show();
+        viewer.start(builtinStationRegistrations());
+        form = &viewer.form();
+        alarm = &viewer.alarm();
+        unbound = viewer.unboundControls();
         QObject::connect(&failover, &FailoverPlayer::statusTextChanged,
                          [this](const QString& text) { statusTexts << text; });
     }
@@ -66,7 +94,7 @@ protected:
 
     // Whether a real click at the widget's centre reaches it (no other control covers it).
     bool reachable(QWidget* widget) const {
-        QWidget* hit = form->childAt(widget->mapTo(form.get(), widget->rect().center()));
+        QWidget* hit = form->childAt(widget->mapTo(form, widget->rect().center()));
         return hit != nullptr && (hit == widget || widget->isAncestorOf(hit));
     }
 
@@ -85,23 +113,8 @@ protected:
     }
 
     QStringList statusTexts; // of the failover player, for Label29
-    Catalogue catalogue;
-    FakePlayer player;
-    ManualTicker failoverTicker;
-    RecordingMessageSink messages;
-    FailoverPlayer failover{catalogue, player, failoverTicker, messages};
-    ScriptedPasswordPrompt prompt;
-    RecordingUrlOpener opener;
-    FakeClock clock;
-    ManualTicker watch; // Timer2
-    ManualTicker ring;  // Timer3
-
-    std::unique_ptr<Form1> form;
-    std::unique_ptr<ParentalLock> lock;
-    std::unique_ptr<WebShortcuts> shortcuts;
-    std::unique_ptr<FormAlarmView> alarmView;
-    std::unique_ptr<AlarmClock> alarm;
-    std::unique_ptr<AlarmBinder> alarmBinder;
+    Form1* form = nullptr;
+    AlarmClock* alarm = nullptr;
     QStringList unbound;
 };
 

@@ -1,5 +1,6 @@
-#include "catalogue/Catalogue.h"
 #include "net/PlaylistLoader.h"
+
+#include "catalogue/Catalogue.h"
 #include "support/TestHttpServer.h"
 
 #include <QFile>

@@ -1,0 +1,78 @@
+#include "app/Viewer.h"
+
+#include "alarm/AlarmWiring.h"
+#include "app/BrowserCheck.h"
+#include "app/GuideWiring.h"
+#include "app/ListOpener.h"
+#include "core/MessageSink.h"
+#include "guide/GuideService.h"
+#include "lock/AdultButtons.h"
+#include "lock/ParentalLock.h"
+#include "shortcuts/WebShortcuts.h"
+#include "window/Form1.h"
+#include "window/FormControls.h"
+
+#include <QStandardPaths>
+
+namespace orvanto {
+
+namespace {
+
+// The locked stations' names, which a user's list may not take over.
+QStringList lockedStationNames() {
+    Catalogue scratch;
+    RegisterAdultStations(scratch);
+    QStringList names;
+    for (const Station& station : scratch) {
+        names << station.Name;
+    }
+    return names;
+}
+
+} // namespace
+
+Viewer::Viewer(const ViewerServices& services)
+    : services_(services),
+      failover_(catalogue_, services.player, services.attemptTicker, services.messages) {}
+
+Viewer::~Viewer() = default;
+
+void Viewer::start(const StationRegistrations& registrations) {
+    form_ = std::make_unique<Form1>(catalogue_, failover_, services_.player, services_.videoWidget);
+    form_->load(registrations);
+    FormControls& controls = form_->controls();
+    lock_ = std::make_unique<ParentalLock>(services_.prompt, services_.messages, failover_);
+    shortcuts_ = std::make_unique<WebShortcuts>(services_.opener, services_.messages);
+    alarm_ = std::make_unique<AlarmWiring>(
+        controls, services_.player, failover_,
+        AlarmWiring::Timing{services_.clock, services_.alarmWatch, services_.alarmRing},
+        services_.alarmSound);
+    unbound_ = BindAdultButtons(controls, *lock_) + BindWebShortcuts(controls, *shortcuts_);
+    lists_ = std::make_unique<ListOpener>(catalogue_, *form_, failover_, services_.player,
+                                          services_.messages);
+    lists_->setLockedStations(adultStationRegistrations(), lockedStationNames());
+    QObject::connect(form_.get(), &Form1::listRequested, lists_.get(), &ListOpener::open);
+    browserCheck_ = std::make_unique<BrowserCheck>(*form_, catalogue_, services_.listCheck,
+                                                   CheckCache(services_.checkCacheDir));
+    guideService_ = std::make_unique<GuideService>(
+        services_.guideCacheDir.isEmpty()
+            ? QStandardPaths::writableLocation(QStandardPaths::CacheLocation) +
+                  QStringLiteral("/guides")
+            : services_.guideCacheDir);
+    guide_ = std::make_unique<GuideWiring>(*form_, catalogue_, *guideService_, services_.clock);
+    form_->show();
+}
+
+FormControls& Viewer::controls() {
+    return form_->controls();
+}
+
+AlarmClock& Viewer::alarm() {
+    return alarm_->alarm();
+}
+
+void Viewer::showError(const QString& text) {
+    services_.messages.showMessage(MessageSink::ErrorTitle(), text, MessageSink::Icon::Exclamation);
+}
+
+} // namespace orvanto
