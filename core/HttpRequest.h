@@ -18,6 +18,9 @@ struct HttpRequest {
     qsizetype maxHeadBytes = MaxHeadBytes;
     qint64 maxBodyBytes = -1; // -1: as many as the reader takes
     QByteArray userAgent = QByteArrayLiteral("orvanto-tv");
+    // Asks a SHOUTcast or Icecast server for the stream's titles ("Icy-MetaData: 1"); the
+    // body is then read without them.
+    bool icyTitles = false;
 };
 
 inline HttpRequest httpRequest(const QUrl& url, qint64 maxBodyBytes = -1) {
