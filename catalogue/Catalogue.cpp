@@ -11,7 +11,7 @@ int Catalogue::FindStation(const QString& name) const {
     return byName_.value(name, NotFound);
 }
 
-Catalogue::AddResult Catalogue::AddStreamUrl(const QString& name, const QString& url,
+Catalogue::AddResult Catalogue::AddStreamUrl(const QString& name, const StreamAddress& address,
                                              const QString& group) {
     const int index = FindStation(name);
     if (index != NotFound) {
@@ -20,7 +20,7 @@ Catalogue::AddResult Catalogue::AddStreamUrl(const QString& name, const QString&
         if (slot >= Station::MaxUrls) {
             return AddResult::StationFull;
         }
-        existing.StreamUrls.append(url);
+        existing.StreamUrls.append(address);
         existing.LastUrlIndex = slot;
         return AddResult::Added;
     }
@@ -28,7 +28,7 @@ Catalogue::AddResult Catalogue::AddStreamUrl(const QString& name, const QString&
     created.LastUrlIndex = 0;
     created.Name = name;
     created.Group = group;
-    created.StreamUrls.append(url);
+    created.StreamUrls.append(address);
     created.Page = Station::NoPage;
     byName_.insert(name, StationCount());
     return AddResult::CreatedStation;

@@ -24,11 +24,12 @@ public:
     // or NotFound. Should two stations share a name, the later one wins.
     int FindStation(const QString& name) const;
 
-    // Appends `url` to the station called `name`, creating that station at the end of the
+    // Appends `address` to the station called `name`, creating that station at the end of the
     // catalogue if there is none; a created station takes `group`, later ones leave it as it is.
     // A station that already holds Station::MaxUrls addresses refuses the address (StationFull)
     // and the catalogue stays as it was.
-    AddResult AddStreamUrl(const QString& name, const QString& url, const QString& group = {});
+    AddResult AddStreamUrl(const QString& name, const StreamAddress& address,
+                           const QString& group = {});
 
     // Valid for indices 1..StationCount().
     const Station& station(int index) const;

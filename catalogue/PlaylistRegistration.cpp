@@ -52,7 +52,7 @@ private:
 // An entry the catalogue takes; the name shares its text with every entry of the station.
 struct Accepted {
     QString name;
-    QString address;
+    StreamAddress address;
     QString group;
 };
 
@@ -97,7 +97,9 @@ public:
         }
         ++*station;
         ++addressCount_;
-        accepted_.push_back({station.key(), std::move(entry.address), std::move(entry.group)});
+        accepted_.push_back({station.key(),
+                             StreamAddress(std::move(entry.address), shared(entry.headers)),
+                             std::move(entry.group)});
     }
 
     qsizetype entries() const { return entries_; }
@@ -138,6 +140,19 @@ public:
     }
 
 private:
+    // One copy of each set of headers, however many addresses ask for it.
+    HttpHeaders shared(const HttpHeaders& headers) {
+        if (headers.isEmpty()) {
+            return headers;
+        }
+        const auto known = headerSets_.constFind(headers);
+        if (known != headerSets_.cend()) {
+            return *known;
+        }
+        headerSets_.insert(headers);
+        return headers;
+    }
+
     void leaveOutStation(const QString& name) {
         ++entriesOfStationsLeftOut_;
         if (stationsLeftOutCount_ >= MaxCountedNames) {
@@ -158,6 +173,7 @@ private:
     qsizetype entries_ = 0;
     QHash<QString, int> urlCounts_; // addresses per station that takes entries
     std::vector<Accepted> accepted_;
+    QSet<HttpHeaders> headerSets_;
 
     QSet<QString> stationsLeftOut_;
     QStringList firstStationsLeftOut_;

@@ -43,7 +43,7 @@ void writeAddress(QByteArray& out, const QString& name, const CheckAddress& addr
     for (const QString& line : address.directives) {
         out += line.toUtf8() + '\n';
     }
-    out += address.address.toUtf8() + '\n';
+    out += address.address.toUtf8() + address.addressOptions.toUtf8() + '\n';
 }
 
 void writeStation(QByteArray& out, const CheckStation& station, bool dropDead) {
