@@ -3,6 +3,7 @@
 #include "support/TestHttpServer.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -181,6 +182,36 @@ TEST_F(CheckCommandTest, EveryVerdictInOneRun) {
     EXPECT_EQ(names.mid(0, 5),
               (QStringList{u"Radio"_s, u"Video"_s, u"Nested"_s, u"Second"_s, u"Second"_s}));
     EXPECT_EQ(second, (QStringList{url(u"/other.wav"_s), dead}));
+}
+
+// The time the report gives covers the whole run, the writing of the report included: a long
+// list's report takes no more time outside the reported seconds than a short one's.
+TEST_F(CheckCommandTest, TheTimeTakenCoversTheWholeRun) {
+    auto timeOutside = [&](int addresses) {
+        QByteArray text = "#EXTM3U\n";
+        const QByteArray refused = TestHttpServer::refusedUrl().toEncoded();
+        for (int i = 0; i < addresses; ++i) {
+            text += "#EXTINF:-1 group-title=\"Test\",Station " + QByteArray::number(i / 3) + "\n" +
+                    refused + "/" + QByteArray::number(i) + "\n";
+        }
+        const QString list = file(u"list%1.m3u"_s.arg(addresses));
+        QFile out(list);
+        EXPECT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write(text);
+        out.close();
+        QElapsedTimer wall;
+        wall.start();
+        const Outcome outcome = run({list, u"--jobs"_s, u"64"_s, u"--quiet"_s, u"--json"_s,
+                                     file(u"r.json"_s), u"--write-m3u"_s, file(u"w.m3u"_s)});
+        const qint64 wallMs = wall.elapsed();
+        EXPECT_EQ(outcome.status, 1) << outcome.err.toStdString();
+        const double seconds = readJson(file(u"r.json"_s))[u"seconds"_s].toDouble();
+        return wallMs - qint64(seconds * 1000);
+    };
+    const qint64 shortList = timeOutside(1);
+    const qint64 longList = timeOutside(60000);
+    EXPECT_LT(longList - shortList, 200)
+        << "outside the time taken: " << shortList << " ms, " << longList << " ms";
 }
 
 // A whole WAV file of a quarter of a second: the dummy output plays it out before a decoded
