@@ -2,13 +2,17 @@
 
 #include "alarm/AlarmWiring.h"
 #include "app/BrowserCheck.h"
+#include "app/GuideWiring.h"
 #include "app/ListOpener.h"
 #include "core/MessageSink.h"
+#include "guide/GuideService.h"
 #include "lock/AdultButtons.h"
 #include "lock/ParentalLock.h"
 #include "shortcuts/WebShortcuts.h"
 #include "window/Form1.h"
 #include "window/FormControls.h"
+
+#include <QStandardPaths>
 
 namespace orvanto {
 
@@ -50,6 +54,12 @@ void Viewer::start(const StationRegistrations& registrations) {
     QObject::connect(form_.get(), &Form1::listRequested, lists_.get(), &ListOpener::open);
     browserCheck_ = std::make_unique<BrowserCheck>(*form_, catalogue_, services_.listCheck,
                                                    CheckCache(services_.checkCacheDir));
+    guideService_ = std::make_unique<GuideService>(
+        services_.guideCacheDir.isEmpty()
+            ? QStandardPaths::writableLocation(QStandardPaths::CacheLocation) +
+                  QStringLiteral("/guides")
+            : services_.guideCacheDir);
+    guide_ = std::make_unique<GuideWiring>(*form_, catalogue_, *guideService_, services_.clock);
     form_->show();
 }
 

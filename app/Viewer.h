@@ -18,6 +18,8 @@ class BrowserCheck;
 class Clock;
 class Form1;
 class FormControls;
+class GuideService;
+class GuideWiring;
 class ListCheck;
 class ListOpener;
 class MediaPlayer;
@@ -44,12 +46,14 @@ struct ViewerServices {
     QString alarmSound;    // the sound file the alarm rings
     ListCheck& listCheck;  // the channel browser's background check
     QString checkCacheDir; // where the results of the browser's checks are kept
+    // Where the lists' programme guides are kept; empty: guides/ in the user's cache folder.
+    QString guideCacheDir = {};
 };
 
 // The viewer as one piece: the catalogue and the failover player, the window, the parental lock,
-// the web shortcuts, the alarm, the opening of other lists and the browser's check, wired to each
-// other. Members go in reverse order, so the window's bindings go before the window and the
-// window before the failover player it uses.
+// the web shortcuts, the alarm, the opening of other lists, the browser's check and the programme
+// guide, wired to each other. Members go in reverse order, so the window's bindings go before the
+// window and the window before the failover player it uses.
 class Viewer {
 public:
     explicit Viewer(const ViewerServices& services);
@@ -72,6 +76,7 @@ public:
     AlarmClock& alarm();
     ListOpener& lists() { return *lists_; }
     BrowserCheck& browserCheck() { return *browserCheck_; }
+    GuideWiring& guide() { return *guide_; }
     // Controls of the layout that no logic could be bound to (empty when all are bound).
     const QStringList& unboundControls() const { return unbound_; }
 
@@ -82,12 +87,14 @@ private:
     ViewerServices services_;
     Catalogue catalogue_;
     FailoverPlayer failover_;
+    std::unique_ptr<GuideService> guideService_;
     std::unique_ptr<Form1> form_;
     std::unique_ptr<ParentalLock> lock_;
     std::unique_ptr<WebShortcuts> shortcuts_;
     std::unique_ptr<AlarmWiring> alarm_;
     std::unique_ptr<ListOpener> lists_;
     std::unique_ptr<BrowserCheck> browserCheck_;
+    std::unique_ptr<GuideWiring> guide_;
     QStringList unbound_;
 };
 

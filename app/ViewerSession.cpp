@@ -1,6 +1,7 @@
 #include "app/ViewerSession.h"
 
 #include "app/BrowserCheck.h"
+#include "app/GuideWiring.h"
 #include "app/ListOpener.h"
 #include "app/Viewer.h"
 #include "app/ViewerSettings.h"
@@ -37,6 +38,11 @@ void ViewerSession::start(const QString& list) {
         settings_.save();
         showList(saved);
     });
+    connect(&viewer_.guide(), &GuideWiring::addressChosen, this,
+            [this](const QString& shown, const QString& address) {
+                settings_.setGuideAddress(shown, address);
+                settings_.save();
+            });
     const QString opening = list.isEmpty() ? settings_.lastList() : list;
     if (!opening.isEmpty()) {
         viewer_.lists().open(opening);
@@ -47,6 +53,7 @@ void ViewerSession::showList(const QString& savedName) {
     shownList_ = savedName;
     viewer_.form().setFavourites(settings_.favourites(savedName));
     viewer_.browserCheck().showList(savedName);
+    viewer_.guide().showList(savedName, settings_.guideAddress(savedName));
 }
 
 void ViewerSession::finish() {

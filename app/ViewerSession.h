@@ -10,8 +10,9 @@ class Viewer;
 class ViewerSettings;
 
 // What the viewer keeps from one run to the next, and the rules for it: the list that opens at
-// start (the one named on the command line, else the one that loaded last), the favourites of
-// each list, and the volume, which is written only for a user who has saved or changed one.
+// start (the one named on the command line, else the one that loaded last), the favourites and
+// the guide address of each list, and the volume, which is written only for a user who has saved
+// or changed one.
 class ViewerSession : public QObject {
     Q_OBJECT
 public:

@@ -16,8 +16,12 @@ const QString VolumeKey = u"volume"_s;
 const QString FavouritesArray = u"favourites"_s;
 const QString ListKey = u"list"_s;
 const QString ChannelsKey = u"channels"_s;
+const QString GuidesArray = u"guides"_s;
+const QString AddressKey = u"address"_s;
+// A guide address is an address or a path: longer ones are none.
+constexpr qsizetype MaxAddressLength = 4096;
 
-// Favourites of this many lists at most are kept, the ones saved last.
+// Favourites, and guide addresses, of this many lists at most are kept, the ones saved last.
 constexpr int MaxLists = 50;
 // A saved favourites entry holds at most this many names (the pages hold 90).
 constexpr int MaxNames = 90;
@@ -143,6 +147,53 @@ void ViewerSettings::setFavourites(const QString& list, const QStringList& names
         settings_->setArrayIndex(static_cast<int>(i));
         settings_->setValue(ListKey, saved[i].list);
         settings_->setValue(ChannelsKey, saved[i].names);
+    }
+    settings_->endArray();
+}
+
+QString ViewerSettings::guideAddress(const QString& list) const {
+    if (!settings_ || list.isEmpty()) {
+        return {};
+    }
+    QString address;
+    const int size = std::min(settings_->beginReadArray(GuidesArray), MaxLists);
+    for (int i = 0; i < size; ++i) {
+        settings_->setArrayIndex(i);
+        if (settings_->value(ListKey).toString() == list) {
+            address = settings_->value(AddressKey).toString();
+        }
+    }
+    settings_->endArray();
+    return address.size() <= MaxAddressLength ? address : QString();
+}
+
+void ViewerSettings::setGuideAddress(const QString& list, const QString& address) {
+    if (!settings_ || list.isEmpty()) {
+        return;
+    }
+    std::vector<std::pair<QString, QString>> saved;
+    const int size = std::min(settings_->beginReadArray(GuidesArray), MaxLists);
+    for (int i = 0; i < size; ++i) {
+        settings_->setArrayIndex(i);
+        const QString other = settings_->value(ListKey).toString();
+        if (!other.isEmpty() && other != list) {
+            saved.emplace_back(other, settings_->value(AddressKey).toString());
+        }
+    }
+    settings_->endArray();
+    const QString kept = address.trimmed().left(MaxAddressLength);
+    if (!kept.isEmpty()) {
+        saved.emplace_back(list, kept);
+    }
+    if (saved.size() > static_cast<size_t>(MaxLists)) {
+        saved.erase(saved.begin(), saved.end() - MaxLists);
+    }
+    settings_->remove(GuidesArray);
+    settings_->beginWriteArray(GuidesArray, static_cast<int>(saved.size()));
+    for (size_t i = 0; i < saved.size(); ++i) {
+        settings_->setArrayIndex(static_cast<int>(i));
+        settings_->setValue(ListKey, saved[i].first);
+        settings_->setValue(AddressKey, saved[i].second);
     }
     settings_->endArray();
 }

@@ -9,9 +9,9 @@ class QSettings;
 
 namespace orvanto {
 
-// What the viewer remembers between runs, in an INI file: the last list opened, the volume and
-// the favourites of each list. A damaged or unreadable file is not used (and not overwritten):
-// the viewer starts as if nothing had been saved, and warning() says why.
+// What the viewer remembers between runs, in an INI file: the last list opened, the volume, and
+// the favourites and the guide address of each list. A damaged or unreadable file is not used (and
+// not overwritten): the viewer starts as if nothing had been saved, and warning() says why.
 class ViewerSettings {
 public:
     // The list key of the built-in stations, for their favourites.
@@ -40,6 +40,11 @@ public:
     // The favourites saved for `list` (a lastList() value or BuiltinList), in order.
     QStringList favourites(const QString& list) const;
     void setFavourites(const QString& list, const QStringList& names);
+
+    // The guide address the user set for `list`, or empty (the list's own guides are used).
+    QString guideAddress(const QString& list) const;
+    // Sets it; an empty address forgets it.
+    void setGuideAddress(const QString& list, const QString& address);
 
     // Writes what has changed; false (and a warning) when it could not be written.
     bool save();

@@ -11,8 +11,24 @@ int Catalogue::FindStation(const QString& name) const {
     return byName_.value(name, NotFound);
 }
 
+namespace {
+
+void fillMissing(QString& kept, const QString& offered) {
+    if (kept.isEmpty()) {
+        kept = offered;
+    }
+}
+
+void fillMissing(StationTags& kept, const StationTags& offered) {
+    fillMissing(kept.id, offered.id);
+    fillMissing(kept.name, offered.name);
+    fillMissing(kept.logo, offered.logo);
+}
+
+} // namespace
+
 Catalogue::AddResult Catalogue::AddStreamUrl(const QString& name, const StreamAddress& address,
-                                             const QString& group) {
+                                             const QString& group, const StationTags& tags) {
     const int index = FindStation(name);
     if (index != NotFound) {
         Station& existing = stations_[static_cast<size_t>(index)];
@@ -22,12 +38,14 @@ Catalogue::AddResult Catalogue::AddStreamUrl(const QString& name, const StreamAd
         }
         existing.StreamUrls.append(address);
         existing.LastUrlIndex = slot;
+        fillMissing(existing.Tags, tags);
         return AddResult::Added;
     }
     Station& created = stations_.emplace_back();
     created.LastUrlIndex = 0;
     created.Name = name;
     created.Group = group;
+    created.Tags = tags;
     created.StreamUrls.append(address);
     created.Page = Station::NoPage;
     byName_.insert(name, StationCount());

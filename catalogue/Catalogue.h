@@ -4,6 +4,7 @@
 
 #include <QHash>
 #include <QString>
+#include <QStringList>
 #include <vector>
 
 namespace orvanto {
@@ -26,10 +27,16 @@ public:
 
     // Appends `address` to the station called `name`, creating that station at the end of the
     // catalogue if there is none; a created station takes `group`, later ones leave it as it is.
-    // A station that already holds Station::MaxUrls addresses refuses the address (StationFull)
-    // and the catalogue stays as it was.
+    // Of `tags`, each one the station still lacks is taken. A station that already holds
+    // Station::MaxUrls addresses refuses the address (StationFull) and the catalogue stays as it
+    // was.
     AddResult AddStreamUrl(const QString& name, const StreamAddress& address,
-                           const QString& group = {});
+                           const QString& group = {}, const StationTags& tags = {});
+
+    // Where the list's programme guide is, as its header gives it (url-tvg, x-tvg-url): the
+    // addresses as written, in order. Empty for the built-in stations.
+    const QStringList& guideAddresses() const { return guideAddresses_; }
+    void setGuideAddresses(const QStringList& addresses) { guideAddresses_ = addresses; }
 
     // Valid for indices 1..StationCount().
     const Station& station(int index) const;
@@ -45,6 +52,7 @@ public:
 private:
     std::vector<Station> stations_;
     QHash<QString, int> byName_; // name -> index, so that large lists register in linear time
+    QStringList guideAddresses_;
 };
 
 } // namespace orvanto

@@ -134,6 +134,7 @@ struct ExtInfo {
     QString name; // empty when the line gives none
     QString group;
     QStringView attributes; // the duration and the attributes, as written
+    StationTags tags;
 };
 
 struct HeaderAttribute {
@@ -172,6 +173,9 @@ ExtInfo extinfInfo(QStringView info) {
     ExtInfo result;
     result.attributes = attributes;
     result.group = attributeValue(attributes, "group-title"_L1).trimmed().toString();
+    result.tags.id = attributeValue(attributes, "tvg-id"_L1).trimmed().toString();
+    result.tags.name = attributeValue(attributes, "tvg-name"_L1).trimmed().toString();
+    result.tags.logo = attributeValue(attributes, "tvg-logo"_L1).trimmed().toString();
     if (comma >= 0) {
         const QStringView display = info.sliced(comma + 1).trimmed();
         if (!display.isEmpty()) {
@@ -179,8 +183,21 @@ ExtInfo extinfInfo(QStringView info) {
             return result;
         }
     }
-    result.name = attributeValue(attributes, "tvg-name"_L1).trimmed().toString();
+    result.name = result.tags.name;
     return result;
+}
+
+// The guide addresses of an #EXTM3U line's attributes (the text after "#EXTM3U").
+void addGuideAddresses(QStringView attributes, QStringList& addresses) {
+    for (const QLatin1StringView key : {"url-tvg"_L1, "x-tvg-url"_L1}) {
+        for (const QStringView part : attributeValue(attributes, key).split(u',')) {
+            const QString address = part.trimmed().toString();
+            if (!address.isEmpty() && !addresses.contains(address) &&
+                addresses.size() < M3uResult::MaxGuideAddresses) {
+                addresses.append(address);
+            }
+        }
+    }
 }
 
 struct Resolved {
@@ -261,6 +278,11 @@ public:
             }
         }
         if (text.startsWith(u'#')) {
+            if (!sawHeader_ && text.startsWith("#EXTM3U"_L1, Qt::CaseInsensitive)) {
+                sawHeader_ = true;
+                // Its attributes follow like an #EXTINF line's after the duration.
+                addGuideAddresses(text.sliced(7), result_.guideAddresses);
+            }
             directive(text, number);
             return result_.rejection.isEmpty();
         }
@@ -287,6 +309,7 @@ private:
             pendingName_ = std::move(info.name);
             pendingGroup_ = std::move(info.group);
             askAttributeHeaders(info.attributes, headers_, number);
+            pendingTags_ = std::move(info.tags);
             return;
         }
         if (AddressPolicy::isHlsTag(text)) {
@@ -343,10 +366,12 @@ private:
         entry.address = std::move(resolved.address);
         if (pendingLine_ > 0) {
             entry.group = std::move(pendingGroup_);
+            entry.tags = std::move(pendingTags_);
         }
         pendingLine_ = 0;
         pendingName_.clear();
         pendingGroup_.clear();
+        pendingTags_ = {};
         sink_(std::move(entry));
     }
 
@@ -369,11 +394,13 @@ private:
     const M3uEntrySink& sink_;
     M3uResult& result_;
     bool sawContent_ = false;
+    bool sawHeader_ = false;
     int pendingLine_ = 0; // line of an #EXTINF still waiting for its address, or 0
     QString pendingName_;
     QStringList directives_;
     QString pendingGroup_;
     EntryHeaders headers_; // asked for by the lines since the previous address
+    StationTags pendingTags_;
 };
 
 } // namespace

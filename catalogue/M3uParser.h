@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/StreamAddress.h"
+#include "catalogue/Station.h"
 
 #include <QByteArrayView>
 #include <QString>
@@ -16,8 +16,9 @@ namespace orvanto {
 struct M3uEntry {
     QString name;
     QString address;
-    QString group; // the group-title attribute of its #EXTINF line, trimmed; may be empty
-    int line = 0;  // 1-based line of the address
+    QString group;    // the group-title attribute of its #EXTINF line, trimmed; may be empty
+    StationTags tags; // its tvg-id, tvg-name and tvg-logo attributes, trimmed; may be empty
+    int line = 0;     // 1-based line of the address
     // The lines that describe the entry as written (#EXTINF, #EXTGRP, #EXTVLCOPT, ...): the
     // directive lines since the previous address, so that a list can be written back unchanged.
     QStringList directives;
@@ -30,6 +31,11 @@ struct M3uEntry {
 
 struct M3uResult {
     static constexpr int MaxProblemTexts = 20;
+    static constexpr int MaxGuideAddresses = 8;
+
+    // The programme guides the #EXTM3U header names (url-tvg, then x-tvg-url; each may hold
+    // several addresses separated by commas), as written, each once; at most MaxGuideAddresses.
+    QStringList guideAddresses;
 
     // The entries in file order (empty when they went to a sink instead, or on rejection).
     std::vector<M3uEntry> entries;

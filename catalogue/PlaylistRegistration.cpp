@@ -54,6 +54,7 @@ struct Accepted {
     QString name;
     StreamAddress address;
     QString group;
+    StationTags tags;
 };
 
 // Decides, entry by entry, what goes into the catalogue; the catalogue itself stays untouched
@@ -99,7 +100,7 @@ public:
         ++addressCount_;
         accepted_.push_back({station.key(),
                              StreamAddress(std::move(entry.address), shared(entry.headers)),
-                             std::move(entry.group)});
+                             std::move(entry.group), std::move(entry.tags)});
     }
 
     qsizetype entries() const { return entries_; }
@@ -240,9 +241,10 @@ PlaylistReport registerPlaylist(const PlaylistData& data, Catalogue& catalogue,
 
     PlaylistReport report;
     report.accepted = true;
+    catalogue.setGuideAddresses(parsed.guideAddresses);
     for (const Accepted& entry : plan.accepted()) {
         const QString& name = entry.name;
-        switch (catalogue.AddStreamUrl(name, entry.address, entry.group)) {
+        switch (catalogue.AddStreamUrl(name, entry.address, entry.group, entry.tags)) {
         case Catalogue::AddResult::CreatedStation:
             ++report.stations;
             ++report.addresses;

@@ -25,14 +25,23 @@ private:
     std::vector<StreamAddress> addresses_;
 };
 
-// One entry of the catalogue: a display name, its group and its ordered candidate stream
-// addresses.
+// How a channel list names a station for its programme guide: the tvg-id and tvg-name of its
+// entries, and the address of its logo. Any of them may be empty.
+struct StationTags {
+    QString id;
+    QString name;
+    QString logo;
+};
+
+// One entry of the catalogue: a display name, its group, its guide tags and its ordered candidate
+// stream addresses.
 struct Station {
     static constexpr int MaxUrls = 100;
     static constexpr int NoPage = -1;
 
     QString Name;
     QString Group;            // the list's group-title of the station, or empty
+    StationTags Tags;         // from the list's entries; empty for the built-in stations
     StreamUrlList StreamUrls; // slots 0..LastUrlIndex are filled
     int LastUrlIndex = 0;     // index of the last filled slot
     int Page = NoPage;        // station page 0..4, or NoPage

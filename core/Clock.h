@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDate>
+#include <QDateTime>
 #include <QTime>
 
 namespace orvanto {
@@ -14,6 +15,8 @@ public:
     virtual QTime currentTime() const = 0;
     // Today's local date.
     virtual QDate currentDate() const = 0;
+    // The moment itself, for what is timed by the calendar (the programme guide).
+    virtual QDateTime currentDateTime() const { return QDateTime(currentDate(), currentTime()); }
 };
 
 // The system's local clock.
@@ -21,6 +24,7 @@ class SystemClock final : public Clock {
 public:
     QTime currentTime() const override { return QTime::currentTime(); }
     QDate currentDate() const override { return QDate::currentDate(); }
+    QDateTime currentDateTime() const override { return QDateTime::currentDateTime(); }
 };
 
 } // namespace orvanto

@@ -7,6 +7,8 @@ ORVANTO_PACKAGES=(
     cmake ninja-build g++ pkg-config ccache
     qt6-base-dev libgl-dev
     libvlc-dev vlc-plugin-base vlc-plugin-video-output libvlc-bin
+    # The programme guide: gzip and xz guides (zlib, liblzma) and its store (SQLite).
+    zlib1g-dev liblzma-dev libsqlite3-dev
     libgtest-dev libgmock-dev
     fonts-liberation
     # The desktop tests: a private X server, XTest input, xprop and xwininfo.

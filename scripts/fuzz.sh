@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Builds the libFuzzer targets of the two playlist readers (the channel list's M3U reader and the
-# player's reader of ASX, [Reference], PLS and M3U) with clang (in build-fuzz/) and runs each
-# for a bounded time on a copy of its committed seed corpus. Fails when the fuzzer finds a crash, a
-# sanitizer error or a hang; the input that did it lands in build-fuzz/artifacts/.
+# Builds the libFuzzer targets of the readers (the channel list's M3U reader, the player's reader
+# of ASX, [Reference], PLS and M3U, and the programme guide's XMLTV reader over gzip and xz) with
+# clang (in build-fuzz/) and runs each for a bounded time on a copy of its committed seed corpus.
+# Fails when the fuzzer finds a crash, a sanitizer error or a hang; the input that did it lands in
+# build-fuzz/artifacts/.
 #   scripts/fuzz.sh [SECONDS]      per target; default 60, or ORVANTO_FUZZ_SECONDS
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -14,7 +15,7 @@ build=build-fuzz
 
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCMAKE_CXX_COMPILER=clang++ -DORVANTO_FUZZ=ON -DORVANTO_TESTS=OFF -DORVANTO_BENCH=OFF
-cmake --build "$build" --target m3u_fuzz playlist_fuzz -j"$(nproc)"
+cmake --build "$build" --target m3u_fuzz playlist_fuzz xmltv_fuzz -j"$(nproc)"
 
 # New inputs go to scratch corpora, so the committed seeds stay as they are.
 work=$(mktemp -d)
@@ -43,3 +44,4 @@ fuzz() {
 }
 fuzz m3u_fuzz tests/fuzz/m3u.dict tests/fuzz/corpus
 fuzz playlist_fuzz tests/fuzz/playlist.dict tests/fuzz/playlist-corpus tests/fuzz/corpus
+fuzz xmltv_fuzz tests/fuzz/xmltv.dict tests/fuzz/xmltv-corpus

@@ -1,7 +1,9 @@
 #include "window/ChannelBrowser.h"
 
+#include "catalogue/Catalogue.h"
 #include "catalogue/Favourites.h"
 #include "window/ChannelListModel.h"
+#include "window/GuideText.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
@@ -13,6 +15,8 @@
 #include <QLocale>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSplitter>
+#include <QTextBrowser>
 #include <QTreeView>
 #include <QVBoxLayout>
 
@@ -31,7 +35,7 @@ ChannelBrowser::ChannelBrowser(const Catalogue& catalogue, int count, const Favo
     : QWidget(parent, Qt::Window), catalogue_(catalogue), favourites_(favourites) {
     setObjectName(u"ChannelBrowser"_s);
     setWindowTitle(u"Channels"_s);
-    resize(560, 640);
+    resize(900, 680);
 
     search_ = new QLineEdit(this);
     search_->setObjectName(u"channelSearch"_s);
@@ -69,6 +73,19 @@ ChannelBrowser::ChannelBrowser(const Catalogue& catalogue, int count, const Favo
     checked_->setObjectName(u"checkResult"_s);
     checked_->setWordWrap(true);
     checked_->hide();
+    guideStatus_ = new QLabel(this);
+    guideStatus_->setObjectName(u"guideStatus"_s);
+    guideStatus_->setWordWrap(true);
+    guideProgress_ = new QProgressBar(this);
+    guideProgress_->setObjectName(u"guideProgress"_s);
+    guideProgress_->hide();
+    guideButton_ = new QPushButton(u"Guide..."_s, this);
+    guideButton_->setObjectName(u"channelGuide"_s);
+    guideButton_->setToolTip(u"Set where the programme guide of this list comes from"_s);
+    day_ = new QTextBrowser(this);
+    day_->setObjectName(u"channelDay"_s);
+    day_->setOpenLinks(false);
+    day_->hide();
 
     auto* top = new QHBoxLayout;
     top->addWidget(search_, 1);
@@ -81,9 +98,20 @@ ChannelBrowser::ChannelBrowser(const Catalogue& catalogue, int count, const Favo
     bottom->addWidget(check_);
     bottom->addWidget(pin_);
     bottom->addWidget(play_);
+    bottom->insertWidget(1, guideButton_);
+    auto* guide = new QHBoxLayout;
+    guide->addWidget(guideStatus_, 1);
+    guide->addWidget(guideProgress_);
+    auto* splitter = new QSplitter(Qt::Vertical, this);
+    splitter->addWidget(list_);
+    splitter->addWidget(day_);
+    splitter->setStretchFactor(0, 3);
+    splitter->setStretchFactor(1, 1);
+    splitter->setChildrenCollapsible(false);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
-    layout->addWidget(list_, 1);
+    layout->addWidget(splitter, 1);
+    layout->addLayout(guide);
     layout->addLayout(checking);
     layout->addLayout(bottom);
 
@@ -95,8 +123,10 @@ ChannelBrowser::ChannelBrowser(const Catalogue& catalogue, int count, const Favo
     connect(play_, &QPushButton::clicked, this, &ChannelBrowser::playCurrent);
     connect(pin_, &QPushButton::clicked, this, &ChannelBrowser::togglePin);
     connect(check_, &QPushButton::clicked, this, &ChannelBrowser::toggleCheck);
+    connect(guideButton_, &QPushButton::clicked, this, &ChannelBrowser::guideAddressRequested);
 
     setChannels(count);
+    showGuideParts();
 }
 
 ChannelBrowser::~ChannelBrowser() = default;
@@ -105,10 +135,11 @@ void ChannelBrowser::setChannels(int count) {
     ChannelListModel* old = model_;
     model_ = new ChannelListModel(catalogue_, count, this);
     model_->setCheckSummary(summary_);
+    model_->setGuide(schedule_, guideTime_);
     list_->setModel(model_);
     delete old;
     connect(list_->selectionModel(), &QItemSelectionModel::currentChanged, this,
-            &ChannelBrowser::updateControls);
+            &ChannelBrowser::currentChanged);
     connect(model_, &QAbstractItemModel::modelReset, this, &ChannelBrowser::updateControls);
     QHeaderView* header = list_->header();
     header->setStretchLastSection(false);
@@ -119,7 +150,13 @@ void ChannelBrowser::setChannels(int count) {
         header->setSectionResizeMode(column, QHeaderView::Interactive);
         header->resizeSection(column, header->sectionSizeHint(column));
     }
-    header->resizeSection(ChannelListModel::GroupColumn, 160);
+    header->resizeSection(ChannelListModel::GroupColumn, 140);
+    header->setSectionResizeMode(ChannelListModel::NowColumn, QHeaderView::Interactive);
+    header->setSectionResizeMode(ChannelListModel::NextColumn, QHeaderView::Interactive);
+    header->resizeSection(ChannelListModel::NowColumn, 220);
+    header->resizeSection(ChannelListModel::NextColumn, 180);
+    list_->setColumnHidden(ChannelListModel::NowColumn, !hasGuide_);
+    list_->setColumnHidden(ChannelListModel::NextColumn, !hasGuide_);
     {
         const QSignalBlocker blockSearch(search_);
         const QSignalBlocker blockGroups(groups_);
@@ -156,6 +193,79 @@ void ChannelBrowser::applyFilter() {
     if (!list_->currentIndex().isValid() && model_->rowCount() > 0) {
         list_->setCurrentIndex(model_->index(0, 0));
     }
+}
+
+int ChannelBrowser::currentStation() const {
+    const QModelIndex current = list_->currentIndex();
+    return model_->stationIndex(current.isValid() ? current.row() : -1);
+}
+
+void ChannelBrowser::currentChanged() {
+    updateControls();
+    const int station = currentStation();
+    if (hasGuide_ && station != dayStation_) {
+        dayStation_ = 0;
+        if (station > 0) {
+            Q_EMIT dayRequested(station);
+        } else {
+            day_->clear();
+        }
+    }
+}
+
+void ChannelBrowser::setGuide(std::shared_ptr<const GuideSchedule> schedule, qint64 time) {
+    schedule_ = std::move(schedule);
+    guideTime_ = time;
+    model_->setGuide(schedule_, time);
+    // The programmes may have changed: the day on show is asked for again.
+    dayStation_ = 0;
+    currentChanged();
+}
+
+void ChannelBrowser::setGuideTime(qint64 time) {
+    guideTime_ = time;
+    model_->setGuideTime(time);
+}
+
+void ChannelBrowser::setGuideStatus(const GuideStatus& status) {
+    const bool hadGuide = std::exchange(hasGuide_, status.hasGuide);
+    guideStatus_->setText(status.text);
+    guideProgress_->setVisible(status.busy);
+    if (status.busy) {
+        // Bytes can pass what a progress bar's int holds: it counts KiB.
+        if (status.total > 0) {
+            guideProgress_->setRange(0, static_cast<int>(status.total / 1024) + 1);
+            guideProgress_->setValue(static_cast<int>(status.done / 1024));
+        } else {
+            guideProgress_->setRange(0, 0);
+        }
+    }
+    if (hadGuide != hasGuide_) {
+        showGuideParts();
+        dayStation_ = 0;
+        currentChanged();
+    }
+}
+
+void ChannelBrowser::showGuideParts() {
+    list_->setColumnHidden(ChannelListModel::NowColumn, !hasGuide_);
+    list_->setColumnHidden(ChannelListModel::NextColumn, !hasGuide_);
+    day_->setVisible(hasGuide_);
+    guideStatus_->setVisible(hasGuide_);
+    if (!hasGuide_) {
+        guideProgress_->hide();
+        day_->clear();
+    }
+}
+
+void ChannelBrowser::setDay(int station, const std::vector<Programme>& programmes, qint64 time) {
+    if (station != currentStation()) {
+        return;
+    }
+    dayStation_ = station;
+    day_->setHtml(GuideText::day(catalogue_.station(station).Name, programmes, time,
+                                 schedule_ && schedule_->matched(station)));
+    day_->scrollToAnchor(u"now"_s);
 }
 
 QString ChannelBrowser::currentName() const {

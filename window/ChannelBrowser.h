@@ -1,14 +1,20 @@
 #pragma once
 
 #include "check/CheckSummary.h"
+#include "guide/GuideSchedule.h"
+#include "guide/GuideStatus.h"
+#include "guide/Programme.h"
 
 #include <QWidget>
+#include <memory>
+#include <vector>
 
 class QComboBox;
 class QLabel;
 class QLineEdit;
 class QProgressBar;
 class QPushButton;
+class QTextBrowser;
 class QTreeView;
 
 namespace orvanto {
@@ -21,7 +27,9 @@ class Favourites;
 // Typing filters by name as one types, ignoring case and accents; a box filters by group. Enter
 // or a double click asks for the channel to be played; a button pins it to the station pages or
 // takes it off them. "Check" asks for the list's addresses to be checked; the browser shows the
-// check's progress and then, beside each channel, how many of its addresses play.
+// check's progress and then, beside each channel, how many of its addresses play. When the list
+// has a programme guide, the columns "Now" and "Next" say what is on, the channel chosen shows
+// its programmes of the day, and a line says how much of the list the guide matched.
 class ChannelBrowser : public QWidget {
     Q_OBJECT
 public:
@@ -45,6 +53,17 @@ public:
     // The check under way ended without a result; the last one stays on show.
     void checkStopped();
 
+    // The guide's schedule, shown as of `time` (seconds since the epoch).
+    void setGuide(std::shared_ptr<const GuideSchedule> schedule, qint64 time);
+    // The time the now and next columns show moved on.
+    void setGuideTime(qint64 time);
+    // Where the list's guide stands; without a guide its columns and the day are hidden.
+    void setGuideStatus(const GuideStatus& status);
+    // The programmes of the day of catalogue station `station`, shown if it is still chosen.
+    void setDay(int station, const std::vector<Programme>& programmes, qint64 time);
+    // The catalogue index of the channel chosen, or 0.
+    int currentStation() const;
+
     ChannelListModel& model() { return *model_; }
 
 Q_SIGNALS:
@@ -53,6 +72,10 @@ Q_SIGNALS:
     void unpinRequested(const QString& name);
     void checkRequested();
     void checkStopRequested();
+    // The channel chosen changed while the list has a guide: its day is wanted.
+    void dayRequested(int station);
+    // "Guide..." was pressed: the user wants to set the list's guide address.
+    void guideAddressRequested();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -67,6 +90,8 @@ private:
     void toggleCheck();
     void showChecking(bool checking);
     void showSummary();
+    void currentChanged();
+    void showGuideParts();
 
     const Catalogue& catalogue_;
     const Favourites& favourites_;
@@ -80,8 +105,16 @@ private:
     QPushButton* check_ = nullptr;
     QProgressBar* progress_ = nullptr;
     QLabel* checked_ = nullptr;
+    QLabel* guideStatus_ = nullptr;
+    QProgressBar* guideProgress_ = nullptr;
+    QPushButton* guideButton_ = nullptr;
+    QTextBrowser* day_ = nullptr;
     CheckSummary summary_;
     bool checking_ = false;
+    std::shared_ptr<const GuideSchedule> schedule_;
+    qint64 guideTime_ = 0;
+    bool hasGuide_ = false;
+    int dayStation_ = 0; // the station whose day is on show, or 0
 };
 
 } // namespace orvanto

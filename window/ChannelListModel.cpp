@@ -1,6 +1,7 @@
 #include "window/ChannelListModel.h"
 
 #include "catalogue/Catalogue.h"
+#include "window/GuideText.h"
 
 #include <QLocale>
 
@@ -25,6 +26,39 @@ void ChannelListModel::setCheckSummary(const CheckSummary& summary) {
     if (!rows_.empty()) {
         Q_EMIT dataChanged(index(0, PlaysColumn), index(rowCount() - 1, PlaysColumn));
     }
+}
+
+void ChannelListModel::setGuide(std::shared_ptr<const GuideSchedule> schedule, qint64 time) {
+    schedule_ = std::move(schedule);
+    guideTime_ = time;
+    guideChanged();
+}
+
+void ChannelListModel::setGuideTime(qint64 time) {
+    guideTime_ = time;
+    guideChanged();
+}
+
+// One signal for the two columns: the view repaints only the rows it shows.
+void ChannelListModel::guideChanged() {
+    if (!rows_.empty()) {
+        Q_EMIT dataChanged(index(0, NowColumn), index(rowCount() - 1, NextColumn));
+    }
+}
+
+QVariant ChannelListModel::guideData(int station, int column, int role) const {
+    if (!schedule_ || (role != Qt::DisplayRole && role != Qt::ToolTipRole)) {
+        return {};
+    }
+    const GuideSchedule::NowNext nowNext = schedule_->at(station, guideTime_);
+    const ProgrammeSlot* slot = column == NowColumn ? nowNext.now : nowNext.next;
+    if (slot == nullptr) {
+        return {};
+    }
+    if (role == Qt::ToolTipRole) {
+        return GuideText::span(slot->start, slot->stop) + u' ' + slot->title;
+    }
+    return column == NowColumn ? GuideText::now(*slot, guideTime_) : GuideText::next(*slot);
 }
 
 int ChannelListModel::stationIndex(int row) const {
@@ -68,6 +102,9 @@ QVariant ChannelListModel::data(const QModelIndex& index, int role) const {
     if (station == 0 || !index.isValid()) {
         return {};
     }
+    if (index.column() == NowColumn || index.column() == NextColumn) {
+        return guideData(station, index.column(), role);
+    }
     const Station& s = catalogue_.station(station);
     if (role == Qt::DisplayRole) {
         switch (index.column()) {
@@ -100,6 +137,10 @@ QVariant ChannelListModel::headerData(int section, Qt::Orientation orientation, 
     switch (section) {
     case NameColumn:
         return QStringLiteral("Channel");
+    case NowColumn:
+        return QStringLiteral("Now");
+    case NextColumn:
+        return QStringLiteral("Next");
     case GroupColumn:
         return QStringLiteral("Group");
     case AddressesColumn:

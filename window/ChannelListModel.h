@@ -2,20 +2,30 @@
 
 #include "catalogue/ChannelFilter.h"
 #include "check/CheckSummary.h"
+#include "guide/GuideSchedule.h"
 
 #include <QAbstractTableModel>
+#include <memory>
 #include <vector>
 
 namespace orvanto {
 
 class Catalogue;
 
-// The channels a filter lets through, as rows of name, group, number of addresses and, once the
-// list has been checked, how many of them play.
+// The channels a filter lets through, as rows of name, group, number of addresses, once the
+// list has been checked how many of them play, and what its guide says is on now and next.
 class ChannelListModel : public QAbstractTableModel {
     Q_OBJECT
 public:
-    enum Column { NameColumn, GroupColumn, AddressesColumn, PlaysColumn, ColumnCount };
+    enum Column {
+        NameColumn,
+        NowColumn,
+        NextColumn,
+        GroupColumn,
+        AddressesColumn,
+        PlaysColumn,
+        ColumnCount
+    };
 
     // Lists stations 1..count of `catalogue`, which must outlive the model and keep them.
     ChannelListModel(const Catalogue& catalogue, int count, QObject* parent = nullptr);
@@ -29,6 +39,13 @@ public:
     // The last check of the list; its counts show in the plays column.
     void setCheckSummary(const CheckSummary& summary);
     const CheckSummary& checkSummary() const { return summary_; }
+
+    // The guide's schedule (channel i is station i) and the time (seconds since the epoch) the
+    // now and next columns show.
+    void setGuide(std::shared_ptr<const GuideSchedule> schedule, qint64 time);
+    // The time moved on: the now and next columns are brought up to date.
+    void setGuideTime(qint64 time);
+    qint64 guideTime() const { return guideTime_; }
 
     // The catalogue index of `row`, or 0 for a row out of range.
     int stationIndex(int row) const;
@@ -48,7 +65,12 @@ private:
     const Catalogue& catalogue_;
     ChannelFilter filter_;
     std::vector<int> rows_; // catalogue indices
+    QVariant guideData(int station, int column, int role) const;
+    void guideChanged();
+
     CheckSummary summary_;
+    std::shared_ptr<const GuideSchedule> schedule_;
+    qint64 guideTime_ = 0;
 };
 
 } // namespace orvanto

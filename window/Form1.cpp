@@ -77,9 +77,11 @@ FormControls& Form1::controls() {
 }
 
 void Form1::wireControls() {
+    tips_ = new StationTips(this);
     for (int i = 0; i < StationPages::ButtonCount; ++i) {
-        connect(controls_->get<QPushButton>(kStationButtons, i), &QPushButton::clicked, this,
-                [this, i] { onStationButton(i); });
+        auto* button = controls_->get<QPushButton>(kStationButtons, i);
+        connect(button, &QPushButton::clicked, this, [this, i] { onStationButton(i); });
+        tips_->watch(button);
     }
     for (int i = 0; i <= StationPages::AlarmPage; ++i) {
         connect(controls_->get<QRadioButton>(kPageOptions, i), &QRadioButton::clicked, this,

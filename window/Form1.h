@@ -2,6 +2,7 @@
 
 #include "catalogue/Favourites.h"
 #include "window/StationPages.h"
+#include "window/StationTips.h"
 #include "window/WindowStrip.h"
 
 #include <QWidget>
@@ -64,6 +65,9 @@ public:
     // The channels of the list on show (the catalogue's first stations), locked ones apart.
     int channelCount() const { return pages_.regularCount(); }
 
+    // What a station button's tooltip says, asked for when it is about to show.
+    void setStationTips(StationTips::Provider provider) { tips_->setProvider(std::move(provider)); }
+
 Q_SIGNALS:
     void favouritesChanged(const QStringList& names);
     // The user asked for another channel list (Ctrl+O, Ctrl+L or a drop): a path or an address.
@@ -98,6 +102,7 @@ private:
     Favourites favourites_;
     int currentPage_ = 0;
     ChannelBrowser* browser_ = nullptr;
+    StationTips* tips_ = nullptr;
     WindowControls* controls_ = nullptr;
     PlayerArea* playerArea_ = nullptr;
     // The clock, Timer1. The station watch timer of the original design, whose tick does

@@ -1,14 +1,18 @@
 // What the viewer keeps between runs: the list it opens at start, each list's favourites and
-// the volume, on the program's own composition.
+// guide address, and the volume, on the program's own composition.
 
 #include "app/ViewerSession.h"
 
+#include "app/GuideWiring.h"
 #include "app/ListOpener.h"
 #include "app/ViewerSettings.h"
 #include "integration/ViewerFixture.h"
 #include "support/WaitFor.h"
+#include "window/ChannelBrowser.h"
 
 #include <QFile>
+#include <QInputDialog>
+#include <QPushButton>
 
 namespace orvanto::test {
 namespace {
@@ -115,6 +119,30 @@ TEST_F(ViewerSessionTest, EachListKeepsItsOwnFavourites) {
     ViewerSettings reread(settingsPath());
     EXPECT_EQ(reread.favourites(ViewerSettings::BuiltinList), QStringList{builtin});
     EXPECT_EQ(reread.favourites(list), QStringList{s("List Two")});
+}
+
+TEST_F(ViewerSessionTest, TheGuideAddressSetForAListIsKeptAndUsedWhenTheListIsBack) {
+    const QString list = writeList("channels.m3u");
+    const QString other = writeList("other.m3u");
+    ViewerSettings settings(settingsPath());
+    ViewerSession session(viewer, settings);
+    session.start(list);
+    ASSERT_TRUE(showsListStations());
+    viewer.form().openChannelBrowser();
+    viewer.form().channelBrowser()->findChild<QPushButton*>(s("channelGuide"))->click();
+    auto* dialog = viewer.form().channelBrowser()->findChild<QInputDialog*>(s("guideAddress"));
+    ASSERT_NE(dialog, nullptr);
+    dialog->setTextValue(s("/srv/epg/guide.xml.gz"));
+    dialog->accept();
+    EXPECT_EQ(ViewerSettings(settingsPath()).guideAddress(list), s("/srv/epg/guide.xml.gz"));
+
+    viewer.lists().open(other);
+    ASSERT_TRUE(waitFor([&] { return session.shownList() == other; }, 5000));
+    EXPECT_TRUE(viewer.guide().sources().isEmpty());
+    viewer.lists().open(list);
+    ASSERT_TRUE(waitFor([&] { return session.shownList() == list; }, 5000));
+    EXPECT_EQ(viewer.guide().sources(),
+              QList<QUrl>{QUrl::fromLocalFile(s("/srv/epg/guide.xml.gz"))});
 }
 
 TEST_F(ViewerSessionTest, TheVolumeIsWrittenOnlyOnceSavedOrChanged) {

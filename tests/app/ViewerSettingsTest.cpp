@@ -108,4 +108,23 @@ TEST_F(ViewerSettingsTest, DamagedOrUnreadableFileIsNeitherUsedNorOverwritten) {
     EXPECT_FALSE(folder.save());
 }
 
+TEST_F(ViewerSettingsTest, EachListKeepsTheGuideAddressTheUserSetForIt) {
+    {
+        ViewerSettings settings(path());
+        settings.setGuideAddress(s("/a.m3u"), s(" http://epg.example.com/a.xml.gz "));
+        settings.setGuideAddress(s("http://lists.example.com/b.m3u"), s("/srv/b.xml"));
+        settings.setFavourites(s("/a.m3u"), {s("One")});
+        ASSERT_TRUE(settings.save());
+    }
+    ViewerSettings settings(path());
+    EXPECT_EQ(settings.guideAddress(s("/a.m3u")), s("http://epg.example.com/a.xml.gz"));
+    EXPECT_EQ(settings.guideAddress(s("http://lists.example.com/b.m3u")), s("/srv/b.xml"));
+    EXPECT_EQ(settings.guideAddress(s("/c.m3u")), QString());
+    EXPECT_EQ(settings.favourites(s("/a.m3u")), QStringList{s("One")});
+    // An empty address forgets it; the other list keeps its own.
+    settings.setGuideAddress(s("/a.m3u"), s("  "));
+    EXPECT_EQ(settings.guideAddress(s("/a.m3u")), QString());
+    EXPECT_EQ(settings.guideAddress(s("http://lists.example.com/b.m3u")), s("/srv/b.xml"));
+}
+
 } // namespace

@@ -1,5 +1,7 @@
 #include "catalogue/Catalogue.h"
 
+#include "catalogue/PlaylistRegistration.h"
+
 #include <gtest/gtest.h>
 
 using orvanto::Catalogue;
@@ -102,3 +104,26 @@ TEST(Catalogue, IndicesStayStableWhileTheCatalogueGrows) {
 }
 
 } // namespace
+
+namespace orvanto {
+namespace {
+
+TEST(Catalogue, ARegisteredListKeepsItsGuideAndEachStationTheGuideTagsItsEntriesGive) {
+    PlaylistData data;
+    data.source = QStringLiteral("tv.m3u");
+    data.location = QUrl(QStringLiteral("http://lists.example.com/tv.m3u"));
+    data.bytes = "#EXTM3U url-tvg=\"guide.xml.gz\"\n"
+                 "#EXTINF:-1 tvg-logo=\"http://img.example.com/a.png\",A\nhttp://a.example.com/1\n"
+                 "#EXTINF:-1 tvg-id=\"a.tv\" tvg-logo=\"http://img.example.com/other.png\",A\n"
+                 "http://a.example.com/2\n";
+    Catalogue catalogue;
+    ASSERT_TRUE(registerPlaylist(data, catalogue).accepted);
+    EXPECT_EQ(catalogue.guideAddresses(), QStringList{QStringLiteral("guide.xml.gz")});
+    const Station& a = catalogue.station(1);
+    // The second entry gives the id the first lacked; the first entry's logo stays.
+    EXPECT_EQ(a.Tags.id, QStringLiteral("a.tv"));
+    EXPECT_EQ(a.Tags.logo, QStringLiteral("http://img.example.com/a.png"));
+}
+
+} // namespace
+} // namespace orvanto

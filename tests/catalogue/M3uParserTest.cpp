@@ -252,3 +252,38 @@ TEST(PlaylistText, Utf16AndUtf32WithAMarkAreRead) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(M3uParser, HeaderNamesTheGuidesAndEntriesKeepTheirGuideTags) {
+    const M3uResult result = parseM3u(s(
+        "#EXTM3U x-tvg-url=\"http://b.example.com/b.xml.gz\" "
+        "URL-TVG=\"http://a.example.com/a.xml, http://b.example.com/b.xml.gz,,\" refresh=3600\n"
+        "#EXTINF:-1 tvg-id=\" one.gr \" tvg-name=\"Ena\" tvg-logo=\"http://img.example.com/1.png\","
+        "Kanali Ena\nhttp://tv.example.com/1\n"
+        "#EXTINF:-1,Dyo\nhttp://tv.example.com/2\n"
+        // A later #EXTM3U line is no header: its guide is not the list's.
+        "#EXTM3U url-tvg=\"http://c.example.com/c.xml\"\n"
+        "http://tv.example.com/3\n"));
+    EXPECT_EQ(result.guideAddresses,
+              (QStringList{s("http://a.example.com/a.xml"), s("http://b.example.com/b.xml.gz")}));
+    ASSERT_EQ(result.entries.size(), 3u);
+    EXPECT_EQ(result.entries[0].tags.id, s("one.gr"));
+    EXPECT_EQ(result.entries[0].tags.name, s("Ena"));
+    EXPECT_EQ(result.entries[0].tags.logo, s("http://img.example.com/1.png"));
+    // Tags belong to their own entry only.
+    EXPECT_TRUE(result.entries[1].tags.id.isEmpty());
+    EXPECT_TRUE(result.entries[2].tags.name.isEmpty());
+}
+
+TEST(M3uParser, GuideAddressesAreBounded) {
+    QString header = s("#EXTM3U url-tvg=\"");
+    for (int i = 0; i < 50; ++i) {
+        header += QStringLiteral("http://g%1.example.com/x.xml,").arg(i);
+    }
+    const M3uResult result = parseM3u(header + s("\"\nhttp://tv.example.com/1\n"));
+    EXPECT_EQ(result.guideAddresses.size(), M3uResult::MaxGuideAddresses);
+    EXPECT_EQ(result.guideAddresses.first(), s("http://g0.example.com/x.xml"));
+}
+
+} // namespace

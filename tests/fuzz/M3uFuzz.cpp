@@ -63,6 +63,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const M3uResult parsed = parseM3u(QString::fromUtf8(bytes), base);
     check(parsed.problems.size() <= M3uResult::MaxProblemTexts);
     check(parsed.problemCount >= parsed.problems.size());
+    check(parsed.guideAddresses.size() <= M3uResult::MaxGuideAddresses);
     for (const M3uEntry& entry : parsed.entries) {
         check(!entry.name.isEmpty() && !entry.address.isEmpty());
         check(!hasLineBreak(entry.name) && !hasLineBreak(entry.address));

@@ -64,6 +64,7 @@ protected:
         .alarmSound = AlarmClock::defaultSoundPath(),
         .listCheck = listCheck,
         .checkCacheDir = cache.path(),
+        .guideCacheDir = cache.filePath(s("guides")),
     }};
     Catalogue& catalogue = viewer.catalogue();
     FailoverPlayer& failover = viewer.failover();

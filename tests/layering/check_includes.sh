@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
 # The folders' include arrows run one way: a folder includes only itself and the folders of a
-# lower rank. Siblings of one rank (lock, alarm, shortcuts) do not include each other. libVLC is
-# included by playback/VlcEngine.cpp alone.
+# lower rank. Siblings of one rank (playback and guide; lock, alarm, shortcuts) do not include
+# each other. libVLC is included by playback/VlcEngine.cpp alone.
 #   tests/layering/check_includes.sh [SOURCE_DIR]
 set -euo pipefail
 cd "${1:-$(dirname "$0")/../..}"
 
-declare -A rank=([core]=0 [catalogue]=1 [net]=2 [playback]=3 [check]=4 [window]=5
+declare -A rank=([core]=0 [catalogue]=1 [net]=2 [playback]=3 [guide]=3 [check]=4 [window]=5
                  [lock]=6 [alarm]=6 [shortcuts]=6 [app]=7)
 status=0
 for folder in "${!rank[@]}"; do
@@ -23,7 +23,7 @@ for folder in "${!rank[@]}"; do
 done
 
 vlc=$(grep -rl --include='*.cpp' --include='*.h' '#include <vlc/' \
-          core catalogue net playback check window lock alarm shortcuts app || true)
+          core catalogue net guide playback check window lock alarm shortcuts app || true)
 if [ "$vlc" != "playback/VlcEngine.cpp" ]; then
     echo "libVLC is included by: ${vlc:-nothing} (only playback/VlcEngine.cpp may)" >&2
     status=1

@@ -5,10 +5,15 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDateTime>
+#include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMouseEvent>
 #include <QRadioButton>
+#include <QSignalSpy>
 #include <QTest>
+#include <QTextBrowser>
 #include <QTreeView>
 
 namespace orvanto::test {
@@ -176,6 +181,107 @@ TEST_F(ChannelBrowserTest, FavouritesFillFivePagesAndStopAtNinety) {
     // The browser says the pages are full.
     QTest::keyClicks(search, s("S5"));
     EXPECT_FALSE(browser->findChild<QPushButton*>(s("channelPin"))->isEnabled());
+}
+
+} // namespace
+} // namespace orvanto::test
+
+namespace orvanto::test {
+namespace {
+
+qint64 at(int hour, int minute) {
+    return QDateTime(QDate(2024, 3, 4), QTime(hour, minute)).toSecsSinceEpoch();
+}
+
+QString clock(int hour, int minute) {
+    return QTime(hour, minute).toString(s("HH:mm"));
+}
+
+class ChannelBrowserGuideTest : public ChannelBrowserTest {
+protected:
+    void SetUp() override {
+        // Times as they read in Britain: 24 hours, no seconds.
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedKingdom));
+        ChannelBrowserTest::SetUp();
+        auto built = std::make_shared<GuideSchedule>(200);
+        built->add(1, {{at(20, 0), at(20, 30), s("News")}, {at(20, 30), at(22, 0), s("Film")}});
+        built->add(3, {{at(21, 0), at(21, 5), s("Weather")}});
+        schedule = built;
+        GuideStatus status;
+        status.hasGuide = true;
+        status.text = s("The guide of today matches 2 of 200 channels");
+        browser->setGuideStatus(status);
+        browser->setGuide(schedule, at(20, 10));
+    }
+    QString cell(int row, int column) const {
+        return browser->model().index(row, column).data().toString();
+    }
+    void TearDown() override { QLocale::setDefault(locale); }
+    QTextBrowser* day() const { return browser->findChild<QTextBrowser*>(s("channelDay")); }
+
+    std::shared_ptr<const GuideSchedule> schedule;
+    const QLocale locale; // the default before the test
+};
+
+TEST_F(ChannelBrowserTest, WithoutAGuideTheGuidesColumnsAndDayAreHidden) {
+    EXPECT_TRUE(list->isColumnHidden(ChannelListModel::NowColumn));
+    EXPECT_TRUE(list->isColumnHidden(ChannelListModel::NextColumn));
+    EXPECT_FALSE(browser->findChild<QTextBrowser*>(s("channelDay"))->isVisible());
+    EXPECT_FALSE(browser->findChild<QLabel*>(s("guideStatus"))->isVisible());
+}
+
+TEST_F(ChannelBrowserGuideTest, NowShowsTheTitleAndMinutesLeftAndNextItsStartTime) {
+    EXPECT_FALSE(list->isColumnHidden(ChannelListModel::NowColumn));
+    EXPECT_EQ(cell(0, ChannelListModel::NowColumn), s("News (20 min left)"));
+    EXPECT_EQ(cell(0, ChannelListModel::NextColumn), clock(20, 30) + s(" Film"));
+    EXPECT_EQ(cell(1, ChannelListModel::NowColumn), QString()); // not in the guide
+    EXPECT_EQ(cell(2, ChannelListModel::NowColumn), QString()); // nothing on yet...
+    EXPECT_EQ(cell(2, ChannelListModel::NextColumn), clock(21, 0) + s(" Weather")); // ...but next
+    EXPECT_EQ(browser->findChild<QLabel*>(s("guideStatus"))->text(),
+              s("The guide of today matches 2 of 200 channels"));
+}
+
+TEST_F(ChannelBrowserGuideTest, TheColumnsFollowTheTimeTheyAreGiven) {
+    QSignalSpy changed(&browser->model(), &QAbstractItemModel::dataChanged);
+    browser->setGuideTime(at(20, 29) + 30);
+    EXPECT_EQ(cell(0, ChannelListModel::NowColumn), s("News (1 min left)"));
+    browser->setGuideTime(at(20, 30));
+    EXPECT_EQ(cell(0, ChannelListModel::NowColumn), s("Film (90 min left)"));
+    EXPECT_EQ(cell(0, ChannelListModel::NextColumn), QString());
+    browser->setGuideTime(at(21, 1));
+    EXPECT_EQ(cell(2, ChannelListModel::NowColumn), s("Weather (4 min left)"));
+    // One signal each time for the two columns of all rows, nothing per row.
+    ASSERT_EQ(changed.count(), 3);
+    EXPECT_EQ(changed.at(0).at(0).toModelIndex().column(), ChannelListModel::NowColumn);
+    EXPECT_EQ(changed.at(0).at(1).toModelIndex().column(), ChannelListModel::NextColumn);
+    EXPECT_EQ(changed.at(0).at(1).toModelIndex().row(), 199);
+    // A filter keeps the columns right for the rows it leaves.
+    QTest::keyClicks(search, s("S3"));
+    EXPECT_EQ(browser->model().stationName(0), s("S3"));
+    EXPECT_EQ(cell(0, ChannelListModel::NowColumn), s("Weather (4 min left)"));
+}
+
+TEST_F(ChannelBrowserGuideTest, ChoosingAChannelAsksForItsDayAndShowsItWithDescriptions) {
+    QSignalSpy asked(browser, &ChannelBrowser::dayRequested);
+    QTest::keyClicks(search, s("S3"));
+    ASSERT_GE(asked.count(), 1);
+    EXPECT_EQ(asked.last().at(0).toInt(), 3);
+    Programme weather;
+    weather.start = at(21, 0);
+    weather.stop = at(21, 5);
+    weather.title = s("Weather <live>");
+    weather.description = s("Rain & sun.");
+    weather.categories = {s("News")};
+    // An answer for a channel no longer chosen is not shown.
+    browser->setDay(1, {weather}, at(21, 1));
+    EXPECT_FALSE(day()->toPlainText().contains(s("Weather")));
+    browser->setDay(3, {weather}, at(21, 1));
+    const QString text = day()->toPlainText();
+    EXPECT_TRUE(text.contains(s("S3"))) << qPrintable(text);
+    EXPECT_TRUE(text.contains(clock(21, 0) + s("–") + clock(21, 5) + s(" Weather <live>")))
+        << qPrintable(text);
+    EXPECT_TRUE(text.contains(s("Rain & sun."))) << qPrintable(text);
+    EXPECT_TRUE(day()->isVisible());
 }
 
 } // namespace

@@ -1,0 +1,177 @@
+#include "app/GuideWiring.h"
+
+#include "app/ViewerSettings.h"
+#include "catalogue/Catalogue.h"
+#include "catalogue/PlaylistSource.h"
+#include "core/Clock.h"
+#include "guide/GuideService.h"
+#include "window/ChannelBrowser.h"
+#include "window/Form1.h"
+#include "window/GuideText.h"
+
+#include <QInputDialog>
+#include <algorithm>
+
+namespace orvanto {
+
+namespace {
+
+using namespace Qt::Literals::StringLiterals;
+
+// The timer waits at most this long, so that a clock set forward or a machine woken from sleep
+// is noticed within a minute.
+constexpr qint64 LongestWaitSeconds = 60;
+
+} // namespace
+
+GuideWiring::GuideWiring(Form1& form, const Catalogue& catalogue, GuideService& service,
+                         const Clock& clock, QObject* parent)
+    : QObject(parent), form_(form), catalogue_(catalogue), service_(service), clock_(clock) {
+    timer_.setSingleShot(true);
+    timer_.setTimerType(Qt::VeryCoarseTimer);
+    connect(&timer_, &QTimer::timeout, this, &GuideWiring::update);
+    connect(&service_, &GuideService::scheduleChanged, this, &GuideWiring::scheduleChanged);
+    connect(&service_, &GuideService::statusChanged, this, &GuideWiring::statusChanged);
+    connect(&service_, &GuideService::dayReady, this, &GuideWiring::dayReady);
+    connect(&form_, &Form1::channelBrowserCreated, this, &GuideWiring::attach);
+    if (form_.channelBrowser() != nullptr) {
+        attach(form_.channelBrowser());
+    }
+    form_.setStationTips([this](const QString& name) { return stationTip(name); });
+}
+
+GuideWiring::~GuideWiring() = default;
+
+qint64 GuideWiring::now() const {
+    return clock_.currentDateTime().toSecsSinceEpoch();
+}
+
+void GuideWiring::showList(const QString& list, const QString& address) {
+    list_ = list;
+    address_ = address.trimmed();
+    sources_.clear();
+    const QUrl location = list == ViewerSettings::BuiltinList ? QUrl() : playlistLocation(list);
+    const QStringList written =
+        address_.isEmpty() ? catalogue_.guideAddresses() : QStringList{address_};
+    for (const QString& text : written) {
+        const QUrl url = GuideService::guideLocation(text, location);
+        if (url.isValid() && !sources_.contains(url)) {
+            sources_.append(url);
+        }
+    }
+    std::vector<ListedChannel> channels;
+    const int count = form_.channelCount();
+    channels.reserve(static_cast<size_t>(count));
+    for (int i = 1; i <= count; ++i) {
+        const Station& station = catalogue_.station(i);
+        channels.push_back({station.Name, station.Tags});
+    }
+    service_.showList(sources_, std::move(channels), now());
+}
+
+void GuideWiring::attach(ChannelBrowser* browser) {
+    browser_ = browser;
+    browser_->setGuideStatus(service_.status());
+    browser_->setGuide(service_.schedule(), now());
+    connect(browser_, &ChannelBrowser::dayRequested, this, &GuideWiring::requestDay);
+    connect(browser_, &ChannelBrowser::guideAddressRequested, this, &GuideWiring::askAddress);
+    if (const int station = browser_->currentStation(); station > 0) {
+        requestDay(station);
+    }
+}
+
+void GuideWiring::scheduleChanged(const std::shared_ptr<const GuideSchedule>& schedule) {
+    if (browser_) {
+        browser_->setGuide(schedule, now());
+    }
+    arm();
+}
+
+void GuideWiring::statusChanged(const GuideStatus& status) {
+    if (browser_) {
+        browser_->setGuideStatus(status);
+    }
+    arm();
+}
+
+void GuideWiring::requestDay(int station) {
+    const QDate today = clock_.currentDateTime().date();
+    service_.requestDay(station, today.startOfDay().toSecsSinceEpoch(),
+                        today.addDays(1).startOfDay().toSecsSinceEpoch());
+}
+
+void GuideWiring::dayReady(int station, const std::vector<Programme>& programmes) {
+    if (browser_) {
+        browser_->setDay(station, programmes, now());
+    }
+}
+
+QString GuideWiring::stationTip(const QString& name) const {
+    const int index = catalogue_.FindStation(name);
+    if (index == Catalogue::NotFound || index > form_.channelCount()) {
+        return {};
+    }
+    const qint64 time = now();
+    return GuideText::tip(service_.schedule()->at(index, time), time);
+}
+
+void GuideWiring::askAddress() {
+    auto* dialog = new QInputDialog(browser_ ? static_cast<QWidget*>(browser_) : nullptr);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setObjectName(u"guideAddress"_s);
+    dialog->setWindowTitle(u"Programme guide"_s);
+    dialog->setLabelText(u"The guide of this list (an XMLTV file or http(s) address, plain, gzip "
+                         u"or xz).\nLeave it empty to use the guide the list names itself:"_s);
+    dialog->setTextValue(address_);
+    dialog->resize(520, dialog->sizeHint().height());
+    const QString list = list_;
+    connect(dialog, &QInputDialog::textValueSelected, this, [this, list](const QString& text) {
+        if (list != list_) {
+            return; // another list came meanwhile
+        }
+        showList(list, text);
+        Q_EMIT addressChosen(list, address_);
+    });
+    dialog->open();
+}
+
+void GuideWiring::update() {
+    const qint64 time = now();
+    const std::shared_ptr<const GuideSchedule>& schedule = service_.schedule();
+    if (schedule->validUntil() > 0 && time >= schedule->validUntil()) {
+        service_.refreshSchedule(time);
+    }
+    if (service_.nextDue() > 0 && time >= service_.nextDue()) {
+        service_.refreshDue(time);
+    }
+    if (browser_) {
+        browser_->setGuideTime(time);
+    }
+    arm();
+}
+
+// The timer is set for the next moment something shown changes.
+void GuideWiring::arm() {
+    if (sources_.isEmpty()) {
+        timer_.stop();
+        return;
+    }
+    const std::shared_ptr<const GuideSchedule>& schedule = service_.schedule();
+    const qint64 time = now();
+    qint64 wake = time + LongestWaitSeconds;
+    if (schedule->matchedCount() > 0) {
+        wake = (time / 60 + 1) * 60; // "minutes left" changes on the minute
+    }
+    for (const qint64 at :
+         {schedule->nextChange(time), schedule->validUntil(), service_.nextDue()}) {
+        if (at > time) {
+            wake = std::min(wake, at);
+        }
+    }
+    wake = std::min(wake, time + LongestWaitSeconds);
+    wakeAt_ = wake;
+    const qint64 ms = clock_.currentDateTime().msecsTo(QDateTime::fromSecsSinceEpoch(wake));
+    timer_.start(static_cast<int>(std::clamp<qint64>(ms, 0, LongestWaitSeconds * 1000)));
+}
+
+} // namespace orvanto

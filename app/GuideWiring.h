@@ -1,0 +1,75 @@
+#pragma once
+
+#include "guide/GuideSchedule.h"
+#include "guide/GuideStatus.h"
+#include "guide/Programme.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QTimer>
+#include <memory>
+#include <vector>
+
+namespace orvanto {
+
+class Catalogue;
+class ChannelBrowser;
+class Clock;
+class Form1;
+class GuideService;
+
+// The programme guide in the window: the guides of the list on show (its header's, or the
+// address the user set for it, which the session keeps) go to the guide service, and what comes
+// back to the channel browser (now and next, the status, the day of the channel chosen) and to the
+// station buttons' tooltips. One timer, set for the next moment anything shown changes (a
+// programme's start or end, the next minute of "minutes left"), keeps it up to date, asks for now
+// and next again when the schedule runs out and for the guides that fall due.
+class GuideWiring : public QObject {
+    Q_OBJECT
+public:
+    // All must outlive this.
+    GuideWiring(Form1& form, const Catalogue& catalogue, GuideService& service, const Clock& clock,
+                QObject* parent = nullptr);
+    ~GuideWiring() override;
+
+    // The list named `list` (a path, an address, or the built-in stations' key) is on show;
+    // `address`, when not empty, is the guide the user set for it, used instead of the list's own.
+    void showList(const QString& list, const QString& address = {});
+
+    // The guides the list on show uses.
+    const QList<QUrl>& sources() const { return sources_; }
+
+    // Brings what is shown up to the clock's time, asking for now and next again and for the
+    // guides that are due when their time has come. The timer calls it at wakeAt().
+    void update();
+    // When the timer is set to go off (seconds since the epoch), or 0 when it is not running.
+    qint64 wakeAt() const { return timer_.isActive() ? wakeAt_ : 0; }
+
+Q_SIGNALS:
+    // The user set `address` (empty: none) as the guide of `list`; it is shown at once.
+    void addressChosen(const QString& list, const QString& address);
+
+private:
+    void attach(ChannelBrowser* browser);
+    void askAddress();
+    void scheduleChanged(const std::shared_ptr<const GuideSchedule>& schedule);
+    void statusChanged(const GuideStatus& status);
+    void dayReady(int station, const std::vector<Programme>& programmes);
+    void requestDay(int station);
+    QString stationTip(const QString& name) const;
+    qint64 now() const;
+    void arm();
+
+    Form1& form_;
+    const Catalogue& catalogue_;
+    GuideService& service_;
+    const Clock& clock_;
+    QPointer<ChannelBrowser> browser_;
+    QString list_;
+    QString address_;
+    QList<QUrl> sources_;
+    QTimer timer_;
+    qint64 wakeAt_ = 0;
+};
+
+} // namespace orvanto

@@ -1,0 +1,88 @@
+#include "window/GuideText.h"
+
+#include <QDateTime>
+#include <QLocale>
+
+namespace orvanto::GuideText {
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+// The locale's short time, without seconds where it has them (as the C locale does).
+QString clock(qint64 secs) {
+    const QLocale locale;
+    QString format = locale.timeFormat(QLocale::ShortFormat);
+    format.remove(u":ss"_s);
+    return locale.toString(QDateTime::fromSecsSinceEpoch(secs).time(), format);
+}
+
+} // namespace
+
+QString now(const ProgrammeSlot& slot, qint64 time) {
+    const qint64 left = (slot.stop - time + 59) / 60;
+    return u"%1 (%2 min left)"_s.arg(slot.title).arg(qMax<qint64>(left, 1));
+}
+
+QString next(const ProgrammeSlot& slot) {
+    return clock(slot.start) + u' ' + slot.title;
+}
+
+QString span(qint64 start, qint64 stop) {
+    return clock(start) + u"–"_s + clock(stop);
+}
+
+QString tip(const GuideSchedule::NowNext& nowNext, qint64 time) {
+    QStringList lines;
+    if (nowNext.now != nullptr) {
+        lines << u"Now: "_s + now(*nowNext.now, time);
+    }
+    if (nowNext.next != nullptr) {
+        lines << u"Next: "_s + next(*nowNext.next);
+    }
+    return lines.join(u'\n');
+}
+
+QString day(const QString& channel, const std::vector<Programme>& programmes, qint64 time,
+            bool inGuide) {
+    QString html = u"<p><b>%1</b> — %2</p>"_s.arg(
+        channel.toHtmlEscaped(),
+        QLocale().toString(QDateTime::fromSecsSinceEpoch(time).date(), QLocale::LongFormat));
+    if (!inGuide) {
+        return html + u"<p>The guide does not know this channel.</p>"_s;
+    }
+    if (programmes.empty()) {
+        return html + u"<p>The guide has no programmes for this channel today.</p>"_s;
+    }
+    for (const Programme& p : programmes) {
+        const bool on = p.start <= time && time < p.stop;
+        QString heading = span(p.start, p.stop) + u"  "_s + p.title.toHtmlEscaped();
+        if (on) {
+            heading = u"<a name=\"now\"></a><b>"_s + heading + u"</b>"_s;
+        }
+        QStringList details;
+        if (!p.subTitle.isEmpty()) {
+            details << u"<i>%1</i>"_s.arg(p.subTitle.toHtmlEscaped());
+        }
+        if (!p.episode.isEmpty()) {
+            details << p.episode.toHtmlEscaped();
+        }
+        if (!p.categories.isEmpty()) {
+            details << p.categories.join(u", "_s).toHtmlEscaped();
+        }
+        if (!p.rating.isEmpty()) {
+            details << u"rated %1"_s.arg(p.rating.toHtmlEscaped());
+        }
+        html += u"<p>"_s + heading;
+        if (!details.isEmpty()) {
+            html += u"<br>"_s + details.join(u" · "_s);
+        }
+        if (!p.description.isEmpty()) {
+            html += u"<br>"_s + p.description.toHtmlEscaped();
+        }
+        html += u"</p>"_s;
+    }
+    return html;
+}
+
+} // namespace orvanto::GuideText
