@@ -120,8 +120,18 @@ void HttpGet::onConnected() {
         host += ':' + QByteArray::number(url_.port());
     }
     // HTTP/1.0: the answer is never chunked and the connection closes when it is over.
-    socket_->write("GET " + target + " HTTP/1.0\r\nHost: " + host + "\r\nUser-Agent: " +
-                   request_.userAgent + "\r\nAccept: */*\r\nConnection: close\r\n\r\n");
+    QByteArray head = "GET " + target + " HTTP/1.0\r\nHost: " + host +
+                      "\r\nUser-Agent: " + request_.userAgent() + "\r\n";
+    using Header = HttpHeaders::Header;
+    for (const Header header : {Header::Referer, Header::Origin, Header::Cookie}) {
+        const QByteArray value = request_.headers.value(header);
+        // A list's cookie is for the server it names, not for one a redirect leads to.
+        const bool sameHost = url_.host().compare(request_.url.host(), Qt::CaseInsensitive) == 0;
+        if (!value.isEmpty() && (header != Header::Cookie || sameHost)) {
+            head += HttpHeaders::name(header).toByteArray() + ": " + value + "\r\n";
+        }
+    }
+    socket_->write(head + "Accept: */*\r\nConnection: close\r\n\r\n");
 }
 
 void HttpGet::onReadyRead() {
