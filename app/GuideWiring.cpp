@@ -26,7 +26,7 @@ constexpr qint64 LongestWaitSeconds = 60;
 
 GuideWiring::GuideWiring(Form1& form, const Catalogue& catalogue, GuideService& service,
                          const Clock& clock, QObject* parent)
-    : QObject(parent), form_(form), catalogue_(catalogue), service_(service), clock_(clock) {
+    : ProgrammeNow(parent), form_(form), catalogue_(catalogue), service_(service), clock_(clock) {
     timer_.setSingleShot(true);
     timer_.setTimerType(Qt::VeryCoarseTimer);
     connect(&timer_, &QTimer::timeout, this, &GuideWiring::update);
@@ -85,6 +85,7 @@ void GuideWiring::scheduleChanged(const std::shared_ptr<const GuideSchedule>& sc
         browser_->setGuide(schedule, now());
     }
     arm();
+    Q_EMIT changed();
 }
 
 void GuideWiring::statusChanged(const GuideStatus& status) {
@@ -113,6 +114,15 @@ QString GuideWiring::stationTip(const QString& name) const {
     }
     const qint64 time = now();
     return GuideText::tip(service_.schedule()->at(index, time), time);
+}
+
+QString GuideWiring::titleNow(const Station& station) const {
+    const int index = catalogue_.FindStation(station.Name);
+    if (index == Catalogue::NotFound || index > form_.channelCount()) {
+        return {};
+    }
+    const ProgrammeSlot* now = service_.schedule()->at(index, this->now()).now;
+    return now ? now->title : QString();
 }
 
 void GuideWiring::askAddress() {
@@ -148,6 +158,7 @@ void GuideWiring::update() {
         browser_->setGuideTime(time);
     }
     arm();
+    Q_EMIT changed();
 }
 
 // The timer is set for the next moment something shown changes.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "catalogue/ProgrammeNow.h"
 #include "guide/GuideSchedule.h"
 #include "guide/GuideStatus.h"
 #include "guide/Programme.h"
@@ -23,8 +24,9 @@ class GuideService;
 // back to the channel browser (now and next, the status, the day of the channel chosen) and to the
 // station buttons' tooltips. One timer, set for the next moment anything shown changes (a
 // programme's start or end, the next minute of "minutes left"), keeps it up to date, asks for now
-// and next again when the schedule runs out and for the guides that fall due.
-class GuideWiring : public QObject {
+// and next again when the schedule runs out and for the guides that fall due. It tells the
+// desktop what is on now (ProgrammeNow), with changed() at each of those moments.
+class GuideWiring : public ProgrammeNow {
     Q_OBJECT
 public:
     // All must outlive this.
@@ -44,6 +46,8 @@ public:
     void update();
     // When the timer is set to go off (seconds since the epoch), or 0 when it is not running.
     qint64 wakeAt() const { return timer_.isActive() ? wakeAt_ : 0; }
+
+    QString titleNow(const Station& station) const override;
 
 Q_SIGNALS:
     // The user set `address` (empty: none) as the guide of `list`; it is shown at once.

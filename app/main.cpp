@@ -14,6 +14,7 @@
 #include "core/QtMessageSink.h"
 #include "core/QtTicker.h"
 #include "core/SteadyClock.h"
+#include "desktop/DesktopServices.h"
 #include "lock/PasswordInputBox.h"
 #include "net/StartPage.h"
 #include "net/StreamSniffer.h"
@@ -69,6 +70,9 @@ public:
         messages_.setWindow(window);
         prompt_.setWindow(window);
         new AfterFirstPaint(window, [this] { startEngine(); });
+        desktop_ =
+            std::make_unique<DesktopServices>(viewer_.form(), viewer_.failover(), player_,
+                                              viewer_.catalogue(), QDBusConnection::sessionBus());
         QTimer::singleShot(StartPageDelayMs, &viewer_.form(),
                            [this] { StartPage::request(viewer_.form()); });
     }
@@ -94,6 +98,7 @@ private:
     ListCheck listCheck_{[] { return std::make_unique<VlcProbe>(); }, checkTicker_, steady_, clock_,
                          CheckRun::Options{}};
     Viewer viewer_;
+    std::unique_ptr<DesktopServices> desktop_; // MPRIS and the screensaver, on the session bus
 };
 
 } // namespace

@@ -38,6 +38,11 @@ void FailoverPlayer::SelectStation(const QString& name, int startSlot) {
     }
     // The newest choice wins: whatever attempt is running ends here, without a message.
     cancelAttempt();
+    if (catalogue_.station(index).Name != channel_) {
+        // Track and quality choices belong to the channel they were made on; a restart keeps them.
+        player_.forgetChoices();
+    }
+    setChannel(catalogue_.station(index).Name);
     PlayStation(index, startSlot);
 }
 
@@ -138,6 +143,7 @@ void FailoverPlayer::finishFailure() {
     cancelAttempt();
     // The player stays as the last attempt left it; CurrentStation keeps the last success.
     const QString name = catalogue_.station(a.stationIndex).Name;
+    setChannel({});
     messages_.showMessage(MessageSink::ErrorTitle(), allFailedText(name),
                           MessageSink::Icon::Exclamation);
 }
@@ -164,6 +170,14 @@ void FailoverPlayer::CheckInterruption() {
 void FailoverPlayer::standDown() {
     cancelAttempt();
     stationPlaying_ = false;
+    setChannel({});
+}
+
+void FailoverPlayer::setChannel(const QString& name) {
+    if (name != channel_) {
+        channel_ = name;
+        Q_EMIT channelChanged(channel_);
+    }
 }
 
 } // namespace orvanto

@@ -48,11 +48,17 @@ public:
 
     bool isTrying() const { return attempt_.has_value(); }
 
+    // The channel the player is given to: the station being tried, else the one that plays;
+    // empty when neither (none chosen yet, none of its addresses played, or stood down).
+    const QString& channel() const { return channel_; }
+
 Q_SIGNALS:
     // New text for the status label under the player.
     void statusTextChanged(const QString& text);
     // An attempt has accepted an address (after the station state was updated).
     void stationAccepted(const QString& name, int slot);
+    // channel() has changed.
+    void channelChanged(const QString& name);
 
 private:
     struct Attempt {
@@ -73,6 +79,7 @@ private:
     void finishSuccess();
     void finishFailure();
     void cancelAttempt();
+    void setChannel(const QString& name);
 
     const Catalogue& catalogue_;
     MediaPlayer& player_;
@@ -82,6 +89,7 @@ private:
     bool stationPlaying_ = false;
     std::optional<Station> currentStation_;
     int currentUrlIndex_ = 0;
+    QString channel_;
     std::optional<Attempt> attempt_;
     quint64 generation_ = 0; // changes whenever an attempt ends
 };

@@ -1,7 +1,9 @@
 #pragma once
 
+#include "playback/MediaTrack.h"
 #include "playback/VideoFit.h"
 
+#include <QList>
 #include <QObject>
 #include <QString>
 
@@ -48,11 +50,36 @@ public:
     virtual bool setFullScreen(bool on) = 0;
     virtual bool isFullScreen() const = 0;
 
+    // What plays, beyond its state: the stream's own title of the moment (ICY StreamTitle, the
+    // broadcast's event), empty when it gives none; and whether a picture shows (video decodes
+    // into an output), which audio alone never does.
+    virtual QString nowPlaying() const = 0;
+    virtual bool showsPicture() const = 0;
+
+    // The tracks of the media that plays, the one in use (MediaTrack::Off: none) and the choice
+    // of another; MediaTrack::Off turns subtitles off.
+    virtual QList<MediaTrack> tracks(TrackKind kind) const = 0;
+    virtual int currentTrack(TrackKind kind) const = 0;
+    virtual void chooseTrack(TrackKind kind, int id) = 0;
+    // The picture heights an adaptive stream (an HLS or DASH master playlist) offers, highest
+    // first; empty when there is no choice. quality() is the chosen height, 0 for the stream's
+    // own choice; choosing reopens the stream.
+    virtual QList<int> qualities() const = 0;
+    virtual int quality() const = 0;
+    virtual void chooseQuality(int height) = 0;
+    // Track and quality choices hold for every address played after them, until another
+    // channel is chosen: then this drops them.
+    virtual void forgetChoices() = 0;
+
 Q_SIGNALS:
     // Emitted once per change of playState(), with the new state.
     void playStateChanged(int newState);
     // Emitted when setVolume() changes the volume, with the new volume.
     void volumeChanged(int volume);
+    // Emitted when nowPlaying() changes, with the new title.
+    void nowPlayingChanged(const QString& title);
+    // Emitted when showsPicture() changes.
+    void pictureChanged(bool showing);
 };
 
 } // namespace orvanto

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "playback/MediaTrack.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QObject>
@@ -58,8 +60,24 @@ public:
     // The native window the video is drawn into (0: none); takes effect with the next play().
     virtual void setVideoWindow(quintptr window) = 0;
 
+    // The current media's own "now playing" title (ICY StreamTitle); empty when it has none.
+    // Changes are reported with nowPlayingChanged().
+    virtual QString nowPlaying() const = 0;
+    // The current media's tracks of `kind`, the one in use (MediaTrack::Off: none) and the
+    // choice of another (MediaTrack::Off: subtitles off); returns false when refused. Changes of
+    // the tracks are reported with tracksChanged().
+    virtual QList<MediaTrack> tracks(TrackKind kind) const = 0;
+    virtual int currentTrack(TrackKind kind) const = 0;
+    virtual bool setTrack(TrackKind kind, int id) = 0;
+    // The highest picture an adaptive stream (HLS, DASH) opened from now on takes, which it
+    // then keeps; 0: the engine chooses and adapts as it goes.
+    virtual void setMaxHeight(int height) = 0;
+
 Q_SIGNALS:
     void engineEvent(orvanto::PlayerEngine::Event event, qint64 value);
+    // Of the current media, like engineEvent().
+    void nowPlayingChanged();
+    void tracksChanged();
 };
 
 } // namespace orvanto

@@ -63,6 +63,7 @@ void StreamPlayer::stop() {
 
 // Ends the current entry's work: no request, no media, no watchdog.
 void StreamPlayer::halt() {
+    const bool wasActive = entryActive_;
     waitingForEngine_ = false;
     if (sniffer_) {
         sniffer_->abort();
@@ -72,8 +73,12 @@ void StreamPlayer::halt() {
     }
     watchdog_.stop();
     entryActive_ = false;
+    engineStarted_ = false;
     engineOpened_ = false;
     entryPlayed_ = false;
+    if (wasActive) {
+        Q_EMIT entryStopped();
+    }
 }
 
 void StreamPlayer::startNextEntry() {
@@ -112,6 +117,7 @@ void StreamPlayer::startNextEntry() {
 }
 
 void StreamPlayer::startEngine() {
+    engineStarted_ = true;
     Q_EMIT aboutToOpen();
     applyVideoFit();
     if (entry_.url.isLocalFile()) {
@@ -121,6 +127,21 @@ void StreamPlayer::startEngine() {
         engine_->play(entry_.depth == 0 ? url_.trimmed() : entry_.url.toString(QUrl::FullyEncoded),
                       false);
     }
+}
+
+void StreamPlayer::reopen() {
+    if (!entryActive_ || !engineStarted_) {
+        return; // still looking at the address: the engine opens it with the choice anyway
+    }
+    engineOpened_ = false;
+    entryPlayed_ = false;
+    entryStartMs_ = clock_.nowMs();
+    lastDataMs_ = entryStartMs_;
+    bytes_.restart();
+    if (everPlayed_ && !notify(PlayState::Buffering)) {
+        return;
+    }
+    startEngine();
 }
 
 // The current entry failed, ended or broke off: the next entry takes over, if there is one.

@@ -59,6 +59,12 @@ public:
     AspectRatio aspectRatio() const { return ratio_; }
     // The current entry has really played (decoded something).
     bool entryPlayed() const { return entryPlayed_; }
+    // The address of the entry the engine plays or opens (empty before the first).
+    const QUrl& entryUrl() const { return entry_.url; }
+    // Opens the entry under way again, so that a choice that takes effect on opening (the
+    // quality) does; meanwhile a stream that played counts as reconnecting. Does nothing unless
+    // the engine has the entry.
+    void reopen();
 
 Q_SIGNALS:
     // Once per change of playState().
@@ -67,6 +73,8 @@ Q_SIGNALS:
     void volumeChanged(int volume);
     // The engine is about to open an address.
     void aboutToOpen();
+    // The engine has let go of the entry it played or opened.
+    void entryStopped();
     // Nothing plays any more: stopped, or every entry is used up.
     void playbackOver();
 
@@ -102,9 +110,10 @@ private:
     bool waitingForEngine_ = false; // an address was assigned before attach()
     bool entryActive_ = false;
     bool entryIsNetwork_ = false;
-    bool engineOpened_ = false; // the engine has opened the entry
-    bool entryPlayed_ = false;  // the entry has really played
-    bool everPlayed_ = false;   // some entry of this address has really played
+    bool engineStarted_ = false; // the engine has been told to open the entry
+    bool engineOpened_ = false;  // the engine has opened the entry
+    bool entryPlayed_ = false;   // the entry has really played
+    bool everPlayed_ = false;    // some entry of this address has really played
     qint64 entryStartMs_ = 0;
     qint64 lastDataMs_ = 0;
     ByteCounter bytes_;

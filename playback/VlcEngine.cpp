@@ -15,6 +15,12 @@ constexpr std::array kEvents{
     libvlc_MediaPlayerPaused,      libvlc_MediaPlayerEndReached, libvlc_MediaPlayerEncounteredError,
     libvlc_MediaPlayerTimeChanged, libvlc_MediaPlayerVout,
 };
+// What the now-playing title and the track lists follow.
+constexpr std::array kTrackEvents{
+    libvlc_MediaPlayerESAdded,
+    libvlc_MediaPlayerESDeleted,
+    libvlc_MediaPlayerESSelected,
+};
 } // namespace
 
 struct VlcEngine::Private {
@@ -133,8 +139,57 @@ struct VlcEngine::Private {
         }
     }
 
+    // The stream's title and its tracks. Reports come from libVLC's threads like onEvent's and
+    // are only posted; the GUI thread then reads the media itself.
+    QString nowPlaying;
+    int maxHeight = 0;
+
+    static void onDetailEvent(const libvlc_event_t* e, void* data) {
+        auto* d = static_cast<Private*>(data);
+        const bool meta = e->type == libvlc_MediaMetaChanged;
+        if (meta && e->u.media_meta_changed.meta_type != libvlc_meta_NowPlaying) {
+            return;
+        }
+        const quint64 generation = d->generation.load();
+        VlcEngine* owner = d->owner;
+        QMetaObject::invokeMethod(
+            owner,
+            [owner, generation, meta] {
+                if (generation != owner->d_->generation.load()) {
+                    return;
+                }
+                if (meta) {
+                    owner->readNowPlaying();
+                } else {
+                    Q_EMIT owner->tracksChanged();
+                }
+            },
+            Qt::QueuedConnection);
+    }
+
+    void watchMedia() {
+        libvlc_event_attach(libvlc_media_event_manager(media), libvlc_MediaMetaChanged,
+                            &onDetailEvent, this);
+    }
+    void unwatchMedia() {
+        libvlc_event_detach(libvlc_media_event_manager(media), libvlc_MediaMetaChanged,
+                            &onDetailEvent, this);
+    }
+
+    // An adaptive stream (HLS, DASH) takes the best variant up to the chosen height, and keeps
+    // it; libVLC 3 offers no change of variant while the stream plays.
+    void addQualityOptions() {
+        if (maxHeight > 0) {
+            libvlc_media_add_option(media, ":adaptive-logic=highest");
+            libvlc_media_add_option(
+                media,
+                QByteArray(":adaptive-maxheight=" + QByteArray::number(maxHeight)).constData());
+        }
+    }
+
     void releaseMedia() {
         if (media) {
+            unwatchMedia();
             libvlc_media_release(media);
             media = nullptr;
         }
@@ -177,6 +232,9 @@ VlcEngine::VlcEngine(Options options, QObject* parent)
     for (libvlc_event_type_t type : kEvents) {
         libvlc_event_attach(events, type, &Private::onEvent, d_.get());
     }
+    for (libvlc_event_type_t type : kTrackEvents) {
+        libvlc_event_attach(events, type, &Private::onDetailEvent, d_.get());
+    }
     d_->startWarmUp();
 }
 
@@ -188,6 +246,9 @@ VlcEngine::~VlcEngine() {
         libvlc_event_manager_t* events = libvlc_media_player_event_manager(d_->player);
         for (libvlc_event_type_t type : kEvents) {
             libvlc_event_detach(events, type, &Private::onEvent, d_.get());
+        }
+        for (libvlc_event_type_t type : kTrackEvents) {
+            libvlc_event_detach(events, type, &Private::onDetailEvent, d_.get());
         }
         ++d_->generation;
         libvlc_media_player_stop(d_->player);
@@ -222,6 +283,8 @@ void VlcEngine::play(const QString& location, bool isLocalPath) {
             Qt::QueuedConnection);
         return;
     }
+    d_->watchMedia();
+    d_->addQualityOptions();
     libvlc_media_player_set_media(d_->player, d_->media);
     libvlc_media_player_play(d_->player);
 }
@@ -234,6 +297,7 @@ void VlcEngine::stop() {
         libvlc_media_player_stop(d_->player);
     }
     d_->releaseMedia();
+    d_->nowPlaying.clear();
     ++d_->generation; // the next media starts with a fresh number
 }
 
@@ -361,6 +425,68 @@ void VlcEngine::setVideoWindow(quintptr window) {
     if (d_->player) {
         libvlc_media_player_set_xwindow(d_->player, static_cast<uint32_t>(window));
     }
+}
+
+} // namespace orvanto
+
+namespace orvanto {
+
+QString VlcEngine::nowPlaying() const {
+    return d_->nowPlaying;
+}
+
+void VlcEngine::readNowPlaying() {
+    QString title;
+    if (d_->media) {
+        if (char* text = libvlc_media_get_meta(d_->media, libvlc_meta_NowPlaying)) {
+            title = QString::fromUtf8(text).trimmed();
+            libvlc_free(text);
+        }
+    }
+    if (title != d_->nowPlaying) {
+        d_->nowPlaying = title;
+        Q_EMIT nowPlayingChanged();
+    }
+}
+
+QList<MediaTrack> VlcEngine::tracks(TrackKind kind) const {
+    QList<MediaTrack> result;
+    if (!d_->player) {
+        return result;
+    }
+    libvlc_track_description_t* list = kind == TrackKind::Audio
+                                           ? libvlc_audio_get_track_description(d_->player)
+                                           : libvlc_video_get_spu_description(d_->player);
+    for (const libvlc_track_description_t* track = list; track; track = track->p_next) {
+        if (track->i_id >= 0) { // not libVLC's own "Disable"
+            result << MediaTrack{track->i_id, QString::fromUtf8(track->psz_name)};
+        }
+    }
+    if (list) {
+        libvlc_track_description_list_release(list);
+    }
+    return result;
+}
+
+int VlcEngine::currentTrack(TrackKind kind) const {
+    if (!d_->player) {
+        return MediaTrack::Off;
+    }
+    const int id = kind == TrackKind::Audio ? libvlc_audio_get_track(d_->player)
+                                            : libvlc_video_get_spu(d_->player);
+    return id >= 0 ? id : MediaTrack::Off;
+}
+
+bool VlcEngine::setTrack(TrackKind kind, int id) {
+    if (!d_->player) {
+        return false;
+    }
+    return (kind == TrackKind::Audio ? libvlc_audio_set_track(d_->player, id)
+                                     : libvlc_video_set_spu(d_->player, id)) == 0;
+}
+
+void VlcEngine::setMaxHeight(int height) {
+    d_->maxHeight = height > 0 ? height : 0;
 }
 
 } // namespace orvanto

@@ -40,6 +40,11 @@ public:
     QByteArray aspectRatio() const override;
     bool drawsIntoWindow() const override;
     void setVideoWindow(quintptr window) override;
+    QString nowPlaying() const override;
+    QList<MediaTrack> tracks(TrackKind kind) const override;
+    int currentTrack(TrackKind kind) const override;
+    bool setTrack(TrackKind kind, int id) override;
+    void setMaxHeight(int height) override;
 
     // What the current media's tracks are, as far as libVLC knows them yet.
     struct Tracks {
@@ -51,6 +56,7 @@ public:
 private:
     struct Private;
     void deliver(quint64 generation, Event event, qint64 value);
+    void readNowPlaying();
 
     std::unique_ptr<Private> d_;
 };

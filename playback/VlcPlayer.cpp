@@ -3,6 +3,8 @@
 #include "core/QtTicker.h"
 #include "core/SteadyClock.h"
 #include "net/Sniffer.h"
+#include "net/VariantFetch.h"
+#include "playback/PlaybackDetails.h"
 #include "playback/StreamPlayer.h"
 #include "playback/VideoContainer.h"
 
@@ -26,6 +28,10 @@ VlcPlayer::VlcPlayer(Ticker& watchdog, const SteadyClock& clock, QWidget* videoP
 }
 
 void VlcPlayer::wire() {
+    details_ = std::make_unique<PlaybackDetails>(*rules_);
+    connect(details_.get(), &PlaybackDetails::nowPlayingChanged, this,
+            &MediaPlayer::nowPlayingChanged);
+    connect(details_.get(), &PlaybackDetails::pictureChanged, this, &MediaPlayer::pictureChanged);
     connect(rules_.get(), &StreamPlayer::playStateChanged, this, &MediaPlayer::playStateChanged);
     connect(rules_.get(), &StreamPlayer::volumeChanged, this, &MediaPlayer::volumeChanged);
     connect(rules_.get(), &StreamPlayer::aboutToOpen, this, &VlcPlayer::setVideoWindow);
@@ -48,8 +54,10 @@ VlcPlayer::~VlcPlayer() {
     if (video_) {
         video_->disconnect(this);
     }
+    details_.reset();
     rules_.reset();
     sniffer_.reset();
+    variants_.reset();
     engine_.reset(); // detaches libVLC's callbacks, stops, lets go of the video window
     if (video_ && !video_->parentWidget()) {
         delete video_.data();
@@ -64,6 +72,8 @@ void VlcPlayer::attach(std::unique_ptr<PlayerEngine> engine, std::unique_ptr<Sni
     embedVideo_ =
         engine_->drawsIntoWindow() && QGuiApplication::platformName() == QLatin1String("xcb");
     rules_->attach(*engine_, *sniffer_);
+    variants_ = std::make_unique<VariantFetch>();
+    details_->attach(*engine_, variants_.get());
 }
 
 void VlcPlayer::setVideoWindow() {
@@ -153,6 +163,46 @@ bool VlcPlayer::setFullScreen(bool on) {
 
 bool VlcPlayer::isFullScreen() const {
     return video_ && video_->isFullScreen();
+}
+
+} // namespace orvanto
+
+namespace orvanto {
+
+QString VlcPlayer::nowPlaying() const {
+    return details_->nowPlaying();
+}
+
+bool VlcPlayer::showsPicture() const {
+    return details_->showsPicture();
+}
+
+QList<MediaTrack> VlcPlayer::tracks(TrackKind kind) const {
+    return details_->tracks(kind);
+}
+
+int VlcPlayer::currentTrack(TrackKind kind) const {
+    return details_->currentTrack(kind);
+}
+
+void VlcPlayer::chooseTrack(TrackKind kind, int id) {
+    details_->chooseTrack(kind, id);
+}
+
+QList<int> VlcPlayer::qualities() const {
+    return details_->qualities();
+}
+
+int VlcPlayer::quality() const {
+    return details_->quality();
+}
+
+void VlcPlayer::chooseQuality(int height) {
+    details_->chooseQuality(height);
+}
+
+void VlcPlayer::forgetChoices() {
+    details_->forgetChoices();
 }
 
 } // namespace orvanto

@@ -10,9 +10,11 @@ class QWidget;
 
 namespace orvanto {
 
+class PlaybackDetails;
 class Sniffer;
 class SteadyClock;
 class StreamPlayer;
+class VariantProbe;
 class Ticker;
 class VideoContainer;
 
@@ -59,6 +61,15 @@ public:
     // Fails (and does nothing) unless a video is playing.
     bool setFullScreen(bool on) override;
     bool isFullScreen() const override;
+    QString nowPlaying() const override;
+    bool showsPicture() const override;
+    QList<MediaTrack> tracks(TrackKind kind) const override;
+    int currentTrack(TrackKind kind) const override;
+    void chooseTrack(TrackKind kind, int id) override;
+    QList<int> qualities() const override;
+    int quality() const override;
+    void chooseQuality(int height) override;
+    void forgetChoices() override;
 
     // What the engine was told: the video's scale (0 when fitted) and aspect ratio; 0 and empty
     // before attach().
@@ -76,7 +87,9 @@ private:
     std::unique_ptr<SteadyClock> ownClock_;
     std::unique_ptr<PlayerEngine> engine_;
     std::unique_ptr<Sniffer> sniffer_;
+    std::unique_ptr<VariantProbe> variants_;
     std::unique_ptr<StreamPlayer> rules_; // goes before the engine and the sniffer it uses
+    std::unique_ptr<PlaybackDetails> details_;
     QPointer<VideoContainer> video_;
     bool embedVideo_ = false;
     bool videoWindowSet_ = false;

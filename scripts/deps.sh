@@ -13,6 +13,11 @@ ORVANTO_PACKAGES=(
     fonts-liberation
     # The desktop tests: a private X server, XTest input, xprop and xwininfo.
     xvfb xdotool x11-utils
+    # The desktop tests on a private session bus: dbus-daemon and dbus-send, playerctl for
+    # MPRIS, the accessibility bus and a reader of it (AT-SPI from Python).
+    dbus-daemon dbus-session-bus-common dbus-bin playerctl at-spi2-core python3-gi gir1.2-atspi-2.0
+    # Streams the player tests make: HLS variants and Matroska tracks (ffmpeg).
+    ffmpeg
     # Checking the installed tree (desktop entry, AppStream metadata) and making the .deb.
     desktop-file-utils appstream dpkg-dev
 )

@@ -15,6 +15,7 @@
 #include <QLocale>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QShortcut>
 #include <QSplitter>
 #include <QTextBrowser>
 #include <QTreeView>
@@ -125,6 +126,14 @@ ChannelBrowser::ChannelBrowser(const Catalogue& catalogue, int count, const Favo
     connect(check_, &QPushButton::clicked, this, &ChannelBrowser::toggleCheck);
     connect(guideButton_, &QPushButton::clicked, this, &ChannelBrowser::guideAddressRequested);
 
+    // Closed as desktop windows are; the viewer quits from here as from its window.
+    for (const QKeySequence& keys :
+         {QKeySequence(Qt::Key_Escape), QKeySequence(Qt::CTRL | Qt::Key_W)}) {
+        connect(new QShortcut(keys, this), &QShortcut::activated, this, &QWidget::close);
+    }
+    connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q), this), &QShortcut::activated, this,
+            &ChannelBrowser::quitRequested);
+
     setChannels(count);
     showGuideParts();
 }
@@ -135,6 +144,7 @@ void ChannelBrowser::setChannels(int count) {
     ChannelListModel* old = model_;
     model_ = new ChannelListModel(catalogue_, count, this);
     model_->setCheckSummary(summary_);
+    model_->setNowPlaying(playingName_, playingTitle_);
     model_->setGuide(schedule_, guideTime_);
     list_->setModel(model_);
     delete old;
@@ -182,6 +192,12 @@ void ChannelBrowser::present() {
     activateWindow();
     search_->setFocus();
     search_->selectAll();
+}
+
+void ChannelBrowser::setNowPlaying(const QString& name, const QString& title) {
+    playingName_ = name;
+    playingTitle_ = title;
+    model_->setNowPlaying(name, title);
 }
 
 void ChannelBrowser::favouritesChanged() {

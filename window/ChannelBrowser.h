@@ -29,7 +29,8 @@ class Favourites;
 // takes it off them. "Check" asks for the list's addresses to be checked; the browser shows the
 // check's progress and then, beside each channel, how many of its addresses play. When the list
 // has a programme guide, the columns "Now" and "Next" say what is on, the channel chosen shows
-// its programmes of the day, and a line says how much of the list the guide matched.
+// its programmes of the day, and a line says how much of the list the guide matched. Escape or
+// Ctrl+W close it.
 class ChannelBrowser : public QWidget {
     Q_OBJECT
 public:
@@ -45,6 +46,8 @@ public:
     void present();
     // Tells the browser the favourites have changed.
     void favouritesChanged();
+    // The channel that plays and the stream's title of the moment, for its row.
+    void setNowPlaying(const QString& name, const QString& title);
 
     // A check of the list is under way: `done` addresses of `total`, `playing` of them play.
     void setCheckProgress(int done, int total, int playing);
@@ -72,6 +75,8 @@ Q_SIGNALS:
     void unpinRequested(const QString& name);
     void checkRequested();
     void checkStopRequested();
+    // Ctrl+Q: the viewer is to quit.
+    void quitRequested();
     // The channel chosen changed while the list has a guide: its day is wanted.
     void dayRequested(int station);
     // "Guide..." was pressed: the user wants to set the list's guide address.
@@ -111,6 +116,8 @@ private:
     QTextBrowser* day_ = nullptr;
     CheckSummary summary_;
     bool checking_ = false;
+    QString playingName_;
+    QString playingTitle_;
     std::shared_ptr<const GuideSchedule> schedule_;
     qint64 guideTime_ = 0;
     bool hasGuide_ = false;

@@ -3,6 +3,7 @@
 #include "catalogue/Catalogue.h"
 #include "window/GuideText.h"
 
+#include <QFont>
 #include <QLocale>
 
 namespace orvanto {
@@ -25,6 +26,32 @@ void ChannelListModel::setCheckSummary(const CheckSummary& summary) {
     summary_ = summary;
     if (!rows_.empty()) {
         Q_EMIT dataChanged(index(0, PlaysColumn), index(rowCount() - 1, PlaysColumn));
+    }
+}
+
+void ChannelListModel::setNowPlaying(const QString& name, const QString& title) {
+    if (name == playingName_ && title == playingTitle_) {
+        return;
+    }
+    const QString before = playingName_;
+    playingName_ = name;
+    playingTitle_ = title;
+    rowChanged(before);
+    if (name != before) {
+        rowChanged(name);
+    }
+}
+
+void ChannelListModel::rowChanged(const QString& name) {
+    if (name.isEmpty()) {
+        return;
+    }
+    for (size_t row = 0; row < rows_.size(); ++row) {
+        if (catalogue_.station(rows_[row]).Name == name) {
+            const int r = static_cast<int>(row);
+            Q_EMIT dataChanged(index(r, 0), index(r, ColumnCount - 1));
+            return;
+        }
     }
 }
 
@@ -106,10 +133,13 @@ QVariant ChannelListModel::data(const QModelIndex& index, int role) const {
         return guideData(station, index.column(), role);
     }
     const Station& s = catalogue_.station(station);
+    const bool playing = !playingName_.isEmpty() && s.Name == playingName_;
     if (role == Qt::DisplayRole) {
         switch (index.column()) {
         case NameColumn:
-            return s.Name;
+            return playing && !playingTitle_.isEmpty()
+                       ? s.Name + QStringLiteral(" \u2014 ") + playingTitle_
+                       : s.Name;
         case GroupColumn:
             return s.Group;
         case AddressesColumn:
@@ -122,6 +152,15 @@ QVariant ChannelListModel::data(const QModelIndex& index, int role) const {
     }
     if (role == Qt::ToolTipRole && index.column() == PlaysColumn) {
         return playsTip(s.Name);
+    }
+    if (role == Qt::ToolTipRole && index.column() == NameColumn && playing &&
+        !playingTitle_.isEmpty()) {
+        return playingTitle_;
+    }
+    if (role == Qt::FontRole && playing) {
+        QFont bold;
+        bold.setBold(true);
+        return bold;
     }
     if (role == Qt::TextAlignmentRole &&
         (index.column() == AddressesColumn || index.column() == PlaysColumn)) {

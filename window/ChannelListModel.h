@@ -40,6 +40,9 @@ public:
     void setCheckSummary(const CheckSummary& summary);
     const CheckSummary& checkSummary() const { return summary_; }
 
+    // The channel that plays: its row shows in bold, with the stream's title of the moment after
+    // its name.
+    void setNowPlaying(const QString& name, const QString& title);
     // The guide's schedule (channel i is station i) and the time (seconds since the epoch) the
     // now and next columns show.
     void setGuide(std::shared_ptr<const GuideSchedule> schedule, qint64 time);
@@ -61,6 +64,7 @@ public:
 private:
     QString playsText(const QString& name) const;
     QString playsTip(const QString& name) const;
+    void rowChanged(const QString& name);
 
     const Catalogue& catalogue_;
     ChannelFilter filter_;
@@ -69,6 +73,8 @@ private:
     void guideChanged();
 
     CheckSummary summary_;
+    QString playingName_;
+    QString playingTitle_;
     std::shared_ptr<const GuideSchedule> schedule_;
     qint64 guideTime_ = 0;
 };

@@ -7,6 +7,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 
@@ -51,6 +52,10 @@ void setTextColour(QWidget* widget, Kind kind, int rgb) {
     case Kind::Frame: // the caption
         palette.setColor(QPalette::WindowText, colour(rgb));
         palette.setColor(QPalette::Text, colour(rgb));
+        break;
+    case Kind::Combo: // the text typed and the list's entries
+        palette.setColor(QPalette::Text, colour(rgb));
+        palette.setColor(QPalette::ButtonText, colour(rgb));
         break;
     default:
         palette.setColor(QPalette::WindowText, colour(rgb));
@@ -195,6 +200,49 @@ void buildControls(std::span<const ControlDesign> layout, WindowControls& contro
         widget->setVisible(!design.has(ControlDesign::Hidden));
         controls.add(name, design.index, widget);
     }
+}
+
+} // namespace orvanto
+
+namespace orvanto {
+
+void nameControls(std::span<const ControlName> names, const WindowControls& controls) {
+    for (const ControlName& entry : names) {
+        const QString name = QString::fromUtf8(entry.name);
+        QWidget* widget = entry.index == ControlDesign::NoIndex
+                              ? controls.control(name)
+                              : controls.control(name, entry.index);
+        if (!widget) {
+            continue;
+        }
+        widget->setAccessibleName(QString::fromUtf8(entry.accessibleName));
+        // An editable box passes its focus to its text field, which is what a screen reader
+        // reads then; on Linux Qt names the box itself after its text.
+        if (auto* combo = qobject_cast<QComboBox*>(widget); combo && combo->lineEdit()) {
+            combo->lineEdit()->setAccessibleName(QString::fromUtf8(entry.accessibleName));
+        }
+    }
+}
+
+QList<QWidget*> tabChain(std::span<const ControlRef> order, const WindowControls& controls,
+                         const QList<QWidget*>& playerControls) {
+    QList<QWidget*> chain;
+    for (const ControlRef& ref : order) {
+        const QString name = QString::fromUtf8(ref.name);
+        if (name == QLatin1String("WMPTV")) {
+            chain << playerControls;
+            continue;
+        }
+        QWidget* widget = ref.index == ControlDesign::NoIndex ? controls.control(name)
+                                                              : controls.control(name, ref.index);
+        if (widget) {
+            chain << widget;
+        }
+    }
+    for (qsizetype i = 1; i < chain.size(); ++i) {
+        QWidget::setTabOrder(chain[i - 1], chain[i]);
+    }
+    return chain;
 }
 
 } // namespace orvanto

@@ -66,4 +66,22 @@ inline constexpr int ClientHeight = 9585; // station panel is parked outside unt
 // later control lies above an earlier one).
 std::span<const ControlDesign> windowLayout();
 
+// A control of the layout by name and array index (NoIndex for none).
+struct ControlRef {
+    const char* name;
+    int index;
+};
+
+// The name a screen reader gives a control, where its caption does not say what it is.
+struct ControlName {
+    const char* name;
+    int index;
+    const char* accessibleName;
+};
+std::span<const ControlName> accessibleNames();
+
+// The order Tab moves through the window's controls in; "WMPTV" stands for the player area's
+// own controls.
+std::span<const ControlRef> tabOrder();
+
 } // namespace orvanto

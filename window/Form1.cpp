@@ -14,6 +14,7 @@
 #include "window/Pictures.h"
 #include "window/PlayerArea.h"
 #include "window/StationButtonCaption.h"
+#include "window/VolumeKeys.h"
 #include "window/WindowControls.h"
 
 #include <QAction>
@@ -61,9 +62,12 @@ Form1::Form1(Catalogue& catalogue, FailoverPlayer& failover, MediaPlayer& player
     controls_ = new WindowControls(*this);
     playerArea_ = new PlayerArea(player_, failover_, videoSurface);
     buildControls(windowLayout(), *controls_, playerArea_);
+    nameControls(accessibleNames(), *controls_);
+    tabChain(tabOrder(), *controls_, playerArea_->focusChain());
     wireControls();
 
     qApp->installEventFilter(new FullScreenKeys(player_, this));
+    qApp->installEventFilter(new VolumeKeys(player_, playerArea_->transport(), this));
     clock_ = new QTimer(this);
     clock_->setObjectName(QStringLiteral("Timer1"));
     clock_->setInterval(ClockIntervalMs);
@@ -95,6 +99,8 @@ void Form1::wireControls() {
             &Form1::onFullScreenLabel);
     connect(&failover_, &FailoverPlayer::statusTextChanged,
             controls_->get<QLabel>(Role::StatusLabel), &QLabel::setText);
+    connect(&player_, &MediaPlayer::nowPlayingChanged, this, &Form1::showNowPlaying);
+    connect(&failover_, &FailoverPlayer::channelChanged, this, &Form1::showNowPlaying);
     auto* find = new QShortcut(QKeySequence::Find, this);
     find->setObjectName(QStringLiteral("findChannel"));
     connect(find, &QShortcut::activated, this, &Form1::openChannelBrowser);
@@ -212,6 +218,8 @@ void Form1::openChannelBrowser() {
                 [this](const QString& station) { failover_.SelectStation(station, 0); });
         connect(browser_, &ChannelBrowser::pinRequested, this, &Form1::pinFavourite);
         connect(browser_, &ChannelBrowser::unpinRequested, this, &Form1::unpinFavourite);
+        connect(browser_, &ChannelBrowser::quitRequested, this, &QWidget::close);
+        browser_->setNowPlaying(failover_.channel(), player_.nowPlaying());
         Q_EMIT channelBrowserCreated(browser_);
     }
     browser_->present();
@@ -289,6 +297,17 @@ void Form1::keyPressEvent(QKeyEvent* event) {
 void Form1::setAlarmControlsVisible(bool visible) {
     for (const Role role : AlarmPageControls) {
         controls_->control(role)->setVisible(visible);
+    }
+}
+
+// The stream's own title of the moment, over the status label and the picture, and in the
+// browser's row of the channel.
+void Form1::showNowPlaying() {
+    const QString title = player_.nowPlaying();
+    controls_->control(Role::StatusLabel)->setToolTip(title);
+    playerArea_->setPictureTip(title);
+    if (browser_ != nullptr) {
+        browser_->setNowPlaying(failover_.channel(), title);
     }
 }
 

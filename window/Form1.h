@@ -45,6 +45,8 @@ public:
     FormControls& controls();
     WindowControls& windowControls() { return *controls_; }
     PlayerArea& playerArea() { return *playerArea_; }
+    // The station pages: which stations they show, in order.
+    const StationPages& pages() const { return pages_; }
 
     // The channels pinned to the station pages; while there are any, the pages show them
     // instead of the first stations.
@@ -94,6 +96,7 @@ private:
     void onClockTick();
     void onFullScreenLabel();
     void setAlarmControlsVisible(bool visible);
+    void showNowPlaying();
 
     Catalogue& catalogue_;
     FailoverPlayer& failover_;

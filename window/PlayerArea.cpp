@@ -25,12 +25,15 @@ void paintBlack(QWidget* widget) {
     widget->setAutoFillBackground(true);
 }
 
+// Its tip names it for screen readers too. It takes the focus from Tab, not from a click, so
+// that a click leaves the keys where they were.
 QToolButton* barButton(QWidget* parent, QStyle::StandardPixmap icon, const QString& tip) {
     auto* button = new QToolButton(parent);
     button->setIcon(parent->style()->standardIcon(icon));
     button->setToolTip(tip);
+    button->setAccessibleName(tip);
     button->setAutoRaise(true);
-    button->setFocusPolicy(Qt::NoFocus);
+    button->setFocusPolicy(Qt::TabFocus);
     return button;
 }
 
@@ -80,6 +83,14 @@ void PlayerArea::toggleFullScreen() {
     player_.setFullScreen(!player_.isFullScreen());
 }
 
+QList<QWidget*> PlayerArea::focusChain() const {
+    return {play_, stop_, volume_, fullScreen_};
+}
+
+void PlayerArea::setPictureTip(const QString& tip) {
+    surface_->setToolTip(tip);
+}
+
 void PlayerArea::showVideoMenu(const QPoint& globalPos) {
     auto* menu = new VideoMenu(player_, transport_, this);
     if (!windowActions_.isEmpty()) {
@@ -98,13 +109,18 @@ QWidget* PlayerArea::makeBar(int initialVolume) {
     bar->setPalette(palette);
 
     play_ = barButton(bar, QStyle::SP_MediaPlay, QStringLiteral("Paixe"));
+    play_->setObjectName(QStringLiteral("transportPlay"));
     stop_ = barButton(bar, QStyle::SP_MediaStop, QStringLiteral("Stop"));
+    stop_->setObjectName(QStringLiteral("transportStop"));
     fullScreen_ = barButton(bar, QStyle::SP_TitleBarMaxButton, QStringLiteral("Othoni"));
+    fullScreen_->setObjectName(QStringLiteral("transportFullScreen"));
     volume_ = new QSlider(Qt::Horizontal, bar);
+    volume_->setObjectName(QStringLiteral("volume"));
     volume_->setRange(0, 100);
     volume_->setValue(initialVolume);
     volume_->setToolTip(QStringLiteral("Entasi"));
-    volume_->setFocusPolicy(Qt::NoFocus);
+    volume_->setAccessibleName(QStringLiteral("Entasi"));
+    volume_->setFocusPolicy(Qt::TabFocus);
     volume_->setMaximumWidth(100);
 
     auto* layout = new QHBoxLayout(bar);

@@ -28,6 +28,12 @@ public:
     QToolButton* stopButton() const { return stop_; }
     QToolButton* fullScreenButton() const { return fullScreen_; }
     QSlider* volumeSlider() const { return volume_; }
+    // The bar's controls in Tab order.
+    QList<QWidget*> focusChain() const;
+    // What the control bar's buttons do.
+    Transport& transport() { return transport_; }
+    // The tooltip over the picture (empty: none).
+    void setPictureTip(const QString& tip);
 
     // Opens the video's context menu at `globalPos` (a right click on the video does so).
     void showVideoMenu(const QPoint& globalPos);

@@ -66,6 +66,23 @@ QStringList StationPages::stationsOn(int page) const {
     return names;
 }
 
+QString StationPages::neighbour(const QString& name, int step) const {
+    const auto count = static_cast<std::ptrdiff_t>(paged_.size());
+    if (count == 0) {
+        return {};
+    }
+    const auto at = std::find_if(paged_.begin(), paged_.end(), [this, &name](int index) {
+        return catalogue_.station(index).Name == name;
+    });
+    std::ptrdiff_t position = 0;
+    if (at != paged_.end()) {
+        position = ((at - paged_.begin() + step) % count + count) % count;
+    } else if (step < 0) {
+        position = count - 1;
+    }
+    return catalogue_.station(paged_[static_cast<size_t>(position)]).Name;
+}
+
 StationPages::View StationPages::choose(int option) const {
     View view;
     if (option == AlarmPage) {

@@ -43,6 +43,11 @@ public:
     // The names of the stations on `page`, in page order.
     QStringList stationsOn(int page) const;
 
+    // The station `step` places after `name` (before it when negative) in page order, going
+    // round from the last to the first; from a station not on the pages, the first one (or
+    // with a negative step the last). Empty when the pages show no station.
+    QString neighbour(const QString& name, int step) const;
+
     // What page option `option` (0..5) shows.
     View choose(int option) const;
 

@@ -24,6 +24,33 @@ void addChoices(QMenu* menu, const QList<std::pair<QString, Choice>>& choices, C
     }
 }
 
+// The media's tracks of `kind` as choices; subtitles may also be turned off.
+void addTracks(QMenu* menu, MediaPlayer& player, TrackKind kind) {
+    QList<std::pair<QString, int>> choices;
+    if (kind == TrackKind::Subtitle) {
+        choices.append({QStringLiteral("Xoris ypotitlous"), MediaTrack::Off});
+    }
+    const QList<MediaTrack> tracks = player.tracks(kind);
+    for (const MediaTrack& track : tracks) {
+        choices.append({track.name, track.id});
+    }
+    menu->setEnabled(!tracks.isEmpty());
+    addChoices<int>(menu, choices, player.currentTrack(kind),
+                    [&player, kind](int id) { player.chooseTrack(kind, id); });
+}
+
+// An adaptive stream's qualities: its own choice, or the best up to a height.
+void addQualities(QMenu* menu, MediaPlayer& player) {
+    QList<std::pair<QString, int>> choices{{QStringLiteral("Aftomata"), 0}};
+    const QList<int> heights = player.qualities();
+    for (const int height : heights) {
+        choices.append({QStringLiteral("%1p").arg(height), height});
+    }
+    menu->setEnabled(!heights.isEmpty());
+    addChoices<int>(menu, choices, player.quality(),
+                    [&player](int height) { player.chooseQuality(height); });
+}
+
 } // namespace
 
 VideoMenu::VideoMenu(MediaPlayer& player, Transport& transport, QWidget* parent) : QMenu(parent) {
@@ -42,6 +69,17 @@ VideoMenu::VideoMenu(MediaPlayer& player, Transport& transport, QWidget* parent)
                              {QStringLiteral("16:9"), AspectRatio::SixteenNine}},
                             player.aspectRatio(),
                             [&player](AspectRatio r) { player.setAspectRatio(r); });
+    addSeparator();
+
+    QMenu* audio = addMenu(QStringLiteral("Ixos"));
+    audio->setObjectName(QStringLiteral("audioTracks"));
+    addTracks(audio, player, TrackKind::Audio);
+    QMenu* subtitles = addMenu(QStringLiteral("Ypotitloi"));
+    subtitles->setObjectName(QStringLiteral("subtitleTracks"));
+    addTracks(subtitles, player, TrackKind::Subtitle);
+    QMenu* quality = addMenu(QStringLiteral("Poiotita"));
+    quality->setObjectName(QStringLiteral("qualities"));
+    addQualities(quality, player);
     addSeparator();
 
     QAction* fullScreen = addAction(QStringLiteral("Othoni"));

@@ -151,6 +151,24 @@ TEST_F(GuideWiringTest, TheTimerIsSetForTheNextChangeAndTheColumnsFollowTheClock
     EXPECT_EQ(buttonTip(), QString());
 }
 
+// What the desktop's media controls show as the title of a channel without a title of its own.
+TEST_F(GuideWiringTest, TellsWhatIsOnNowAndWhenThatChanges) {
+    QSignalSpy changes(&wiring, &ProgrammeNow::changed);
+    ASSERT_TRUE(show());
+    ASSERT_TRUE(waitFor([&] { return !wiring.titleNow(catalogue.station(1)).isEmpty(); }, 5000));
+    EXPECT_EQ(wiring.titleNow(catalogue.station(1)), s("News"));
+    EXPECT_EQ(wiring.titleNow(catalogue.station(2)), QString()) << "the guide does not know it";
+    const qsizetype before = changes.count();
+    EXPECT_GE(before, 1);
+    clock.now = local(20, 30);
+    wiring.update();
+    EXPECT_GT(changes.count(), before);
+    EXPECT_EQ(wiring.titleNow(catalogue.station(1)), s("Film"));
+    Station stranger;
+    stranger.Name = s("Not on the list");
+    EXPECT_EQ(wiring.titleNow(stranger), QString());
+}
+
 TEST_F(GuideWiringTest, AGuideAddressTheUserSetsReplacesTheListsOwnAtOnce) {
     form.openChannelBrowser();
     ASSERT_TRUE(show());

@@ -8,6 +8,7 @@ cd "${1:-$(dirname "$0")/../..}"
 
 declare -A rank=([core]=0 [catalogue]=1 [net]=2 [playback]=3 [guide]=3 [check]=4 [window]=5
                  [lock]=6 [alarm]=6 [shortcuts]=6 [app]=7)
+rank[desktop]=6 # the desktop's session bus: a sibling of lock, alarm and shortcuts
 status=0
 for folder in "${!rank[@]}"; do
     while IFS=: read -r file _ target; do

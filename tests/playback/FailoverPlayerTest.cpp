@@ -283,3 +283,33 @@ TEST_F(FailoverTest, StartSlotPastTheEndTriesSlotZero) {
 }
 
 } // namespace
+
+// The channel the player is given to, for the desktop's controls and the browser's row; track
+// and quality choices go when another channel is chosen, not when the same one restarts.
+TEST_F(PlayingStationTest, TheChannelAndItsChoicesLastUntilAnotherIsChosen) {
+    QStringList channels;
+    QObject::connect(&failover, &FailoverPlayer::channelChanged,
+                     [&channels](const QString& name) { channels << name; });
+    EXPECT_EQ(failover.channel(), s("STAR"));
+    const int forgotten = player.forgetCount;
+
+    player.setState(PlayState::MediaEnded); // broke off: the same channel restarts
+    runAttempt();
+    EXPECT_EQ(player.forgetCount, forgotten);
+    failover.SelectStation(s("STAR"), 0); // chosen again
+    EXPECT_EQ(player.forgetCount, forgotten);
+    player.stop(); // stopped, the channel stays the one to play again
+    EXPECT_EQ(failover.channel(), s("STAR"));
+    EXPECT_TRUE(channels.isEmpty());
+
+    addStation(s("MEGA"), {s("m0")});
+    outcome[s("m0")] = PlayState::Ready;
+    failover.SelectStation(s("MEGA"), 0);
+    EXPECT_EQ(player.forgetCount, forgotten + 1);
+    EXPECT_EQ(failover.channel(), s("MEGA"));
+    runAttempt(); // nothing of it plays
+    EXPECT_EQ(failover.channel(), QString());
+    failover.SelectStation(s("STAR"), 0);
+    failover.standDown(); // the alarm takes the player
+    EXPECT_EQ(channels, (QStringList{s("MEGA"), QString(), s("STAR"), QString()}));
+}

@@ -49,9 +49,32 @@ public:
     QByteArray aspectRatio() const override { return ratio; }
     bool drawsIntoWindow() const override { return false; }
     void setVideoWindow(quintptr) override {}
+    QString nowPlaying() const override { return title; }
+    QList<MediaTrack> tracks(TrackKind kind) const override {
+        return kind == TrackKind::Audio ? audioTracks : subtitleTracks;
+    }
+    int currentTrack(TrackKind kind) const override {
+        return kind == TrackKind::Audio ? audioTrack : subtitleTrack;
+    }
+    bool setTrack(TrackKind kind, int id) override {
+        (kind == TrackKind::Audio ? audioTrack : subtitleTrack) = id;
+        trackSets << id;
+        return true;
+    }
+    void setMaxHeight(int height) override { maxHeight = height; }
 
     // Reports an event of the current media.
     void report(Event event, qint64 value = 0) { Q_EMIT engineEvent(event, value); }
+    // The media's title changes, or its tracks.
+    void reportTitle(const QString& text) {
+        title = text;
+        Q_EMIT nowPlayingChanged();
+    }
+    void reportTracks(const QList<MediaTrack>& audio, const QList<MediaTrack>& subtitles = {}) {
+        audioTracks = audio;
+        subtitleTracks = subtitles;
+        Q_EMIT tracksChanged();
+    }
 
     QStringList opened;
     QList<bool> openedLocal;
@@ -65,6 +88,13 @@ public:
     bool muted = false;
     float videoScale = 0.0f;
     QByteArray ratio;
+    QString title;
+    QList<MediaTrack> audioTracks;
+    QList<MediaTrack> subtitleTracks;
+    int audioTrack = MediaTrack::Off;
+    int subtitleTrack = MediaTrack::Off;
+    QList<int> trackSets; // every setTrack(), its id
+    int maxHeight = 0;
 };
 
 } // namespace orvanto::test

@@ -39,4 +39,18 @@ void FakePlayer::setState(int state) {
     Q_EMIT playStateChanged(state_);
 }
 
+void FakePlayer::setNowPlaying(const QString& title) {
+    if (title != title_) {
+        title_ = title;
+        Q_EMIT nowPlayingChanged(title_);
+    }
+}
+
+void FakePlayer::setPicture(bool showing) {
+    if (showing != picture_) {
+        picture_ = showing;
+        Q_EMIT pictureChanged(picture_);
+    }
+}
+
 } // namespace orvanto::test

@@ -30,6 +30,25 @@ public:
     AspectRatio aspectRatio() const override { return ratio_; }
     bool setFullScreen(bool on) override;
     bool isFullScreen() const override { return fullScreen_; }
+    QString nowPlaying() const override { return title_; }
+    bool showsPicture() const override { return picture_; }
+    QList<MediaTrack> tracks(TrackKind kind) const override {
+        return kind == TrackKind::Audio ? audioTracks : subtitleTracks;
+    }
+    int currentTrack(TrackKind kind) const override {
+        return kind == TrackKind::Audio ? audioTrack : subtitleTrack;
+    }
+    void chooseTrack(TrackKind kind, int id) override {
+        (kind == TrackKind::Audio ? audioTrack : subtitleTrack) = id;
+    }
+    QList<int> qualities() const override { return heights; }
+    int quality() const override { return height; }
+    void chooseQuality(int value) override { height = value; }
+    void forgetChoices() override { ++forgetCount; }
+
+    // What the engine would report: a title of the stream, a picture shown or gone.
+    void setNowPlaying(const QString& title);
+    void setPicture(bool showing);
 
     // Changes the state as the engine would, notifying when the number changes.
     void setState(int state);
@@ -42,6 +61,13 @@ public:
     qint64 packets = 0;
     int stateOnOpen = PlayState::Transitioning;
     bool canFullScreen = false;
+    QList<MediaTrack> audioTracks;
+    QList<MediaTrack> subtitleTracks;
+    int audioTrack = MediaTrack::Off;
+    int subtitleTrack = MediaTrack::Off;
+    QList<int> heights;
+    int height = 0;
+    int forgetCount = 0;
 
 private:
     QString url_;
@@ -51,6 +77,8 @@ private:
     bool muted_ = false;
     VideoZoom zoom_ = VideoZoom::Fit;
     AspectRatio ratio_ = AspectRatio::Default;
+    QString title_;
+    bool picture_ = false;
 };
 
 } // namespace orvanto::test

@@ -1,6 +1,7 @@
 #include "window/ChannelBrowser.h"
 
 #include "WindowTestSupport.h"
+#include "playback/PlayState.h"
 #include "window/ChannelListModel.h"
 
 #include <QApplication>
@@ -181,6 +182,51 @@ TEST_F(ChannelBrowserTest, FavouritesFillFivePagesAndStopAtNinety) {
     // The browser says the pages are full.
     QTest::keyClicks(search, s("S5"));
     EXPECT_FALSE(browser->findChild<QPushButton*>(s("channelPin"))->isEnabled());
+}
+
+// The browser as the window with the keyboard (the offscreen platform does not switch by itself).
+void makeActive(ChannelBrowser* browser) {
+    QApplication::setActiveWindow(browser);
+    ASSERT_TRUE(browser->isActiveWindow());
+}
+
+TEST_F(ChannelBrowserTest, EscapeAndCtrlWCloseItAndCtrlQQuits) {
+    makeActive(browser);
+    QTest::keyClick(search, Qt::Key_Escape);
+    EXPECT_FALSE(browser->isVisible());
+    form->openChannelBrowser();
+    makeActive(browser);
+    QTest::keyClick(list, Qt::Key_W, Qt::ControlModifier);
+    EXPECT_FALSE(browser->isVisible());
+    EXPECT_TRUE(form->isVisible());
+    form->openChannelBrowser();
+    makeActive(browser);
+    QTest::keyClick(search, Qt::Key_Q, Qt::ControlModifier);
+    EXPECT_FALSE(form->isVisible()) << "the viewer quits from the browser too";
+}
+
+TEST_F(ChannelBrowserTest, TheRowOfTheChannelThatPlaysShowsTheStreamsTitle) {
+    ChannelListModel& model = browser->model();
+    const auto nameCell = [&model](int row, int role = Qt::DisplayRole) {
+        return model.data(model.index(row, ChannelListModel::NameColumn), role);
+    };
+    player.stateOnOpen = PlayState::Playing;
+    failover.SelectStation(stationName(3), 0);
+    player.setNowPlaying(s("Artist - Song"));
+    EXPECT_EQ(nameCell(2).toString(), stationName(3) + s(" \u2014 Artist - Song"));
+    EXPECT_EQ(nameCell(2, Qt::ToolTipRole).toString(), s("Artist - Song"));
+    EXPECT_TRUE(nameCell(2, Qt::FontRole).value<QFont>().bold());
+    EXPECT_EQ(nameCell(1).toString(), stationName(2));
+    EXPECT_FALSE(nameCell(1, Qt::FontRole).isValid());
+    // The same after the list is filtered and a new model shows it.
+    QTest::keyClicks(search, stationName(3));
+    EXPECT_EQ(nameCell(0).toString(), stationName(3) + s(" \u2014 Artist - Song"));
+
+    player.setNowPlaying(QString());
+    EXPECT_EQ(nameCell(0).toString(), stationName(3));
+    EXPECT_TRUE(nameCell(0, Qt::FontRole).value<QFont>().bold()) << "it still plays";
+    failover.SelectStation(stationName(4), 0);
+    EXPECT_FALSE(nameCell(0, Qt::FontRole).isValid());
 }
 
 } // namespace

@@ -231,6 +231,61 @@ TEST_F(Form1Test, ClosingDuringPlaybackStopsThePlayerAndEndsTheProgram) {
     EXPECT_TRUE(messages.messages.empty());
 }
 
+// The names Tab visits from the first page option, `count` presses (a combo box's text field
+// counts as its box).
+QStringList tabVisits(QWidget* from, int count) {
+    from->setFocus(Qt::TabFocusReason);
+    QStringList names;
+    for (int i = 0; i < count; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QWidget* focus = QApplication::focusWidget();
+        if (focus && focus->objectName().isEmpty() && focus->parentWidget()) {
+            focus = focus->parentWidget();
+        }
+        names << (focus ? focus->objectName() : QString());
+    }
+    return names;
+}
+
+TEST_F(Form1Test, TabReachesTheTransportTheVolumeAndTheAlarmsBoxes) {
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    const QStringList onPage = tabVisits(control("Option1", 0), 22);
+    EXPECT_EQ(onPage.mid(0, 2), (QStringList{s("sender_waehlen(0)"), s("sender_waehlen(1)")}));
+    EXPECT_EQ(onPage.mid(18, 4), (QStringList{s("transportPlay"), s("transportStop"), s("volume"),
+                                              s("transportFullScreen")}));
+
+    choosePage(StationPages::AlarmPage);
+    const QStringList onAlarm = tabVisits(control("Option1", 5), 4);
+    EXPECT_EQ(onAlarm, (QStringList{s("Combo1"), s("Combo2"), s("Check1"), s("transportPlay")}));
+}
+
+TEST_F(Form1Test, CtrlUpAndDownTurnTheVolumeByFiveAndTheSliderShowsIt) {
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    QSlider* slider = form->playerArea().volumeSlider();
+    slider->setFocus();
+    ASSERT_EQ(player.volume(), 50);
+    QTest::keyClick(slider, Qt::Key_Up, Qt::ControlModifier);
+    QTest::keyClick(slider, Qt::Key_Up, Qt::ControlModifier);
+    EXPECT_EQ(player.volume(), 60) << "not the slider's own step";
+    EXPECT_EQ(slider->value(), 60);
+    stationButton(0)->setFocus();
+    for (int i = 0; i < 15; ++i) {
+        QTest::keyClick(stationButton(0), Qt::Key_Down, Qt::ControlModifier);
+    }
+    EXPECT_EQ(player.volume(), 0);
+    EXPECT_EQ(slider->value(), 0);
+}
+
+TEST_F(Form1Test, TheStreamsTitleShowsOverTheStatusAndThePicture) {
+    player.setNowPlaying(s("Artist - Song"));
+    EXPECT_EQ(control("Label29")->toolTip(), s("Artist - Song"));
+    EXPECT_EQ(form->playerArea().videoSurface()->toolTip(), s("Artist - Song"));
+    player.setNowPlaying(QString());
+    EXPECT_EQ(control("Label29")->toolTip(), QString());
+}
+
 class SmallCatalogueTest : public WindowTest {};
 
 TEST_F(SmallCatalogueTest, FewStationsShowFewPageOptions) {

@@ -2,6 +2,7 @@
 #include "window/ClickLabel.h"
 #include "window/ControlDesign.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
@@ -83,6 +84,66 @@ TEST_F(LayoutTest, CaptionsFontsAndLooks) {
     const QPixmap image = qobject_cast<QLabel*>(control("Image1"))->pixmap();
     EXPECT_EQ(image.size(), QSize(153, 150));
     EXPECT_EQ(form->windowIcon().availableSizes().value(0), QSize(32, 32));
+}
+
+// What lies under a control's text when the desktop's palette is dark: its own background, its
+// frame's, the window's, or the player's picture (no colour of the layout).
+int backgroundUnder(const ControlDesign& design) {
+    if (design.background != ControlDesign::NoColour && !design.has(ControlDesign::Transparent)) {
+        return design.background;
+    }
+    QRect player;
+    for (const ControlDesign& other : windowLayout()) {
+        if (*design.container && s(other.name) == s(design.container)) {
+            return other.background;
+        }
+        if (other.kind == ControlDesign::Kind::Player) {
+            player = QRect(other.left, other.top, other.width, other.height);
+        }
+    }
+    if (player.contains(QRect(design.left, design.top, design.width, design.height))) {
+        return ControlDesign::NoColour;
+    }
+    return WindowDesign::Background;
+}
+
+TEST(LayoutColours, EveryTextOverAColourOfTheLayoutHasAColourOfItsOwn) {
+    using Kind = ControlDesign::Kind;
+    QStringList missing;
+    for (const ControlDesign& design : windowLayout()) {
+        const bool drawsText = design.kind == Kind::Label || design.kind == Kind::Frame ||
+                               design.kind == Kind::Combo || design.kind == Kind::Check ||
+                               design.kind == Kind::Option;
+        if (drawsText && *design.caption && backgroundUnder(design) != ControlDesign::NoColour &&
+            design.foreground == ControlDesign::NoColour) {
+            missing << s(design.name) +
+                           (design.index >= 0 ? QString::number(design.index) : QString());
+        }
+    }
+    EXPECT_TRUE(missing.isEmpty()) << missing.join(u' ').toStdString();
+}
+
+TEST_F(LayoutTest, FixedTextColoursHoldUnderADarkPalette) {
+    QPalette dark;
+    for (const QPalette::ColorRole role :
+         {QPalette::WindowText, QPalette::Text, QPalette::ButtonText}) {
+        dark.setColor(role, Qt::white);
+    }
+    dark.setColor(QPalette::Window, QColor(0x30, 0x30, 0x30));
+    dark.setColor(QPalette::Base, QColor(0x20, 0x20, 0x20));
+    dark.setColor(QPalette::Button, QColor(0x30, 0x30, 0x30));
+    const QPalette light = QApplication::palette();
+    QApplication::setPalette(dark);
+    QCoreApplication::processEvents(); // the change reaches the widgets by events
+    for (const char* name : {"Label29", "Label5", "Label6", "Label11", "Frame4"}) {
+        EXPECT_EQ(control(name)->palette().color(QPalette::WindowText), QColor(Qt::black)) << name;
+    }
+    EXPECT_EQ(control("Combo1")->palette().color(QPalette::Text), QColor(Qt::black));
+    EXPECT_EQ(control("Label26")->palette().color(QPalette::WindowText), QColor(0x00, 0x00, 0x80));
+    // Controls the layout gives no colours keep the desktop's.
+    EXPECT_EQ(control("Command47")->palette().color(QPalette::ButtonText), QColor(Qt::white));
+    QApplication::setPalette(light);
+    QCoreApplication::processEvents();
 }
 
 } // namespace

@@ -76,7 +76,8 @@ protected:
 TEST_F(VideoMenuTest, ShowsThePlayersChoicesAndKeepsWhatTheUserPicks) {
     VideoMenu* menu = openMenu();
     ASSERT_NE(menu, nullptr);
-    EXPECT_EQ(checked(menu), (QStringList{s("Olo to parathiro"), s("Proepilogi")}));
+    EXPECT_EQ(checked(menu), (QStringList{s("Olo to parathiro"), s("Proepilogi"),
+                                          s("Xoris ypotitlous"), s("Aftomata")}));
     menu->close();
 
     choose("200 %");
@@ -88,7 +89,8 @@ TEST_F(VideoMenuTest, ShowsThePlayersChoicesAndKeepsWhatTheUserPicks) {
 
     menu = openMenu();
     ASSERT_NE(menu, nullptr);
-    EXPECT_EQ(checked(menu), (QStringList{s("200 %"), s("16:9"), s("Xoris ixo")}));
+    EXPECT_EQ(checked(menu), (QStringList{s("200 %"), s("16:9"), s("Xoris ypotitlous"),
+                                          s("Aftomata"), s("Xoris ixo")}));
     menu->close();
 
     choose("50 %");

@@ -51,6 +51,26 @@ TEST(StationPages, ChoicesShowPanelOrAlarmPage) {
     EXPECT_TRUE(alarm.stations.isEmpty());
 }
 
+// Next and previous channel, as the desktop's media keys step through the pages.
+TEST(StationPages, NeighboursGoRoundThePagesInTheirOrder) {
+    Catalogue catalogue;
+    StationPages pages(catalogue);
+    EXPECT_EQ(pages.neighbour(stationName(1), 1), QString()) << "no pages, no neighbour";
+    pages.build(testStations(20));
+    EXPECT_EQ(pages.neighbour(stationName(1), 1), stationName(2));
+    EXPECT_EQ(pages.neighbour(stationName(18), 1), stationName(19)) << "onto the next page";
+    EXPECT_EQ(pages.neighbour(stationName(20), 1), stationName(1));
+    EXPECT_EQ(pages.neighbour(stationName(1), -1), stationName(20));
+    // From a channel the pages do not show (a locked one, nothing yet): the first or the last.
+    EXPECT_EQ(pages.neighbour(QStringLiteral("ADULT 3"), 1), stationName(1));
+    EXPECT_EQ(pages.neighbour(QString(), -1), stationName(20));
+    // Pinned channels are the pages then, in the order pinned.
+    pages.showFavourites({stationName(7), stationName(3)});
+    EXPECT_EQ(pages.neighbour(stationName(7), 1), stationName(3));
+    EXPECT_EQ(pages.neighbour(stationName(3), 1), stationName(7));
+    EXPECT_EQ(pages.neighbour(stationName(5), 1), stationName(7));
+}
+
 TEST(ClockText, DropsTheTimeZoneName) {
     EXPECT_EQ(ClockText::format(QLocale(QLocale::German, QLocale::Germany)), s("HH:mm:ss"));
     EXPECT_EQ(ClockText::format(QLocale(QLocale::English, QLocale::UnitedStates)), s("h:mm:ss AP"));

@@ -1,0 +1,117 @@
+#include "desktop/MprisAdaptors.h"
+
+#include "desktop/MprisPlayer.h"
+
+namespace orvanto {
+
+MprisRootAdaptor::MprisRootAdaptor(MprisPlayer& player, QObject* object)
+    : QDBusAbstractAdaptor(object), player_(player) {}
+
+bool MprisRootAdaptor::fullscreen() const {
+    return player_.state().fullscreen;
+}
+
+void MprisRootAdaptor::setFullscreen(bool on) {
+    player_.setFullscreen(on);
+}
+
+QString MprisRootAdaptor::identity() const {
+    return MprisPlayer::identity();
+}
+
+QString MprisRootAdaptor::desktopEntry() const {
+    return MprisPlayer::desktopEntry();
+}
+
+void MprisRootAdaptor::Raise() {
+    player_.raise();
+}
+
+void MprisRootAdaptor::Quit() {
+    player_.quit();
+}
+
+MprisPlayerAdaptor::MprisPlayerAdaptor(MprisPlayer& player, QObject* object)
+    : QDBusAbstractAdaptor(object), player_(player) {}
+
+QString MprisPlayerAdaptor::playbackStatus() const {
+    return player_.state().playbackStatus;
+}
+
+QVariantMap MprisPlayerAdaptor::metadata() const {
+    const MprisState::Track& track = player_.state().track;
+    QVariantMap map{
+        {QStringLiteral("mpris:trackid"), QVariant::fromValue(QDBusObjectPath(track.id))}};
+    if (!track.title.isEmpty()) {
+        map.insert(QStringLiteral("xesam:title"), track.title);
+    }
+    if (!track.channel.isEmpty()) {
+        // Shells show the artist under the title: the channel, when the title is something else.
+        if (track.title != track.channel) {
+            map.insert(QStringLiteral("xesam:artist"), QStringList{track.channel});
+        }
+        map.insert(QStringLiteral("xesam:album"), track.channel);
+    }
+    if (!track.artUrl.isEmpty()) {
+        map.insert(QStringLiteral("mpris:artUrl"), track.artUrl);
+    }
+    return map;
+}
+
+double MprisPlayerAdaptor::volume() const {
+    return player_.state().volume;
+}
+
+void MprisPlayerAdaptor::setVolume(double volume) {
+    player_.setVolume(volume);
+}
+
+bool MprisPlayerAdaptor::canGoNext() const {
+    return player_.state().canGoNext;
+}
+
+bool MprisPlayerAdaptor::canGoPrevious() const {
+    return player_.state().canGoPrevious;
+}
+
+bool MprisPlayerAdaptor::canPlay() const {
+    return player_.state().canPlay;
+}
+
+bool MprisPlayerAdaptor::canPause() const {
+    return player_.state().canPause;
+}
+
+void MprisPlayerAdaptor::Next() {
+    player_.next();
+}
+
+void MprisPlayerAdaptor::Previous() {
+    player_.previous();
+}
+
+void MprisPlayerAdaptor::Pause() {
+    player_.pause();
+}
+
+void MprisPlayerAdaptor::PlayPause() {
+    player_.playPause();
+}
+
+void MprisPlayerAdaptor::Stop() {
+    player_.stop();
+}
+
+void MprisPlayerAdaptor::Play() {
+    player_.play();
+}
+
+// A live stream has no position to move to.
+void MprisPlayerAdaptor::Seek(qlonglong) {}
+
+void MprisPlayerAdaptor::SetPosition(const QDBusObjectPath&, qlonglong) {}
+
+// No address schemes are offered (SupportedUriSchemes is empty): nothing to open.
+void MprisPlayerAdaptor::OpenUri(const QString&) {}
+
+} // namespace orvanto

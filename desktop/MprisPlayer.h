@@ -1,0 +1,72 @@
+#pragma once
+
+#include "desktop/MprisState.h"
+
+#include <QObject>
+#include <QPointer>
+
+class QWidget;
+
+namespace orvanto {
+
+class Catalogue;
+class FailoverPlayer;
+class MediaPlayer;
+class ProgrammeNow;
+class StationPages;
+class Transport;
+
+// The viewer as the desktop's media controls see it (an MPRIS player), with no bus of its own:
+// what it shows (state()) and what the controls do. Next and Previous step through the channels
+// of the station pages; Pause stops, as a live stream cannot wait; Play plays again what played
+// last, or else the first channel of the pages.
+class MprisPlayer : public QObject {
+    Q_OBJECT
+public:
+    struct Parts {
+        MediaPlayer& player;
+        FailoverPlayer& failover;
+        Transport& transport;
+        const Catalogue& catalogue;
+        const StationPages& pages;
+        QWidget& window;               // raised, and closed to quit
+        ProgrammeNow* guide = nullptr; // what is on; none without a guide
+    };
+
+    explicit MprisPlayer(const Parts& parts, QObject* parent = nullptr);
+
+    static QString identity() { return QStringLiteral("Orvanto Live TV"); }
+    static QString desktopEntry() { return QStringLiteral("orvanto-tv"); }
+
+    const MprisState& state() const { return state_; }
+
+    void play();
+    void pause();
+    void playPause();
+    void stop();
+    void next();
+    void previous();
+    void setVolume(double volume);
+    void setFullscreen(bool on);
+    void raise();
+    void quit();
+
+Q_SIGNALS:
+    // state() has changed; `changes` names what.
+    void changed(const orvanto::MprisChanges& changes);
+
+private:
+    void refresh();
+    MprisState current() const;
+    MprisState::Track currentTrack() const;
+    QString steppingFrom() const;
+    void step(int step);
+
+    Parts parts_;
+    QPointer<ProgrammeNow> guide_;
+    MprisState state_;
+    QString trackChannel_; // the channel the track number belongs to
+    int trackNumber_ = 0;
+};
+
+} // namespace orvanto
