@@ -30,11 +30,13 @@ void StreamPlayer::attach(PlayerEngine& engine, Sniffer& sniffer) {
     }
 }
 
-void StreamPlayer::setURL(const QString& url) {
+void StreamPlayer::setURL(const StreamAddress& address) {
+    const QString& url = address.url;
     ++session_;
     halt();
     queue_.clear();
     url_ = url;
+    headers_ = address.headers;
     everPlayed_ = false;
     bytes_.clear();
     const QString trimmed = url.trimmed();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/StreamAddress.h"
 #include "playback/ByteCounter.h"
 #include "playback/PlayerEngine.h"
 #include "playback/PlaylistQueue.h"
@@ -41,8 +42,10 @@ public:
     void attach(PlayerEngine& engine, Sniffer& sniffer);
     bool isAttached() const { return engine_ != nullptr; }
 
-    void setURL(const QString& url);
+    void setURL(const StreamAddress& address);
     const QString& url() const { return url_; }
+    // The headers every request for the address carries.
+    const HttpHeaders& headers() const { return headers_; }
     void stop();
     int playState() const { return state_; }
     // Kilobytes received for the current address.
@@ -97,6 +100,7 @@ private:
     Sniffer* sniffer_ = nullptr;
 
     QString url_;
+    HttpHeaders headers_;
     int state_ = 0;
     int volume_ = InitialVolume;
     bool muted_ = false;
