@@ -20,6 +20,12 @@ public:
     virtual void start(const QString& address, Done done) = 0;
     // Stops at once; `done` is not called.
     virtual void cancel() = 0;
+    // What to say of the address under way when its time is up (before cancel()).
+    virtual Verdict timedOut() const {
+        Verdict verdict;
+        verdict.kind = Verdict::Kind::TimedOut;
+        return verdict;
+    }
 };
 
 using ProbeFactory = std::function<std::unique_ptr<AddressProbe>()>;

@@ -129,9 +129,8 @@ void CheckRun::onTick() {
     const qint64 now = clock_.nowMs();
     for (Job& job : jobs_) {
         if (running_ && job.busy && now - job.startedMs >= options_.timeoutMs) {
+            Verdict verdict = job.probe->timedOut();
             job.probe->cancel();
-            Verdict verdict;
-            verdict.kind = Verdict::Kind::TimedOut;
             record(job, verdict);
         }
     }

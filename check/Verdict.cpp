@@ -14,7 +14,7 @@ struct KindNames {
     const char* key;
     const char* text;
 };
-constexpr std::array<KindNames, 9> kKindNames{{
+constexpr std::array<KindNames, 11> kKindNames{{
     {Verdict::Kind::NotChecked, "not-checked", "not checked"},
     {Verdict::Kind::Plays, "plays", "plays"},
     {Verdict::Kind::Refused, "refused", "refused"},
@@ -24,6 +24,8 @@ constexpr std::array<KindNames, 9> kKindNames{{
     {Verdict::Kind::NotMedia, "not-media", "not media (HTML/garbage)"},
     {Verdict::Kind::EmptyPlaylist, "empty-playlist", "playlist with no playable entry"},
     {Verdict::Kind::EndedAtOnce, "ended-at-once", "ended at once"},
+    {Verdict::Kind::Unsupported, "unsupported", "the player cannot open %1:// addresses"},
+    {Verdict::Kind::TooManyRedirects, "too-many-redirects", "too many redirects"},
 }};
 
 const KindNames& namesOf(Verdict::Kind kind) {
@@ -45,6 +47,12 @@ QString verdictText(const Verdict& verdict) {
     const QString text = QString::fromLatin1(namesOf(verdict.kind).text);
     if (verdict.kind == Verdict::Kind::HttpStatus) {
         return text.arg(verdict.httpStatus);
+    }
+    if (verdict.kind == Verdict::Kind::Unsupported) {
+        return text.arg(verdict.scheme);
+    }
+    if (verdict.kind == Verdict::Kind::HostNotFound && verdict.noAnswer) {
+        return text + u" (no answer)"_s;
     }
     if (verdict.kind != Verdict::Kind::Plays) {
         return text;

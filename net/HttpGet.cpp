@@ -1,8 +1,11 @@
 #include "net/HttpGet.h"
 
+#include "net/StreamConnection.h"
+
 #include <QSslSocket>
 #include <QTcpSocket>
 #include <QTimer>
+#include <fcntl.h>
 
 namespace orvanto {
 
@@ -74,6 +77,7 @@ void HttpGet::connectTo(const QUrl& url) {
     reason_.clear();
     headers_.clear();
     contentLength_ = -1;
+    chunked_.reset();
 
     if (!isHttp(url) || url.host().isEmpty()) {
         // Reported on the next turn of the event loop, like every other outcome.
@@ -119,7 +123,8 @@ void HttpGet::onConnected() {
     if (url_.port() >= 0) {
         host += ':' + QByteArray::number(url_.port());
     }
-    // HTTP/1.0: the answer is never chunked and the connection closes when it is over.
+    // HTTP/1.0: the connection closes when the answer is over (the answer should not be
+    // chunked, but some servers chunk it anyway).
     QByteArray head = "GET " + target + " HTTP/1.0\r\nHost: " + host +
                       "\r\nUser-Agent: " + request_.userAgent() + "\r\n";
     using Header = HttpHeaders::Header;
@@ -146,7 +151,7 @@ void HttpGet::onReadyRead() {
         if (room <= 0 || socket_->bytesAvailable() <= 0) {
             return; // reading goes on once the reader has taken the body
         }
-        deliver(socket_->read(room));
+        receive(socket_->read(room));
     }
 }
 
@@ -196,12 +201,12 @@ bool HttpGet::readHead() {
     if (!emitChecked(&HttpGet::headReceived)) {
         return false;
     }
-    if (contentLength_ == 0) {
+    if (contentLength_ == 0 && !chunked_) {
         complete();
         return false;
     }
     if (!rest.isEmpty()) {
-        deliver(std::move(rest));
+        receive(std::move(rest));
     }
     return running_;
 }
@@ -234,6 +239,10 @@ bool HttpGet::parseHead(QByteArrayView head) {
         }
         headers_.append({line.left(colon).trimmed().toLower(), line.mid(colon + 1).trimmed()});
     }
+    if (header("transfer-encoding").toLower().contains("chunked")) {
+        chunked_.emplace(); // the chunks tell the length: Content-Length does not count
+        return true;
+    }
     const QByteArray length = header("content-length");
     if (!length.isEmpty()) {
         contentLength_ = length.toLongLong(&ok);
@@ -260,6 +269,29 @@ bool HttpGet::followRedirect() {
     ++redirects_;
     connectTo(target);
     return false;
+}
+
+// Bytes of the body as they come over the connection.
+void HttpGet::receive(QByteArray bytes) {
+    if (!chunked_) {
+        deliver(std::move(bytes));
+        return;
+    }
+    QByteArray decoded;
+    const bool ok = chunked_->decode(bytes, decoded);
+    const bool done = chunked_->isDone();
+    const quint64 generation = generation_;
+    if (!decoded.isEmpty()) {
+        deliver(std::move(decoded));
+    }
+    if (generation != generation_ || !running_) {
+        return;
+    }
+    if (!ok) {
+        fail(Error::Network, u"the server's chunked body is broken"_s);
+    } else if (done) {
+        complete();
+    }
 }
 
 void HttpGet::deliver(QByteArray bytes) {
@@ -315,7 +347,8 @@ void HttpGet::onDisconnected() {
     }
     if (!hasHead()) {
         fail(head_.isEmpty() ? Error::Empty : Error::NotHttp);
-    } else if (contentLength_ >= 0 && bodyTotal_ < contentLength_) {
+    } else if ((contentLength_ >= 0 && bodyTotal_ < contentLength_) ||
+               (chunked_ && !chunked_->isDone())) {
         fail(Error::Network, u"the connection closed before the whole body came"_s);
     } else {
         complete();
@@ -339,6 +372,53 @@ void HttpGet::onSocketError() {
     default:
         fail(Error::Network, socket_->errorString());
         break;
+    }
+}
+
+std::shared_ptr<StreamConnection> HttpGet::takeConnection(QByteArray taken) {
+    QTcpSocket* socket = socket_.data();
+    if (!running_ || !hasHead() || !socket || qobject_cast<QSslSocket*>(socket) ||
+        socket->state() != QAbstractSocket::ConnectedState) {
+        return nullptr;
+    }
+    // A descriptor of our own for the socket: the connection stays open when Qt closes its one.
+    const int descriptor = ::fcntl(int(socket->socketDescriptor()), F_DUPFD_CLOEXEC, 0);
+    if (descriptor < 0) {
+        return nullptr;
+    }
+    QByteArray raw = socket->readAll(); // what Qt read ahead of us, not yet decoded
+    qint64 remaining = -1;
+    if (!chunked_ && contentLength_ >= 0) {
+        // The body's bytes past those received so far and those Qt holds.
+        const qint64 held = qMin<qint64>(raw.size(), contentLength_ - bodyTotal_);
+        raw.truncate(qsizetype(held));
+        remaining = contentLength_ - bodyTotal_ - held;
+    }
+    const qint64 size = chunked_ ? -1 : contentLength_;
+    auto connection = std::make_shared<StreamConnection>(
+        url_, descriptor, taken + std::exchange(body_, {}), std::move(raw),
+        std::exchange(chunked_, std::nullopt), remaining, size);
+    abort();
+    return connection;
+}
+
+HttpGet::Phase HttpGet::phase() const {
+    if (!running_) {
+        return Phase::Idle;
+    }
+    if (hasHead()) {
+        return Phase::Reading;
+    }
+    if (!socket_) {
+        return Phase::Connecting; // between a redirect and its connection
+    }
+    switch (socket_->state()) {
+    case QAbstractSocket::HostLookupState:
+        return Phase::LookingUp;
+    case QAbstractSocket::ConnectedState:
+        return Phase::Waiting;
+    default:
+        return Phase::Connecting;
     }
 }
 

@@ -26,6 +26,14 @@ bool isDefinitiveFailure(HttpGet::Error error) {
     return false;
 }
 
+// A web page rather than media: what a browser would show, not what a player plays.
+bool looksLikeHtml(const QByteArray& start) {
+    const QByteArray text = start.trimmed().left(256).toLower();
+    return text.startsWith("<!doctype html") || text.startsWith("<html") ||
+           text.startsWith("<head") || text.startsWith("<body") ||
+           (text.startsWith("<?xml") && text.contains("<html"));
+}
+
 } // namespace
 
 StreamSniffer::StreamSniffer(QObject* parent) : QObject(parent) {
@@ -91,6 +99,14 @@ void StreamSniffer::onFinished() {
     decideOnWhatCame();
 }
 
+bool StreamSniffer::isSeekableFile() const {
+    return get_.contentLength() >= 0 && get_.header("accept-ranges").toLower().contains("bytes");
+}
+
+HttpGet::Phase StreamSniffer::phase() const {
+    return get_.phase();
+}
+
 void StreamSniffer::decideOnWhatCame() {
     if (auto playlist = PlaylistParser::parse(head_, get_.url())) {
         decide(Result::Kind::Playlist, playlist->entries);
@@ -106,6 +122,15 @@ void StreamSniffer::decide(Result::Kind kind, const QList<QUrl>& entries) {
     result.error = get_.error();
     result.status = get_.status();
     result.bodyStart = head_.first(qMin(head_.size(), HeadSampleBytes));
+    if (kind == Result::Kind::Stream && looksLikeHtml(head_)) {
+        result.kind = Result::Kind::Failed;
+        result.webPage = true;
+    } else if (kind == Result::Kind::Stream && get_.isRunning() && !isSeekableFile()) {
+        // A stream still coming: it is read from this connection, so that a server that takes
+        // one client at a time is not asked a second time. A file the engine may seek in is
+        // opened by the engine itself.
+        result.connection = get_.takeConnection(head_);
+    }
     auto done = std::move(done_);
     abort();
     if (done) {

@@ -1,9 +1,14 @@
 #include "playback/VlcEngine.h"
 
+#include "net/StreamConnection.h"
+
 #include <QByteArrayList>
+#include <QDirIterator>
+#include <QFileInfo>
 #include <QMetaObject>
 #include <array>
 #include <atomic>
+#include <dlfcn.h>
 #include <vector>
 #include <vlc/vlc.h>
 
@@ -21,6 +26,41 @@ constexpr std::array kTrackEvents{
     libvlc_MediaPlayerESDeleted,
     libvlc_MediaPlayerESSelected,
 };
+
+// Whether libVLC has the plugin `file`: it looks for plugins in $VLC_PLUGIN_PATH and in
+// vlc/plugins beside its own library.
+bool hasPlugin(const QString& file) {
+    QStringList folders = qEnvironmentVariable("VLC_PLUGIN_PATH").split(u':', Qt::SkipEmptyParts);
+    Dl_info library{};
+    if (dladdr(reinterpret_cast<void*>(&libvlc_new), &library) && library.dli_fname) {
+        folders << QFileInfo(QString::fromLocal8Bit(library.dli_fname)).absolutePath() +
+                       QLatin1String("/vlc/plugins");
+    }
+    for (const QString& folder : folders) {
+        QDirIterator found(folder, {file}, QDir::Files, QDirIterator::Subdirectories);
+        if (found.hasNext()) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// A media read from an open connection: libVLC calls these on its input thread.
+int connectionOpen(void* opaque, void** data, uint64_t* size) {
+    auto* connection = static_cast<StreamConnection*>(opaque);
+    *data = connection;
+    *size = connection->size() >= 0 ? uint64_t(connection->size()) : UINT64_MAX;
+    return 0;
+}
+ssize_t connectionRead(void* data, unsigned char* buffer, size_t length) {
+    return ssize_t(static_cast<StreamConnection*>(data)->read(reinterpret_cast<char*>(buffer),
+                                                              qint64(length)));
+}
+int connectionSeek(void* data, uint64_t offset) {
+    return static_cast<StreamConnection*>(data)->seek(qint64(offset)) ? 0 : -1;
+}
+void connectionClose(void*) {} // the engine owns the connection
+
 } // namespace
 
 struct VlcEngine::Private {
@@ -28,6 +68,8 @@ struct VlcEngine::Private {
     libvlc_instance_t* vlc = nullptr;
     libvlc_media_player_t* player = nullptr;
     libvlc_media_t* media = nullptr;
+    // The connection the current media is read from, if any; it outlives libVLC's reads.
+    std::shared_ptr<StreamConnection> connection;
     bool drawsIntoWindow = false;
     // Read by libVLC's threads when they report; changed on the GUI thread before each new
     // media and each stop, which makes every report still under way stale.
@@ -199,6 +241,8 @@ struct VlcEngine::Private {
 VlcEngine::VlcEngine(Options options, QObject* parent)
     : PlayerEngine(parent), d_(std::make_unique<Private>()) {
     d_->owner = this;
+    decodePoll_.setInterval(DecodePollMs);
+    connect(&decodePoll_, &QTimer::timeout, this, &VlcEngine::pollDecoding);
     d_->drawsIntoWindow = !options.dummyOutputs && !options.noVideo;
     QByteArrayList args{
         "--quiet",               // no log output
@@ -251,10 +295,14 @@ VlcEngine::~VlcEngine() {
             libvlc_event_detach(events, type, &Private::onDetailEvent, d_.get());
         }
         ++d_->generation;
+        if (d_->connection) {
+            d_->connection->interrupt();
+        }
         libvlc_media_player_stop(d_->player);
         libvlc_media_player_release(d_->player);
     }
     d_->releaseMedia();
+    d_->connection.reset();
     if (d_->vlc) {
         libvlc_release(d_->vlc);
     }
@@ -264,33 +312,50 @@ bool VlcEngine::isValid() const {
     return d_->player != nullptr;
 }
 
-void VlcEngine::play(const QString& location, bool isLocalPath) {
+void VlcEngine::play(const MediaSource& source) {
     stop();
     if (!d_->player) {
-        const quint64 generation = d_->generation.load();
-        QMetaObject::invokeMethod(
-            this, [this, generation] { deliver(generation, Event::Error, 0); },
-            Qt::QueuedConnection);
+        reportError();
         return;
     }
-    const QByteArray utf8 = location.toUtf8();
-    d_->media = isLocalPath ? libvlc_media_new_path(d_->vlc, utf8.constData())
-                            : libvlc_media_new_location(d_->vlc, utf8.constData());
+    const QByteArray utf8 = source.location.toUtf8();
+    if (source.connection) {
+        d_->connection = source.connection;
+        // With a seek function libVLC reads the connection as it reads an HTTP stream, paced
+        // by its playback; without one it takes it for a live capture and reads it in bursts
+        // of 32 KiB, seconds apart for a radio.
+        d_->media =
+            libvlc_media_new_callbacks(d_->vlc, &connectionOpen, &connectionRead, &connectionSeek,
+                                       &connectionClose, d_->connection.get());
+    } else if (source.isLocalPath) {
+        d_->media = libvlc_media_new_path(d_->vlc, utf8.constData());
+    } else {
+        d_->media = libvlc_media_new_location(d_->vlc, utf8.constData());
+    }
     if (!d_->media) {
-        const quint64 generation = d_->generation.load();
-        QMetaObject::invokeMethod(
-            this, [this, generation] { deliver(generation, Event::Error, 0); },
-            Qt::QueuedConnection);
+        reportError();
         return;
     }
     d_->watchMedia();
     d_->addQualityOptions();
     libvlc_media_player_set_media(d_->player, d_->media);
     libvlc_media_player_play(d_->player);
+    decodePoll_.start();
+}
+
+void VlcEngine::reportError() {
+    const quint64 generation = d_->generation.load();
+    QMetaObject::invokeMethod(
+        this, [this, generation] { deliver(generation, Event::Error, 0); }, Qt::QueuedConnection);
 }
 
 void VlcEngine::stop() {
     ++d_->generation; // reports of the media that ends here, also those sent inside stop()
+    decodePoll_.stop();
+    opened_ = false;
+    if (d_->connection) {
+        d_->connection->interrupt(); // libVLC waits for its read to return
+    }
     if (d_->player) {
         // Interrupts any blocking read (measured: about 1 ms also while a server accepted the
         // connection and never answers).
@@ -298,12 +363,39 @@ void VlcEngine::stop() {
     }
     d_->releaseMedia();
     d_->nowPlaying.clear();
-    ++d_->generation; // the next media starts with a fresh number
+    d_->connection.reset(); // libVLC is done with it: the input thread has ended
+    ++d_->generation;       // the next media starts with a fresh number
+}
+
+bool VlcEngine::opens(const QUrl& url) const {
+    // libVLC opens RTSP with the live555 plugin, which Debian's packages leave out; its other
+    // RTSP modules speak only to SAT>IP and RealMedia servers.
+    if (url.scheme().compare(QLatin1String("rtsp"), Qt::CaseInsensitive) == 0) {
+        static const bool live555 = hasPlugin(QStringLiteral("liblive555_plugin.so"));
+        return live555;
+    }
+    return true;
 }
 
 void VlcEngine::deliver(quint64 generation, Event event, qint64 value) {
-    if (generation == d_->generation.load()) {
-        Q_EMIT engineEvent(event, value);
+    if (generation != d_->generation.load()) {
+        return;
+    }
+    if (event == Event::Playing) {
+        opened_ = true;
+    }
+    Q_EMIT engineEvent(event, value);
+}
+
+// Reports the first decoded block as soon as it comes, rather than with the next play time.
+void VlcEngine::pollDecoding() {
+    if (!opened_) {
+        return;
+    }
+    const Stats counters = stats();
+    if (counters.decodedAudio > 0 || counters.decodedVideo > 0) {
+        decodePoll_.stop();
+        Q_EMIT engineEvent(Event::Decoded, counters.decodedAudio + counters.decodedVideo);
     }
 }
 
@@ -312,10 +404,20 @@ VlcEngine::Stats VlcEngine::stats() const {
     libvlc_media_stats_t raw{};
     if (d_->media && libvlc_media_get_stats(d_->media, &raw)) {
         stats.readBytes = static_cast<quint32>(raw.i_read_bytes);
+        stats.demuxBytes = static_cast<quint32>(raw.i_demux_read_bytes);
         stats.decodedAudio = raw.i_decoded_audio;
         stats.decodedVideo = raw.i_decoded_video;
     }
     return stats;
+}
+
+VlcEngine::Position VlcEngine::position() const {
+    Position position;
+    if (d_->player && d_->media) {
+        position.timeMs = qMax<qint64>(0, libvlc_media_player_get_time(d_->player));
+        position.lengthMs = qMax<qint64>(0, libvlc_media_player_get_length(d_->player));
+    }
+    return position;
 }
 
 VlcEngine::Tracks VlcEngine::tracks() const {

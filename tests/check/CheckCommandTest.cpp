@@ -12,8 +12,10 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUdpSocket>
 #include <csignal>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 using namespace orvanto;
 using namespace orvanto::test;
@@ -330,6 +332,69 @@ TEST_F(CheckCommandTest, InterruptStopsAtOnceAndWritesNothing) {
     EXPECT_FALSE(QFile::exists(file(u"r.json"_s)));
     EXPECT_FALSE(QFile::exists(file(u"w.m3u"_s)));
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{u"list.m3u"_s});
+}
+
+// The first address of each station's report.
+QHash<QString, QJsonObject> firstAddresses(const QJsonObject& root) {
+    QHash<QString, QJsonObject> first;
+    for (const QJsonValue& station : root[u"stations"_s].toArray()) {
+        first.insert(station[u"name"_s].toString(), station[u"addresses"_s][0].toObject());
+    }
+    return first;
+}
+
+// Verdicts that tell what really happened: an address whose scheme the engine has no module
+// for, though a server answers there, and a server that redirects in a circle.
+TEST_F(CheckCommandTest, AnUnsupportedSchemeAndARedirectLoopAreSaidAsSuch) {
+    if (QFile::exists(u"/usr/lib/x86_64-linux-gnu/vlc/plugins/access/liblive555_plugin.so"_s)) {
+        GTEST_SKIP() << "this libVLC opens rtsp:// addresses";
+    }
+    server.route(u"/loop-a"_s, TestHttpServer::redirect("/loop-b"));
+    server.route(u"/loop-b"_s, TestHttpServer::redirect("/loop-a"));
+    QString rtsp = url(u"/live"_s);
+    rtsp.replace(u"http://"_s, u"rtsp://"_s);
+    const Outcome outcome =
+        run({writeList({{u"Camera"_s, rtsp}, {u"Loop"_s, url(u"/loop-a"_s)}}), u"--quiet"_s,
+             u"--timeout"_s, u"8"_s, u"--json"_s, file(u"r.json"_s)});
+    EXPECT_EQ(outcome.status, 1) << outcome.err.toStdString();
+    const auto first = firstAddresses(readJson(file(u"r.json"_s)));
+    EXPECT_EQ(first[u"Camera"_s][u"verdict"_s].toString().toStdString(), "unsupported");
+    EXPECT_EQ(first[u"Camera"_s][u"text"_s].toString().toStdString(),
+              "the player cannot open rtsp:// addresses");
+    EXPECT_EQ(first[u"Loop"_s][u"verdict"_s].toString().toStdString(), "too-many-redirects");
+}
+
+// A name server that never answers, for a check run with it as its resolver (in a mount
+// namespace of its own, where /etc/resolv.conf names it): the name is not found, and the
+// report says there was no answer rather than that the stream sent no data.
+TEST_F(CheckCommandTest, ANameTheResolverDoesNotAnswerIsHostNotFoundWithNoAnswer) {
+    QUdpSocket silentServer;
+    if (geteuid() != 0 || !silentServer.bind(QHostAddress(u"127.0.0.77"_s), 53)) {
+        GTEST_SKIP() << "needs root, for port 53 and a mount namespace";
+    }
+    QFile resolv(file(u"resolv.conf"_s));
+    ASSERT_TRUE(resolv.open(QIODevice::WriteOnly));
+    resolv.write("nameserver 127.0.0.77\noptions timeout:20 attempts:1\n");
+    resolv.close();
+    process.setProgram(u"unshare"_s);
+    process.setArguments({u"--mount"_s, u"sh"_s, u"-c"_s,
+                          u"mount --bind \"$0\" /etc/resolv.conf && exec \"$@\""_s,
+                          resolv.fileName(), QStringLiteral(ORVANTO_BINARY), u"--check"_s,
+                          writeList({{u"Far"_s, u"http://far-away.example/live"_s}}), u"--quiet"_s,
+                          u"--timeout"_s, u"3"_s, u"--json"_s, file(u"r.json"_s)});
+    process.start();
+    ASSERT_TRUE(process.waitForStarted());
+    QElapsedTimer timer;
+    timer.start();
+    const Outcome outcome = finish(40000);
+    if (outcome.err.contains(u"unshare"_s) || outcome.err.contains(u"mount"_s)) {
+        GTEST_SKIP() << "no mount namespace here: " << outcome.err.toStdString();
+    }
+    EXPECT_EQ(outcome.status, 1) << outcome.err.toStdString();
+    EXPECT_LT(timer.elapsed(), 15000) << "the check ends when its time is up";
+    const auto first = firstAddresses(readJson(file(u"r.json"_s)));
+    EXPECT_EQ(first[u"Far"_s][u"verdict"_s].toString().toStdString(), "host-not-found");
+    EXPECT_EQ(first[u"Far"_s][u"text"_s].toString().toStdString(), "host not found (no answer)");
 }
 
 } // namespace

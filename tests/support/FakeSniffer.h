@@ -15,22 +15,27 @@ public:
         done_ = std::move(done);
     }
     void abort() override { done_ = nullptr; }
+    HttpGet::Phase phase() const override { return done_ ? runningPhase : HttpGet::Phase::Idle; }
     bool isRunning() const { return static_cast<bool>(done_); }
 
     // Decides the running sniff; returns false when none runs.
     bool decide(Result::Kind kind, const QList<QUrl>& entries = {}) {
+        Result result;
+        result.kind = kind;
+        result.entries = entries;
+        return decide(result);
+    }
+    bool decide(const Result& result) {
         if (!done_) {
             return false;
         }
         auto done = std::exchange(done_, nullptr);
-        Result result;
-        result.kind = kind;
-        result.entries = entries;
         done(result);
         return true;
     }
 
     QList<QUrl> started;
+    HttpGet::Phase runningPhase = HttpGet::Phase::Waiting; // what phase() says while it runs
 
 private:
     std::function<void(const Result&)> done_;

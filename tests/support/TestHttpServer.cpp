@@ -13,7 +13,7 @@ namespace orvanto::test {
 
 namespace {
 
-QByteArray wavHeader() {
+QByteArray wavHeader(quint32 dataBytes = 0xffffffffu) {
     constexpr quint32 rate = TestHttpServer::WavBytesPerSecond / 2;
     QByteArray header;
     auto u32 = [&](quint32 v) {
@@ -26,7 +26,7 @@ QByteArray wavHeader() {
         header.append(static_cast<char>(v >> 8));
     };
     header.append("RIFF");
-    u32(0xffffffffu); // endless
+    u32(dataBytes == 0xffffffffu ? dataBytes : dataBytes + 36); // endless, or its true size
     header.append("WAVEfmt ");
     u32(16);
     u16(1); // PCM
@@ -36,7 +36,7 @@ QByteArray wavHeader() {
     u16(2);
     u16(16);
     header.append("data");
-    u32(0xffffffffu);
+    u32(dataBytes);
     return header;
 }
 
@@ -64,7 +64,12 @@ public:
         pacer_.setInterval(50);
         connect(&pacer_, &QTimer::timeout, this, &Connection::sendPaced);
     }
-    ~Connection() override { server_.connectionClosed(); }
+    ~Connection() override {
+        if (admitted_) {
+            server_.release(path_);
+        }
+        server_.connectionClosed();
+    }
 
 private:
     void onReadyRead() {
@@ -78,9 +83,48 @@ private:
         }
         answered_ = true;
         const QList<QByteArray> words = request_.left(request_.indexOf("\r\n")).split(' ');
-        const QString path = QString::fromLatin1(words.value(1)).section(QLatin1Char('?'), 0, 0);
-        server_.countRequest(path);
-        route_ = server_.routeFor(path);
+        path_ = QString::fromLatin1(words.value(1)).section(QLatin1Char('?'), 0, 0);
+        server_.countRequest(path_);
+        route_ = server_.routeFor(path_);
+        if (server_.awayLeftMs(path_) > 0) {
+            // No answer until it is back.
+            connect(&pacer_, &QTimer::timeout, this, &Connection::answerWhenBack);
+            pacer_.start();
+            return;
+        }
+        answer();
+    }
+
+    void answerWhenBack() {
+        if (server_.awayLeftMs(path_) == 0) {
+            pacer_.stop();
+            disconnect(&pacer_, &QTimer::timeout, this, &Connection::answerWhenBack);
+            answer();
+        }
+    }
+
+    // The head of a streamed reply, chunked when the route says so.
+    QByteArray streamHead(const QByteArray& contentType) const {
+        return route_.chunked ? "HTTP/1.1 200 OK\r\nContent-Type: " + contentType +
+                                    "\r\nTransfer-Encoding: chunked\r\n\r\n"
+                              : "HTTP/1.0 200 OK\r\nContent-Type: " + contentType + "\r\n\r\n";
+    }
+    void writeBody(const QByteArray& bytes) {
+        if (!route_.chunked) {
+            socket_->write(bytes);
+        } else if (!bytes.isEmpty()) {
+            socket_->write(QByteArray::number(bytes.size(), 16) + "\r\n" + bytes + "\r\n");
+        }
+    }
+
+    void answer() {
+        if (route_.oneClient) {
+            if (!server_.admit(path_)) {
+                socket_->abort(); // busy with its one client
+                return;
+            }
+            admitted_ = true;
+        }
         switch (route_.kind) {
         case TestHttpServer::Route::Kind::Silent:
             break;
@@ -93,12 +137,13 @@ private:
                            wavHeader().left(12));
             break;
         case TestHttpServer::Route::Kind::Wav:
-            socket_->write("HTTP/1.0 200 OK\r\nContent-Type: audio/wav\r\n\r\n" + wavHeader());
+            socket_->write(streamHead("audio/wav"));
+            writeBody(wavHeader());
             startPacing();
             break;
         case TestHttpServer::Route::Kind::Video:
-            socket_->write("HTTP/1.0 200 OK\r\nContent-Type: video/x-yuv4mpeg\r\n\r\n"
-                           "YUV4MPEG2 W64 H48 F25:1 Ip A1:1 C420jpeg\n");
+            socket_->write(streamHead("video/x-yuv4mpeg"));
+            writeBody("YUV4MPEG2 W64 H48 F25:1 Ip A1:1 C420jpeg\n");
             startPacing();
             break;
         case TestHttpServer::Route::Kind::EndlessHead:
@@ -110,7 +155,37 @@ private:
                            "Content-Length: 4294967296\r\n\r\n");
             startPacing();
             break;
+        case TestHttpServer::Route::Kind::Icy:
+            titles_ = request_.toLower().contains("\r\nicy-metadata: 1");
+            socket_->write("ICY 200 OK\r\nicy-name: Lab Radio\r\nicy-genre: Test\r\n"
+                           "icy-br: " +
+                           QByteArray::number(route_.rate * 8 / 1000) +
+                           "\r\nContent-Type: " + route_.contentType + "\r\n" +
+                           (titles_ ? "icy-metaint: " + QByteArray::number(route_.metaint) + "\r\n"
+                                    : QByteArray()) +
+                           "\r\n");
+            startPacing();
+            break;
         }
+    }
+
+    // The next `bytes` of the SHOUTcast stream, with a title block after every metaint bytes
+    // when the client asked for titles.
+    QByteArray icyBytes(qint64 bytes) {
+        QByteArray out;
+        const QByteArray& audio = route_.body;
+        for (qint64 i = 0; i < bytes && !audio.isEmpty(); ++i) {
+            out += audio[static_cast<qsizetype>((sent_ + i) % audio.size())];
+            if (titles_ && (sent_ + i + 1) % route_.metaint == 0) {
+                QByteArray title = "StreamTitle='Lab tone " +
+                                   QByteArray::number((sent_ + i + 1) / route_.metaint) + "';";
+                const qsizetype blocks = (title.size() + 15) / 16;
+                title.resize(blocks * 16, '\0');
+                out += static_cast<char>(blocks);
+                out += title;
+            }
+        }
+        return out;
     }
 
     QByteArray bodyHead() const {
@@ -137,6 +212,9 @@ private:
         const qint64 elapsed = clock_.elapsed();
         if (route_.streamMs >= 0 && elapsed >= route_.streamMs) {
             pacer_.stop();
+            if (route_.awayMs > 0) {
+                server_.goAway(path_, route_.awayMs);
+            }
             if (route_.closeAfter) {
                 socket_->disconnectFromHost();
             }
@@ -144,6 +222,14 @@ private:
         }
         if (socket_->bytesToWrite() >= 256 * 1024) {
             return; // the client does not read: wait
+        }
+        if (route_.kind == TestHttpServer::Route::Kind::Icy) {
+            const qint64 due = route_.rate * 2 + elapsed * route_.rate / 1000;
+            if (due > sent_) {
+                socket_->write(icyBytes(due - sent_));
+                sent_ = due;
+            }
+            return;
         }
         if (route_.kind == TestHttpServer::Route::Kind::EndlessHead ||
             route_.kind == TestHttpServer::Route::Kind::Drip) {
@@ -160,14 +246,14 @@ private:
             for (; sent_ < due; ++sent_) {
                 QByteArray frame(64 * 48 * 3 / 2, static_cast<char>(0x80));
                 std::fill_n(frame.begin(), 64 * 48, static_cast<char>(16 + (sent_ * 8) % 200));
-                socket_->write("FRAME\n" + frame);
+                writeBody("FRAME\n" + frame);
             }
             return;
         }
         const qint64 due =
             TestHttpServer::WavBurstBytes + elapsed * TestHttpServer::WavBytesPerSecond / 1000;
         if (due > sent_) {
-            socket_->write(pcm(sent_, due - sent_));
+            writeBody(pcm(sent_, due - sent_));
             sent_ = due;
         }
     }
@@ -175,11 +261,14 @@ private:
     TestHttpServer& server_;
     QTcpSocket* socket_;
     QByteArray request_;
+    QString path_;
     bool answered_ = false;
+    bool admitted_ = false;
     TestHttpServer::Route route_;
     QTimer pacer_;
     QElapsedTimer clock_;
     qint64 sent_ = 0;
+    bool titles_ = false;
 };
 
 class TestHttpServer::Thread : public QThread {
@@ -189,6 +278,7 @@ public:
     void run() override {
         pthread_getcpuclockid(pthread_self(), &cpuClock_);
         QTcpServer listener;
+        listener_ = &listener;
         listener.listen(QHostAddress::LocalHost, 0);
         QObject::connect(&listener, &QTcpServer::newConnection, &listener, [&] {
             while (QTcpSocket* socket = listener.nextPendingConnection()) {
@@ -198,8 +288,20 @@ public:
         port_ = listener.serverPort();
         ready_.release();
         exec();
-        // Close every connection (each deletes its Connection) before the listener goes.
-        const auto sockets = listener.findChildren<QTcpSocket*>();
+        dropConnections();
+        listener_ = nullptr;
+    }
+
+    // On the server's thread.
+    void goDown() {
+        listener_->close();
+        dropConnections();
+    }
+    void comeBack() { listener_->listen(QHostAddress::LocalHost, port_); }
+
+    // Closes every connection (each deletes its Connection).
+    void dropConnections() {
+        const auto sockets = listener_->findChildren<QTcpSocket*>();
         for (QTcpSocket* socket : sockets) {
             socket->abort();
             delete socket;
@@ -207,6 +309,7 @@ public:
     }
 
     TestHttpServer& server_;
+    QTcpServer* listener_ = nullptr;
     QSemaphore ready_;
     quint16 port_ = 0;
     clockid_t cpuClock_{};
@@ -269,7 +372,24 @@ TestHttpServer::Route TestHttpServer::redirect(const QByteArray& location,
     return route;
 }
 
-TestHttpServer::TestHttpServer() = default;
+TestHttpServer::Route TestHttpServer::icy(const QByteArray& audio, int bytesPerSecond,
+                                          const QByteArray& contentType) {
+    Route route;
+    route.kind = Route::Kind::Icy;
+    route.body = audio;
+    route.rate = bytesPerSecond;
+    route.contentType = contentType;
+    return route;
+}
+
+QByteArray TestHttpServer::wavClip(int ms) {
+    const qint64 bytes = qint64(ms) * WavBytesPerSecond / 1000 / 2 * 2;
+    return wavHeader(quint32(bytes)) + pcm(0, bytes);
+}
+
+TestHttpServer::TestHttpServer() {
+    clock_.start();
+}
 
 TestHttpServer::~TestHttpServer() {
     if (thread_) {
@@ -298,6 +418,45 @@ QUrl TestHttpServer::url(const QString& path, const QString& scheme) const {
     url.setPort(port_);
     url.setPath(path);
     return url;
+}
+
+void TestHttpServer::goDown() {
+    QMetaObject::invokeMethod(
+        thread_->listener_, [this] { thread_->goDown(); }, Qt::BlockingQueuedConnection);
+}
+
+void TestHttpServer::comeBack() {
+    QMetaObject::invokeMethod(
+        thread_->listener_, [this] { thread_->comeBack(); }, Qt::BlockingQueuedConnection);
+}
+
+qint64 TestHttpServer::awayLeftMs(const QString& path) const {
+    QMutexLocker lock(&mutex_);
+    return qMax<qint64>(0, awayUntilMs_.value(path) - clock_.elapsed());
+}
+
+void TestHttpServer::endAway(const QString& path) {
+    QMutexLocker lock(&mutex_);
+    awayUntilMs_.remove(path);
+}
+
+void TestHttpServer::goAway(const QString& path, int ms) {
+    QMutexLocker lock(&mutex_);
+    awayUntilMs_[path] = clock_.elapsed() + ms;
+}
+
+bool TestHttpServer::admit(const QString& path) {
+    QMutexLocker lock(&mutex_);
+    if (clients_.value(path) > 0) {
+        return false;
+    }
+    ++clients_[path];
+    return true;
+}
+
+void TestHttpServer::release(const QString& path) {
+    QMutexLocker lock(&mutex_);
+    --clients_[path];
 }
 
 int TestHttpServer::requests(const QString& path) const {
