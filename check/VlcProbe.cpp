@@ -76,7 +76,7 @@ VlcProbe::~VlcProbe() {
     player_.reset();
 }
 
-void VlcProbe::start(const QString& address, Done done) {
+void VlcProbe::start(const StreamAddress& address, Done done) {
     cancel();
     done_ = std::move(done);
     firstFailure_.reset();

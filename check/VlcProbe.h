@@ -27,7 +27,7 @@ public:
     VlcProbe(std::unique_ptr<PlayerEngine> engine, std::unique_ptr<Sniffer> sniffer);
     ~VlcProbe() override;
 
-    void start(const QString& address, Done done) override;
+    void start(const StreamAddress& address, Done done) override;
     void cancel() override;
     Verdict timedOut() const override;
 

@@ -77,6 +77,19 @@ HttpHeaders::SetResult HttpHeaders::set(Header header, QStringView value) {
     return SetResult::Set;
 }
 
+HttpHeaders HttpHeaders::without(Header header) const {
+    if (value(header).isEmpty()) {
+        return *this;
+    }
+    HttpHeaders rest;
+    for (int i = 0; i < HeaderCount; ++i) {
+        if (i != static_cast<int>(header)) {
+            rest.set(static_cast<Header>(i), QString::fromUtf8(d_->values[size_t(i)]));
+        }
+    }
+    return rest;
+}
+
 QByteArray HttpHeaders::value(Header header) const {
     return d_ ? d_->values[static_cast<size_t>(header)] : QByteArray();
 }

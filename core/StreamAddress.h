@@ -35,6 +35,9 @@ public:
     // they were.
     SetResult set(Header header, QStringView value);
 
+    // The same headers without `header`.
+    HttpHeaders without(Header header) const;
+
     bool isEmpty() const { return !d_; }
     // The value of `header`, empty when it is not set.
     QByteArray value(Header header) const;

@@ -55,11 +55,12 @@ StreamSniffer::~StreamSniffer() {
     abort();
 }
 
-void StreamSniffer::start(const QUrl& url, std::function<void(const Result&)> done) {
+void StreamSniffer::start(const QUrl& url, const HttpHeaders& headers,
+                          std::function<void(const Result&)> done) {
     abort();
     done_ = std::move(done);
     head_.clear();
-    get_.start(httpRequest(url, MaxPlaylistBytes));
+    get_.start(httpRequest(url, MaxPlaylistBytes, headers));
     deadline_.start();
 }
 
@@ -109,16 +110,21 @@ HttpGet::Phase StreamSniffer::phase() const {
 
 void StreamSniffer::decideOnWhatCame() {
     if (auto playlist = PlaylistParser::parse(head_, get_.url())) {
-        decide(Result::Kind::Playlist, playlist->entries);
+        decide(Result::Kind::Playlist, *playlist);
     } else {
         decide(Result::Kind::Stream);
     }
 }
 
-void StreamSniffer::decide(Result::Kind kind, const QList<QUrl>& entries) {
+void StreamSniffer::decide(Result::Kind kind, const Playlist& playlist) {
     Result result;
     result.kind = kind;
-    result.entries = entries;
+    result.entries = playlist.entries;
+    result.entriesLeftOut = playlist.entriesLeftOut;
+    if (playlist.binary) {
+        result.kind = Result::Kind::Failed; // no text: nothing in it is an address
+        result.binaryPlaylist = true;
+    }
     result.error = get_.error();
     result.status = get_.status();
     result.bodyStart = head_.first(qMin(head_.size(), HeadSampleBytes));

@@ -121,7 +121,8 @@ void StreamPlayer::openEntry() {
         startEngine(nullptr);
         return;
     }
-    sniffer_->start(entry_.url, [this](const Sniffer::Result& result) { onSniffed(result); });
+    sniffer_->start(entry_.url, entryHeaders(),
+                    [this](const Sniffer::Result& result) { onSniffed(result); });
 }
 
 void StreamPlayer::onSniffed(const Sniffer::Result& result) {
@@ -153,6 +154,7 @@ void StreamPlayer::startEngine(const std::shared_ptr<StreamConnection>& connecti
     applyVideoFit();
     MediaSource source;
     source.connection = connection;
+    source.headers = entryHeaders();
     if (entry_.url.isLocalFile()) {
         source.location = entry_.url.toLocalFile();
         source.isLocalPath = true;
@@ -162,6 +164,18 @@ void StreamPlayer::startEngine(const std::shared_ptr<StreamConnection>& connecti
             entry_.depth == 0 ? url_.trimmed() : entry_.url.toString(QUrl::FullyEncoded);
     }
     engine_->play(source);
+}
+
+// The headers of the address go with its playlists' entries too; its cookie only to its own
+// server.
+HttpHeaders StreamPlayer::entryHeaders() const {
+    if (entry_.depth == 0 || headers_.value(HttpHeaders::Header::Cookie).isEmpty()) {
+        return headers_;
+    }
+    const QString host = AddressPolicy::locationUrl(url_.trimmed()).host();
+    return entry_.url.host().compare(host, Qt::CaseInsensitive) == 0
+               ? headers_
+               : headers_.without(HttpHeaders::Header::Cookie);
 }
 
 // The current media (or its look) did not play. An entry that played before is opened again

@@ -109,6 +109,7 @@ private:
     void startEngine(const std::shared_ptr<StreamConnection>& connection);
     void attemptFailed(EntryFailure::Kind kind);
     void breakOff();
+    HttpHeaders entryHeaders() const;
     void retry();
     bool atItsEnd() const;
     void entryOver(bool endedNaturally);
