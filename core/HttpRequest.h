@@ -35,6 +35,9 @@ struct HttpRequest {
     static QByteArray defaultUserAgent() {
         return "VLC/" + QByteArray(LibVlcVersion) + " LibVLC/" + QByteArray(LibVlcVersion);
     }
+    // Asks a SHOUTcast or Icecast server for the stream's titles ("Icy-MetaData: 1"); the
+    // body is then read without them.
+    bool icyTitles = false;
 };
 
 inline HttpRequest httpRequest(const QUrl& url, qint64 maxBodyBytes = -1,

@@ -49,6 +49,7 @@ void HttpGet::start(const HttpRequest& request) {
     errorDetail_.clear();
     body_.clear();
     bodyTotal_ = 0;
+    bodyKept_ = 0;
     running_ = true;
     connectTo(request.url);
 }
@@ -78,6 +79,7 @@ void HttpGet::connectTo(const QUrl& url) {
     headers_.clear();
     contentLength_ = -1;
     chunked_.reset();
+    icy_.reset();
 
     if (!isHttp(url) || url.host().isEmpty()) {
         // Reported on the next turn of the event loop, like every other outcome.
@@ -136,7 +138,8 @@ void HttpGet::onConnected() {
             head += HttpHeaders::name(header).toByteArray() + ": " + value + "\r\n";
         }
     }
-    socket_->write(head + "Accept: */*\r\nConnection: close\r\n\r\n");
+    socket_->write(head + "Accept: */*\r\n" + (request_.icyTitles ? "Icy-MetaData: 1\r\n" : "") +
+                   "Connection: close\r\n\r\n");
 }
 
 void HttpGet::onReadyRead() {
@@ -239,6 +242,11 @@ bool HttpGet::parseHead(QByteArrayView head) {
         }
         headers_.append({line.left(colon).trimmed().toLower(), line.mid(colon + 1).trimmed()});
     }
+    if (request_.icyTitles) {
+        if (const qint64 interval = IcyReader::interval(header("icy-metaint")); interval > 0) {
+            icy_.emplace(interval);
+        }
+    }
     if (header("transfer-encoding").toLower().contains("chunked")) {
         chunked_.emplace(); // the chunks tell the length: Content-Length does not count
         return true;
@@ -300,12 +308,18 @@ void HttpGet::deliver(QByteArray bytes) {
         bytes.truncate(contentLength_ - bodyTotal_);
         over = true;
     }
+    bodyTotal_ += bytes.size(); // as sent: the announced length counts the titles too
+    if (icy_) {
+        QByteArray audio;
+        icy_->read(bytes, audio);
+        bytes = std::move(audio);
+    }
     bool tooLarge = false;
-    if (request_.maxBodyBytes >= 0 && bodyTotal_ + bytes.size() > request_.maxBodyBytes) {
-        bytes.truncate(request_.maxBodyBytes - bodyTotal_);
+    if (request_.maxBodyBytes >= 0 && bodyKept_ + bytes.size() > request_.maxBodyBytes) {
+        bytes.truncate(request_.maxBodyBytes - bodyKept_);
         tooLarge = true;
     }
-    bodyTotal_ += bytes.size();
+    bodyKept_ += bytes.size();
     body_ += bytes;
     if (!bytes.isEmpty() && !emitChecked(&HttpGet::bodyReceived)) {
         return;
@@ -397,7 +411,7 @@ std::shared_ptr<StreamConnection> HttpGet::takeConnection(QByteArray taken) {
     const qint64 size = chunked_ ? -1 : contentLength_;
     auto connection = std::make_shared<StreamConnection>(
         url_, descriptor, taken + std::exchange(body_, {}), std::move(raw),
-        std::exchange(chunked_, std::nullopt), remaining, size);
+        std::exchange(chunked_, std::nullopt), std::exchange(icy_, std::nullopt), remaining, size);
     abort();
     return connection;
 }

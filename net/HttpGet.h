@@ -2,6 +2,7 @@
 
 #include "core/HttpRequest.h"
 #include "net/ChunkedDecoder.h"
+#include "net/IcyReader.h"
 
 #include <QByteArray>
 #include <QList>
@@ -26,7 +27,8 @@ class StreamConnection;
 // the body by maxBodyBytes, and the body waiting to be read by BodyBufferBytes (reading pauses
 // until the reader takes it). Redirects are followed as the request allows. Setting no time
 // limit of its own, it waits as long as its owner lets it. A chunked body (which some servers
-// send even to HTTP/1.0 requests) is decoded.
+// send even to HTTP/1.0 requests) is decoded, and a radio's titles (HttpRequest::icyTitles) are
+// taken out of the body.
 class HttpGet : public QObject {
     Q_OBJECT
 public:
@@ -119,9 +121,11 @@ private:
     QList<std::pair<QByteArray, QByteArray>> headers_;
     qint64 contentLength_ = -1;
     std::optional<ChunkedDecoder> chunked_;
+    std::optional<IcyReader> icy_;
 
     QByteArray body_;
-    qint64 bodyTotal_ = 0;
+    qint64 bodyTotal_ = 0; // the body's bytes as sent
+    qint64 bodyKept_ = 0;  // of those, the ones for the reader (without a radio's titles)
     Error error_ = Error::None;
     QString errorDetail_;
 };

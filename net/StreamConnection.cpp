@@ -10,11 +10,12 @@
 namespace orvanto {
 
 StreamConnection::StreamConnection(const QUrl& url, int descriptor, QByteArray body, QByteArray raw,
-                                   std::optional<ChunkedDecoder> chunked, qint64 remaining,
-                                   qint64 size)
+                                   std::optional<ChunkedDecoder> chunked,
+                                   std::optional<IcyReader> icy, qint64 remaining, qint64 size)
     : url_(url), descriptor_(descriptor), wake_(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)),
       ready_(std::move(body)), raw_(std::move(raw)), chunked_(std::move(chunked)),
-      remaining_(remaining), size_(size) {}
+      icy_(std::move(icy)), title_(icy_ ? icy_->title() : QString()), remaining_(remaining),
+      size_(size) {}
 
 StreamConnection::~StreamConnection() {
     if (descriptor_ >= 0) {
@@ -111,31 +112,51 @@ qint64 StreamConnection::readBody(char* data, qint64 max) {
         if (ended_) {
             return 0;
         }
-        if (!chunked_) {
-            if (!raw_.isEmpty()) {
-                ready_ = std::exchange(raw_, {});
-                continue;
-            }
-            const qint64 n = receive(data, max);
+        if (!chunked_ && !icy_ && raw_.isEmpty()) {
+            const qint64 n = receive(data, max); // the body as it comes: straight to the reader
             ended_ = n == 0;
             return n;
         }
-        // Chunked: decode what came, reading more while nothing of the body is ready.
+        // Decode what came, reading more while nothing of the body is ready.
         if (raw_.isEmpty()) {
             raw_.resize(qsizetype(ReadChunkBytes));
             const qint64 n = receive(raw_.data(), ReadChunkBytes);
             if (n <= 0) {
                 raw_.clear();
                 ended_ = true;
-                return n; // closed before the last chunk: the body ends here
+                return n; // closed (before the last chunk of a chunked body: it ends here)
             }
             raw_.truncate(qsizetype(n));
         }
-        if (!chunked_->decode(std::exchange(raw_, {}), ready_)) {
-            return -1;
+        QByteArray bytes = std::exchange(raw_, {});
+        if (chunked_) {
+            QByteArray body;
+            if (!chunked_->decode(bytes, body)) {
+                return -1;
+            }
+            ended_ = chunked_->isDone();
+            bytes = std::move(body);
         }
-        ended_ = chunked_->isDone();
+        if (icy_) {
+            QByteArray audio;
+            if (icy_->read(bytes, audio)) {
+                {
+                    const std::lock_guard lock(titleMutex_);
+                    title_ = icy_->title();
+                }
+                if (titleListener_) {
+                    titleListener_();
+                }
+            }
+            bytes = std::move(audio);
+        }
+        ready_ = std::move(bytes);
     }
+}
+
+QString StreamConnection::title() const {
+    const std::lock_guard lock(titleMutex_);
+    return title_;
 }
 
 } // namespace orvanto

@@ -1,10 +1,13 @@
 #pragma once
 
 #include "net/ChunkedDecoder.h"
+#include "net/IcyReader.h"
 
 #include <QByteArray>
 #include <QUrl>
 #include <atomic>
+#include <functional>
+#include <mutex>
 #include <optional>
 
 namespace orvanto {
@@ -17,7 +20,7 @@ namespace orvanto {
 // read() is called by one reader thread at a time and blocks, as an engine's input expects;
 // interrupt() may be called from any thread and makes the read under way, and every later one,
 // return at once. Plain data and a descriptor, no Qt objects, so nothing ties it to the thread
-// that opened it.
+// that opened it. A radio's titles (see IcyReader) are taken out of the body and kept.
 class StreamConnection {
 public:
     static constexpr qint64 ReadChunkBytes = 64 * 1024;
@@ -25,10 +28,12 @@ public:
 
     // `descriptor`: a connected socket, now this object's. `body`: bytes of the body already
     // received (decoded). `raw`: bytes read from the socket but not yet decoded. `chunked`: the
-    // decoder's state when the body is chunked. `remaining`: the bytes of the body still to come
+    // decoder's state when the body is chunked. `icy`: the title reader's state when the body
+    // carries a radio's titles. `remaining`: the bytes of the body still to come
     // after `raw` when the server announced a length, else -1.
     StreamConnection(const QUrl& url, int descriptor, QByteArray body, QByteArray raw,
-                     std::optional<ChunkedDecoder> chunked, qint64 remaining, qint64 size);
+                     std::optional<ChunkedDecoder> chunked, std::optional<IcyReader> icy,
+                     qint64 remaining, qint64 size);
     ~StreamConnection();
     StreamConnection(const StreamConnection&) = delete;
     StreamConnection& operator=(const StreamConnection&) = delete;
@@ -41,6 +46,11 @@ public:
     // on a connection cannot go back.
     bool seek(qint64 offset);
     void interrupt();
+
+    // The radio's latest title (empty without one). Any thread.
+    QString title() const;
+    // Called on the reader's thread whenever title() changes; set before reading starts.
+    void setTitleListener(std::function<void()> listener) { titleListener_ = std::move(listener); }
 
     const QUrl& url() const { return url_; }
     // The whole body's length when the server announced it, else -1.
@@ -59,6 +69,10 @@ private:
     qsizetype readyAt_ = 0;
     QByteArray raw_; // received, not yet decoded
     std::optional<ChunkedDecoder> chunked_;
+    std::optional<IcyReader> icy_;
+    mutable std::mutex titleMutex_;
+    QString title_; // icy_'s, for other threads
+    std::function<void()> titleListener_;
     qint64 remaining_ = -1;
     qint64 size_ = -1;
     bool ended_ = false;

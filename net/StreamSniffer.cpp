@@ -60,7 +60,9 @@ void StreamSniffer::start(const QUrl& url, const HttpHeaders& headers,
     abort();
     done_ = std::move(done);
     head_.clear();
-    get_.start(httpRequest(url, MaxPlaylistBytes, headers));
+    HttpRequest request = httpRequest(url, MaxPlaylistBytes, headers);
+    request.icyTitles = true; // a radio's stream is read on this connection: its titles too
+    get_.start(request);
     deadline_.start();
 }
 
@@ -100,8 +102,10 @@ void StreamSniffer::onFinished() {
     decideOnWhatCame();
 }
 
-bool StreamSniffer::isSeekableFile() const {
-    return get_.contentLength() >= 0 && get_.header("accept-ranges").toLower().contains("bytes");
+// A body of announced length is a file (or says it is one), which the engine may need to seek
+// in (a film's index at its end): it asks for ranges of it on connections of its own.
+bool StreamSniffer::isFile() const {
+    return get_.contentLength() >= 0;
 }
 
 HttpGet::Phase StreamSniffer::phase() const {
@@ -131,10 +135,10 @@ void StreamSniffer::decide(Result::Kind kind, const Playlist& playlist) {
     if (kind == Result::Kind::Stream && looksLikeHtml(head_)) {
         result.kind = Result::Kind::Failed;
         result.webPage = true;
-    } else if (kind == Result::Kind::Stream && get_.isRunning() && !isSeekableFile()) {
+    } else if (kind == Result::Kind::Stream && get_.isRunning() && !isFile()) {
         // A stream still coming: it is read from this connection, so that a server that takes
-        // one client at a time is not asked a second time. A file the engine may seek in is
-        // opened by the engine itself.
+        // one client at a time is not asked a second time. A file is opened by the engine
+        // itself.
         result.connection = get_.takeConnection(head_);
     }
     auto done = std::move(done_);

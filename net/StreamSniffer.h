@@ -45,7 +45,7 @@ private:
     void onFinished();
     void decideOnWhatCame();
     void decide(Result::Kind kind, const Playlist& playlist = {});
-    bool isSeekableFile() const;
+    bool isFile() const;
 
     HttpGet get_;
     QByteArray head_;

@@ -67,9 +67,9 @@ void StreamPlayer::stop() {
 void StreamPlayer::halt() {
     const bool wasActive = entryActive_;
     waitingForEngine_ = false;
+    entryActive_ = false; // (stopMedia() then says nothing: this says it once, below)
     stopMedia();
     watchdog_.stop();
-    entryActive_ = false;
     entryPlayed_ = false;
     nextRetryMs_ = -1;
     if (wasActive) {
@@ -85,10 +85,14 @@ void StreamPlayer::stopMedia() {
     if (engine_) {
         engine_->stop();
     }
+    const bool engineHadIt = engineStarted_;
     flow_.restart();
     engineStarted_ = false;
     engineOpened_ = false;
     mediaDecoded_ = false;
+    if (entryActive_ && engineHadIt) {
+        Q_EMIT entryStopped(); // the entry is opened again later
+    }
 }
 
 void StreamPlayer::startNextEntry() {
@@ -237,18 +241,17 @@ bool StreamPlayer::atItsEnd() const {
 
 void StreamPlayer::reopen() {
     if (!entryActive_ || !engineStarted_) {
-        return; // still looking at the address: the engine opens it with the choice anyway
+        return; // still looking at the address, or waiting to retry: the choice holds then
     }
+    stopMedia();
     entryPlayed_ = false;
     entryStartMs_ = clock_.nowMs();
     lastDataMs_ = entryStartMs_;
+    retries_ = 0;
     if (everPlayed_ && !notify(PlayState::Buffering)) {
         return;
     }
-    // What the address serves is known: the engine opens it again without a second look.
-    stopMedia();
-    openedMs_ = entryStartMs_;
-    startEngine(nullptr);
+    openEntry();
 }
 
 // The current entry failed, ended or broke off: the next entry takes over, if there is one.

@@ -75,14 +75,14 @@ public:
     AspectRatio aspectRatio() const { return ratio_; }
     // The current entry has really played (decoded something).
     bool entryPlayed() const { return entryPlayed_; }
-    // The address of the entry the engine plays or opens (empty before the first).
-    const QUrl& entryUrl() const { return entry_.url; }
-    // Opens the entry under way again, so that a choice that takes effect on opening (the
-    // quality) does; meanwhile a stream that played counts as reconnecting. Does nothing unless
-    // the engine has the entry.
-    void reopen();
     // The address the engine plays or opens: the assigned one, or an entry of its playlist.
     const PlaylistQueue::Entry& currentEntry() const { return entry_; }
+    // The address of the entry the engine plays or opens (empty before the first).
+    const QUrl& entryUrl() const { return entry_.url; }
+    // Opens the entry under way again (looked at anew, then opened), so that a choice that takes
+    // effect on opening (the quality) does; meanwhile a stream that played counts as
+    // reconnecting. Does nothing unless the engine has the entry.
+    void reopen();
 
 Q_SIGNALS:
     // Once per change of playState().

@@ -8,6 +8,9 @@
 #include <QMetaObject>
 #include <array>
 #include <atomic>
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
 #include <dlfcn.h>
 #include <vector>
 #include <vlc/vlc.h>
@@ -132,6 +135,37 @@ struct VlcEngine::Private {
         // posted call whose context object is gone is discarded by Qt.
         QMetaObject::invokeMethod(
             owner, [owner, generation, event, value] { owner->deliver(generation, event, value); },
+            Qt::QueuedConnection);
+    }
+
+    // libVLC's audio output says "input '<codec>' <rate> Hz ..." (at debug level) when the
+    // first decoded block of a media reaches it, a good while before the counters show it
+    // (libVLC updates them four times a second). Runs on libVLC's threads: posts, nothing else.
+    static void onLog(void* data, int level, const libvlc_log_t* context, const char* format,
+                      va_list args) {
+        if (level != LIBVLC_DEBUG) {
+            return;
+        }
+        const char* type = nullptr;
+        const char* header = nullptr;
+        uintptr_t id = 0;
+        libvlc_log_get_object(context, &type, &header, &id);
+        if (!type || std::strcmp(type, "audio output") != 0) {
+            return;
+        }
+        char text[16];
+        va_list copy;
+        va_copy(copy, args);
+        std::vsnprintf(text, sizeof text, format, copy);
+        va_end(copy);
+        if (std::strncmp(text, "input '", 7) != 0) {
+            return;
+        }
+        auto* d = static_cast<Private*>(data);
+        const quint64 generation = d->generation.load();
+        VlcEngine* owner = d->owner;
+        QMetaObject::invokeMethod(
+            owner, [owner, generation] { owner->deliver(generation, Event::Decoded, 1); },
             Qt::QueuedConnection);
     }
 
@@ -279,6 +313,7 @@ VlcEngine::VlcEngine(Options options, QObject* parent)
     if (!d_->vlc) {
         return;
     }
+    libvlc_log_set(d_->vlc, &Private::onLog, d_.get());
     // The program's name for the sound server and the like. The HTTP User-Agent stays
     // libVLC's own ("VLC/x LibVLC/x"), which HttpRequest::defaultUserAgent() says too.
     libvlc_set_user_agent(d_->vlc, "Orvanto Live TV", nullptr);
@@ -321,6 +356,7 @@ VlcEngine::~VlcEngine() {
     d_->releaseMedia();
     d_->connection.reset();
     if (d_->vlc) {
+        libvlc_log_unset(d_->vlc); // no log message calls back after this
         libvlc_release(d_->vlc);
     }
 }
@@ -338,6 +374,22 @@ void VlcEngine::play(const MediaSource& source) {
     const QByteArray utf8 = source.location.toUtf8();
     if (source.connection) {
         d_->connection = source.connection;
+        // A radio's titles, read out of the stream on libVLC's input thread.
+        const quint64 generation = d_->generation.load();
+        auto titled = [this, generation] {
+            QMetaObject::invokeMethod(
+                this,
+                [this, generation] {
+                    if (generation == d_->generation.load()) {
+                        readNowPlaying();
+                    }
+                },
+                Qt::QueuedConnection);
+        };
+        d_->connection->setTitleListener(titled);
+        if (!d_->connection->title().isEmpty()) {
+            titled(); // the title that came with the look at the stream
+        }
         // With a seek function libVLC reads the connection as it reads an HTTP stream, paced
         // by its playback; without one it takes it for a live capture and reads it in bursts
         // of 32 KiB, seconds apart for a radio.
@@ -371,6 +423,7 @@ void VlcEngine::stop() {
     ++d_->generation; // reports of the media that ends here, also those sent inside stop()
     decodePoll_.stop();
     opened_ = false;
+    decoded_ = Decoding::NotYet;
     if (d_->connection) {
         d_->connection->interrupt(); // libVLC waits for its read to return
     }
@@ -399,21 +452,38 @@ void VlcEngine::deliver(quint64 generation, Event event, qint64 value) {
     if (generation != d_->generation.load()) {
         return;
     }
-    if (event == Event::Playing) {
-        opened_ = true;
-    }
-    Q_EMIT engineEvent(event, value);
-}
-
-// Reports the first decoded block as soon as it comes, rather than with the next play time.
-void VlcEngine::pollDecoding() {
-    if (!opened_) {
+    if (event == Event::Decoded) {
+        reportDecoded(value);
         return;
     }
+    Q_EMIT engineEvent(event, value);
+    if (event == Event::Playing) {
+        opened_ = true;
+        if (decoded_ == Decoding::Waiting) {
+            reportDecoded(1); // it decoded before libVLC said the media was open
+        }
+    }
+}
+
+// Decoded, once per media and never before Playing.
+void VlcEngine::reportDecoded(qint64 blocks) {
+    if (decoded_ == Decoding::Reported) {
+        return;
+    }
+    if (!opened_) {
+        decoded_ = Decoding::Waiting;
+        return;
+    }
+    decoded_ = Decoding::Reported;
+    decodePoll_.stop();
+    Q_EMIT engineEvent(Event::Decoded, blocks);
+}
+
+// Video, and audio the log line missed: the counters, read often until they move.
+void VlcEngine::pollDecoding() {
     const Stats counters = stats();
     if (counters.decodedAudio > 0 || counters.decodedVideo > 0) {
-        decodePoll_.stop();
-        Q_EMIT engineEvent(Event::Decoded, counters.decodedAudio + counters.decodedVideo);
+        reportDecoded(counters.decodedAudio + counters.decodedVideo);
     }
 }
 
@@ -555,9 +625,10 @@ QString VlcEngine::nowPlaying() const {
     return d_->nowPlaying;
 }
 
+// The radio's own title where the stream is read from a connection of ours, else libVLC's.
 void VlcEngine::readNowPlaying() {
-    QString title;
-    if (d_->media) {
+    QString title = d_->connection ? d_->connection->title() : QString();
+    if (title.isEmpty() && d_->media) {
         if (char* text = libvlc_media_get_meta(d_->media, libvlc_meta_NowPlaying)) {
             title = QString::fromUtf8(text).trimmed();
             libvlc_free(text);

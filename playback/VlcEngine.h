@@ -56,13 +56,16 @@ public:
 private:
     struct Private;
     void deliver(quint64 generation, Event event, qint64 value);
-    void readNowPlaying();
     void reportError();
+    void reportDecoded(qint64 blocks);
     void pollDecoding();
+    void readNowPlaying();
 
     std::unique_ptr<Private> d_;
     QTimer decodePoll_;
     bool opened_ = false; // Playing was reported for the current media
+    enum class Decoding { NotYet, Waiting, Reported };
+    Decoding decoded_ = Decoding::NotYet; // Waiting: decoded, to be reported after Playing
 };
 
 } // namespace orvanto

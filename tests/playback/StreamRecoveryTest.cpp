@@ -117,7 +117,7 @@ TEST_F(StreamPlayerTest, TheLooksConnectionGoesToTheEngine) {
     stream.kind = Kind::Stream;
     stream.connection = std::make_shared<StreamConnection>(
         QUrl(QStringLiteral("http://tv.example/live.ts")), pair[0], QByteArray("G@"), QByteArray(),
-        std::nullopt, -1, -1);
+        std::nullopt, std::nullopt, -1, -1);
     const std::weak_ptr<StreamConnection> handed = stream.connection;
     player.setURL(QStringLiteral("http://tv.example/live.ts"));
     ASSERT_TRUE(sniffer.decide(stream));
