@@ -14,7 +14,7 @@ struct KindNames {
     const char* key;
     const char* text;
 };
-constexpr std::array<KindNames, 11> kKindNames{{
+constexpr std::array<KindNames, 12> kKindNames{{
     {Verdict::Kind::NotChecked, "not-checked", "not checked"},
     {Verdict::Kind::Plays, "plays", "plays"},
     {Verdict::Kind::Refused, "refused", "refused"},
@@ -26,6 +26,7 @@ constexpr std::array<KindNames, 11> kKindNames{{
     {Verdict::Kind::EndedAtOnce, "ended-at-once", "ended at once"},
     {Verdict::Kind::Unsupported, "unsupported", "the player cannot open %1:// addresses"},
     {Verdict::Kind::TooManyRedirects, "too-many-redirects", "too many redirects"},
+    {Verdict::Kind::FileNotFound, "file-not-found", "file not found"},
 }};
 
 const KindNames& namesOf(Verdict::Kind kind) {

@@ -20,6 +20,7 @@ struct Verdict {
         EndedAtOnce,      // the connection closed before any media came
         Unsupported,      // the player has no way to open addresses of this scheme (scheme)
         TooManyRedirects, // the server redirected more often than a player follows (a loop)
+        FileNotFound,     // a local file that is not there
     };
 
     Kind kind = Kind::NotChecked;

@@ -6,6 +6,7 @@
 #include "playback/VlcEngine.h"
 #include "playback/VlcPlayer.h"
 
+#include <QFileInfo>
 #include <QTimer>
 
 namespace orvanto {
@@ -100,6 +101,11 @@ Verdict VlcProbe::timedOut() const {
 }
 
 Verdict VlcProbe::verdictOf(const EntryFailure& failure) {
+    // The engine says no more of a local file than that it cannot open it.
+    if (failure.url.isLocalFile() && failure.kind != EntryFailure::Kind::Unsupported &&
+        !QFileInfo::exists(failure.url.toLocalFile())) {
+        return verdict(Verdict::Kind::FileNotFound);
+    }
     switch (failure.kind) {
     case EntryFailure::Kind::Sniffed:
         return sniffVerdict(failure.sniff);

@@ -114,6 +114,15 @@ QJsonObject readJson(const QString& path) {
     return QJsonDocument::fromJson(f.readAll()).object();
 }
 
+// The first address of each station's report.
+QHash<QString, QJsonObject> firstAddresses(const QJsonObject& root) {
+    QHash<QString, QJsonObject> first;
+    for (const QJsonValue& station : root[u"stations"_s].toArray()) {
+        first.insert(station[u"name"_s].toString(), station[u"addresses"_s][0].toObject());
+    }
+    return first;
+}
+
 TEST_F(CheckCommandTest, EveryVerdictInOneRun) {
     const QString dead = TestHttpServer::refusedUrl(u"/first"_s).toString();
     const QString list = writeList({
@@ -184,6 +193,27 @@ TEST_F(CheckCommandTest, EveryVerdictInOneRun) {
     EXPECT_EQ(names.mid(0, 5),
               (QStringList{u"Radio"_s, u"Video"_s, u"Nested"_s, u"Second"_s, u"Second"_s}));
     EXPECT_EQ(second, (QStringList{url(u"/other.wav"_s), dead}));
+}
+
+// A list of the user's own files: one that is not there is said to be missing, one that is
+// there but no media is no media.
+TEST_F(CheckCommandTest, AMissingLocalFileIsFileNotFound) {
+    QFile junk(file(u"junk.mp3"_s));
+    ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
+    junk.write(QByteArray(8192, '\x5a'));
+    junk.close();
+    const Outcome outcome =
+        run({writeList({{u"Gone"_s, file(u"gone.mp3"_s)},
+                        {u"Relative"_s, u"also-gone.wav"_s},
+                        {u"Junk"_s, u"junk.mp3"_s}}),
+             u"--quiet"_s, u"--timeout"_s, u"8"_s, u"--json"_s, file(u"r.json"_s)});
+    EXPECT_EQ(outcome.status, 1) << outcome.err.toStdString();
+    const auto first = firstAddresses(readJson(file(u"r.json"_s)));
+    for (const QString& name : {u"Gone"_s, u"Relative"_s}) {
+        EXPECT_EQ(first[name][u"verdict"_s].toString().toStdString(), "file-not-found");
+        EXPECT_EQ(first[name][u"text"_s].toString().toStdString(), "file not found");
+    }
+    EXPECT_EQ(first[u"Junk"_s][u"verdict"_s].toString().toStdString(), "not-media");
 }
 
 // The time the report gives covers the whole run, the writing of the report included: a long
@@ -332,15 +362,6 @@ TEST_F(CheckCommandTest, InterruptStopsAtOnceAndWritesNothing) {
     EXPECT_FALSE(QFile::exists(file(u"r.json"_s)));
     EXPECT_FALSE(QFile::exists(file(u"w.m3u"_s)));
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{u"list.m3u"_s});
-}
-
-// The first address of each station's report.
-QHash<QString, QJsonObject> firstAddresses(const QJsonObject& root) {
-    QHash<QString, QJsonObject> first;
-    for (const QJsonValue& station : root[u"stations"_s].toArray()) {
-        first.insert(station[u"name"_s].toString(), station[u"addresses"_s][0].toObject());
-    }
-    return first;
 }
 
 // Verdicts that tell what really happened: an address whose scheme the engine has no module
