@@ -25,6 +25,9 @@ QJsonObject addressJson(const CheckAddress& address) {
     if (verdict.kind == Verdict::Kind::HttpStatus) {
         object.insert(u"httpStatus"_s, verdict.httpStatus);
     }
+    if (verdict.playlistEntriesLeftOut > 0) {
+        object.insert(u"entriesLeftOut"_s, verdict.playlistEntriesLeftOut);
+    }
     if (verdict.plays()) {
         object.insert(u"codecs"_s, QJsonArray::fromStringList(verdict.codecs));
         if (verdict.videoSize.isValid() && !verdict.videoSize.isEmpty()) {
@@ -91,6 +94,13 @@ QString stationLines(const CheckList& list) {
         const QString first = station.firstPlaying();
         if (!first.isEmpty()) {
             text += u": "_s + first;
+        }
+        int leftOut = 0;
+        for (const CheckAddress& address : station.addresses) {
+            leftOut += address.verdict.playlistEntriesLeftOut;
+        }
+        if (leftOut > 0) {
+            text += u" ("_s + entriesLeftOutText(leftOut) + u')';
         }
         text += u'\n';
     }

@@ -1,5 +1,7 @@
 #include "check/Verdict.h"
 
+#include "net/PlaylistParser.h"
+
 #include <array>
 
 namespace orvanto {
@@ -44,7 +46,9 @@ QString verdictKey(Verdict::Kind kind) {
     return QString::fromLatin1(namesOf(kind).key);
 }
 
-QString verdictText(const Verdict& verdict) {
+namespace {
+
+QString kindText(const Verdict& verdict) {
     const QString text = QString::fromLatin1(namesOf(verdict.kind).text);
     if (verdict.kind == Verdict::Kind::HttpStatus) {
         return text.arg(verdict.httpStatus);
@@ -63,6 +67,21 @@ QString verdictText(const Verdict& verdict) {
         details << u"%1x%2"_s.arg(verdict.videoSize.width()).arg(verdict.videoSize.height());
     }
     return details.isEmpty() ? text : u"%1 (%2)"_s.arg(text, details.join(u", "_s));
+}
+
+} // namespace
+
+QString verdictText(const Verdict& verdict) {
+    const QString text = kindText(verdict);
+    return verdict.playlistEntriesLeftOut > 0
+               ? text + u"; "_s + entriesLeftOutText(verdict.playlistEntriesLeftOut)
+               : text;
+}
+
+QString entriesLeftOutText(int count) {
+    return u"%1 playlist %2 beyond the first %3 not tried"_s.arg(count)
+        .arg(count == 1 ? u"entry"_s : u"entries"_s)
+        .arg(PlaylistParser::MaxEntries);
 }
 
 } // namespace orvanto

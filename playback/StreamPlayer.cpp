@@ -137,7 +137,7 @@ void StreamPlayer::onSniffed(const Sniffer::Result& result) {
             attemptFailed(EntryFailure::Kind::Sniffed); // not the stream that played
             return;
         }
-        Q_EMIT playlistOpened(entry_.depth);
+        Q_EMIT playlistOpened(entry_.depth, result.entriesLeftOut);
         // Its entries come next; an empty or too deep playlist simply adds none.
         queue_.expand(entry_, result.entries);
         startNextEntry();
@@ -334,7 +334,7 @@ void StreamPlayer::onEngineEvent(PlayerEngine::Event event, qint64 value) {
             }
         }
         if (!entries.isEmpty() && !entryPlayed_ && queue_.expand(entry_, entries)) {
-            Q_EMIT playlistOpened(entry_.depth);
+            Q_EMIT playlistOpened(entry_.depth, 0);
             startNextEntry();
         } else if (!mediaDecoded_) {
             attemptFailed(EntryFailure::Kind::Ended);

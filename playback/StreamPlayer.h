@@ -97,8 +97,9 @@ Q_SIGNALS:
     void playbackOver();
     // An entry gave way before it played; the next one (if any) comes after this.
     void entryFailed(const orvanto::EntryFailure& failure);
-    // The entry at `depth` turned out to be a playlist; its entries come next.
-    void playlistOpened(int depth);
+    // The entry at `depth` turned out to be a playlist; its entries come next, but for
+    // `entriesLeftOut` beyond the most a playlist is followed for.
+    void playlistOpened(int depth, int entriesLeftOut);
 
 private:
     void halt();

@@ -216,6 +216,38 @@ TEST_F(CheckCommandTest, AMissingLocalFileIsFileNotFound) {
     EXPECT_EQ(first[u"Junk"_s][u"verdict"_s].toString().toStdString(), "not-media");
 }
 
+// Playlists as servers publish them: one that names more entries than the player tries says
+// how many it left out, and binary data after a playlist's first line is no media.
+TEST_F(CheckCommandTest, PlaylistEntriesLeftOutAreSaidAndBinaryPlaylistsAreNoMedia) {
+    QByteArray many = "[playlist]\n";
+    for (int i = 1; i <= 100; ++i) {
+        many += "File" + QByteArray::number(i) + "=" +
+                TestHttpServer::refusedUrl(u"/%1"_s.arg(i)).toEncoded() + "\n";
+    }
+    server.route(u"/many.pls"_s, TestHttpServer::body("audio/x-scpls", many));
+    QByteArray junk = "#EXTM3U\n";
+    for (int i = 0; i < 4096; ++i) {
+        junk += char((i * 131 + 7) % 256);
+    }
+    server.route(u"/junk.m3u"_s, TestHttpServer::body("audio/x-mpegurl", junk));
+    const Outcome outcome = run({writeList({{u"Many"_s, url(u"/many.pls"_s)},
+                                            {u"Junk"_s, url(u"/junk.m3u"_s)},
+                                            {u"Radio"_s, url(u"/live.wav"_s)}}),
+                                 u"--timeout"_s, u"8"_s, u"--json"_s, file(u"r.json"_s)});
+    EXPECT_EQ(outcome.status, 1) << outcome.err.toStdString();
+    const auto first = firstAddresses(readJson(file(u"r.json"_s)));
+    EXPECT_EQ(first[u"Many"_s][u"verdict"_s].toString().toStdString(), "empty-playlist");
+    EXPECT_EQ(first[u"Many"_s][u"entriesLeftOut"_s].toInt(), 36);
+    EXPECT_EQ(first[u"Many"_s][u"text"_s].toString().toStdString(),
+              "playlist with no playable entry; 36 playlist entries beyond the first 64 not tried");
+    EXPECT_TRUE(outcome.out.contains(
+        u"Many: 0 of 1 play (36 playlist entries beyond the first 64 not tried)\n"_s))
+        << outcome.out.toStdString();
+    EXPECT_EQ(first[u"Junk"_s][u"verdict"_s].toString().toStdString(), "not-media");
+    EXPECT_FALSE(first[u"Radio"_s].contains(u"entriesLeftOut"_s));
+    EXPECT_TRUE(outcome.out.contains(u"Radio: 1 of 1 play: %1\n"_s.arg(url(u"/live.wav"_s))));
+}
+
 // The time the report gives covers the whole run, the writing of the report included: a long
 // list's report leaves hardly more time outside the reported seconds than a short one's.
 TEST_F(CheckCommandTest, TheTimeTakenCoversTheWholeRun) {
