@@ -248,6 +248,45 @@ TEST_F(CheckCommandTest, PlaylistEntriesLeftOutAreSaidAndBinaryPlaylistsAreNoMed
     EXPECT_TRUE(outcome.out.contains(u"Radio: 1 of 1 play: %1\n"_s.arg(url(u"/live.wav"_s))));
 }
 
+// A server that plays a channel only for the player and the page its list names: the check
+// asks with the list's headers, in each notation, and the list written back keeps them.
+TEST_F(CheckCommandTest, ChannelsThatNeedTheirHeadersPlay) {
+    server.requireHeaders({{"User-Agent", "Smart TV/2.0"}, {"Referer", "https://tv.example/"}});
+    const QByteArray live = server.url(u"/live.wav"_s).toEncoded();
+    const QByteArray text =
+        "#EXTM3U\n"
+        "#EXTINF:-1,Vlc\n"
+        "#EXTVLCOPT:http-user-agent=Smart TV/2.0\n"
+        "#EXTVLCOPT:http-referrer=https://tv.example/\n" +
+        live +
+        "\n"
+        "#EXTINF:-1 user-agent=\"Smart TV/2.0\" referrer=\"https://tv.example/\","
+        "Attributes\n" +
+        live +
+        "\n"
+        "#EXTINF:-1,Kodi\n" +
+        live +
+        "|User-Agent=Smart%20TV%2F2.0&Referer=https%3A%2F%2Ftv.example%2F\n"
+        "#EXTINF:-1,Plain\n" +
+        live + "\n";
+    QFile list(file(u"list.m3u"_s));
+    ASSERT_TRUE(list.open(QIODevice::WriteOnly));
+    list.write(text);
+    list.close();
+    const Outcome outcome = run({list.fileName(), u"--quiet"_s, u"--timeout"_s, u"8"_s, u"--json"_s,
+                                 file(u"r.json"_s), u"--write-m3u"_s, file(u"w.m3u"_s)});
+    EXPECT_EQ(outcome.status, 1) << outcome.err.toStdString();
+    const auto first = firstAddresses(readJson(file(u"r.json"_s)));
+    for (const QString& name : {u"Vlc"_s, u"Attributes"_s, u"Kodi"_s}) {
+        EXPECT_EQ(first[name][u"verdict"_s].toString().toStdString(), "plays")
+            << name.toStdString();
+    }
+    EXPECT_EQ(first[u"Plain"_s][u"text"_s].toString().toStdString(), "HTTP status 403");
+    QFile written(file(u"w.m3u"_s));
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    EXPECT_EQ(written.readAll(), text);
+}
+
 // The time the report gives covers the whole run, the writing of the report included: a long
 // list's report leaves hardly more time outside the reported seconds than a short one's.
 TEST_F(CheckCommandTest, TheTimeTakenCoversTheWholeRun) {
