@@ -79,6 +79,9 @@ public:
     const PlaylistQueue::Entry& currentEntry() const { return entry_; }
     // The address of the entry the engine plays or opens (empty before the first).
     const QUrl& entryUrl() const { return entry_.url; }
+    // The headers every request for that entry carries: the address's (its cookie only to its
+    // own server).
+    HttpHeaders entryHeaders() const;
     // Opens the entry under way again (looked at anew, then opened), so that a choice that takes
     // effect on opening (the quality) does; meanwhile a stream that played counts as
     // reconnecting. Does nothing unless the engine has the entry.
@@ -110,7 +113,6 @@ private:
     void startEngine(const std::shared_ptr<StreamConnection>& connection);
     void attemptFailed(EntryFailure::Kind kind);
     void breakOff();
-    HttpHeaders entryHeaders() const;
     void retry();
     bool atItsEnd() const;
     void entryOver(bool endedNaturally);
