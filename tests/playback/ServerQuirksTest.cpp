@@ -93,3 +93,39 @@ TEST_F(ServerQuirksTest, MediaUnderAPlaylistsNamePlays) {
         player.stop();
     }
 }
+
+// Playlists as servers publish them, played through: a Latin-1 M3U's entry is asked for with
+// its letters (UTF-8, encoded), an ASX href with a blank is kept, and binary data served as a
+// playlist leads to no request at all.
+TEST_F(ServerQuirksTest, PublishedPlaylistsLeadToTheirEntries) {
+    const auto wav = TestHttpServer::wav();
+    server.route(u"/caf%C3%A9.wav"_s, wav);
+    server.route(u"/my%20stream.wav"_s, wav);
+    server.route(
+        u"/latin1.m3u"_s,
+        TestHttpServer::body("audio/x-mpegurl", "#EXTM3U\n#EXTINF:-1,Caf\xe9\ncaf\xe9.wav\n"));
+    server.route(u"/blank.asx"_s,
+                 TestHttpServer::body("video/x-ms-asf",
+                                      "<asx version=\"3.0\"><entry><ref href=\"my stream.wav\"/>"
+                                      "</entry></asx>"));
+    QByteArray junk = "#EXTM3U\n";
+    for (int i = 0; i < 4096; ++i) {
+        junk += char((i * 131 + 7) % 256);
+    }
+    server.route(u"/junk.m3u"_s, TestHttpServer::body("audio/x-mpegurl", junk));
+
+    VlcPlayer player;
+    attachEngine(player);
+    for (const auto& [list, entry] : {std::pair{"/latin1.m3u", u"/caf%C3%A9.wav"_s},
+                                      std::pair{"/blank.asx", u"/my%20stream.wav"_s}}) {
+        SCOPED_TRACE(list);
+        player.setURL(url(list));
+        EXPECT_TRUE(waitFor([&] { return player.playState() == PlayState::Playing; }, OpenMs));
+        EXPECT_EQ(server.requests(entry), 1);
+        player.stop();
+    }
+    const int before = server.totalRequests();
+    player.setURL(url("/junk.m3u"));
+    EXPECT_TRUE(waitFor([&] { return player.playState() == PlayState::Ready; }, OpenMs));
+    EXPECT_EQ(server.totalRequests(), before + 1) << "the playlist's, and nothing in it";
+}

@@ -470,6 +470,15 @@ int TestHttpServer::requests(const QString& path) const {
     return requests_.value(path);
 }
 
+int TestHttpServer::totalRequests() const {
+    QMutexLocker lock(&mutex_);
+    int total = 0;
+    for (const int count : requests_) {
+        total += count;
+    }
+    return total;
+}
+
 int TestHttpServer::openConnections() const {
     QMutexLocker lock(&mutex_);
     return open_;

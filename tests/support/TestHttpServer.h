@@ -84,6 +84,8 @@ public:
     quint16 port() const { return port_; }
     // Requests received for `path` so far.
     int requests(const QString& path) const;
+    // Requests received for any path so far.
+    int totalRequests() const;
     // From now on, a request without every one of `headers` (its name in any case, its value
     // exactly) is answered "403 Forbidden", as by servers that play a channel only for the
     // player or the web page its list names.
