@@ -8,9 +8,9 @@
 #   bench/playback_cost.sh [BUILD_DIR] [SECONDS]
 #
 # The stream: SECONDS (60) plus a few of 1280x720 H.264 at 25 frames a second with AAC, as
-# MPEG-TS over HTTP from 127.0.0.1. Each program plays it from its start; after five seconds
-# its CPU time (all threads) is read, again SECONDS later, and its proportional set size (PSS)
-# at the end. vlc refuses to run as root, so both run as an unprivileged user.
+# MPEG-TS over HTTP from 127.0.0.1. Both programs play it at the same time, each on an Xvfb of its own;
+# five seconds after both show it, their CPU time (all threads) is read, again SECONDS later,
+# and their proportional set size (PSS) at the end. vlc refuses to run as root, so both run as an unprivileged user.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build}
@@ -47,11 +47,18 @@ stream="http://127.0.0.1:$port/stream.ts"
 printf '#EXTM3U\n#EXTINF:-1,720p\n%s\n' "$stream" > "$work/list.m3u"
 chmod 644 "$work"/*
 
-display=:$((90 + RANDOM % 9))
-Xvfb "$display" -screen 0 1920x1080x24 -ac -nolisten tcp >/dev/null 2>&1 &
-pids+=($!)
-export DISPLAY=$display
-for _ in $(seq 50); do xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.1; done
+# Each program on an Xvfb of its own, both at once: a machine's other load then weighs on
+# both alike.
+start_display() {
+    local display=:$1
+    Xvfb "$display" -screen 0 1920x1080x24 -ac -nolisten tcp >/dev/null 2>&1 &
+    pids+=($!)
+    for _ in $(seq 50); do DISPLAY=$display xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.1; done
+}
+viewer_display=:$((90 + RANDOM % 4))
+vlc_display=:$((94 + RANDOM % 4))
+start_display "${viewer_display#:}"
+start_display "${vlc_display#:}"
 
 wait_window() {
     local wid=""
@@ -63,18 +70,10 @@ wait_window() {
 # CPU time (user and system, all threads) of process $1 in clock ticks.
 cpu_ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
 pss_kb() { awk '/^Pss:/ {print $2}' "/proc/$1/smaps_rollup"; }
-# measure PID: prints "cpu_percent_of_one_core pss_mb".
-measure() {
-    local pid=$1 t0 t1
-    sleep 5
-    t0=$(cpu_ticks "$pid")
-    sleep "$seconds"
-    t1=$(cpu_ticks "$pid")
-    awk -v d=$((t1 - t0)) -v hz="$(getconf CLK_TCK)" -v s="$seconds" -v pss="$(pss_kb "$pid")" \
-        'BEGIN { printf "%.1f %.1f\n", 100 * d / hz / s, pss / 1024 }'
-}
 launch() {
-    as_user env DISPLAY="$DISPLAY" HOME="/home/$user" XDG_RUNTIME_DIR="$work" "$@" \
+    local display=$1
+    shift
+    as_user env DISPLAY="$display" HOME="/home/$user" XDG_RUNTIME_DIR="$work" "$@" \
         >/dev/null 2>&1 &
     launched=$!
 }
@@ -88,27 +87,33 @@ program_pid() {
     echo "no $1 process" >&2
     exit 1
 }
-stop() { kill "$1" 2>/dev/null || true; wait "$2" 2>/dev/null || true; }
 
-launch "$app" --playlist "$work/list.m3u"
-wrapper=$launched
-wid=$(wait_window --name '^Orvanto Live TV$')
+launch "$viewer_display" "$app" --playlist "$work/list.m3u"
+pids+=($launched)
+wid=$(DISPLAY=$viewer_display wait_window --name '^Orvanto Live TV$')
+launch "$vlc_display" vlc --intf dummy --no-metadata-network-access --no-xlib --zoom=1.5 \
+    --input-repeat=9 "$stream"
+pids+=($launched)
+vlc_pid=$(program_pid vlc)
 sleep 1
 # Station button 0: panel at (336, 24), button at (8, 24) inside it, 133 x 25.
-xdotool mousemove --window "$wid" 410 60 click 1
+DISPLAY=$viewer_display xdotool mousemove --window "$wid" 410 60 click 1
 sleep 3
 # Full screen: a double click on the video (at the top left of the window).
-xdotool mousemove --window "$wid" 160 170 click --repeat 2 --delay 80 1
-pid=$(program_pid orvanto-tv)
-read -r o_cpu o_pss < <(measure "$pid")
-stop "$pid" "$wrapper"
-
-launch vlc --intf dummy --no-metadata-network-access --no-xlib --zoom=1.5 "$stream"
-wrapper=$launched
-pid=$(program_pid vlc)
-wait_window --class vlc >/dev/null
-read -r v_cpu v_pss < <(measure "$pid")
-stop "$pid" "$wrapper"
+DISPLAY=$viewer_display xdotool mousemove --window "$wid" 160 170 click --repeat 2 --delay 80 1
+viewer_pid=$(program_pid orvanto-tv)
+DISPLAY=$vlc_display wait_window --class vlc >/dev/null
+sleep 5
+o0=$(cpu_ticks "$viewer_pid")
+v0=$(cpu_ticks "$vlc_pid")
+sleep "$seconds"
+o1=$(cpu_ticks "$viewer_pid")
+v1=$(cpu_ticks "$vlc_pid")
+hz=$(getconf CLK_TCK)
+o_cpu=$(awk -v d=$((o1 - o0)) -v hz="$hz" -v s="$seconds" 'BEGIN { printf "%.1f", 100 * d / hz / s }')
+v_cpu=$(awk -v d=$((v1 - v0)) -v hz="$hz" -v s="$seconds" 'BEGIN { printf "%.1f", 100 * d / hz / s }')
+o_pss=$(awk '{ printf "%.1f", $1 / 1024 }' <<<"$(pss_kb "$viewer_pid")")
+v_pss=$(awk '{ printf "%.1f", $1 / 1024 }' <<<"$(pss_kb "$vlc_pid")")
 
 echo
 echo "$seconds s of 720p H.264      orvanto-tv       vlc    ratio"

@@ -435,7 +435,6 @@ void VlcEngine::stop() {
     d_->releaseMedia();
     d_->nowPlaying.clear();
     d_->connection.reset(); // libVLC is done with it: the input thread has ended
-    ++d_->generation;       // the next media starts with a fresh number
 }
 
 bool VlcEngine::opens(const QUrl& url) const {

@@ -11,8 +11,8 @@
 namespace orvanto::test {
 
 // Every kind of real stream the lab serves at once: live HLS from nginx (a master playlist,
-// a variant, audio only, a 302 to a variant), icecast2 MP3 and AAC, ffmpeg's one-client
-// MPEG-TS, and a SHOUTcast-style server of ours.
+// a variant, audio only, a 302 to a variant) and live DASH, icecast2 MP3 and AAC, ffmpeg's
+// one-client MPEG-TS, and a SHOUTcast-style server of ours.
 class LabStreams {
 public:
     // False, with the reason in error(), when a server did not come up.
@@ -38,6 +38,7 @@ public:
             {QStringLiteral("HLS live"), lab.hls(QStringLiteral("/hls/live_1.m3u8"))},
             {QStringLiteral("HLS audio"), lab.hls(QStringLiteral("/hls/audio.m3u8"))},
             {QStringLiteral("HLS moved"), lab.hls(QStringLiteral("/hls/moved.m3u8"))},
+            {QStringLiteral("DASH live"), lab.hls(QStringLiteral("/dash/live.mpd"))},
             {QStringLiteral("Icecast MP3"), lab.icecast(QStringLiteral("/radio.mp3"))},
             {QStringLiteral("Icecast AAC"), lab.icecast(QStringLiteral("/radio.aac"))},
             {QStringLiteral("One-client TS"), listen_},

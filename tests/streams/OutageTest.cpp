@@ -14,7 +14,10 @@ namespace {
 using namespace Qt::Literals::StringLiterals;
 
 constexpr int AcceptMs = 40000;
-constexpr int AwayMs = 4000;
+// Away for a few seconds: the longest outage bridged (the player gives a stream up after ten
+// silent seconds), and a short one.
+constexpr int LongAwayMs = 8000;
+constexpr int ShortAwayMs = 2000;
 
 // After the outage the stream goes on: data comes again, and the station was never given up.
 void expectBridged(LabChannel& channel) {
@@ -34,7 +37,7 @@ TEST(Outage, RadioWhoseSourceIsAwayForSecondsGoesOnWithoutAFailureBox) {
     QTest::qWait(2000);
     // Icecast drops its listeners when the source goes, and answers 404 until it is back.
     lab.stopIcecastSource(u"/radio.mp3"_s);
-    QTest::qWait(AwayMs);
+    QTest::qWait(LongAwayMs);
     ASSERT_TRUE(lab.startIcecastSource(u"/radio.mp3"_s)) << lab.error().toStdString();
     expectBridged(radio);
 }
@@ -49,7 +52,7 @@ TEST(Outage, OneClientServerThatStartsAgainIsBridged) {
     QTest::qWait(2000);
     // Nobody listens on the port for a few seconds.
     lab.stopListenTs(listen);
-    QTest::qWait(AwayMs);
+    QTest::qWait(ShortAwayMs);
     ASSERT_FALSE(lab.startListenTs(quint16(listen.port())).isEmpty()) << lab.error().toStdString();
     expectBridged(tv);
 }

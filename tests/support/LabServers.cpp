@@ -2,6 +2,7 @@
 
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -9,6 +10,7 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QThread>
+#include <QTimer>
 #include <unistd.h>
 
 namespace orvanto::test {
@@ -134,6 +136,22 @@ bool LabServers::waitForPlaylist(const QString& file, int segments, int timeoutM
                     .arg(dir_.path()));
 }
 
+// Waits until ffmpeg has written two segments of each DASH stream (video and audio) and its
+// manifest.
+bool LabServers::waitForDash(const QString& folder) {
+    QDeadlineTimer deadline(StartMs);
+    while (!deadline.hasExpired()) {
+        const QDir dir(folder);
+        if (dir.exists(u"live.mpd"_s) &&
+            dir.entryList({u"chunk-stream0-*.m4s"_s}, QDir::Files).size() >= 2 &&
+            dir.entryList({u"chunk-stream1-*.m4s"_s}, QDir::Files).size() >= 2) {
+            return true;
+        }
+        QThread::msleep(100);
+    }
+    return fail(u"ffmpeg wrote no DASH stream in %1 ms (see %2)"_s.arg(StartMs).arg(folder));
+}
+
 // Asks for `url` until the server answers 200.
 bool LabServers::waitForHttp(const QUrl& url, int timeoutMs) {
     QDeadlineTimer deadline(timeoutMs);
@@ -153,7 +171,10 @@ bool LabServers::waitForHttp(const QUrl& url, int timeoutMs) {
                 return true;
             }
         }
-        QThread::msleep(100);
+        // The event loop runs meanwhile: a player under test goes on while a server comes up.
+        QEventLoop pause;
+        QTimer::singleShot(100, &pause, &QEventLoop::quit);
+        pause.exec();
     }
     return fail(u"%1 did not answer 200 in %2 ms (last: \"%3\"; logs in %4)"_s.arg(url.toString())
                     .arg(timeoutMs)
@@ -164,6 +185,7 @@ bool LabServers::startHls() {
     const QString www = path(u"www"_s);
     QDir().mkpath(www + u"/hls"_s);
     QDir().mkpath(www + u"/vod"_s);
+    QDir().mkpath(www + u"/dash"_s);
     QDir().mkpath(path(u"nginx-temp"_s));
     nginxPort_ = freePort();
     QFile config(path(u"nginx.conf"_s));
@@ -188,7 +210,8 @@ bool LabServers::startHls() {
                  temp + "/fastcgi;\n    uwsgi_temp_path " + temp + "/uwsgi;\n    scgi_temp_path " +
                  temp +
                  "/scgi;\n"
-                 "    types { application/vnd.apple.mpegurl m3u8; video/mp2t ts; }\n"
+                 "    types { application/vnd.apple.mpegurl m3u8; video/mp2t ts; "
+                 "application/dash+xml mpd; video/mp4 m4s; }\n"
                  "    server {\n"
                  "        listen 127.0.0.1:" +
                  QByteArray::number(nginxPort_) +
@@ -198,6 +221,7 @@ bool LabServers::startHls() {
                  ";\n"
                  "        location = /hls/moved.m3u8 { return 302 /hls/live_0.m3u8; }\n"
                  "        location /hls/ { add_header Cache-Control no-cache; }\n"
+                 "        location /dash/ { add_header Cache-Control no-cache; }\n"
                  "    }\n"
                  "}\n");
     config.close();
@@ -241,10 +265,19 @@ bool LabServers::startHls() {
     if (!launch(u"ffmpeg-hls-audio"_s, u"ffmpeg"_s, audio)) {
         return false;
     }
+    // Live DASH: a sliding window of 2-second segments, old ones deleted.
+    QStringList dash = liveInputs(true);
+    dash << h264() << u"-b:v"_s << u"300k"_s << u"-c:a"_s << u"aac"_s << u"-b:a"_s << u"64k"_s
+         << u"-f"_s << u"dash"_s << u"-seg_duration"_s << u"2"_s << u"-window_size"_s << u"6"_s
+         << u"-extra_window_size"_s << u"3"_s << u"-use_template"_s << u"1"_s << u"-use_timeline"_s
+         << u"1"_s << www + u"/dash/live.mpd"_s;
+    if (!launch(u"ffmpeg-dash"_s, u"ffmpeg"_s, dash)) {
+        return false;
+    }
     return waitForPlaylist(www + u"/hls/live_0.m3u8"_s, 2, StartMs) &&
            waitForPlaylist(www + u"/hls/live_1.m3u8"_s, 2, StartMs) &&
            waitForPlaylist(www + u"/hls/audio.m3u8"_s, 2, StartMs) &&
-           waitForHttp(hls(u"/hls/master.m3u8"_s), StartMs);
+           waitForHttp(hls(u"/hls/master.m3u8"_s), StartMs) && waitForDash(www + u"/dash"_s);
 }
 
 QUrl LabServers::hls(const QString& file) const {

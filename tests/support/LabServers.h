@@ -16,9 +16,9 @@ namespace orvanto::test {
 // icecast2 fed by ffmpeg sources, and ffmpeg's own one-client HTTP server. Everything started
 // is stopped when the object goes (or by the stop functions).
 //
-// The start functions block the calling thread until the server answers (a few seconds at
-// most) and return false, with the reason in error(), when a program is missing or a server
-// did not come up.
+// The start functions wait until the server answers (a few seconds at most; the calling
+// thread's event loop runs meanwhile) and return false, with the reason in error(), when a program
+// is missing or a server did not come up.
 class LabServers {
 public:
     LabServers();
@@ -29,7 +29,8 @@ public:
     // nginx serving, under /hls/: a live stream in two variants with a master playlist
     // (master.m3u8, live_0.m3u8, live_1.m3u8: a sliding window of 2-second segments, old
     // segments deleted), an audio-only live stream (audio.m3u8) and a 302 to the first variant
-    // (moved.m3u8). Also /vod/vod.m3u8, a 6-second stream that ends.
+    // (moved.m3u8). Also /vod/vod.m3u8, a 6-second stream that ends, and /dash/live.mpd, a live
+    // DASH stream.
     bool startHls();
     QUrl hls(const QString& path) const;
 
@@ -59,6 +60,7 @@ private:
     bool fail(const QString& reason);
     bool waitForPlaylist(const QString& file, int segments, int timeoutMs);
     bool waitForHttp(const QUrl& url, int timeoutMs);
+    bool waitForDash(const QString& folder);
     QString path(const QString& name) const { return dir_.filePath(name); }
 
     QTemporaryDir dir_;
