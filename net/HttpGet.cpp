@@ -1,5 +1,6 @@
 #include "net/HttpGet.h"
 
+#include "net/HeadEnd.h"
 #include "net/StreamConnection.h"
 
 #include <QSslSocket>
@@ -167,33 +168,16 @@ bool HttpGet::readHead() {
         fail(Error::NotHttp);
         return false;
     }
-    // The head ends with an empty line (CRLF or LF line ends).
-    qsizetype end = -1;
-    qsizetype endLength = 0;
-    for (qsizetype i = qMax<qsizetype>(0, scanned_ - 2); i < head_.size(); ++i) {
-        if (head_[i] != '\n') {
-            continue;
-        }
-        if (i + 1 < head_.size() && head_[i + 1] == '\n') {
-            end = i + 1;
-            endLength = 1;
-            break;
-        }
-        if (i + 2 < head_.size() && head_[i + 1] == '\r' && head_[i + 2] == '\n') {
-            end = i + 1;
-            endLength = 2;
-            break;
-        }
-    }
+    const HeadEnd headEnd = findHeadEnd(head_, scanned_);
     scanned_ = head_.size();
-    if (end < 0 || end > request_.maxHeadBytes) {
+    if (!headEnd.found() || headEnd.end > request_.maxHeadBytes) {
         if (head_.size() > request_.maxHeadBytes) {
             fail(Error::HeadTooLarge);
         }
         return false;
     }
-    QByteArray rest = head_.mid(end + endLength);
-    head_.truncate(end);
+    QByteArray rest = head_.mid(headEnd.end + headEnd.lineLength);
+    head_.truncate(headEnd.end);
     if (!parseHead(head_)) {
         fail(Error::NotHttp);
         return false;
