@@ -102,7 +102,7 @@ void CheckRun::fillOnce() {
         job.station = station;
         job.address = address;
         job.startedMs = clock_.nowMs();
-        job.probe->start(list_.stations[station].addresses[address].address,
+        job.probe->start(list_.stations[station].addresses[address].streamAddress(),
                          [this, i](const Verdict& verdict) {
                              if (running_ && jobs_[i].busy) {
                                  record(jobs_[i], verdict);

@@ -20,6 +20,7 @@ struct Verdict {
         EndedAtOnce,      // the connection closed before any media came
         Unsupported,      // the player has no way to open addresses of this scheme (scheme)
         TooManyRedirects, // the server redirected more often than a player follows (a loop)
+        FileNotFound,     // a local file that is not there
     };
 
     Kind kind = Kind::NotChecked;
@@ -32,13 +33,18 @@ struct Verdict {
     QSize videoSize;
     QString finalAddress;
     qint64 elapsedMs = 0; // how long the check of this address took
+    // Entries of the playlists it led to that were not tried, beyond the most taken of one.
+    int playlistEntriesLeftOut = 0;
 
     bool plays() const { return kind == Kind::Plays; }
 };
 
 // A short machine name for `kind` ("plays", "refused", "http-status", ...).
 QString verdictKey(Verdict::Kind kind);
-// The verdict in words for a person ("HTTP status 404", "plays (mp3, 640x360)", ...).
+// The verdict in words for a person ("HTTP status 404", "plays (mp3, 640x360)", ...), with
+// the playlist entries left out.
 QString verdictText(const Verdict& verdict);
+// "N playlist entries beyond the first 64 not tried", for a count above zero.
+QString entriesLeftOutText(int count);
 
 } // namespace orvanto

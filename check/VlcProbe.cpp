@@ -6,6 +6,7 @@
 #include "playback/VlcEngine.h"
 #include "playback/VlcPlayer.h"
 
+#include <QFileInfo>
 #include <QTimer>
 
 namespace orvanto {
@@ -24,7 +25,7 @@ Verdict sniffVerdict(const Sniffer::Result& result) {
         status.httpStatus = result.status;
         return status;
     }
-    if (result.webPage) {
+    if (result.webPage || result.binaryPlaylist) {
         return verdict(Verdict::Kind::NotMedia);
     }
     switch (result.error) {
@@ -60,11 +61,13 @@ VlcProbe::VlcProbe(std::unique_ptr<PlayerEngine> engine, std::unique_ptr<Sniffer
     player_->attach(*engine_, *sniffer_);
     connect(player_.get(), &StreamPlayer::playStateChanged, this, &VlcProbe::onState);
     connect(player_.get(), &StreamPlayer::playbackOver, this, &VlcProbe::onOver);
-    connect(player_.get(), &StreamPlayer::playlistOpened, this, [this](int depth) {
-        if (depth == 0) {
-            topIsPlaylist_ = true;
-        }
-    });
+    connect(player_.get(), &StreamPlayer::playlistOpened, this,
+            [this](int depth, int entriesLeftOut) {
+                if (depth == 0) {
+                    topIsPlaylist_ = true;
+                }
+                entriesLeftOut_ += entriesLeftOut;
+            });
     connect(player_.get(), &StreamPlayer::entryFailed, this, [this](const EntryFailure& failure) {
         if (!firstFailure_) {
             firstFailure_ = verdictOf(failure);
@@ -76,11 +79,12 @@ VlcProbe::~VlcProbe() {
     player_.reset();
 }
 
-void VlcProbe::start(const QString& address, Done done) {
+void VlcProbe::start(const StreamAddress& address, Done done) {
     cancel();
     done_ = std::move(done);
     firstFailure_.reset();
     topIsPlaylist_ = false;
+    entriesLeftOut_ = 0;
     player_->setURL(address);
 }
 
@@ -91,15 +95,21 @@ void VlcProbe::cancel() {
 }
 
 Verdict VlcProbe::timedOut() const {
+    Verdict result = AddressProbe::timedOut();
     if (sniffer_->phase() == HttpGet::Phase::LookingUp) {
-        Verdict noAnswer = verdict(Verdict::Kind::HostNotFound);
-        noAnswer.noAnswer = true;
-        return noAnswer;
+        result = verdict(Verdict::Kind::HostNotFound);
+        result.noAnswer = true;
     }
-    return AddressProbe::timedOut();
+    result.playlistEntriesLeftOut = entriesLeftOut_;
+    return result;
 }
 
 Verdict VlcProbe::verdictOf(const EntryFailure& failure) {
+    // The engine says no more of a local file than that it cannot open it.
+    if (failure.url.isLocalFile() && failure.kind != EntryFailure::Kind::Unsupported &&
+        !QFileInfo::exists(failure.url.toLocalFile())) {
+        return verdict(Verdict::Kind::FileNotFound);
+    }
     switch (failure.kind) {
     case EntryFailure::Kind::Sniffed:
         return sniffVerdict(failure.sniff);
@@ -146,7 +156,8 @@ void VlcProbe::onOver() {
                           : firstFailure_.value_or(verdict(Verdict::Kind::NotMedia)));
 }
 
-void VlcProbe::answer(const Verdict& result) {
+void VlcProbe::answer(Verdict result) {
+    result.playlistEntriesLeftOut = entriesLeftOut_;
     auto done = std::move(done_);
     done_ = nullptr;
     // Never from within start(): the answer waits for the event loop. The player stops then,

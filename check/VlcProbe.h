@@ -27,7 +27,7 @@ public:
     VlcProbe(std::unique_ptr<PlayerEngine> engine, std::unique_ptr<Sniffer> sniffer);
     ~VlcProbe() override;
 
-    void start(const QString& address, Done done) override;
+    void start(const StreamAddress& address, Done done) override;
     void cancel() override;
     Verdict timedOut() const override;
 
@@ -37,7 +37,7 @@ public:
 private:
     void onState(int state);
     void onOver();
-    void answer(const Verdict& verdict);
+    void answer(Verdict verdict);
 
     QtTicker watchdog_;
     SystemSteadyClock clock_;
@@ -46,6 +46,7 @@ private:
     std::unique_ptr<StreamPlayer> player_; // goes before the engine and the sniffer it uses
     Done done_;
     bool topIsPlaylist_ = false; // the address itself turned out to be a playlist
+    int entriesLeftOut_ = 0;     // of the playlists it led to
     std::optional<Verdict> firstFailure_;
     quint64 generation_ = 0;
 };

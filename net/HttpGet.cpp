@@ -128,9 +128,19 @@ void HttpGet::onConnected() {
     }
     // HTTP/1.0: the connection closes when the answer is over (the answer should not be
     // chunked, but some servers chunk it anyway).
-    socket_->write("GET " + target + " HTTP/1.0\r\nHost: " + host +
-                   "\r\nUser-Agent: " + request_.userAgent + "\r\nAccept: */*\r\n" +
-                   (request_.icyTitles ? "Icy-MetaData: 1\r\n" : "") + "Connection: close\r\n\r\n");
+    QByteArray head = "GET " + target + " HTTP/1.0\r\nHost: " + host +
+                      "\r\nUser-Agent: " + request_.userAgent() + "\r\n";
+    using Header = HttpHeaders::Header;
+    for (const Header header : {Header::Referer, Header::Origin, Header::Cookie}) {
+        const QByteArray value = request_.headers.value(header);
+        // A list's cookie is for the server it names, not for one a redirect leads to.
+        const bool sameHost = url_.host().compare(request_.url.host(), Qt::CaseInsensitive) == 0;
+        if (!value.isEmpty() && (header != Header::Cookie || sameHost)) {
+            head += HttpHeaders::name(header).toByteArray() + ": " + value + "\r\n";
+        }
+    }
+    socket_->write(head + "Accept: */*\r\n" + (request_.icyTitles ? "Icy-MetaData: 1\r\n" : "") +
+                   "Connection: close\r\n\r\n");
 }
 
 void HttpGet::onReadyRead() {

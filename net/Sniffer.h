@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/StreamAddress.h"
 #include "net/HttpGet.h"
 
 #include <QByteArray>
@@ -30,6 +31,10 @@ public:
         std::shared_ptr<StreamConnection> connection;
         // Failed: the server sent a web page, which no player plays.
         bool webPage = false;
+        // Failed: what came began as a playlist does, but is binary data.
+        bool binaryPlaylist = false;
+        // Playlist: entries beyond the bound of one playlist, left out.
+        int entriesLeftOut = 0;
         // Why it failed (Failed), the final response's status (0 without one), and the first
         // bytes of its body (bounded), for those who want to tell more.
         HttpGet::Error error = HttpGet::Error::None;
@@ -39,9 +44,10 @@ public:
 
     virtual ~Sniffer() = default;
 
-    // Starts looking at `url`; `done` is called once, later (never from inside start()), unless
-    // abort() comes first. A second start() aborts the first.
-    virtual void start(const QUrl& url, std::function<void(const Result&)> done) = 0;
+    // Starts looking at `url`, asking with `headers`; `done` is called once, later (never from
+    // inside start()), unless abort() comes first. A second start() aborts the first.
+    virtual void start(const QUrl& url, const HttpHeaders& headers,
+                       std::function<void(const Result&)> done) = 0;
     virtual void abort() = 0;
     // What the look under way is doing (Idle when none is).
     virtual HttpGet::Phase phase() const = 0;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "net/HttpGet.h"
+#include "net/PlaylistParser.h"
 #include "net/Sniffer.h"
 
 #include <QByteArray>
@@ -32,7 +33,8 @@ public:
     ~StreamSniffer() override;
 
     // `done` is called on this thread.
-    void start(const QUrl& url, std::function<void(const Result&)> done) override;
+    void start(const QUrl& url, const HttpHeaders& headers,
+               std::function<void(const Result&)> done) override;
     void abort() override;
     HttpGet::Phase phase() const override;
     bool isRunning() const { return get_.isRunning(); }
@@ -42,7 +44,7 @@ private:
     void onBody();
     void onFinished();
     void decideOnWhatCame();
-    void decide(Result::Kind kind, const QList<QUrl>& entries = {});
+    void decide(Result::Kind kind, const Playlist& playlist = {});
     bool isFile() const;
 
     HttpGet get_;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/StreamAddress.h"
 #include "playback/MediaTrack.h"
 
 #include <QByteArray>
@@ -21,6 +22,9 @@ struct MediaSource {
     bool isLocalPath = false;
     // When set, the media is read from this connection (open to `location`), not from a new one.
     std::shared_ptr<StreamConnection> connection;
+    // What the engine's own requests for it carry (those of an HLS stream's playlists and
+    // segments included), as far as the engine can send them.
+    HttpHeaders headers;
 };
 
 // What the player needs of a media engine: one media at a time, opened and stopped on the GUI

@@ -30,11 +30,13 @@ void StreamPlayer::attach(PlayerEngine& engine, Sniffer& sniffer) {
     }
 }
 
-void StreamPlayer::setURL(const QString& url) {
+void StreamPlayer::setURL(const StreamAddress& address) {
+    const QString& url = address.url;
     ++session_;
     halt();
     queue_.clear();
     url_ = url;
+    headers_ = address.headers;
     everPlayed_ = false;
     flow_.clear();
     const QString trimmed = url.trimmed();
@@ -123,7 +125,8 @@ void StreamPlayer::openEntry() {
         startEngine(nullptr);
         return;
     }
-    sniffer_->start(entry_.url, [this](const Sniffer::Result& result) { onSniffed(result); });
+    sniffer_->start(entry_.url, entryHeaders(),
+                    [this](const Sniffer::Result& result) { onSniffed(result); });
 }
 
 void StreamPlayer::onSniffed(const Sniffer::Result& result) {
@@ -134,7 +137,7 @@ void StreamPlayer::onSniffed(const Sniffer::Result& result) {
             attemptFailed(EntryFailure::Kind::Sniffed); // not the stream that played
             return;
         }
-        Q_EMIT playlistOpened(entry_.depth);
+        Q_EMIT playlistOpened(entry_.depth, result.entriesLeftOut);
         // Its entries come next; an empty or too deep playlist simply adds none.
         queue_.expand(entry_, result.entries);
         startNextEntry();
@@ -155,6 +158,7 @@ void StreamPlayer::startEngine(const std::shared_ptr<StreamConnection>& connecti
     applyVideoFit();
     MediaSource source;
     source.connection = connection;
+    source.headers = entryHeaders();
     if (entry_.url.isLocalFile()) {
         source.location = entry_.url.toLocalFile();
         source.isLocalPath = true;
@@ -164,6 +168,18 @@ void StreamPlayer::startEngine(const std::shared_ptr<StreamConnection>& connecti
             entry_.depth == 0 ? url_.trimmed() : entry_.url.toString(QUrl::FullyEncoded);
     }
     engine_->play(source);
+}
+
+// The headers of the address go with its playlists' entries too; its cookie only to its own
+// server.
+HttpHeaders StreamPlayer::entryHeaders() const {
+    if (entry_.depth == 0 || headers_.value(HttpHeaders::Header::Cookie).isEmpty()) {
+        return headers_;
+    }
+    const QString host = AddressPolicy::locationUrl(url_.trimmed()).host();
+    return entry_.url.host().compare(host, Qt::CaseInsensitive) == 0
+               ? headers_
+               : headers_.without(HttpHeaders::Header::Cookie);
 }
 
 // The current media (or its look) did not play. An entry that played before is opened again
@@ -318,7 +334,7 @@ void StreamPlayer::onEngineEvent(PlayerEngine::Event event, qint64 value) {
             }
         }
         if (!entries.isEmpty() && !entryPlayed_ && queue_.expand(entry_, entries)) {
-            Q_EMIT playlistOpened(entry_.depth);
+            Q_EMIT playlistOpened(entry_.depth, 0);
             startNextEntry();
         } else if (!mediaDecoded_) {
             attemptFailed(EntryFailure::Kind::Ended);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/StreamAddress.h"
 #include "playback/DataFlow.h"
 #include "playback/EntryFailure.h"
 #include "playback/PlayerEngine.h"
@@ -54,8 +55,10 @@ public:
     void attach(PlayerEngine& engine, Sniffer& sniffer);
     bool isAttached() const { return engine_ != nullptr; }
 
-    void setURL(const QString& url);
+    void setURL(const StreamAddress& address);
     const QString& url() const { return url_; }
+    // The headers every request for the address carries.
+    const HttpHeaders& headers() const { return headers_; }
     void stop();
     int playState() const { return state_; }
     // Kilobytes received for the current address.
@@ -74,7 +77,11 @@ public:
     bool entryPlayed() const { return entryPlayed_; }
     // The address the engine plays or opens: the assigned one, or an entry of its playlist.
     const PlaylistQueue::Entry& currentEntry() const { return entry_; }
+    // The address of the entry the engine plays or opens (empty before the first).
     const QUrl& entryUrl() const { return entry_.url; }
+    // The headers every request for that entry carries: the address's (its cookie only to its
+    // own server).
+    HttpHeaders entryHeaders() const;
     // Opens the entry under way again (looked at anew, then opened), so that a choice that takes
     // effect on opening (the quality) does; meanwhile a stream that played counts as
     // reconnecting. Does nothing unless the engine has the entry.
@@ -93,8 +100,9 @@ Q_SIGNALS:
     void playbackOver();
     // An entry gave way before it played; the next one (if any) comes after this.
     void entryFailed(const orvanto::EntryFailure& failure);
-    // The entry at `depth` turned out to be a playlist; its entries come next.
-    void playlistOpened(int depth);
+    // The entry at `depth` turned out to be a playlist; its entries come next, but for
+    // `entriesLeftOut` beyond the most a playlist is followed for.
+    void playlistOpened(int depth, int entriesLeftOut);
 
 private:
     void halt();
@@ -123,6 +131,7 @@ private:
     Sniffer* sniffer_ = nullptr;
 
     QString url_;
+    HttpHeaders headers_;
     int state_ = 0;
     int volume_ = InitialVolume;
     bool muted_ = false;

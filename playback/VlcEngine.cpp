@@ -29,6 +29,7 @@ constexpr std::array kTrackEvents{
     libvlc_MediaPlayerESDeleted,
     libvlc_MediaPlayerESSelected,
 };
+
 // Whether libVLC has the plugin `file`: it looks for plugins in $VLC_PLUGIN_PATH and in
 // vlc/plugins beside its own library.
 bool hasPlugin(const QString& file) {
@@ -47,6 +48,20 @@ bool hasPlugin(const QString& file) {
     return false;
 }
 
+// libVLC's HTTP access, and its HLS and DASH modules for their playlists and segments, send the
+// User-Agent and the Referer of these options; it has none for an Origin or a cookie.
+void addHeaderOptions(libvlc_media_t* media, const HttpHeaders& headers) {
+    using Header = HttpHeaders::Header;
+    const QByteArray agent = headers.value(Header::UserAgent);
+    if (!agent.isEmpty()) {
+        libvlc_media_add_option(media, (":http-user-agent=" + agent).constData());
+    }
+    const QByteArray referer = headers.value(Header::Referer);
+    if (!referer.isEmpty()) {
+        libvlc_media_add_option(media, (":http-referrer=" + referer).constData());
+    }
+}
+
 // A media read from an open connection: libVLC calls these on its input thread.
 int connectionOpen(void* opaque, void** data, uint64_t* size) {
     auto* connection = static_cast<StreamConnection*>(opaque);
@@ -62,6 +77,7 @@ int connectionSeek(void* data, uint64_t offset) {
     return static_cast<StreamConnection*>(data)->seek(qint64(offset)) ? 0 : -1;
 }
 void connectionClose(void*) {} // the engine owns the connection
+
 } // namespace
 
 struct VlcEngine::Private {
@@ -298,6 +314,9 @@ VlcEngine::VlcEngine(Options options, QObject* parent)
         return;
     }
     libvlc_log_set(d_->vlc, &Private::onLog, d_.get());
+    // The program's name for the sound server and the like. The HTTP User-Agent stays
+    // libVLC's own ("VLC/x LibVLC/x"), which HttpRequest::defaultUserAgent() says too.
+    libvlc_set_user_agent(d_->vlc, "Orvanto Live TV", nullptr);
     d_->player = libvlc_media_player_new(d_->vlc);
     if (!d_->player) {
         return;
@@ -388,6 +407,7 @@ void VlcEngine::play(const MediaSource& source) {
     }
     d_->watchMedia();
     d_->addQualityOptions();
+    addHeaderOptions(d_->media, source.headers);
     libvlc_media_player_set_media(d_->player, d_->media);
     libvlc_media_player_play(d_->player);
     decodePoll_.start();
@@ -414,7 +434,6 @@ void VlcEngine::stop() {
     }
     d_->releaseMedia();
     d_->nowPlaying.clear();
-    ++d_->generation;       // the next media starts with a fresh number
     d_->connection.reset(); // libVLC is done with it: the input thread has ended
 }
 

@@ -152,6 +152,36 @@ TEST_F(StreamPlayerTest, PlaylistEntriesAreTriedInOrder) {
     EXPECT_EQ(states, (std::vector<int>{PlayState::Transitioning, PlayState::Ready}));
 }
 
+// The headers of an address go with the look at it and at its playlist's entries, and to the
+// engine; its cookie goes only to the server that its list names.
+TEST_F(StreamPlayerTest, TheAddressesHeadersGoWithItsEntriesAndItsCookieStaysWithItsServer) {
+    using Header = HttpHeaders::Header;
+    HttpHeaders headers;
+    headers.set(Header::UserAgent, QStringLiteral("Agent"));
+    headers.set(Header::Cookie, QStringLiteral("id=1"));
+    const QUrl same(QStringLiteral("http://RADIO.example/live"));
+    const QUrl other(QStringLiteral("http://cdn.example/live"));
+    player.setURL(StreamAddress(QStringLiteral("http://radio.example/list.pls"), headers));
+    ASSERT_TRUE(sniffer.decide(Kind::Playlist, {same, other}));
+    ASSERT_TRUE(sniffer.decide(Kind::Stream));
+    engine.report(Event::Error);
+    ASSERT_TRUE(sniffer.decide(Kind::Stream));
+    ASSERT_EQ(sniffer.startedHeaders.size(), 3);
+    EXPECT_EQ(sniffer.startedHeaders[0], headers);
+    EXPECT_EQ(sniffer.startedHeaders[1], headers);
+    EXPECT_EQ(sniffer.startedHeaders[2], headers.without(Header::Cookie));
+    EXPECT_EQ(sniffer.startedHeaders[2].value(Header::UserAgent), "Agent");
+    ASSERT_EQ(engine.openedHeaders.size(), 2);
+    EXPECT_EQ(engine.openedHeaders[0], headers);
+    EXPECT_EQ(engine.openedHeaders[1], headers.without(Header::Cookie));
+
+    // An address of its own has none of them.
+    player.setURL(QStringLiteral("http://radio.example/plain"));
+    ASSERT_TRUE(sniffer.decide(Kind::Stream));
+    EXPECT_TRUE(sniffer.startedHeaders.last().isEmpty());
+    EXPECT_TRUE(engine.openedHeaders.last().isEmpty());
+}
+
 TEST_F(StreamPlayerTest, EntryThatDoesNotOpenInTimeGivesWayToTheNext) {
     player.setURL(QStringLiteral("http://radio.example/list.asx"));
     ASSERT_TRUE(sniffer.decide(Kind::Playlist, {QUrl(QStringLiteral("mms://a.example/")),

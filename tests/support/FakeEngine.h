@@ -18,6 +18,7 @@ public:
         opened << source.location;
         openedLocal << source.isLocalPath;
         connections << source.connection;
+        openedHeaders << source.headers;
         playing = true;
     }
     void stop() override {
@@ -85,6 +86,7 @@ public:
     QStringList opened;
     QList<bool> openedLocal;
     QList<std::shared_ptr<StreamConnection>> connections;
+    QList<HttpHeaders> openedHeaders;
     QStringList refusedSchemes; // schemes opens() says no to
     bool playing = false;
     int stops = 0;

@@ -10,8 +10,10 @@ namespace orvanto::test {
 // A sniffer that decides only when the test says so.
 class FakeSniffer final : public Sniffer {
 public:
-    void start(const QUrl& url, std::function<void(const Result&)> done) override {
+    void start(const QUrl& url, const HttpHeaders& headers,
+               std::function<void(const Result&)> done) override {
         started << url;
+        startedHeaders << headers;
         done_ = std::move(done);
     }
     void abort() override { done_ = nullptr; }
@@ -35,6 +37,7 @@ public:
     }
 
     QList<QUrl> started;
+    QList<HttpHeaders> startedHeaders;                     // the headers of each look
     HttpGet::Phase runningPhase = HttpGet::Phase::Waiting; // what phase() says while it runs
 
 private:

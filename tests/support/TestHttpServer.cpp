@@ -6,6 +6,7 @@
 #include <QTcpSocket>
 #include <QTimer>
 #include <algorithm>
+#include <optional>
 #include <pthread.h>
 #include <time.h>
 
@@ -84,7 +85,12 @@ private:
         answered_ = true;
         const QList<QByteArray> words = request_.left(request_.indexOf("\r\n")).split(' ');
         path_ = QString::fromLatin1(words.value(1)).section(QLatin1Char('?'), 0, 0);
-        server_.countRequest(path_);
+        server_.countRequest(path_, request_);
+        if (!server_.admits(request_)) {
+            socket_->write("HTTP/1.0 403 Forbidden\r\nContent-Length: 0\r\n\r\n");
+            socket_->disconnectFromHost();
+            return;
+        }
         route_ = server_.routeFor(path_);
         if (server_.awayLeftMs(path_) > 0) {
             // No answer until it is back.
@@ -464,6 +470,15 @@ int TestHttpServer::requests(const QString& path) const {
     return requests_.value(path);
 }
 
+int TestHttpServer::totalRequests() const {
+    QMutexLocker lock(&mutex_);
+    int total = 0;
+    for (const int count : requests_) {
+        total += count;
+    }
+    return total;
+}
+
 int TestHttpServer::openConnections() const {
     QMutexLocker lock(&mutex_);
     return open_;
@@ -490,9 +505,48 @@ QUrl TestHttpServer::refusedUrl(const QString& path) {
     return url;
 }
 
-void TestHttpServer::countRequest(const QString& path) {
+void TestHttpServer::countRequest(const QString& path, const QByteArray& head) {
     QMutexLocker lock(&mutex_);
     ++requests_[path];
+    heads_[path] << head;
+}
+
+namespace {
+
+// The value of header `name` in the request head `head`, or nothing.
+std::optional<QByteArray> headerValue(const QByteArray& head, const QByteArray& name) {
+    const QByteArrayList lines = head.split('\n');
+    for (qsizetype i = 1; i < lines.size(); ++i) {
+        const QByteArray& line = lines[i];
+        const qsizetype colon = line.indexOf(':');
+        if (colon > 0 && line.first(colon).trimmed().compare(name, Qt::CaseInsensitive) == 0) {
+            return line.sliced(colon + 1).trimmed();
+        }
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+bool TestHttpServer::admits(const QByteArray& head) const {
+    QMutexLocker lock(&mutex_);
+    return std::ranges::all_of(required_, [&](const std::pair<QByteArray, QByteArray>& header) {
+        return headerValue(head, header.first) == header.second;
+    });
+}
+
+void TestHttpServer::requireHeaders(const QList<std::pair<QByteArray, QByteArray>>& headers) {
+    QMutexLocker lock(&mutex_);
+    required_ = headers;
+}
+
+QByteArrayList TestHttpServer::headerValues(const QString& path, const QByteArray& name) const {
+    QMutexLocker lock(&mutex_);
+    QByteArrayList values;
+    for (const QByteArray& head : heads_.value(path)) {
+        values << headerValue(head, name).value_or(QByteArray());
+    }
+    return values;
 }
 
 void TestHttpServer::connectionOpened() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayList>
 #include <QElapsedTimer>
 #include <QHash>
 #include <QMutex>
@@ -9,6 +10,7 @@
 #include <QThread>
 #include <QUrl>
 #include <chrono>
+#include <utility>
 
 namespace orvanto::test {
 
@@ -82,6 +84,15 @@ public:
     quint16 port() const { return port_; }
     // Requests received for `path` so far.
     int requests(const QString& path) const;
+    // Requests received for any path so far.
+    int totalRequests() const;
+    // From now on, a request without every one of `headers` (its name in any case, its value
+    // exactly) is answered "403 Forbidden", as by servers that play a channel only for the
+    // player or the web page its list names.
+    void requireHeaders(const QList<std::pair<QByteArray, QByteArray>>& headers);
+    // The value of header `name` in each request for `path` so far, in order (empty where it
+    // was not sent).
+    QByteArrayList headerValues(const QString& path, const QByteArray& name) const;
     // Stops listening and drops every connection (nobody listens on the port any more), and
     // listens on the same port again.
     void goDown();
@@ -100,7 +111,8 @@ private:
     class Thread;
     friend class Connection;
 
-    void countRequest(const QString& path);
+    void countRequest(const QString& path, const QByteArray& head);
+    bool admits(const QByteArray& head) const;
     void connectionOpened();
     void connectionClosed();
     Route routeFor(const QString& path) const;
@@ -114,6 +126,8 @@ private:
     QHash<QString, Route> routes_;
     mutable QMutex mutex_;
     QHash<QString, int> requests_;
+    QHash<QString, QByteArrayList> heads_; // of the requests for each path
+    QList<std::pair<QByteArray, QByteArray>> required_;
     QHash<QString, qint64> awayUntilMs_; // on clock_
     QHash<QString, int> clients_;
     QElapsedTimer clock_;
