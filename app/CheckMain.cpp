@@ -6,19 +6,30 @@
 #include "check/VlcProbe.h"
 
 #include <QCoreApplication>
+#include <cstdio>
+#include <cstdlib>
 
 namespace orvanto {
 
 int runCheck(int argc, char** argv, const CheckOptions& options) {
     QCoreApplication app(argc, argv); // no display: works over ssh and in CI
     QCoreApplication::setApplicationName(QStringLiteral("orvanto-tv"));
-    CheckCommand command(options, [] { return std::make_unique<VlcProbe>(); });
-    InterruptWatch interrupts;
-    QObject::connect(&interrupts, &InterruptWatch::interrupted, &command, &CheckCommand::interrupt);
-    QObject::connect(&command, &CheckCommand::finished, &app,
-                     [](int status) { QCoreApplication::exit(status); });
-    command.start();
-    return QCoreApplication::exec();
+    int status = 0;
+    {
+        CheckCommand command(options, [] { return std::make_unique<VlcProbe>(); });
+        InterruptWatch interrupts;
+        QObject::connect(&interrupts, &InterruptWatch::interrupted, &command,
+                         &CheckCommand::interrupt);
+        QObject::connect(&command, &CheckCommand::finished, &app,
+                         [](int code) { QCoreApplication::exit(code); });
+        command.start();
+        status = QCoreApplication::exec();
+    }
+    // Everything is said and written. A name lookup that the resolver never answered still
+    // holds one of Qt's threads until the resolver gives up (half a minute or more), and the
+    // application would wait for it on the way out: leave without that wait.
+    std::fflush(nullptr);
+    std::_Exit(status);
 }
 
 } // namespace orvanto

@@ -15,8 +15,9 @@
 
 namespace orvanto::bench {
 
-// Runs an event loop (as the viewer's) until `done()` or the time-out; returns done().
-template <typename Predicate> bool runUntil(Predicate done, int timeoutMs) {
+// Runs an event loop (as the viewer's) until `done()` or the time-out, asking every
+// `everyMs`; returns done().
+template <typename Predicate> bool runUntil(Predicate done, int timeoutMs, int everyMs = 5) {
     QEventLoop loop;
     QElapsedTimer clock;
     clock.start();
@@ -26,7 +27,8 @@ template <typename Predicate> bool runUntil(Predicate done, int timeoutMs) {
             loop.quit();
         }
     });
-    check.start(5);
+    check.setTimerType(Qt::PreciseTimer);
+    check.start(everyMs);
     loop.exec();
     return done();
 }

@@ -55,7 +55,7 @@ int main(int argc, char** argv) {
         const QString address = i % 3 == 0   ? TestHttpServer::refusedUrl().toString()
                                 : i % 3 == 1 ? server.url(u"/silent"_s).toString()
                                              : server.url(u"/live.wav"_s).toString();
-        station.addresses.push_back(CheckAddress{address, {}, {}});
+        station.addresses.push_back(CheckAddress{.address = address});
         list.stations.push_back(std::move(station));
     }
     QtTicker timeouts(100);

@@ -27,7 +27,7 @@ void fillMissing(StationTags& kept, const StationTags& offered) {
 
 } // namespace
 
-Catalogue::AddResult Catalogue::AddStreamUrl(const QString& name, const QString& url,
+Catalogue::AddResult Catalogue::AddStreamUrl(const QString& name, const StreamAddress& address,
                                              const QString& group, const StationTags& tags) {
     const int index = FindStation(name);
     if (index != NotFound) {
@@ -36,7 +36,7 @@ Catalogue::AddResult Catalogue::AddStreamUrl(const QString& name, const QString&
         if (slot >= Station::MaxUrls) {
             return AddResult::StationFull;
         }
-        existing.StreamUrls.append(url);
+        existing.StreamUrls.append(address);
         existing.LastUrlIndex = slot;
         fillMissing(existing.Tags, tags);
         return AddResult::Added;
@@ -46,7 +46,7 @@ Catalogue::AddResult Catalogue::AddStreamUrl(const QString& name, const QString&
     created.Name = name;
     created.Group = group;
     created.Tags = tags;
-    created.StreamUrls.append(url);
+    created.StreamUrls.append(address);
     created.Page = Station::NoPage;
     byName_.insert(name, StationCount());
     return AddResult::CreatedStation;

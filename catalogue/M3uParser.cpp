@@ -1,5 +1,6 @@
 #include "catalogue/M3uParser.h"
 
+#include "catalogue/EntryHeaders.h"
 #include "catalogue/PlaylistText.h"
 #include "core/AddressPolicy.h"
 
@@ -132,14 +133,45 @@ QStringView attributeValue(QStringView attributes, QLatin1StringView key) {
 struct ExtInfo {
     QString name; // empty when the line gives none
     QString group;
+    QStringView attributes; // the duration and the attributes, as written
     StationTags tags;
 };
+
+struct HeaderAttribute {
+    QLatin1StringView key;
+    HttpHeaders::Header header;
+};
+// Of two spellings of one header, the first one found here holds.
+constexpr std::array<HeaderAttribute, 6> HeaderAttributes{{
+    {"http-user-agent"_L1, HttpHeaders::Header::UserAgent},
+    {"user-agent"_L1, HttpHeaders::Header::UserAgent},
+    {"http-referrer"_L1, HttpHeaders::Header::Referer},
+    {"referrer"_L1, HttpHeaders::Header::Referer},
+    {"http-referer"_L1, HttpHeaders::Header::Referer},
+    {"referer"_L1, HttpHeaders::Header::Referer},
+}};
+
+void askAttributeHeaders(QStringView attributes, EntryHeaders& headers, int number) {
+    std::array<bool, HttpHeaders::HeaderCount> found{};
+    for (const HeaderAttribute& attribute : HeaderAttributes) {
+        bool& done = found[static_cast<size_t>(attribute.header)];
+        if (done) {
+            continue;
+        }
+        const QStringView value = attributeValue(attributes, attribute.key);
+        if (!value.isNull()) {
+            headers.ask(EntryHeaders::Source::Attribute, attribute.header, value, number);
+            done = true;
+        }
+    }
+}
 
 // The display name and group an #EXTINF line gives its entry.
 ExtInfo extinfInfo(QStringView info) {
     const qsizetype comma = nameSeparator(info);
     const QStringView attributes = comma >= 0 ? info.first(comma) : info;
     ExtInfo result;
+    result.attributes = attributes;
     result.group = attributeValue(attributes, "group-title"_L1).trimmed().toString();
     result.tags.id = attributeValue(attributes, "tvg-id"_L1).trimmed().toString();
     result.tags.name = attributeValue(attributes, "tvg-name"_L1).trimmed().toString();
@@ -264,6 +296,7 @@ private:
     void directive(QStringView text, int number) {
         if (pendingLine_ > 0 && text.startsWith(ExtInf, Qt::CaseInsensitive)) {
             directives_.clear(); // the earlier #EXTINF had no address
+            headers_.clear();
         }
         if (text.size() > 1 && text[1] != u' ' && !text.startsWith(u"#EXTM3U"_s) &&
             directives_.size() < MaxDirectives) {
@@ -275,6 +308,7 @@ private:
             ExtInfo info = extinfInfo(text.sliced(ExtInf.size()));
             pendingName_ = std::move(info.name);
             pendingGroup_ = std::move(info.group);
+            askAttributeHeaders(info.attributes, headers_, number);
             pendingTags_ = std::move(info.tags);
             return;
         }
@@ -285,21 +319,48 @@ private:
                     colon < 0 ? text : text.first(colon));
             return;
         }
-        // #EXTM3U, #EXTGRP, #EXTVLCOPT, #KODIPROP and plain comments carry nothing we use.
+        // #EXTVLCOPT and #KODIPROP may ask for headers; #EXTM3U, #EXTGRP and plain comments
+        // carry nothing we use.
+        headers_.readDirective(text, number);
     }
 
     void address(QStringView written, int number) {
-        Resolved resolved = resolveAddress(written, base_);
+        // Options after a '|' (Kodi's notation) are no part of the address.
+        const qsizetype bar = written.indexOf(u'|');
+        const QStringView options = bar < 0 ? QStringView() : written.sliced(bar);
+        if (bar >= 0) {
+            written = written.first(bar).trimmed();
+        }
+        Resolved resolved;
+        if (written.size() > AddressPolicy::MaxAddressLength) {
+            resolved.problem =
+                u"the address is longer than %1 characters"_s.arg(AddressPolicy::MaxAddressLength);
+        } else if (written.isEmpty()) {
+            resolved.problem =
+                u"no address before the options \"%1\""_s.arg(elidedForMessage(options));
+        } else {
+            resolved = resolveAddress(written, base_);
+        }
         if (!resolved.problem.isEmpty()) {
             problem(number, resolved.problem + u", left out"_s);
             pendingLine_ = 0;
             pendingName_.clear();
             directives_.clear();
+            headers_.clear();
             return;
         }
         M3uEntry entry;
         entry.line = number;
         entry.directives = std::exchange(directives_, {});
+        if (options.size() > AddressPolicy::MaxAddressLength) {
+            problem(number, u"the options after the address are longer than %1 characters, "
+                            u"ignored"_s.arg(AddressPolicy::MaxAddressLength));
+        } else if (!options.isEmpty()) {
+            headers_.readOptions(options.sliced(1), EntryHeaders::Source::Suffix, number);
+            entry.addressOptions = options.toString();
+        }
+        entry.headers =
+            headers_.take([this](int line, const QString& text) { problem(line, text); });
         entry.name = pendingLine_ > 0 && !pendingName_.isEmpty() ? std::move(pendingName_)
                                                                  : resolved.address;
         entry.address = std::move(resolved.address);
@@ -338,6 +399,7 @@ private:
     QString pendingName_;
     QStringList directives_;
     QString pendingGroup_;
+    EntryHeaders headers_; // asked for by the lines since the previous address
     StationTags pendingTags_;
 };
 

@@ -22,6 +22,11 @@ struct M3uEntry {
     // The lines that describe the entry as written (#EXTINF, #EXTGRP, #EXTVLCOPT, ...): the
     // directive lines since the previous address, so that a list can be written back unchanged.
     QStringList directives;
+    // The HTTP headers its lines and its address ask for (see EntryHeaders for the notations).
+    HttpHeaders headers;
+    // The options written after the address, '|' and all ("|User-Agent=..."), for writing the
+    // entry back as it was; `address` is without them.
+    QString addressOptions;
 };
 
 struct M3uResult {

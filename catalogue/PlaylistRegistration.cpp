@@ -52,7 +52,7 @@ private:
 // An entry the catalogue takes; the name shares its text with every entry of the station.
 struct Accepted {
     QString name;
-    QString address;
+    StreamAddress address;
     QString group;
     StationTags tags;
 };
@@ -98,8 +98,9 @@ public:
         }
         ++*station;
         ++addressCount_;
-        accepted_.push_back({station.key(), std::move(entry.address), std::move(entry.group),
-                             std::move(entry.tags)});
+        accepted_.push_back({station.key(),
+                             StreamAddress(std::move(entry.address), shared(entry.headers)),
+                             std::move(entry.group), std::move(entry.tags)});
     }
 
     qsizetype entries() const { return entries_; }
@@ -140,6 +141,19 @@ public:
     }
 
 private:
+    // One copy of each set of headers, however many addresses ask for it.
+    HttpHeaders shared(const HttpHeaders& headers) {
+        if (headers.isEmpty()) {
+            return headers;
+        }
+        const auto known = headerSets_.constFind(headers);
+        if (known != headerSets_.cend()) {
+            return *known;
+        }
+        headerSets_.insert(headers);
+        return headers;
+    }
+
     void leaveOutStation(const QString& name) {
         ++entriesOfStationsLeftOut_;
         if (stationsLeftOutCount_ >= MaxCountedNames) {
@@ -160,6 +174,7 @@ private:
     qsizetype entries_ = 0;
     QHash<QString, int> urlCounts_; // addresses per station that takes entries
     std::vector<Accepted> accepted_;
+    QSet<HttpHeaders> headerSets_;
 
     QSet<QString> stationsLeftOut_;
     QStringList firstStationsLeftOut_;

@@ -2,6 +2,7 @@
 
 #include <QStringDecoder>
 #include <array>
+#include <optional>
 
 namespace orvanto {
 
@@ -68,16 +69,61 @@ QByteArray withoutNulLines(QByteArrayView bytes, qsizetype& lines) {
     return out;
 }
 
+// Characters that stand for units that decode to nothing: replacement characters and halves of
+// surrogate pairs without their other half.
+qsizetype undecodable(QStringView text) {
+    qsizetype count = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+            ++i;
+        } else if (c.isSurrogate() || c == QChar::ReplacementCharacter) {
+            ++count;
+        }
+    }
+    return count;
+}
+
+struct WideEncoding {
+    QStringDecoder::Encoding encoding;
+    qsizetype markBytes;
+};
+
+// The encoding that a byte-order mark other than UTF-8's names.
+std::optional<WideEncoding> wideEncoding(QByteArrayView bytes) {
+    if (bytes.startsWith(QByteArrayView("\xFF\xFE\0\0", 4))) {
+        return WideEncoding{QStringDecoder::Utf32LE, 4};
+    }
+    if (bytes.startsWith(QByteArrayView("\0\0\xFE\xFF", 4))) {
+        return WideEncoding{QStringDecoder::Utf32BE, 4};
+    }
+    if (bytes.startsWith("\xFF\xFE")) {
+        return WideEncoding{QStringDecoder::Utf16LE, 2};
+    }
+    if (bytes.startsWith("\xFE\xFF")) {
+        return WideEncoding{QStringDecoder::Utf16BE, 2};
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
 PlaylistText decodePlaylistText(QByteArrayView bytes) {
     PlaylistText result;
     const QString binary = u"it is a binary file, not a text playlist"_s;
-    if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")) {
-        result.rejection = u"it is UTF-16 or UTF-32 text; save it as UTF-8"_s;
-        return result;
-    }
-    if (bytes.startsWith("\xEF\xBB\xBF")) {
+    // Text in UTF-16 or UTF-32 (as Windows' editors save "Unicode") is told by its mark; it
+    // goes through the same checks as UTF-8 text.
+    QByteArray utf8;
+    if (const auto wide = wideEncoding(bytes)) {
+        QStringDecoder decoder(wide->encoding, QStringDecoder::Flag::Stateless);
+        const QString text = decoder.decode(bytes.sliced(wide->markBytes));
+        if (undecodable(text) * BinaryShare > text.size()) {
+            result.rejection = binary;
+            return result;
+        }
+        utf8 = text.toUtf8();
+        bytes = utf8;
+    } else if (bytes.startsWith("\xEF\xBB\xBF")) {
         bytes = bytes.sliced(3);
     }
     const qsizetype nuls = bytes.count('\0');

@@ -1,25 +1,28 @@
 #pragma once
 
+#include "core/StreamAddress.h"
+
 #include <QString>
 #include <cstddef>
 #include <vector>
 
 namespace orvanto {
 
-// A station's candidate addresses in order. Only the filled slots take memory, so that a list
-// of many thousands of stations stays small; a slot beyond the last filled one reads as an empty
-// string, as an unused slot always has.
+// A station's candidate addresses in order, each with the HTTP headers its list asks for. Only
+// the filled slots take memory, so that a list of many thousands of stations stays small; a slot
+// beyond the last filled one reads as an empty string, as an unused slot always has.
 class StreamUrlList {
 public:
-    const QString& operator[](std::size_t slot) const {
-        static const QString unused;
-        return slot < urls_.size() ? urls_[slot] : unused;
+    const QString& operator[](std::size_t slot) const { return address(slot).url; }
+    const StreamAddress& address(std::size_t slot) const {
+        static const StreamAddress unused;
+        return slot < addresses_.size() ? addresses_[slot] : unused;
     }
-    std::size_t size() const { return urls_.size(); }
-    void append(const QString& url) { urls_.push_back(url); }
+    std::size_t size() const { return addresses_.size(); }
+    void append(const StreamAddress& address) { addresses_.push_back(address); }
 
 private:
-    std::vector<QString> urls_;
+    std::vector<StreamAddress> addresses_;
 };
 
 // How a channel list names a station for its programme guide: the tvg-id and tvg-name of its

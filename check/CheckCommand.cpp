@@ -143,19 +143,39 @@ void CheckCommand::checkFinished(bool interrupted) {
     if (!options_.quiet) {
         showProgress(true);
     }
-    const qint64 elapsed = clock_.nowMs() - startedMs_;
+    // The run may be the caller: it goes, with its probes and their engines, once it has
+    // returned, and the report follows, so that its time covers the whole run.
+    QMetaObject::invokeMethod(
+        this,
+        [this, interrupted] {
+            run_.reset();
+            report(interrupted);
+        },
+        Qt::QueuedConnection);
+}
+
+void CheckCommand::report(bool interrupted) {
     const CheckTotals totals = checkTotals(list_);
-    print(stdout, stationLines(list_) + summaryText(totals, elapsed, interrupted));
+    const QString lines = stationLines(list_);
+    bool written = true;
+    if (!interrupted && !options_.m3uFile.isEmpty()) {
+        written = writeFile(options_.m3uFile, checkedM3u(list_, options_.dropDead));
+    }
+    qint64 elapsed = -1;
+    auto elapsedNow = [&] {
+        elapsed = clock_.nowMs() - startedMs_;
+        return elapsed;
+    };
+    if (!interrupted && !options_.jsonFile.isEmpty()) {
+        const QByteArray json = checkJson(list_, options_.list, elapsedNow);
+        written = writeFile(options_.jsonFile, json) && written;
+    } else {
+        elapsedNow();
+    }
+    print(stdout, lines + summaryText(totals, elapsed, interrupted));
     if (interrupted) {
         Q_EMIT finished(InterruptedStatus);
         return;
-    }
-    bool written = true;
-    if (!options_.jsonFile.isEmpty()) {
-        written = writeFile(options_.jsonFile, checkJson(list_, options_.list, elapsed)) && written;
-    }
-    if (!options_.m3uFile.isEmpty()) {
-        written = writeFile(options_.m3uFile, checkedM3u(list_, options_.dropDead)) && written;
     }
     Q_EMIT finished(written ? checkExitStatus(totals) : UsageStatus);
 }

@@ -40,6 +40,7 @@ private:
     void listRead(const PlaylistData& data);
     void check(CheckList list);
     void checkFinished(bool interrupted);
+    void report(bool interrupted);
     void showProgress(bool last);
     bool writeFile(const QString& path, const QByteArray& bytes);
     void fail(const QString& text, int status);

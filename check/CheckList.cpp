@@ -44,7 +44,10 @@ CheckListRead checkListFromM3u(QStringView text, const QUrl& base) {
             read.list.stations.push_back(CheckStation{entry.name, {}});
         }
         read.list.stations[*it].addresses.push_back(
-            CheckAddress{std::move(entry.address), std::move(entry.directives), {}});
+            CheckAddress{.address = std::move(entry.address),
+                         .directives = std::move(entry.directives),
+                         .headers = std::move(entry.headers),
+                         .addressOptions = std::move(entry.addressOptions)});
     });
     if (!result.rejection.isEmpty()) {
         read.error = u"not a channel list: "_s + result.rejection;
@@ -76,8 +79,10 @@ CheckList checkListFromCatalogue(const Catalogue& catalogue, int count) {
         }
         CheckStation checked{station.Name, {}};
         for (int i = 0; i < station.urlCount(); ++i) {
-            if (!station.StreamUrls[size_t(i)].isEmpty()) {
-                checked.addresses.push_back(CheckAddress{station.StreamUrls[size_t(i)], {}, {}});
+            const StreamAddress& address = station.StreamUrls.address(size_t(i));
+            if (!address.url.isEmpty()) {
+                checked.addresses.push_back(
+                    CheckAddress{.address = address.url, .headers = address.headers});
             }
         }
         if (!checked.addresses.empty()) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "check/Verdict.h"
+#include "core/StreamAddress.h"
 
 #include <QString>
 #include <QStringList>
@@ -13,9 +14,13 @@ class Catalogue;
 
 // One address of a station being checked, with the lines that described it in its list.
 struct CheckAddress {
-    QString address;
-    QStringList directives; // #EXTINF and the like, as written; empty for the built-in stations
-    Verdict verdict;
+    QString address{};
+    QStringList directives{}; // #EXTINF and the like, as written; none for the built-in stations
+    Verdict verdict{};
+    HttpHeaders headers{};    // what its list asks to send with every request for it
+    QString addressOptions{}; // "|Name=Value..." as written after the address, or empty
+
+    StreamAddress streamAddress() const { return {address, headers}; }
 };
 
 struct CheckStation {

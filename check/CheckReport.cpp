@@ -25,6 +25,9 @@ QJsonObject addressJson(const CheckAddress& address) {
     if (verdict.kind == Verdict::Kind::HttpStatus) {
         object.insert(u"httpStatus"_s, verdict.httpStatus);
     }
+    if (verdict.playlistEntriesLeftOut > 0) {
+        object.insert(u"entriesLeftOut"_s, verdict.playlistEntriesLeftOut);
+    }
     if (verdict.plays()) {
         object.insert(u"codecs"_s, QJsonArray::fromStringList(verdict.codecs));
         if (verdict.videoSize.isValid() && !verdict.videoSize.isEmpty()) {
@@ -43,7 +46,7 @@ void writeAddress(QByteArray& out, const QString& name, const CheckAddress& addr
     for (const QString& line : address.directives) {
         out += line.toUtf8() + '\n';
     }
-    out += address.address.toUtf8() + '\n';
+    out += address.address.toUtf8() + address.addressOptions.toUtf8() + '\n';
 }
 
 void writeStation(QByteArray& out, const CheckStation& station, bool dropDead) {
@@ -92,6 +95,13 @@ QString stationLines(const CheckList& list) {
         if (!first.isEmpty()) {
             text += u": "_s + first;
         }
+        int leftOut = 0;
+        for (const CheckAddress& address : station.addresses) {
+            leftOut += address.verdict.playlistEntriesLeftOut;
+        }
+        if (leftOut > 0) {
+            text += u" ("_s + entriesLeftOutText(leftOut) + u')';
+        }
         text += u'\n';
     }
     return text;
@@ -110,7 +120,8 @@ QString summaryText(const CheckTotals& totals, qint64 elapsedMs, bool interrupte
     return text;
 }
 
-QByteArray checkJson(const CheckList& list, const QString& source, qint64 elapsedMs) {
+QByteArray checkJson(const CheckList& list, const QString& source,
+                     const std::function<qint64()>& elapsedMs) {
     QJsonArray stations;
     for (const CheckStation& station : list.stations) {
         QJsonArray addresses;
@@ -123,10 +134,14 @@ QByteArray checkJson(const CheckList& list, const QString& source, qint64 elapse
             {u"addresses"_s, addresses},
         });
     }
+    // The stations, the bulk of the text, are written first, so that the time taken covers
+    // writing them; they go last into the document, one level in.
+    QByteArray stationsText = QJsonDocument(stations).toJson(QJsonDocument::Indented).trimmed();
+    stationsText.replace('\n', "\n    "); // the text's own line breaks are all escaped
     const CheckTotals totals = checkTotals(list);
     const QJsonObject root{
         {u"list"_s, source},
-        {u"seconds"_s, double(elapsedMs) / 1000.0},
+        {u"seconds"_s, double(elapsedMs()) / 1000.0},
         {u"totals"_s,
          QJsonObject{
              {u"stations"_s, totals.stations},
@@ -135,9 +150,14 @@ QByteArray checkJson(const CheckList& list, const QString& source, qint64 elapse
              {u"addressesChecked"_s, totals.addressesChecked},
              {u"addressesPlaying"_s, totals.addressesPlaying},
          }},
-        {u"stations"_s, stations},
     };
-    return QJsonDocument(root).toJson(QJsonDocument::Indented);
+    QByteArray text = QJsonDocument(root).toJson(QJsonDocument::Indented).trimmed();
+    text.chop(1); // the closing brace
+    return text.trimmed() + ",\n    \"stations\": " + stationsText + "\n}\n";
+}
+
+QByteArray checkJson(const CheckList& list, const QString& source, qint64 elapsedMs) {
+    return checkJson(list, source, [elapsedMs] { return elapsedMs; });
 }
 
 QByteArray checkedM3u(const CheckList& list, bool dropDead) {

@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <functional>
 
 namespace orvanto {
 
@@ -29,6 +30,9 @@ QString summaryText(const CheckTotals& totals, qint64 elapsedMs, bool interrupte
 
 // The whole check as JSON (its format is described in the README).
 QByteArray checkJson(const CheckList& list, const QString& source, qint64 elapsedMs);
+// The same, asking for the time taken once the bulk of the text is written.
+QByteArray checkJson(const CheckList& list, const QString& source,
+                     const std::function<qint64()>& elapsedMs);
 
 // The list as extended M3U: in each station the addresses that play first, in their order, then
 // the others (none with `dropDead`); stations with no address that plays at the end (dropped

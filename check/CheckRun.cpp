@@ -102,7 +102,7 @@ void CheckRun::fillOnce() {
         job.station = station;
         job.address = address;
         job.startedMs = clock_.nowMs();
-        job.probe->start(list_.stations[station].addresses[address].address,
+        job.probe->start(list_.stations[station].addresses[address].streamAddress(),
                          [this, i](const Verdict& verdict) {
                              if (running_ && jobs_[i].busy) {
                                  record(jobs_[i], verdict);
@@ -129,9 +129,8 @@ void CheckRun::onTick() {
     const qint64 now = clock_.nowMs();
     for (Job& job : jobs_) {
         if (running_ && job.busy && now - job.startedMs >= options_.timeoutMs) {
+            Verdict verdict = job.probe->timedOut();
             job.probe->cancel();
-            Verdict verdict;
-            verdict.kind = Verdict::Kind::TimedOut;
             record(job, verdict);
         }
     }

@@ -1,54 +1,52 @@
 #pragma once
 
 #include "check/AddressProbe.h"
-#include "playback/PlaylistQueue.h"
-#include "playback/VlcEngine.h"
+#include "core/QtTicker.h"
+#include "core/SteadyClock.h"
 
 #include <QObject>
-#include <QTimer>
 #include <memory>
 #include <optional>
 
 namespace orvanto {
 
-class StreamSniffer;
+class PlayerEngine;
+class Sniffer;
+class StreamPlayer;
+struct EntryFailure;
 
-// Checks an address the way the player plays it: http(s) addresses are sniffed first (playlists
-// followed, entries tried in order, web pages refused), then opened by the engine with dummy
-// outputs; the address plays once audio or video decodes, as for the player's Playing state.
-// The engine is made on first use, so addresses that never reach it cost no media player.
+// Checks an address with the window's own player rules (StreamPlayer): looked at and opened the
+// same way, playlists followed the same way, entries given the same time, on a libVLC engine of
+// its own with dummy outputs. The address plays once the player says Playing, as the window's
+// player would; otherwise the verdict tells why the first entry that failed did not play.
 class VlcProbe final : public QObject, public AddressProbe {
     Q_OBJECT
 public:
-    static constexpr int PollMs = 200; // how often the engine's decoding counts are read
-
     VlcProbe();
+    // With the engine and the sniffer handed in (tests).
+    VlcProbe(std::unique_ptr<PlayerEngine> engine, std::unique_ptr<Sniffer> sniffer);
     ~VlcProbe() override;
 
-    void start(const QString& address, Done done) override;
+    void start(const StreamAddress& address, Done done) override;
     void cancel() override;
+    Verdict timedOut() const override;
+
+    // What a failure the player reported says as a verdict.
+    static Verdict verdictOf(const EntryFailure& failure);
 
 private:
-    void halt();
-    void startNextEntry();
-    void startEngine();
-    void entryFailed(const Verdict& verdict);
-    void plays();
-    void answer(const Verdict& verdict);
-    void onEngineEvent(VlcEngine::Event event, qint64 value);
-    void onPoll();
+    void onState(int state);
+    void onOver();
+    void answer(Verdict verdict);
 
-    std::unique_ptr<VlcEngine> engine_;
-    std::unique_ptr<StreamSniffer> sniffer_;
-    QTimer poll_;
+    QtTicker watchdog_;
+    SystemSteadyClock clock_;
+    std::unique_ptr<PlayerEngine> engine_;
+    std::unique_ptr<Sniffer> sniffer_;
+    std::unique_ptr<StreamPlayer> player_; // goes before the engine and the sniffer it uses
     Done done_;
-    QString address_;
-    PlaylistQueue queue_;
-    PlaylistQueue::Entry entry_;
-    bool active_ = false;
-    bool engineOpened_ = false;
-    bool sniffedBody_ = false;   // the sniffer saw body bytes of the current entry
     bool topIsPlaylist_ = false; // the address itself turned out to be a playlist
+    int entriesLeftOut_ = 0;     // of the playlists it led to
     std::optional<Verdict> firstFailure_;
     quint64 generation_ = 0;
 };

@@ -13,6 +13,11 @@ namespace orvanto {
 // the other.
 namespace AddressPolicy {
 
+// The longest address (in characters) a playlist may name. Web servers refuse longer request
+// lines (nginx's and Apache's limit is 8 KiB), so a longer one is refused too, never cut and
+// requested anyway.
+inline constexpr qsizetype MaxAddressLength = 8192;
+
 // Where a playlist came from.
 enum class Origin {
     Network, // downloaded: its author is a stranger, so it may name network streams only

@@ -52,12 +52,12 @@ QString decodeEntities(const QString& text) {
 }
 
 // An attribute value starting at `pos` (at its quote, if any): [start, end) of the value and
-// the position after it. A quoted value ends at its closing quote on the same line; when the
-// quote is left open, at the tag's '>' or the end of the line.
+// the position after it.
 struct Value {
     qsizetype start = 0;
     qsizetype end = 0;
     qsizetype next = 0;
+    bool quoted = false; // in quotes closed on its line
     bool cutOff = false; // the text ends inside the quotes
 };
 Value attributeValue(QByteArrayView text, qsizetype pos) {
@@ -69,13 +69,13 @@ Value attributeValue(QByteArrayView text, qsizetype pos) {
             ++i;
         }
         if (i < n && text[i] == quote) {
-            return {pos + 1, i, i + 1};
+            return {pos + 1, i, i + 1, true};
         }
         qsizetype end = pos + 1;
         while (end < i && text[end] != '>') {
             ++end;
         }
-        return {pos + 1, end, end, end >= n};
+        return {pos + 1, end, end, false, end >= n};
     }
     qsizetype i = pos;
     while (i < n && !isBlank(text[i]) && text[i] != '>') {
@@ -84,21 +84,89 @@ Value attributeValue(QByteArrayView text, qsizetype pos) {
     return {pos, i, i};
 }
 
-// An href with blanks or control characters in it is no address (such as the rest of a line
-// after a forgotten quote).
-bool isCleanHref(QByteArrayView value) {
-    return std::none_of(value.begin(), value.end(),
-                        [](char c) { return static_cast<unsigned char>(c) <= ' ' || c == 0x7f; });
+// An href is no address when it holds control characters, or blanks outside closed quotes
+// (such as the rest of a line after a forgotten quote). Blanks inside quotes are part of it,
+// as Windows Media players read them.
+bool isCleanHref(const AsxTag::Attribute& href) {
+    const QByteArrayView value = href.quoted ? href.value.trimmed() : href.value;
+    return !value.isEmpty() && std::none_of(value.begin(), value.end(), [&](char c) {
+        const auto byte = static_cast<unsigned char>(c);
+        return byte < ' ' || byte == 0x7f || (byte == ' ' && !href.quoted);
+    });
+}
+
+bool isNameChar(char c) {
+    return std::isalnum(static_cast<unsigned char>(c)) || c == '_';
 }
 
 } // namespace
 
-QStringList readAsxEntries(QByteArrayView text, qsizetype maxEntries) {
+const AsxTag::Attribute* AsxTag::attribute(QByteArrayView attributeName) const {
+    for (const Attribute& a : attributes) {
+        if (a.name == attributeName) {
+            return &a;
+        }
+    }
+    return nullptr;
+}
+
+AsxTag readAsxTag(QByteArrayView text, qsizetype pos) {
+    AsxTag tag;
+    const qsizetype n = text.size();
+    qsizetype j = pos + 1;
+    tag.closing = j < n && text[j] == '/';
+    if (tag.closing) {
+        ++j;
+    }
+    const qsizetype nameStart = j;
+    while (j < n && isNameChar(text[j])) {
+        ++j;
+    }
+    tag.name = text.sliced(nameStart, j - nameStart).toByteArray().toLower();
+    while (j < n && text[j] != '>') {
+        if (isBlank(text[j]) || text[j] == '/') {
+            tag.selfClosing = text[j] == '/';
+            ++j;
+            continue;
+        }
+        tag.selfClosing = false;
+        const qsizetype attrStart = j;
+        while (j < n && !isBlank(text[j]) && text[j] != '=' && text[j] != '>') {
+            ++j;
+        }
+        AsxTag::Attribute attribute;
+        attribute.name = text.sliced(attrStart, j - attrStart).toByteArray().toLower();
+        while (j < n && isBlank(text[j])) {
+            ++j;
+        }
+        if (j >= n || text[j] != '=') {
+            continue; // a name without a value
+        }
+        ++j;
+        while (j < n && isBlank(text[j])) {
+            ++j;
+        }
+        const Value value = attributeValue(text, j);
+        if (value.cutOff) {
+            tag.cutOff = true;
+            tag.end = n;
+            return tag;
+        }
+        j = value.next;
+        attribute.value = text.sliced(value.start, value.end - value.start);
+        attribute.quoted = value.quoted;
+        tag.attributes.append(std::move(attribute));
+    }
+    tag.end = qMin(j + 1, n);
+    return tag;
+}
+
+QStringList readAsxEntries(QByteArrayView text) {
     QStringList refs;
     const qsizetype n = text.size();
     qsizetype i = 0;
     int eventDepth = 0;
-    while (i < n && refs.size() < maxEntries) {
+    while (i < n) {
         const qsizetype lt = find(text, i, "<");
         if (lt < 0) {
             break;
@@ -114,64 +182,26 @@ QStringList readAsxEntries(QByteArrayView text, qsizetype maxEntries) {
             i = end < 0 ? n : end;
             continue;
         }
-        qsizetype j = lt + 1;
-        const bool closing = j < n && text[j] == '/';
-        if (closing) {
-            ++j;
+        const AsxTag tag = readAsxTag(text, lt);
+        if (tag.cutOff) {
+            break; // the address may be incomplete
         }
-        const qsizetype nameStart = j;
-        while (j < n && (std::isalnum(static_cast<unsigned char>(text[j])) || text[j] == '_')) {
-            ++j;
-        }
-        const QByteArray name = text.sliced(nameStart, j - nameStart).toByteArray().toLower();
-        QByteArrayView href;
-        bool hasHref = false;
-        bool selfClosing = false;
-        // Attributes up to the end of the tag; quoted values may hold '>'.
-        while (j < n && text[j] != '>') {
-            if (isBlank(text[j]) || text[j] == '/') {
-                selfClosing = text[j] == '/';
-                ++j;
-                continue;
-            }
-            selfClosing = false;
-            const qsizetype attrStart = j;
-            while (j < n && !isBlank(text[j]) && text[j] != '=' && text[j] != '>') {
-                ++j;
-            }
-            const QByteArray attr = text.sliced(attrStart, j - attrStart).toByteArray().toLower();
-            while (j < n && isBlank(text[j])) {
-                ++j;
-            }
-            if (j >= n || text[j] != '=') {
-                continue;
-            }
-            ++j;
-            while (j < n && isBlank(text[j])) {
-                ++j;
-            }
-            const Value value = attributeValue(text, j);
-            if (value.cutOff) {
-                return refs; // the address may be incomplete
-            }
-            j = value.next;
-            if (attr == "href") {
-                href = text.sliced(value.start, value.end - value.start);
-                hasHref = true;
-            }
-        }
-        i = j + 1;
-        if (name == "event") {
-            if (closing) {
+        i = tag.end;
+        if (tag.name == "event") {
+            if (tag.closing) {
                 eventDepth = qMax(0, eventDepth - 1);
-            } else if (!selfClosing) {
+            } else if (!tag.selfClosing) {
                 ++eventDepth;
             }
             continue;
         }
-        if (!closing && eventDepth == 0 && (name == "ref" || name == "entryref") && hasHref &&
-            isCleanHref(href)) {
-            refs << decodeEntities(QString::fromUtf8(href));
+        if (tag.closing || eventDepth > 0 || (tag.name != "ref" && tag.name != "entryref")) {
+            continue;
+        }
+        const AsxTag::Attribute* href = tag.attribute("href");
+        if (href && isCleanHref(*href)) {
+            refs << decodeEntities(
+                QString::fromUtf8(href->quoted ? href->value.trimmed() : href->value));
         }
     }
     return refs;

@@ -1,8 +1,12 @@
 #include "net/HttpGet.h"
 
+#include "net/HeadEnd.h"
+#include "net/StreamConnection.h"
+
 #include <QSslSocket>
 #include <QTcpSocket>
 #include <QTimer>
+#include <fcntl.h>
 
 namespace orvanto {
 
@@ -46,6 +50,7 @@ void HttpGet::start(const HttpRequest& request) {
     errorDetail_.clear();
     body_.clear();
     bodyTotal_ = 0;
+    bodyKept_ = 0;
     running_ = true;
     connectTo(request.url);
 }
@@ -74,6 +79,8 @@ void HttpGet::connectTo(const QUrl& url) {
     reason_.clear();
     headers_.clear();
     contentLength_ = -1;
+    chunked_.reset();
+    icy_.reset();
 
     if (!isHttp(url) || url.host().isEmpty()) {
         // Reported on the next turn of the event loop, like every other outcome.
@@ -119,9 +126,21 @@ void HttpGet::onConnected() {
     if (url_.port() >= 0) {
         host += ':' + QByteArray::number(url_.port());
     }
-    // HTTP/1.0: the answer is never chunked and the connection closes when it is over.
-    socket_->write("GET " + target + " HTTP/1.0\r\nHost: " + host + "\r\nUser-Agent: " +
-                   request_.userAgent + "\r\nAccept: */*\r\nConnection: close\r\n\r\n");
+    // HTTP/1.0: the connection closes when the answer is over (the answer should not be
+    // chunked, but some servers chunk it anyway).
+    QByteArray head = "GET " + target + " HTTP/1.0\r\nHost: " + host +
+                      "\r\nUser-Agent: " + request_.userAgent() + "\r\n";
+    using Header = HttpHeaders::Header;
+    for (const Header header : {Header::Referer, Header::Origin, Header::Cookie}) {
+        const QByteArray value = request_.headers.value(header);
+        // A list's cookie is for the server it names, not for one a redirect leads to.
+        const bool sameHost = url_.host().compare(request_.url.host(), Qt::CaseInsensitive) == 0;
+        if (!value.isEmpty() && (header != Header::Cookie || sameHost)) {
+            head += HttpHeaders::name(header).toByteArray() + ": " + value + "\r\n";
+        }
+    }
+    socket_->write(head + "Accept: */*\r\n" + (request_.icyTitles ? "Icy-MetaData: 1\r\n" : "") +
+                   "Connection: close\r\n\r\n");
 }
 
 void HttpGet::onReadyRead() {
@@ -136,7 +155,7 @@ void HttpGet::onReadyRead() {
         if (room <= 0 || socket_->bytesAvailable() <= 0) {
             return; // reading goes on once the reader has taken the body
         }
-        deliver(socket_->read(room));
+        receive(socket_->read(room));
     }
 }
 
@@ -149,33 +168,16 @@ bool HttpGet::readHead() {
         fail(Error::NotHttp);
         return false;
     }
-    // The head ends with an empty line (CRLF or LF line ends).
-    qsizetype end = -1;
-    qsizetype endLength = 0;
-    for (qsizetype i = qMax<qsizetype>(0, scanned_ - 2); i < head_.size(); ++i) {
-        if (head_[i] != '\n') {
-            continue;
-        }
-        if (i + 1 < head_.size() && head_[i + 1] == '\n') {
-            end = i + 1;
-            endLength = 1;
-            break;
-        }
-        if (i + 2 < head_.size() && head_[i + 1] == '\r' && head_[i + 2] == '\n') {
-            end = i + 1;
-            endLength = 2;
-            break;
-        }
-    }
+    const HeadEnd headEnd = findHeadEnd(head_, scanned_);
     scanned_ = head_.size();
-    if (end < 0 || end > request_.maxHeadBytes) {
+    if (!headEnd.found() || headEnd.end > request_.maxHeadBytes) {
         if (head_.size() > request_.maxHeadBytes) {
             fail(Error::HeadTooLarge);
         }
         return false;
     }
-    QByteArray rest = head_.mid(end + endLength);
-    head_.truncate(end);
+    QByteArray rest = head_.mid(headEnd.end + headEnd.lineLength);
+    head_.truncate(headEnd.end);
     if (!parseHead(head_)) {
         fail(Error::NotHttp);
         return false;
@@ -186,12 +188,12 @@ bool HttpGet::readHead() {
     if (!emitChecked(&HttpGet::headReceived)) {
         return false;
     }
-    if (contentLength_ == 0) {
+    if (contentLength_ == 0 && !chunked_) {
         complete();
         return false;
     }
     if (!rest.isEmpty()) {
-        deliver(std::move(rest));
+        receive(std::move(rest));
     }
     return running_;
 }
@@ -224,6 +226,15 @@ bool HttpGet::parseHead(QByteArrayView head) {
         }
         headers_.append({line.left(colon).trimmed().toLower(), line.mid(colon + 1).trimmed()});
     }
+    if (request_.icyTitles) {
+        if (const qint64 interval = IcyReader::interval(header("icy-metaint")); interval > 0) {
+            icy_.emplace(interval);
+        }
+    }
+    if (header("transfer-encoding").toLower().contains("chunked")) {
+        chunked_.emplace(); // the chunks tell the length: Content-Length does not count
+        return true;
+    }
     const QByteArray length = header("content-length");
     if (!length.isEmpty()) {
         contentLength_ = length.toLongLong(&ok);
@@ -252,18 +263,47 @@ bool HttpGet::followRedirect() {
     return false;
 }
 
+// Bytes of the body as they come over the connection.
+void HttpGet::receive(QByteArray bytes) {
+    if (!chunked_) {
+        deliver(std::move(bytes));
+        return;
+    }
+    QByteArray decoded;
+    const bool ok = chunked_->decode(bytes, decoded);
+    const bool done = chunked_->isDone();
+    const quint64 generation = generation_;
+    if (!decoded.isEmpty()) {
+        deliver(std::move(decoded));
+    }
+    if (generation != generation_ || !running_) {
+        return;
+    }
+    if (!ok) {
+        fail(Error::Network, u"the server's chunked body is broken"_s);
+    } else if (done) {
+        complete();
+    }
+}
+
 void HttpGet::deliver(QByteArray bytes) {
     bool over = false;
     if (contentLength_ >= 0 && bodyTotal_ + bytes.size() >= contentLength_) {
         bytes.truncate(contentLength_ - bodyTotal_);
         over = true;
     }
+    bodyTotal_ += bytes.size(); // as sent: the announced length counts the titles too
+    if (icy_) {
+        QByteArray audio;
+        icy_->read(bytes, audio);
+        bytes = std::move(audio);
+    }
     bool tooLarge = false;
-    if (request_.maxBodyBytes >= 0 && bodyTotal_ + bytes.size() > request_.maxBodyBytes) {
-        bytes.truncate(request_.maxBodyBytes - bodyTotal_);
+    if (request_.maxBodyBytes >= 0 && bodyKept_ + bytes.size() > request_.maxBodyBytes) {
+        bytes.truncate(request_.maxBodyBytes - bodyKept_);
         tooLarge = true;
     }
-    bodyTotal_ += bytes.size();
+    bodyKept_ += bytes.size();
     body_ += bytes;
     if (!bytes.isEmpty() && !emitChecked(&HttpGet::bodyReceived)) {
         return;
@@ -305,7 +345,8 @@ void HttpGet::onDisconnected() {
     }
     if (!hasHead()) {
         fail(head_.isEmpty() ? Error::Empty : Error::NotHttp);
-    } else if (contentLength_ >= 0 && bodyTotal_ < contentLength_) {
+    } else if ((contentLength_ >= 0 && bodyTotal_ < contentLength_) ||
+               (chunked_ && !chunked_->isDone())) {
         fail(Error::Network, u"the connection closed before the whole body came"_s);
     } else {
         complete();
@@ -329,6 +370,53 @@ void HttpGet::onSocketError() {
     default:
         fail(Error::Network, socket_->errorString());
         break;
+    }
+}
+
+std::shared_ptr<StreamConnection> HttpGet::takeConnection(QByteArray taken) {
+    QTcpSocket* socket = socket_.data();
+    if (!running_ || !hasHead() || !socket || qobject_cast<QSslSocket*>(socket) ||
+        socket->state() != QAbstractSocket::ConnectedState) {
+        return nullptr;
+    }
+    // A descriptor of our own for the socket: the connection stays open when Qt closes its one.
+    const int descriptor = ::fcntl(int(socket->socketDescriptor()), F_DUPFD_CLOEXEC, 0);
+    if (descriptor < 0) {
+        return nullptr;
+    }
+    QByteArray raw = socket->readAll(); // what Qt read ahead of us, not yet decoded
+    qint64 remaining = -1;
+    if (!chunked_ && contentLength_ >= 0) {
+        // The body's bytes past those received so far and those Qt holds.
+        const qint64 held = qMin<qint64>(raw.size(), contentLength_ - bodyTotal_);
+        raw.truncate(qsizetype(held));
+        remaining = contentLength_ - bodyTotal_ - held;
+    }
+    const qint64 size = chunked_ ? -1 : contentLength_;
+    auto connection = std::make_shared<StreamConnection>(
+        url_, descriptor, taken + std::exchange(body_, {}), std::move(raw),
+        std::exchange(chunked_, std::nullopt), std::exchange(icy_, std::nullopt), remaining, size);
+    abort();
+    return connection;
+}
+
+HttpGet::Phase HttpGet::phase() const {
+    if (!running_) {
+        return Phase::Idle;
+    }
+    if (hasHead()) {
+        return Phase::Reading;
+    }
+    if (!socket_) {
+        return Phase::Connecting; // between a redirect and its connection
+    }
+    switch (socket_->state()) {
+    case QAbstractSocket::HostLookupState:
+        return Phase::LookingUp;
+    case QAbstractSocket::ConnectedState:
+        return Phase::Waiting;
+    default:
+        return Phase::Connecting;
     }
 }
 

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "core/HttpRequest.h"
+#include "net/ChunkedDecoder.h"
+#include "net/IcyReader.h"
 
 #include <QByteArray>
 #include <QList>
@@ -8,11 +10,15 @@
 #include <QPointer>
 #include <QString>
 #include <QUrl>
+#include <memory>
+#include <optional>
 #include <utility>
 
 class QTcpSocket;
 
 namespace orvanto {
+
+class StreamConnection;
 
 // One HTTP/1.x GET on a socket of its own (TLS for https): no connection is shared or kept for
 // later, so nothing one server does can hold up a request to another, and abort() closes the
@@ -20,7 +26,9 @@ namespace orvanto {
 // maxHeadBytes (the request fails as soon as it is exceeded, however slowly the bytes come),
 // the body by maxBodyBytes, and the body waiting to be read by BodyBufferBytes (reading pauses
 // until the reader takes it). Redirects are followed as the request allows. Setting no time
-// limit of its own, it waits as long as its owner lets it.
+// limit of its own, it waits as long as its owner lets it. A chunked body (which some servers
+// send even to HTTP/1.0 requests) is decoded, and a radio's titles (HttpRequest::icyTitles) are
+// taken out of the body.
 class HttpGet : public QObject {
     Q_OBJECT
 public:
@@ -62,6 +70,16 @@ public:
     // Takes the body bytes received so far.
     QByteArray readBody();
 
+    // Hands the open connection over, with the rest of the body still to come, to be read on
+    // another thread; `taken` (body bytes the caller has already read) comes first. The request
+    // is over then, as after abort(). Returns null when there is no connection to hand over: no
+    // head yet, the body complete, or a TLS connection (its encryption stays with this object).
+    std::shared_ptr<StreamConnection> takeConnection(QByteArray taken);
+
+    // What the request is doing: for a caller whose patience ran out.
+    enum class Phase { Idle, LookingUp, Connecting, Waiting, Reading };
+    Phase phase() const;
+
     Error error() const { return error_; }
     // Why the request failed, in words for a message; empty without an error.
     QString errorString() const;
@@ -81,6 +99,7 @@ private:
     bool readHead();
     bool parseHead(QByteArrayView head);
     bool followRedirect();
+    void receive(QByteArray bytes);
     void deliver(QByteArray bytes);
     void fail(Error error, const QString& detail = {});
     void complete();
@@ -101,9 +120,12 @@ private:
     QByteArray reason_;
     QList<std::pair<QByteArray, QByteArray>> headers_;
     qint64 contentLength_ = -1;
+    std::optional<ChunkedDecoder> chunked_;
+    std::optional<IcyReader> icy_;
 
     QByteArray body_;
-    qint64 bodyTotal_ = 0;
+    qint64 bodyTotal_ = 0; // the body's bytes as sent
+    qint64 bodyKept_ = 0;  // of those, the ones for the reader (without a radio's titles)
     Error error_ = Error::None;
     QString errorDetail_;
 };

@@ -1,5 +1,6 @@
 #include "net/PlaylistParser.h"
 
+#include "catalogue/PlaylistText.h"
 #include "core/AddressPolicy.h"
 #include "net/AsxReader.h"
 #include "net/PlaylistScan.h"
@@ -221,15 +222,26 @@ Verdict sniff(QByteArrayView head, bool complete) {
 }
 
 std::optional<Playlist> parse(QByteArrayView bytes, const QUrl& base) {
-    const QByteArray text = asUtf8(bytes);
+    QByteArray text = asUtf8(bytes);
     const Detection detection = detect(text, true);
     if (detection.verdict != Verdict::Playlist) {
         return std::nullopt;
     }
+    Playlist playlist;
+    playlist.format = detection.format;
+    // Decoded as a channel list is: Windows-1252 unless it is UTF-8, binary data refused.
+    const PlaylistText decoded = decodePlaylistText(text);
+    if (!decoded.rejection.isEmpty()) {
+        playlist.binary = true;
+        return playlist;
+    }
+    if (decoded.windows1252 || decoded.nulLines > 0) {
+        text = decoded.text.toUtf8();
+    }
     QStringList raw;
     switch (detection.format) {
     case Playlist::Format::Asx:
-        raw = readAsxEntries(text, MaxEntries);
+        raw = readAsxEntries(text);
         break;
     case Playlist::Format::Reference:
         raw = parseNumberedKeys(text, "ref");
@@ -246,19 +258,22 @@ std::optional<Playlist> parse(QByteArrayView bytes, const QUrl& base) {
         break;
     }
     }
-    Playlist playlist;
-    playlist.format = detection.format;
-    for (const QString& entry : raw) {
+    for (const QString& entry : std::as_const(raw)) {
         const QString trimmed = entry.trimmed();
-        if (trimmed.isEmpty()) {
+        if (trimmed.isEmpty() || trimmed.size() > AddressPolicy::MaxAddressLength) {
             continue;
         }
         QUrl url(trimmed, QUrl::TolerantMode);
         if (url.isRelative()) {
             url = base.resolved(url);
         }
-        if (isNetworkStream(url) && playlist.entries.size() < MaxEntries) {
+        if (!isNetworkStream(url)) {
+            continue;
+        }
+        if (playlist.entries.size() < MaxEntries) {
             playlist.entries << url;
+        } else {
+            ++playlist.entriesLeftOut;
         }
     }
     return playlist;

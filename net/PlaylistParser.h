@@ -15,6 +15,11 @@ struct Playlist {
 
     Format format = Format::Asx;
     QList<QUrl> entries; // absolute addresses, in playing order
+    // Entries beyond PlaylistParser::MaxEntries, not taken.
+    int entriesLeftOut = 0;
+    // The bytes began as a playlist does but are no text (binary data after the header): none
+    // of it is taken for an address.
+    bool binary = false;
 };
 
 // Reads the playlist formats that stream addresses lead to: ASX (also when a .php or .asp
@@ -22,7 +27,9 @@ struct Playlist {
 // told by the content alone, never by the address's ending or the content type.
 namespace PlaylistParser {
 
-// The most entries taken from one playlist; the rest are ignored.
+// The most entries taken from one playlist; the rest are left out (and counted). A station
+// whose playlist names more alternatives than this is not playable anyway: each one that fails
+// takes seconds.
 inline constexpr int MaxEntries = 64;
 
 enum class Verdict {
@@ -34,10 +41,11 @@ enum class Verdict {
 // Looks at the first bytes of a reply. `complete` says that no more bytes will come.
 Verdict sniff(QByteArrayView head, bool complete);
 
-// Reads a whole playlist; relative entries are resolved against `base`. Entries that lead to
-// anything but a network stream (local files, capture devices) are dropped. Returns nothing
-// when `text` is no playlist; an HLS (.m3u8) stream is no playlist either: the player plays it
-// as a stream.
+// Reads a whole playlist; relative entries are resolved against `base`. Text that is not
+// UTF-8 is read as Windows-1252, as the channel-list reader does. Entries that lead to anything
+// but a network stream (local files, capture devices) and entries longer than
+// AddressPolicy::MaxAddressLength are dropped. Returns nothing when `text` is no playlist; an
+// HLS (.m3u8) stream is no playlist either: the player plays it as a stream.
 std::optional<Playlist> parse(QByteArrayView text, const QUrl& base);
 
 // True for the addresses a playlist entry may lead to (AddressPolicy::isNetworkStream).

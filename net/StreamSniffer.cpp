@@ -2,9 +2,24 @@
 
 #include "net/PlaylistParser.h"
 
+#include <QStringList>
+#include <algorithm>
+
 namespace orvanto {
 
 namespace {
+
+using namespace Qt::Literals::StringLiterals;
+
+// libVLC takes an address that ends in one of these for a playlist of that kind, whatever it
+// serves, and finds nothing in media: Windows Media servers send ASF under .asx names.
+bool libVlcTakesForAPlaylist(const QUrl& url) {
+    static const QStringList endings{u".asx"_s, u".wax"_s, u".wvx"_s, u".pls"_s, u".m3u"_s,
+                                     u".b4s"_s, u".qtl"_s, u".ram"_s, u".xspf"_s};
+    const QString path = url.path();
+    return std::ranges::any_of(
+        endings, [&](const QString& ending) { return path.endsWith(ending, Qt::CaseInsensitive); });
+}
 
 // Outcomes after which the engine would not find a stream either. Anything else (a server
 // speaking something other than HTTP, a connection that broke off) is left to the engine.
@@ -24,6 +39,14 @@ bool isDefinitiveFailure(HttpGet::Error error) {
         return false;
     }
     return false;
+}
+
+// A web page rather than media: what a browser would show, not what a player plays.
+bool looksLikeHtml(const QByteArray& start) {
+    const QByteArray text = start.trimmed().left(256).toLower();
+    return text.startsWith("<!doctype html") || text.startsWith("<html") ||
+           text.startsWith("<head") || text.startsWith("<body") ||
+           (text.startsWith("<?xml") && text.contains("<html"));
 }
 
 } // namespace
@@ -47,11 +70,14 @@ StreamSniffer::~StreamSniffer() {
     abort();
 }
 
-void StreamSniffer::start(const QUrl& url, std::function<void(const Result&)> done) {
+void StreamSniffer::start(const QUrl& url, const HttpHeaders& headers,
+                          std::function<void(const Result&)> done) {
     abort();
     done_ = std::move(done);
     head_.clear();
-    get_.start(httpRequest(url, MaxPlaylistBytes));
+    HttpRequest request = httpRequest(url, MaxPlaylistBytes, headers);
+    request.icyTitles = true; // a radio's stream is read on this connection: its titles too
+    get_.start(request);
     deadline_.start();
 }
 
@@ -91,21 +117,46 @@ void StreamSniffer::onFinished() {
     decideOnWhatCame();
 }
 
+// A body of announced length is a file (or says it is one), which the engine may need to seek
+// in (a film's index at its end): it asks for ranges of it on connections of its own.
+bool StreamSniffer::isFile() const {
+    return get_.contentLength() >= 0;
+}
+
+HttpGet::Phase StreamSniffer::phase() const {
+    return get_.phase();
+}
+
 void StreamSniffer::decideOnWhatCame() {
     if (auto playlist = PlaylistParser::parse(head_, get_.url())) {
-        decide(Result::Kind::Playlist, playlist->entries);
+        decide(Result::Kind::Playlist, *playlist);
     } else {
         decide(Result::Kind::Stream);
     }
 }
 
-void StreamSniffer::decide(Result::Kind kind, const QList<QUrl>& entries) {
+void StreamSniffer::decide(Result::Kind kind, const Playlist& playlist) {
     Result result;
     result.kind = kind;
-    result.entries = entries;
+    result.entries = playlist.entries;
+    result.entriesLeftOut = playlist.entriesLeftOut;
+    if (playlist.binary) {
+        result.kind = Result::Kind::Failed; // no text: nothing in it is an address
+        result.binaryPlaylist = true;
+    }
     result.error = get_.error();
     result.status = get_.status();
     result.bodyStart = head_.first(qMin(head_.size(), HeadSampleBytes));
+    if (kind == Result::Kind::Stream && looksLikeHtml(head_)) {
+        result.kind = Result::Kind::Failed;
+        result.webPage = true;
+    } else if (kind == Result::Kind::Stream && get_.isRunning() &&
+               (!isFile() || libVlcTakesForAPlaylist(get_.url()))) {
+        // A stream still coming: it is read from this connection, so that a server that takes
+        // one client at a time is not asked a second time. A file is opened by the engine
+        // itself, unless its name would mislead the engine.
+        result.connection = get_.takeConnection(head_);
+    }
     auto done = std::move(done_);
     abort();
     if (done) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "net/HttpGet.h"
+#include "net/PlaylistParser.h"
 #include "net/Sniffer.h"
 
 #include <QByteArray>
@@ -14,9 +15,10 @@ namespace orvanto {
 
 // Finds out what an http(s) address serves before the engine opens it: a playlist (whatever
 // its content type and the address's ending, like a .php script that sends ASX as text/html),
-// a stream, or nothing at all. Reads only a bounded number of bytes for a bounded time, and
-// closes its connection as soon as it knows. A response head larger than HttpGet allows means
-// no stream.
+// a stream, or nothing at all (a web page is no stream). Reads only a bounded number of bytes
+// for a bounded time. When it finds a stream still coming, it hands its connection over with
+// the result (see Result::connection); otherwise it closes it as soon as it knows. A response
+// head larger than HttpGet allows means no stream.
 class StreamSniffer final : public QObject, public Sniffer {
     Q_OBJECT
 public:
@@ -31,8 +33,10 @@ public:
     ~StreamSniffer() override;
 
     // `done` is called on this thread.
-    void start(const QUrl& url, std::function<void(const Result&)> done) override;
+    void start(const QUrl& url, const HttpHeaders& headers,
+               std::function<void(const Result&)> done) override;
     void abort() override;
+    HttpGet::Phase phase() const override;
     bool isRunning() const { return get_.isRunning(); }
 
 private:
@@ -40,7 +44,8 @@ private:
     void onBody();
     void onFinished();
     void decideOnWhatCame();
-    void decide(Result::Kind kind, const QList<QUrl>& entries = {});
+    void decide(Result::Kind kind, const Playlist& playlist = {});
+    bool isFile() const;
 
     HttpGet get_;
     QByteArray head_;

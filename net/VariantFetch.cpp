@@ -26,10 +26,11 @@ VariantFetch::~VariantFetch() {
     abort();
 }
 
-void VariantFetch::start(const QUrl& url, std::function<void(const QList<int>&)> done) {
+void VariantFetch::start(const QUrl& url, const HttpHeaders& headers,
+                         std::function<void(const QList<int>&)> done) {
     abort();
     done_ = std::move(done);
-    get_.start(httpRequest(url, MaxBytes));
+    get_.start(httpRequest(url, MaxBytes, headers));
     deadline_.start();
 }
 

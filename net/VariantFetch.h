@@ -18,7 +18,8 @@ public:
     explicit VariantFetch(QObject* parent = nullptr);
     ~VariantFetch() override;
 
-    void start(const QUrl& url, std::function<void(const QList<int>& heights)> done) override;
+    void start(const QUrl& url, const HttpHeaders& headers,
+               std::function<void(const QList<int>& heights)> done) override;
     void abort() override;
 
 private:

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/StreamAddress.h"
+
 #include <QList>
 #include <QUrl>
 #include <functional>
@@ -11,10 +13,11 @@ class VariantProbe {
 public:
     virtual ~VariantProbe() = default;
 
-    // Starts reading `url`; `done` is called once, later (never from inside start()), with the
-    // heights found (empty on any failure), unless abort() comes first. A second start() aborts
-    // the first.
-    virtual void start(const QUrl& url, std::function<void(const QList<int>& heights)> done) = 0;
+    // Starts reading `url` (the request carrying `headers`); `done` is called once, later (never
+    // from inside start()), with the heights found (empty on any failure), unless abort() comes
+    // first. A second start() aborts the first.
+    virtual void start(const QUrl& url, const HttpHeaders& headers,
+                       std::function<void(const QList<int>& heights)> done) = 0;
     virtual void abort() = 0;
 };
 

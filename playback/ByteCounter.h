@@ -15,12 +15,12 @@ public:
         total_ = 0;
     }
 
-    // Takes a reading of the engine's count; returns true when it grew.
-    bool update(quint32 reading) {
+    // Takes a reading of the engine's count; returns how much it grew (0: not at all).
+    quint32 update(quint32 reading) {
         const quint32 delta = reading - last_; // well-defined modulo 2^32
         last_ = reading;
         total_ += delta;
-        return delta != 0;
+        return delta;
     }
 
     quint64 total() const { return total_; }

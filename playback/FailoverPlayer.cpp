@@ -70,14 +70,14 @@ void FailoverPlayer::startAddress() {
     a.ticks = 0;
     a.limit = TickLimit;
     a.playingTicks = 0;
-    const QString url = station.StreamUrls[static_cast<size_t>(a.slot)];
+    const StreamAddress address = station.StreamUrls.address(static_cast<size_t>(a.slot));
     // The player may notify synchronously; should that end this attempt, give up here.
     const quint64 generation = generation_;
     player_.stop();
     if (generation != generation_) {
         return;
     }
-    player_.setURL(url);
+    player_.setURL(address);
     if (generation != generation_) {
         return;
     }

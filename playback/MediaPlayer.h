@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/StreamAddress.h"
 #include "playback/MediaTrack.h"
 #include "playback/VideoFit.h"
 
@@ -19,8 +20,11 @@ public:
 
     // Assigning an address starts opening and playing it at once. The state moves through
     // non-playing states to Playing, or to Ready when the address cannot be opened or has ended.
-    virtual void setURL(const QString& url) = 0;
+    // Every request made for the address carries the HTTP headers it comes with.
+    virtual void setURL(const StreamAddress& address) = 0;
     virtual QString URL() const = 0;
+    // The address last assigned, with its headers.
+    virtual StreamAddress address() const = 0;
 
     // Stops playback; the state becomes Stopped.
     virtual void stop() = 0;

@@ -50,7 +50,8 @@ void PlaybackDetails::onOpening() {
     if (variants_) {
         variants_->abort();
         if (VariantList::mayBeAdaptive(entry)) {
-            variants_->start(entry, [this](const QList<int>& heights) { qualities_ = heights; });
+            variants_->start(entry, rules_.entryHeaders(),
+                             [this](const QList<int>& heights) { qualities_ = heights; });
         }
     }
 }

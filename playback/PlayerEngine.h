@@ -1,17 +1,32 @@
 #pragma once
 
+#include "core/StreamAddress.h"
 #include "playback/MediaTrack.h"
 
 #include <QByteArray>
 #include <QList>
 #include <QObject>
+#include <QSize>
 #include <QString>
+#include <QStringList>
 #include <QUrl>
 #include <memory>
 
 namespace orvanto {
 
 class FrameExchange;
+class StreamConnection;
+
+// What the engine opens: an address, a local file, or a stream on a connection already open.
+struct MediaSource {
+    QString location; // an address, or a local file's path
+    bool isLocalPath = false;
+    // When set, the media is read from this connection (open to `location`), not from a new one.
+    std::shared_ptr<StreamConnection> connection;
+    // What the engine's own requests for it carry (those of an HLS stream's playlists and
+    // segments included), as far as the engine can send them.
+    HttpHeaders headers;
+};
 
 // What the player needs of a media engine: one media at a time, opened and stopped on the GUI
 // thread, with its counters and its reports. Reports arrive on the GUI thread, never from inside
@@ -28,25 +43,45 @@ public:
         Error,       // the media cannot be opened, or broke off with an error
         TimeChanged, // value: play time in ms
         Vout,        // value: number of video outputs
+        Decoded,     // the first audio block or video frame of the media is decoded
     };
 
+    // The media's counters. Both byte counts are 32 bits and wrap.
     struct Stats {
-        quint32 readBytes = 0; // bytes read from the source; a 32-bit count that wraps
-        int decodedAudio = 0;  // audio blocks decoded
-        int decodedVideo = 0;  // video frames decoded
-        int shownPictures = 0; // pictures handed to the screen when due
-        int lostPictures = 0;  // pictures decoded too late to be shown
+        quint32 readBytes = 0;  // bytes read from the source (an adaptive stream such as HLS
+                                // fetches its segments past this count)
+        quint32 demuxBytes = 0; // bytes of audio and video the demultiplexer passed on
+        int decodedAudio = 0;   // audio blocks decoded
+        int decodedVideo = 0;   // video frames decoded
+        int shownPictures = 0;  // pictures handed to the screen when due
+        int lostPictures = 0;   // pictures decoded too late to be shown
+    };
+
+    // Where the media stands, in ms; 0 when unknown. A live stream may report the length of
+    // the window it can seek in.
+    struct Position {
+        qint64 timeMs = 0;
+        qint64 lengthMs = 0;
+    };
+
+    // What the current media's tracks are, as far as the engine knows them yet.
+    struct Tracks {
+        QStringList codecs; // one description per audio or video track
+        QSize videoSize;    // of the first video track; invalid without one
     };
 
     using QObject::QObject;
     ~PlayerEngine() override = default;
 
-    // Stops whatever plays and starts `location` (an address, or a local file path when
-    // `isLocalPath`).
-    virtual void play(const QString& location, bool isLocalPath) = 0;
+    // Stops whatever plays and starts `source`.
+    virtual void play(const MediaSource& source) = 0;
     virtual void stop() = 0;
+    // Whether the engine has a way to open addresses like `url` at all (its scheme).
+    virtual bool opens(const QUrl& url) const = 0;
 
     virtual Stats stats() const = 0;
+    virtual Position position() const = 0;
+    virtual Tracks tracks() const = 0;
     // The addresses the engine found inside the current media when it was a playlist.
     virtual QList<QUrl> subItems() const = 0;
     virtual bool hasVideo() const = 0;

@@ -29,13 +29,15 @@ void StreamPlayer::attach(PlayerEngine& engine, Sniffer& sniffer) {
     }
 }
 
-void StreamPlayer::setURL(const QString& url) {
+void StreamPlayer::setURL(const StreamAddress& address) {
+    const QString& url = address.url;
     ++session_;
     halt();
     queue_.clear();
     url_ = url;
+    headers_ = address.headers;
     everPlayed_ = false;
-    bytes_.clear();
+    flow_.clear();
     const QString trimmed = url.trimmed();
     if (trimmed.isEmpty()) {
         notify(PlayState::Ready);
@@ -64,19 +66,31 @@ void StreamPlayer::stop() {
 void StreamPlayer::halt() {
     const bool wasActive = entryActive_;
     waitingForEngine_ = false;
+    entryActive_ = false; // (stopMedia() then says nothing: this says it once, below)
+    stopMedia();
+    watchdog_.stop();
+    entryPlayed_ = false;
+    nextRetryMs_ = -1;
+    if (wasActive) {
+        Q_EMIT entryStopped();
+    }
+}
+
+// Ends the current media and its look, keeping the entry.
+void StreamPlayer::stopMedia() {
     if (sniffer_) {
         sniffer_->abort();
     }
     if (engine_) {
         engine_->stop();
     }
-    watchdog_.stop();
-    entryActive_ = false;
+    const bool engineHadIt = engineStarted_;
+    flow_.restart();
     engineStarted_ = false;
     engineOpened_ = false;
-    entryPlayed_ = false;
-    if (wasActive) {
-        Q_EMIT entryStopped();
+    mediaDecoded_ = false;
+    if (entryActive_ && engineHadIt) {
+        Q_EMIT entryStopped(); // the entry is opened again later
     }
 }
 
@@ -92,54 +106,150 @@ void StreamPlayer::startNextEntry() {
     entryIsNetwork_ = !entry_.url.isLocalFile();
     entryStartMs_ = clock_.nowMs();
     lastDataMs_ = entryStartMs_;
-    bytes_.restart();
+    retries_ = 0;
     watchdog_.start([this] { onWatchdog(); });
-    if (!AddressPolicy::isSniffed(entry_.url)) {
-        startEngine();
-        return;
-    }
-    sniffer_->start(entry_.url, [this](const Sniffer::Result& result) {
-        switch (result.kind) {
-        case Sniffer::Result::Kind::Playlist:
-            // Its entries come next; an empty or too deep playlist simply adds none.
-            queue_.expand(entry_, result.entries);
-            startNextEntry();
-            break;
-        case Sniffer::Result::Kind::Stream:
-            startEngine();
-            break;
-        case Sniffer::Result::Kind::Failed:
-            entryOver(false);
-            break;
-        }
-    });
+    openEntry();
 }
 
-void StreamPlayer::startEngine() {
+// Opens the current entry: looks at what an http(s) address serves, then hands it to the
+// engine. The one place where an entry becomes requests to its server.
+void StreamPlayer::openEntry() {
+    openedMs_ = clock_.nowMs();
+    sniffed_ = {};
+    if (!engine_->opens(entry_.url)) {
+        attemptFailed(EntryFailure::Kind::Unsupported);
+        return;
+    }
+    if (!AddressPolicy::isSniffed(entry_.url)) {
+        startEngine(nullptr);
+        return;
+    }
+    sniffer_->start(entry_.url, entryHeaders(),
+                    [this](const Sniffer::Result& result) { onSniffed(result); });
+}
+
+void StreamPlayer::onSniffed(const Sniffer::Result& result) {
+    sniffed_ = result;
+    switch (result.kind) {
+    case Sniffer::Result::Kind::Playlist:
+        if (entryPlayed_) {
+            attemptFailed(EntryFailure::Kind::Sniffed); // not the stream that played
+            return;
+        }
+        Q_EMIT playlistOpened(entry_.depth, result.entriesLeftOut);
+        // Its entries come next; an empty or too deep playlist simply adds none.
+        queue_.expand(entry_, result.entries);
+        startNextEntry();
+        break;
+    case Sniffer::Result::Kind::Stream:
+        startEngine(result.connection);
+        break;
+    case Sniffer::Result::Kind::Failed:
+        attemptFailed(EntryFailure::Kind::Sniffed);
+        break;
+    }
+    sniffed_.connection.reset(); // the engine has it now
+}
+
+void StreamPlayer::startEngine(const std::shared_ptr<StreamConnection>& connection) {
     engineStarted_ = true;
     Q_EMIT aboutToOpen();
+    MediaSource source;
+    source.connection = connection;
+    source.headers = entryHeaders();
     if (entry_.url.isLocalFile()) {
-        engine_->play(entry_.url.toLocalFile(), true);
+        source.location = entry_.url.toLocalFile();
+        source.isLocalPath = true;
     } else {
         // The assigned address goes to the engine as written; playlist entries fully encoded.
-        engine_->play(entry_.depth == 0 ? url_.trimmed() : entry_.url.toString(QUrl::FullyEncoded),
-                      false);
+        source.location =
+            entry_.depth == 0 ? url_.trimmed() : entry_.url.toString(QUrl::FullyEncoded);
     }
+    engine_->play(source);
+}
+
+// The headers of the address go with its playlists' entries too; its cookie only to its own
+// server.
+HttpHeaders StreamPlayer::entryHeaders() const {
+    if (entry_.depth == 0 || headers_.value(HttpHeaders::Header::Cookie).isEmpty()) {
+        return headers_;
+    }
+    const QString host = AddressPolicy::locationUrl(url_.trimmed()).host();
+    return entry_.url.host().compare(host, Qt::CaseInsensitive) == 0
+               ? headers_
+               : headers_.without(HttpHeaders::Header::Cookie);
+}
+
+// The current media (or its look) did not play. An entry that played before is opened again
+// later; any other gives way to the next entry.
+void StreamPlayer::attemptFailed(EntryFailure::Kind kind) {
+    if (entryPlayed_) {
+        stopMedia();
+        nextRetryMs_ =
+            clock_.nowMs() + qMin(RetryMaxMs, RetryFirstMs << qBound(0, retries_ - 1, 8));
+        return; // the watchdog opens it again, or finds it lost
+    }
+    EntryFailure failure;
+    failure.kind = kind;
+    failure.url = entry_.url;
+    failure.depth = entry_.depth;
+    failure.sniff = sniffed_;
+    if (engine_) {
+        const PlayerEngine::Stats stats = engine_->stats();
+        failure.engineGotData = stats.readBytes > 0 || stats.demuxBytes > 0;
+        failure.engineFoundTracks = !engine_->tracks().codecs.isEmpty();
+    }
+    const quint64 session = session_;
+    Q_EMIT entryFailed(failure);
+    if (session == session_) {
+        entryOver(false);
+    }
+}
+
+// A stream that played has broken off: it is opened again, unless it has been silent too long.
+void StreamPlayer::breakOff() {
+    stopMedia();
+    if (clock_.nowMs() - lastDataMs_ >= LostAfterMs) {
+        entryOver(false);
+        return;
+    }
+    if (notify(PlayState::Buffering)) {
+        retry();
+    }
+}
+
+void StreamPlayer::retry() {
+    ++retries_;
+    nextRetryMs_ = -1;
+    stopMedia();
+    openEntry();
+}
+
+// Whether the media that ended played to its end: a local file, or a stream whose play time
+// reached the length the engine knew (a live stream reports no length, or the length of the
+// window it keeps, which its play time soon passes).
+bool StreamPlayer::atItsEnd() const {
+    if (!entryIsNetwork_) {
+        return true;
+    }
+    const PlayerEngine::Position position = engine_->position();
+    return position.lengthMs > 0 && position.timeMs >= position.lengthMs - EndToleranceMs &&
+           position.timeMs <= position.lengthMs + EndToleranceMs;
 }
 
 void StreamPlayer::reopen() {
     if (!entryActive_ || !engineStarted_) {
-        return; // still looking at the address: the engine opens it with the choice anyway
+        return; // still looking at the address, or waiting to retry: the choice holds then
     }
-    engineOpened_ = false;
+    stopMedia();
     entryPlayed_ = false;
     entryStartMs_ = clock_.nowMs();
     lastDataMs_ = entryStartMs_;
-    bytes_.restart();
+    retries_ = 0;
     if (everPlayed_ && !notify(PlayState::Buffering)) {
         return;
     }
-    startEngine();
+    openEntry();
 }
 
 // The current entry failed, ended or broke off: the next entry takes over, if there is one.
@@ -167,19 +277,22 @@ void StreamPlayer::finish(bool ended) {
     notify(PlayState::Ready);
 }
 
-void StreamPlayer::confirmPlaying() {
-    if (entryPlayed_) {
-        return;
+// The current media decodes. Returns false when a listener gave the player a new task.
+bool StreamPlayer::mediaPlays() {
+    if (mediaDecoded_) {
+        return true;
     }
+    mediaDecoded_ = true;
     entryPlayed_ = true;
     everPlayed_ = true;
+    retries_ = 0;
     lastDataMs_ = clock_.nowMs();
     applyVolume();
-    notify(PlayState::Playing);
+    return notify(PlayState::Playing);
 }
 
 void StreamPlayer::onEngineEvent(PlayerEngine::Event event, qint64 value) {
-    if (!entryActive_) {
+    if (!entryActive_ || nextRetryMs_ >= 0) {
         return;
     }
     switch (event) {
@@ -194,21 +307,22 @@ void StreamPlayer::onEngineEvent(PlayerEngine::Event event, qint64 value) {
     case PlayerEngine::Event::Playing:
         engineOpened_ = true;
         applyVolume(); // an audio output may exist from now on
-        notify(entryPlayed_ ? PlayState::Playing : PlayState::Buffering); // (after a pause)
+        notify(mediaDecoded_ ? PlayState::Playing : PlayState::Buffering); // (after a pause)
         break;
     case PlayerEngine::Event::Paused:
         notify(PlayState::Paused);
         break;
     case PlayerEngine::Event::TimeChanged:
     case PlayerEngine::Event::Vout:
+    case PlayerEngine::Event::Decoded:
         if (engineOpened_ && value > 0) {
-            confirmPlaying();
+            mediaPlays();
         }
         break;
     case PlayerEngine::Event::Ended: {
         const PlayerEngine::Stats stats = engine_->stats();
-        if (engineOpened_ && (stats.decodedAudio > 0 || stats.decodedVideo > 0)) {
-            confirmPlaying(); // a short file may end before its play time was reported
+        if (engineOpened_ && (stats.decodedAudio > 0 || stats.decodedVideo > 0) && !mediaPlays()) {
+            return; // a short file may end before its play time was reported
         }
         // The engine recognised a playlist itself (an mms:// or file address): play its entries.
         QList<QUrl> entries;
@@ -218,14 +332,23 @@ void StreamPlayer::onEngineEvent(PlayerEngine::Event event, qint64 value) {
             }
         }
         if (!entries.isEmpty() && !entryPlayed_ && queue_.expand(entry_, entries)) {
+            Q_EMIT playlistOpened(entry_.depth, 0);
             startNextEntry();
-        } else {
+        } else if (!mediaDecoded_) {
+            attemptFailed(EntryFailure::Kind::Ended);
+        } else if (atItsEnd()) {
             entryOver(true);
+        } else {
+            breakOff();
         }
         break;
     }
     case PlayerEngine::Event::Error:
-        entryOver(false);
+        if (mediaDecoded_) {
+            breakOff();
+        } else {
+            attemptFailed(EntryFailure::Kind::EngineError);
+        }
         break;
     }
 }
@@ -237,19 +360,19 @@ void StreamPlayer::onWatchdog() {
     }
     const qint64 now = clock_.nowMs();
     const PlayerEngine::Stats stats = engine_->stats();
-    if (bytes_.update(stats.readBytes)) {
+    if (flow_.update(stats)) {
         lastDataMs_ = now;
     }
+    if (engineOpened_ && !mediaDecoded_ && (stats.decodedAudio > 0 || stats.decodedVideo > 0)) {
+        mediaPlays();
+        return;
+    }
     if (!entryPlayed_) {
-        if (engineOpened_ && (stats.decodedAudio > 0 || stats.decodedVideo > 0)) {
-            confirmPlaying();
-            return;
-        }
         // An entry that does not open in time gives way to the next one; so does the entry
         // that should take over from a stream that broke off (which must not hang in Buffering).
         if (entryIsNetwork_ && (queue_.hasNext() || everPlayed_) &&
             now - entryStartMs_ >= EntryOpenLimitMs) {
-            entryOver(false);
+            attemptFailed(EntryFailure::Kind::NotInTime);
         }
         return;
     }
@@ -259,18 +382,28 @@ void StreamPlayer::onWatchdog() {
     if (!entryIsNetwork_ || state_ == PlayState::Paused) {
         return; // local files need no watching
     }
+    watchPlayedEntry(now);
+}
+
+void StreamPlayer::watchPlayedEntry(qint64 now) {
     const qint64 silentMs = now - lastDataMs_;
     if (silentMs >= LostAfterMs) {
         entryOver(false); // connection lost
+    } else if (nextRetryMs_ >= 0) {
+        if (now >= nextRetryMs_) {
+            retry();
+        }
+    } else if (silentMs >= ReopenAfterMs && now - openedMs_ >= ReopenAfterMs) {
+        breakOff(); // open, but nothing comes
     } else if (silentMs >= StalledAfterMs) {
         notify(PlayState::Buffering);
-    } else if (state_ == PlayState::Buffering) {
+    } else if (state_ == PlayState::Buffering && mediaDecoded_) {
         notify(PlayState::Playing);
     }
 }
 
 qint64 StreamPlayer::receivedKilobytes() const {
-    return static_cast<qint64>(bytes_.total() / 1024);
+    return static_cast<qint64>(flow_.receivedBytes() / 1024);
 }
 
 void StreamPlayer::setVolume(int volume) {

@@ -1,6 +1,8 @@
 #pragma once
 
-#include "playback/ByteCounter.h"
+#include "core/StreamAddress.h"
+#include "playback/DataFlow.h"
+#include "playback/EntryFailure.h"
 #include "playback/PlayerEngine.h"
 #include "playback/PlaylistQueue.h"
 
@@ -13,15 +15,22 @@ class Sniffer;
 class SteadyClock;
 class Ticker;
 
-// The player's rules over an engine: which address the engine opens next (the assigned one,
-// then the entries of a playlist it turned out to be), what the engine's reports mean as play
-// states, and a watchdog that samples the data flow on each tick of an injected ticker and
-// measures silence on an injected clock.
+// The player's rules over an engine, and the one way an address is opened and its playlists
+// followed, for the window's player and the check alike: which address the engine opens next
+// (the assigned one, then the entries of a playlist it turned out to be), what the engine's
+// reports mean as play states, and a watchdog that samples the data flow on each tick of an
+// injected ticker and measures silence on an injected clock.
 //
 // States: 9 Transitioning while opening, 6 Buffering once open but before anything decodes and
 // while data stops arriving, 3 Playing once audio or video decodes or the play time advances,
-// 2 Paused, 1 Stopped after stop(), 8 Media ended then 10 Ready when a stream ends, 10 Ready
-// when an address cannot be opened or its connection is lost (no data for LostAfterMs).
+// 2 Paused, 1 Stopped after stop(), 8 Media ended then 10 Ready when a stream reaches its end,
+// 10 Ready when an address cannot be opened or its connection is lost (no data for
+// LostAfterMs).
+//
+// A stream that played and breaks off (its connection ends or fails, or no data comes for
+// ReopenAfterMs) is opened again at once, then again after RetryFirstMs, twice that, ... (at
+// most RetryMaxMs apart), as Buffering, until data comes again or LostAfterMs have passed
+// without any: a server that is away for a few seconds is bridged.
 //
 // An address assigned before attach() stays Transitioning and opens once the engine is there.
 class StreamPlayer : public QObject {
@@ -31,6 +40,11 @@ public:
     static constexpr int StalledAfterMs = 2000;    // no new data this long: Buffering
     static constexpr int LostAfterMs = 10000;      // no new data this long: connection lost
     static constexpr int EntryOpenLimitMs = 10000; // for a playlist entry with a successor
+    static constexpr int ReopenAfterMs = 4000;     // no new data this long: open it again
+    static constexpr int RetryFirstMs = 1000;      // after a failed reopening
+    static constexpr int RetryMaxMs = 2000;
+    // An end this close to the length the engine reported is the stream's end.
+    static constexpr int EndToleranceMs = 3000;
 
     // `watchdog` ticks about once a second while an address is under way.
     StreamPlayer(Ticker& watchdog, const SteadyClock& clock, QObject* parent = nullptr);
@@ -40,8 +54,10 @@ public:
     void attach(PlayerEngine& engine, Sniffer& sniffer);
     bool isAttached() const { return engine_ != nullptr; }
 
-    void setURL(const QString& url);
+    void setURL(const StreamAddress& address);
     const QString& url() const { return url_; }
+    // The headers every request for the address carries.
+    const HttpHeaders& headers() const { return headers_; }
     void stop();
     int playState() const { return state_; }
     // Kilobytes received for the current address.
@@ -52,11 +68,16 @@ public:
     bool isMuted() const { return muted_; }
     // The current entry has really played (decoded something).
     bool entryPlayed() const { return entryPlayed_; }
+    // The address the engine plays or opens: the assigned one, or an entry of its playlist.
+    const PlaylistQueue::Entry& currentEntry() const { return entry_; }
     // The address of the entry the engine plays or opens (empty before the first).
     const QUrl& entryUrl() const { return entry_.url; }
-    // Opens the entry under way again, so that a choice that takes effect on opening (the
-    // quality) does; meanwhile a stream that played counts as reconnecting. Does nothing unless
-    // the engine has the entry.
+    // The headers every request for that entry carries: the address's (its cookie only to its
+    // own server).
+    HttpHeaders entryHeaders() const;
+    // Opens the entry under way again (looked at anew, then opened), so that a choice that takes
+    // effect on opening (the quality) does; meanwhile a stream that played counts as
+    // reconnecting. Does nothing unless the engine has the entry.
     void reopen();
 
 Q_SIGNALS:
@@ -70,16 +91,29 @@ Q_SIGNALS:
     void entryStopped();
     // Nothing plays any more: stopped, or every entry is used up.
     void playbackOver();
+    // An entry gave way before it played; the next one (if any) comes after this.
+    void entryFailed(const orvanto::EntryFailure& failure);
+    // The entry at `depth` turned out to be a playlist; its entries come next, but for
+    // `entriesLeftOut` beyond the most a playlist is followed for.
+    void playlistOpened(int depth, int entriesLeftOut);
 
 private:
     void halt();
+    void stopMedia();
     void startNextEntry();
-    void startEngine();
+    void openEntry();
+    void onSniffed(const Sniffer::Result& result);
+    void startEngine(const std::shared_ptr<StreamConnection>& connection);
+    void attemptFailed(EntryFailure::Kind kind);
+    void breakOff();
+    void retry();
+    bool atItsEnd() const;
     void entryOver(bool endedNaturally);
     void finish(bool ended);
-    void confirmPlaying();
+    bool mediaPlays();
     void onEngineEvent(PlayerEngine::Event event, qint64 value);
     void onWatchdog();
+    void watchPlayedEntry(qint64 now);
     void applyVolume();
     bool notify(int state);
 
@@ -89,6 +123,7 @@ private:
     Sniffer* sniffer_ = nullptr;
 
     QString url_;
+    HttpHeaders headers_;
     int state_ = 0;
     int volume_ = InitialVolume;
     bool muted_ = false;
@@ -100,13 +135,18 @@ private:
     bool waitingForEngine_ = false; // an address was assigned before attach()
     bool entryActive_ = false;
     bool entryIsNetwork_ = false;
-    bool engineStarted_ = false; // the engine has been told to open the entry
-    bool engineOpened_ = false;  // the engine has opened the entry
-    bool entryPlayed_ = false;   // the entry has really played
+    bool engineStarted_ = false; // the engine has been told to open the current media
+    bool engineOpened_ = false;  // the engine has opened the current media
+    bool mediaDecoded_ = false;  // the current media has decoded something
+    bool entryPlayed_ = false;   // the entry has really played (in this media or an earlier one)
     bool everPlayed_ = false;    // some entry of this address has really played
     qint64 entryStartMs_ = 0;
+    qint64 openedMs_ = 0; // when the current media (or its look) started
     qint64 lastDataMs_ = 0;
-    ByteCounter bytes_;
+    qint64 nextRetryMs_ = -1; // when the entry is opened again; -1: no retry waits
+    int retries_ = 0;         // reopenings since the entry last played
+    Sniffer::Result sniffed_; // what the look at the current media found
+    DataFlow flow_;
 };
 
 } // namespace orvanto

@@ -1,12 +1,19 @@
 #include "playback/VlcEngine.h"
 
+#include "net/StreamConnection.h"
 #include "playback/FrameExchange.h"
 #include "playback/VlcVideoOutput.h"
 
 #include <QByteArrayList>
+#include <QDirIterator>
+#include <QFileInfo>
 #include <QMetaObject>
 #include <array>
 #include <atomic>
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+#include <dlfcn.h>
 #include <vector>
 #include <vlc/vlc.h>
 
@@ -24,6 +31,55 @@ constexpr std::array kTrackEvents{
     libvlc_MediaPlayerESDeleted,
     libvlc_MediaPlayerESSelected,
 };
+
+// Whether libVLC has the plugin `file`: it looks for plugins in $VLC_PLUGIN_PATH and in
+// vlc/plugins beside its own library.
+bool hasPlugin(const QString& file) {
+    QStringList folders = qEnvironmentVariable("VLC_PLUGIN_PATH").split(u':', Qt::SkipEmptyParts);
+    Dl_info library{};
+    if (dladdr(reinterpret_cast<void*>(&libvlc_new), &library) && library.dli_fname) {
+        folders << QFileInfo(QString::fromLocal8Bit(library.dli_fname)).absolutePath() +
+                       QLatin1String("/vlc/plugins");
+    }
+    for (const QString& folder : folders) {
+        QDirIterator found(folder, {file}, QDir::Files, QDirIterator::Subdirectories);
+        if (found.hasNext()) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// libVLC's HTTP access, and its HLS and DASH modules for their playlists and segments, send the
+// User-Agent and the Referer of these options; it has none for an Origin or a cookie.
+void addHeaderOptions(libvlc_media_t* media, const HttpHeaders& headers) {
+    using Header = HttpHeaders::Header;
+    const QByteArray agent = headers.value(Header::UserAgent);
+    if (!agent.isEmpty()) {
+        libvlc_media_add_option(media, (":http-user-agent=" + agent).constData());
+    }
+    const QByteArray referer = headers.value(Header::Referer);
+    if (!referer.isEmpty()) {
+        libvlc_media_add_option(media, (":http-referrer=" + referer).constData());
+    }
+}
+
+// A media read from an open connection: libVLC calls these on its input thread.
+int connectionOpen(void* opaque, void** data, uint64_t* size) {
+    auto* connection = static_cast<StreamConnection*>(opaque);
+    *data = connection;
+    *size = connection->size() >= 0 ? uint64_t(connection->size()) : UINT64_MAX;
+    return 0;
+}
+ssize_t connectionRead(void* data, unsigned char* buffer, size_t length) {
+    return ssize_t(static_cast<StreamConnection*>(data)->read(reinterpret_cast<char*>(buffer),
+                                                              qint64(length)));
+}
+int connectionSeek(void* data, uint64_t offset) {
+    return static_cast<StreamConnection*>(data)->seek(qint64(offset)) ? 0 : -1;
+}
+void connectionClose(void*) {} // the engine owns the connection
+
 } // namespace
 
 struct VlcEngine::Private {
@@ -31,6 +87,8 @@ struct VlcEngine::Private {
     libvlc_instance_t* vlc = nullptr;
     libvlc_media_player_t* player = nullptr;
     libvlc_media_t* media = nullptr;
+    // The connection the current media is read from, if any; it outlives libVLC's reads.
+    std::shared_ptr<StreamConnection> connection;
     // Where the pictures go: kept as long as libVLC may call into it (until after the stop
     // that follows a change, or the destruction).
     std::shared_ptr<FrameExchange> frames;
@@ -82,6 +140,37 @@ struct VlcEngine::Private {
         // posted call whose context object is gone is discarded by Qt.
         QMetaObject::invokeMethod(
             owner, [owner, generation, event, value] { owner->deliver(generation, event, value); },
+            Qt::QueuedConnection);
+    }
+
+    // libVLC's audio output says "input '<codec>' <rate> Hz ..." (at debug level) when the
+    // first decoded block of a media reaches it, a good while before the counters show it
+    // (libVLC updates them four times a second). Runs on libVLC's threads: posts, nothing else.
+    static void onLog(void* data, int level, const libvlc_log_t* context, const char* format,
+                      va_list args) {
+        if (level != LIBVLC_DEBUG) {
+            return;
+        }
+        const char* type = nullptr;
+        const char* header = nullptr;
+        uintptr_t id = 0;
+        libvlc_log_get_object(context, &type, &header, &id);
+        if (!type || std::strcmp(type, "audio output") != 0) {
+            return;
+        }
+        char text[16];
+        va_list copy;
+        va_copy(copy, args);
+        std::vsnprintf(text, sizeof text, format, copy);
+        va_end(copy);
+        if (std::strncmp(text, "input '", 7) != 0) {
+            return;
+        }
+        auto* d = static_cast<Private*>(data);
+        const quint64 generation = d->generation.load();
+        VlcEngine* owner = d->owner;
+        QMetaObject::invokeMethod(
+            owner, [owner, generation] { owner->deliver(generation, Event::Decoded, 1); },
             Qt::QueuedConnection);
     }
 
@@ -205,6 +294,8 @@ struct VlcEngine::Private {
 VlcEngine::VlcEngine(Options options, QObject* parent)
     : PlayerEngine(parent), d_(std::make_unique<Private>()) {
     d_->owner = this;
+    decodePoll_.setInterval(DecodePollMs);
+    connect(&decodePoll_, &QTimer::timeout, this, &VlcEngine::pollDecoding);
     QByteArrayList args{
         "--quiet",               // no log output
         "--no-video-title-show", // no file name painted over the video
@@ -226,6 +317,10 @@ VlcEngine::VlcEngine(Options options, QObject* parent)
     if (!d_->vlc) {
         return;
     }
+    libvlc_log_set(d_->vlc, &Private::onLog, d_.get());
+    // The program's name for the sound server and the like. The HTTP User-Agent stays
+    // libVLC's own ("VLC/x LibVLC/x"), which HttpRequest::defaultUserAgent() says too.
+    libvlc_set_user_agent(d_->vlc, "Orvanto Live TV", nullptr);
     d_->player = libvlc_media_player_new(d_->vlc);
     if (!d_->player) {
         return;
@@ -256,11 +351,16 @@ VlcEngine::~VlcEngine() {
             libvlc_event_detach(events, type, &Private::onDetailEvent, d_.get());
         }
         ++d_->generation;
+        if (d_->connection) {
+            d_->connection->interrupt();
+        }
         libvlc_media_player_stop(d_->player);
         libvlc_media_player_release(d_->player);
     }
     d_->releaseMedia();
+    d_->connection.reset();
     if (d_->vlc) {
+        libvlc_log_unset(d_->vlc); // no log message calls back after this
         libvlc_release(d_->vlc);
     }
 }
@@ -269,23 +369,44 @@ bool VlcEngine::isValid() const {
     return d_->player != nullptr;
 }
 
-void VlcEngine::play(const QString& location, bool isLocalPath) {
+void VlcEngine::play(const MediaSource& source) {
     stop();
     if (!d_->player) {
-        const quint64 generation = d_->generation.load();
-        QMetaObject::invokeMethod(
-            this, [this, generation] { deliver(generation, Event::Error, 0); },
-            Qt::QueuedConnection);
+        reportError();
         return;
     }
-    const QByteArray utf8 = location.toUtf8();
-    d_->media = isLocalPath ? libvlc_media_new_path(d_->vlc, utf8.constData())
-                            : libvlc_media_new_location(d_->vlc, utf8.constData());
-    if (!d_->media) {
+    const QByteArray utf8 = source.location.toUtf8();
+    if (source.connection) {
+        d_->connection = source.connection;
+        // A radio's titles, read out of the stream on libVLC's input thread.
         const quint64 generation = d_->generation.load();
-        QMetaObject::invokeMethod(
-            this, [this, generation] { deliver(generation, Event::Error, 0); },
-            Qt::QueuedConnection);
+        auto titled = [this, generation] {
+            QMetaObject::invokeMethod(
+                this,
+                [this, generation] {
+                    if (generation == d_->generation.load()) {
+                        readNowPlaying();
+                    }
+                },
+                Qt::QueuedConnection);
+        };
+        d_->connection->setTitleListener(titled);
+        if (!d_->connection->title().isEmpty()) {
+            titled(); // the title that came with the look at the stream
+        }
+        // With a seek function libVLC reads the connection as it reads an HTTP stream, paced
+        // by its playback; without one it takes it for a live capture and reads it in bursts
+        // of 32 KiB, seconds apart for a radio.
+        d_->media =
+            libvlc_media_new_callbacks(d_->vlc, &connectionOpen, &connectionRead, &connectionSeek,
+                                       &connectionClose, d_->connection.get());
+    } else if (source.isLocalPath) {
+        d_->media = libvlc_media_new_path(d_->vlc, utf8.constData());
+    } else {
+        d_->media = libvlc_media_new_location(d_->vlc, utf8.constData());
+    }
+    if (!d_->media) {
+        reportError();
         return;
     }
     if (d_->frames != d_->framesInUse) {
@@ -296,8 +417,16 @@ void VlcEngine::play(const QString& location, bool isLocalPath) {
     }
     d_->watchMedia();
     d_->addQualityOptions();
+    addHeaderOptions(d_->media, source.headers);
     libvlc_media_player_set_media(d_->player, d_->media);
     libvlc_media_player_play(d_->player);
+    decodePoll_.start();
+}
+
+void VlcEngine::reportError() {
+    const quint64 generation = d_->generation.load();
+    QMetaObject::invokeMethod(
+        this, [this, generation] { deliver(generation, Event::Error, 0); }, Qt::QueuedConnection);
 }
 
 void VlcEngine::setFrameSink(std::shared_ptr<FrameExchange> frames) {
@@ -321,6 +450,12 @@ void VlcEngine::setFrameSink(std::shared_ptr<FrameExchange> frames) {
 
 void VlcEngine::stop() {
     ++d_->generation; // reports of the media that ends here, also those sent inside stop()
+    decodePoll_.stop();
+    opened_ = false;
+    decoded_ = Decoding::NotYet;
+    if (d_->connection) {
+        d_->connection->interrupt(); // libVLC waits for its read to return
+    }
     if (d_->player) {
         // Interrupts any blocking read (measured: about 1 ms also while a server accepted the
         // connection and never answers).
@@ -328,12 +463,55 @@ void VlcEngine::stop() {
     }
     d_->releaseMedia();
     d_->nowPlaying.clear();
-    ++d_->generation; // the next media starts with a fresh number
+    d_->connection.reset(); // libVLC is done with it: the input thread has ended
+}
+
+bool VlcEngine::opens(const QUrl& url) const {
+    // libVLC opens RTSP with the live555 plugin, which Debian's packages leave out; its other
+    // RTSP modules speak only to SAT>IP and RealMedia servers.
+    if (url.scheme().compare(QLatin1String("rtsp"), Qt::CaseInsensitive) == 0) {
+        static const bool live555 = hasPlugin(QStringLiteral("liblive555_plugin.so"));
+        return live555;
+    }
+    return true;
 }
 
 void VlcEngine::deliver(quint64 generation, Event event, qint64 value) {
-    if (generation == d_->generation.load()) {
-        Q_EMIT engineEvent(event, value);
+    if (generation != d_->generation.load()) {
+        return;
+    }
+    if (event == Event::Decoded) {
+        reportDecoded(value);
+        return;
+    }
+    Q_EMIT engineEvent(event, value);
+    if (event == Event::Playing) {
+        opened_ = true;
+        if (decoded_ == Decoding::Waiting) {
+            reportDecoded(1); // it decoded before libVLC said the media was open
+        }
+    }
+}
+
+// Decoded, once per media and never before Playing.
+void VlcEngine::reportDecoded(qint64 blocks) {
+    if (decoded_ == Decoding::Reported) {
+        return;
+    }
+    if (!opened_) {
+        decoded_ = Decoding::Waiting;
+        return;
+    }
+    decoded_ = Decoding::Reported;
+    decodePoll_.stop();
+    Q_EMIT engineEvent(Event::Decoded, blocks);
+}
+
+// Video, and audio the log line missed: the counters, read often until they move.
+void VlcEngine::pollDecoding() {
+    const Stats counters = stats();
+    if (counters.decodedAudio > 0 || counters.decodedVideo > 0) {
+        reportDecoded(counters.decodedAudio + counters.decodedVideo);
     }
 }
 
@@ -342,12 +520,22 @@ VlcEngine::Stats VlcEngine::stats() const {
     libvlc_media_stats_t raw{};
     if (d_->media && libvlc_media_get_stats(d_->media, &raw)) {
         stats.readBytes = static_cast<quint32>(raw.i_read_bytes);
+        stats.demuxBytes = static_cast<quint32>(raw.i_demux_read_bytes);
         stats.decodedAudio = raw.i_decoded_audio;
         stats.decodedVideo = raw.i_decoded_video;
         stats.shownPictures = raw.i_displayed_pictures;
         stats.lostPictures = raw.i_lost_pictures;
     }
     return stats;
+}
+
+VlcEngine::Position VlcEngine::position() const {
+    Position position;
+    if (d_->player && d_->media) {
+        position.timeMs = qMax<qint64>(0, libvlc_media_player_get_time(d_->player));
+        position.lengthMs = qMax<qint64>(0, libvlc_media_player_get_length(d_->player));
+    }
+    return position;
 }
 
 VlcEngine::Tracks VlcEngine::tracks() const {
@@ -430,9 +618,10 @@ QString VlcEngine::nowPlaying() const {
     return d_->nowPlaying;
 }
 
+// The radio's own title where the stream is read from a connection of ours, else libVLC's.
 void VlcEngine::readNowPlaying() {
-    QString title;
-    if (d_->media) {
+    QString title = d_->connection ? d_->connection->title() : QString();
+    if (title.isEmpty() && d_->media) {
         if (char* text = libvlc_media_get_meta(d_->media, libvlc_meta_NowPlaying)) {
             title = QString::fromUtf8(text).trimmed();
             libvlc_free(text);

@@ -2,8 +2,7 @@
 
 #include "playback/PlayerEngine.h"
 
-#include <QSize>
-#include <QStringList>
+#include <QTimer>
 #include <memory>
 
 namespace orvanto {
@@ -13,7 +12,9 @@ namespace orvanto {
 // handed in; without one no picture is made (libVLC's dummy video output). libVLC reports from its
 // own threads (and a few times synchronously from inside play() and stop()); those reports are only
 // posted to the GUI thread, where engineEvent() delivers them. Reports about an earlier media are
-// dropped, so after play() or stop() returns nothing of the media before arrives any more.
+// dropped, so after play() or stop() returns nothing of the media before arrives any more. A media
+// read from an open connection (MediaSource::connection) is fed to libVLC from that connection on
+// libVLC's input thread.
 class VlcEngine final : public PlayerEngine {
     Q_OBJECT
 public:
@@ -27,9 +28,16 @@ public:
     // False when libVLC could not be started; play() then reports Error.
     bool isValid() const;
 
-    void play(const QString& location, bool isLocalPath) override;
+    // Between play() and the first decoded block, the counters are read this often to report
+    // Decoded.
+    static constexpr int DecodePollMs = 20;
+
+    void play(const MediaSource& source) override;
     void stop() override;
+    bool opens(const QUrl& url) const override;
     Stats stats() const override;
+    Position position() const override;
+    Tracks tracks() const override;
     QList<QUrl> subItems() const override;
     bool hasVideo() const override;
     bool setVolume(int volume) override;
@@ -41,19 +49,19 @@ public:
     bool setTrack(TrackKind kind, int id) override;
     void setMaxHeight(int height) override;
 
-    // What the current media's tracks are, as far as libVLC knows them yet.
-    struct Tracks {
-        QStringList codecs; // one description per audio or video track
-        QSize videoSize;    // of the first video track; invalid without one
-    };
-    Tracks tracks() const;
-
 private:
     struct Private;
     void deliver(quint64 generation, Event event, qint64 value);
+    void reportError();
+    void reportDecoded(qint64 blocks);
+    void pollDecoding();
     void readNowPlaying();
 
     std::unique_ptr<Private> d_;
+    QTimer decodePoll_;
+    bool opened_ = false; // Playing was reported for the current media
+    enum class Decoding { NotYet, Waiting, Reported };
+    Decoding decoded_ = Decoding::NotYet; // Waiting: decoded, to be reported after Playing
 };
 
 } // namespace orvanto

@@ -73,12 +73,16 @@ QWidget* VlcPlayer::videoWidget() const {
     return video_.data();
 }
 
-void VlcPlayer::setURL(const QString& url) {
-    rules_->setURL(url);
+void VlcPlayer::setURL(const StreamAddress& address) {
+    rules_->setURL(address);
 }
 
 QString VlcPlayer::URL() const {
     return rules_->url();
+}
+
+StreamAddress VlcPlayer::address() const {
+    return {rules_->url(), rules_->headers()};
 }
 
 void VlcPlayer::stop() {

@@ -47,8 +47,9 @@ public:
     void attach(std::unique_ptr<PlayerEngine> engine, std::unique_ptr<Sniffer> sniffer);
     bool isAttached() const { return engine_ != nullptr; }
 
-    void setURL(const QString& url) override;
+    void setURL(const StreamAddress& address) override;
     QString URL() const override;
+    StreamAddress address() const override;
     void stop() override;
     int playState() const override;
     // libVLC counts bytes, not packets: this is the number of kilobytes received for the

@@ -20,6 +20,9 @@ ORVANTO_PACKAGES=(
     ffmpeg
     # Checking the installed tree (desktop entry, AppStream metadata) and making the .deb.
     desktop-file-utils appstream dpkg-dev
+    # The stream tests' real servers: nginx serving ffmpeg's live HLS, icecast2 fed by ffmpeg,
+    # ffmpeg's own one-client server. The tests start and stop their own; none runs as a service.
+    nginx-light icecast2 ffmpeg
 )
 
 # Only for scripts/fuzz.sh and the clang build of test.sh: clang with its libFuzzer and sanitizer
@@ -41,7 +44,20 @@ orvanto_install_deps() {
     if [ "$(id -u)" -ne 0 ]; then
         sudo=(sudo)
     fi
-    "${sudo[@]}" apt-get update -qq
-    "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
-        "${missing[@]}"
+    # Servers among them (nginx, icecast2) are not started as services by their installation:
+    # the port they would take may be in use, and nothing here needs them running.
+    local policy=/usr/sbin/policy-rc.d own_policy=0
+    if [ ! -e "$policy" ]; then
+        printf '#!/bin/sh\nexit 101\n' | "${sudo[@]}" tee "$policy" >/dev/null
+        "${sudo[@]}" chmod 755 "$policy"
+        own_policy=1
+    fi
+    local status=0
+    "${sudo[@]}" apt-get update -qq &&
+        "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq \
+            --no-install-recommends "${missing[@]}" || status=$?
+    if [ "$own_policy" -eq 1 ]; then
+        "${sudo[@]}" rm -f "$policy"
+    fi
+    return "$status"
 }

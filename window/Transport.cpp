@@ -17,15 +17,15 @@ void Transport::play() {
         state == PlayState::Transitioning) {
         return;
     }
-    const QString url = player_.URL().isEmpty() ? lastUrl_ : player_.URL();
-    if (!url.isEmpty()) {
-        player_.setURL(url);
+    const StreamAddress address = player_.URL().isEmpty() ? lastAddress_ : player_.address();
+    if (!address.url.isEmpty()) {
+        player_.setURL(address);
     }
 }
 
 void Transport::stop() {
     if (!player_.URL().isEmpty()) {
-        lastUrl_ = player_.URL();
+        lastAddress_ = player_.address();
     }
     if (failover_.isTrying()) {
         failover_.standDown();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/StreamAddress.h"
+
 #include <QString>
 
 namespace orvanto {
@@ -25,7 +27,7 @@ public:
 private:
     MediaPlayer& player_;
     FailoverPlayer& failover_;
-    QString lastUrl_;
+    StreamAddress lastAddress_;
 };
 
 } // namespace orvanto

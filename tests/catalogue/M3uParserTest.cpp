@@ -2,6 +2,7 @@
 
 #include "catalogue/PlaylistText.h"
 
+#include <QStringEncoder>
 #include <gtest/gtest.h>
 #include <utility>
 #include <vector>
@@ -211,15 +212,43 @@ TEST(PlaylistText, LinesWithNulBytesAreSkippedAndCounted) {
     EXPECT_EQ(text.text, s("#EXTM3U\r\nhttp://a.example.com/1\r\n\r\n\nhttp://b.example.com/2"));
 }
 
-TEST(PlaylistText, BinaryAndUtf16AreRejected) {
+TEST(PlaylistText, BinaryIsRejected) {
     EXPECT_FALSE(decodePlaylistText(QByteArrayView("http://\0\0\0\0x", 12)).rejection.isEmpty());
-    EXPECT_FALSE(decodePlaylistText("\xFF\xFE#\0E\0").rejection.isEmpty());
     QByteArray noise;
     for (int i = 0; i < 4096; ++i) {
         noise += static_cast<char>(0x80 + (i * 37) % 0x7f);
     }
     EXPECT_FALSE(decodePlaylistText(noise).rejection.isEmpty());
     EXPECT_FALSE(decodePlaylistText("\x01\x02\x03\x04 abc\n").rejection.isEmpty());
+}
+
+// Windows' editors save lists as "Unicode": UTF-16 with a byte-order mark.
+TEST(PlaylistText, Utf16AndUtf32WithAMarkAreRead) {
+    const QString list = s("#EXTM3U\r\n#EXTINF:-1,Ελληνικά Café\r\nhttp://tv.example.com/é\r\n");
+    auto encoded = [&](QStringEncoder::Encoding encoding) {
+        QStringEncoder encoder(encoding, QStringEncoder::Flag::WriteBom);
+        return QByteArray(encoder.encode(list));
+    };
+    for (const auto encoding : {QStringEncoder::Utf16LE, QStringEncoder::Utf16BE,
+                                QStringEncoder::Utf32LE, QStringEncoder::Utf32BE}) {
+        const auto text = decodePlaylistText(encoded(encoding));
+        EXPECT_TRUE(text.rejection.isEmpty()) << int(encoding) << text.rejection.toStdString();
+        EXPECT_EQ(text.text, list) << int(encoding);
+        EXPECT_EQ(pairsOf(parseM3u(text.text)),
+                  (Pairs{{s("Ελληνικά Café"), s("http://tv.example.com/é")}}));
+    }
+    // A line with a NUL character is left out, as in UTF-8 text.
+    const auto withNul =
+        decodePlaylistText(QByteArrayView("\xFF\xFEh\0\0\0\n\0h\0t\0t\0p\0:\0/\0/\0u\0", 24));
+    EXPECT_TRUE(withNul.rejection.isEmpty());
+    EXPECT_EQ(withNul.nulLines, 1);
+    EXPECT_EQ(withNul.text, s("\nhttp://u"));
+    // Units that decode to nothing are no text.
+    QByteArray broken("\xFF\xFE");
+    for (int i = 0; i < 64; ++i) {
+        broken += QByteArrayView("\x00\xDC", 2); // lone low surrogates
+    }
+    EXPECT_FALSE(decodePlaylistText(broken).rejection.isEmpty());
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "support/TestHttpServer.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -11,8 +12,10 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUdpSocket>
 #include <csignal>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 using namespace orvanto;
 using namespace orvanto::test;
@@ -111,6 +114,15 @@ QJsonObject readJson(const QString& path) {
     return QJsonDocument::fromJson(f.readAll()).object();
 }
 
+// The first address of each station's report.
+QHash<QString, QJsonObject> firstAddresses(const QJsonObject& root) {
+    QHash<QString, QJsonObject> first;
+    for (const QJsonValue& station : root[u"stations"_s].toArray()) {
+        first.insert(station[u"name"_s].toString(), station[u"addresses"_s][0].toObject());
+    }
+    return first;
+}
+
 TEST_F(CheckCommandTest, EveryVerdictInOneRun) {
     const QString dead = TestHttpServer::refusedUrl(u"/first"_s).toString();
     const QString list = writeList({
@@ -181,6 +193,130 @@ TEST_F(CheckCommandTest, EveryVerdictInOneRun) {
     EXPECT_EQ(names.mid(0, 5),
               (QStringList{u"Radio"_s, u"Video"_s, u"Nested"_s, u"Second"_s, u"Second"_s}));
     EXPECT_EQ(second, (QStringList{url(u"/other.wav"_s), dead}));
+}
+
+// A list of the user's own files: one that is not there is said to be missing, one that is
+// there but no media is no media.
+TEST_F(CheckCommandTest, AMissingLocalFileIsFileNotFound) {
+    QFile junk(file(u"junk.mp3"_s));
+    ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
+    junk.write(QByteArray(8192, '\x5a'));
+    junk.close();
+    const Outcome outcome =
+        run({writeList({{u"Gone"_s, file(u"gone.mp3"_s)},
+                        {u"Relative"_s, u"also-gone.wav"_s},
+                        {u"Junk"_s, u"junk.mp3"_s}}),
+             u"--quiet"_s, u"--timeout"_s, u"8"_s, u"--json"_s, file(u"r.json"_s)});
+    EXPECT_EQ(outcome.status, 1) << outcome.err.toStdString();
+    const auto first = firstAddresses(readJson(file(u"r.json"_s)));
+    for (const QString& name : {u"Gone"_s, u"Relative"_s}) {
+        EXPECT_EQ(first[name][u"verdict"_s].toString().toStdString(), "file-not-found");
+        EXPECT_EQ(first[name][u"text"_s].toString().toStdString(), "file not found");
+    }
+    EXPECT_EQ(first[u"Junk"_s][u"verdict"_s].toString().toStdString(), "not-media");
+}
+
+// Playlists as servers publish them: one that names more entries than the player tries says
+// how many it left out, and binary data after a playlist's first line is no media.
+TEST_F(CheckCommandTest, PlaylistEntriesLeftOutAreSaidAndBinaryPlaylistsAreNoMedia) {
+    QByteArray many = "[playlist]\n";
+    for (int i = 1; i <= 100; ++i) {
+        many += "File" + QByteArray::number(i) + "=" +
+                TestHttpServer::refusedUrl(u"/%1"_s.arg(i)).toEncoded() + "\n";
+    }
+    server.route(u"/many.pls"_s, TestHttpServer::body("audio/x-scpls", many));
+    QByteArray junk = "#EXTM3U\n";
+    for (int i = 0; i < 4096; ++i) {
+        junk += char((i * 131 + 7) % 256);
+    }
+    server.route(u"/junk.m3u"_s, TestHttpServer::body("audio/x-mpegurl", junk));
+    const Outcome outcome = run({writeList({{u"Many"_s, url(u"/many.pls"_s)},
+                                            {u"Junk"_s, url(u"/junk.m3u"_s)},
+                                            {u"Radio"_s, url(u"/live.wav"_s)}}),
+                                 u"--timeout"_s, u"8"_s, u"--json"_s, file(u"r.json"_s)});
+    EXPECT_EQ(outcome.status, 1) << outcome.err.toStdString();
+    const auto first = firstAddresses(readJson(file(u"r.json"_s)));
+    EXPECT_EQ(first[u"Many"_s][u"verdict"_s].toString().toStdString(), "empty-playlist");
+    EXPECT_EQ(first[u"Many"_s][u"entriesLeftOut"_s].toInt(), 36);
+    EXPECT_EQ(first[u"Many"_s][u"text"_s].toString().toStdString(),
+              "playlist with no playable entry; 36 playlist entries beyond the first 64 not tried");
+    EXPECT_TRUE(outcome.out.contains(
+        u"Many: 0 of 1 play (36 playlist entries beyond the first 64 not tried)\n"_s))
+        << outcome.out.toStdString();
+    EXPECT_EQ(first[u"Junk"_s][u"verdict"_s].toString().toStdString(), "not-media");
+    EXPECT_FALSE(first[u"Radio"_s].contains(u"entriesLeftOut"_s));
+    EXPECT_TRUE(outcome.out.contains(u"Radio: 1 of 1 play: %1\n"_s.arg(url(u"/live.wav"_s))));
+}
+
+// A server that plays a channel only for the player and the page its list names: the check
+// asks with the list's headers, in each notation, and the list written back keeps them.
+TEST_F(CheckCommandTest, ChannelsThatNeedTheirHeadersPlay) {
+    server.requireHeaders({{"User-Agent", "Smart TV/2.0"}, {"Referer", "https://tv.example/"}});
+    const QByteArray live = server.url(u"/live.wav"_s).toEncoded();
+    const QByteArray text =
+        "#EXTM3U\n"
+        "#EXTINF:-1,Vlc\n"
+        "#EXTVLCOPT:http-user-agent=Smart TV/2.0\n"
+        "#EXTVLCOPT:http-referrer=https://tv.example/\n" +
+        live +
+        "\n"
+        "#EXTINF:-1 user-agent=\"Smart TV/2.0\" referrer=\"https://tv.example/\","
+        "Attributes\n" +
+        live +
+        "\n"
+        "#EXTINF:-1,Kodi\n" +
+        live +
+        "|User-Agent=Smart%20TV%2F2.0&Referer=https%3A%2F%2Ftv.example%2F\n"
+        "#EXTINF:-1,Plain\n" +
+        live + "\n";
+    QFile list(file(u"list.m3u"_s));
+    ASSERT_TRUE(list.open(QIODevice::WriteOnly));
+    list.write(text);
+    list.close();
+    const Outcome outcome = run({list.fileName(), u"--quiet"_s, u"--timeout"_s, u"8"_s, u"--json"_s,
+                                 file(u"r.json"_s), u"--write-m3u"_s, file(u"w.m3u"_s)});
+    EXPECT_EQ(outcome.status, 1) << outcome.err.toStdString();
+    const auto first = firstAddresses(readJson(file(u"r.json"_s)));
+    for (const QString& name : {u"Vlc"_s, u"Attributes"_s, u"Kodi"_s}) {
+        EXPECT_EQ(first[name][u"verdict"_s].toString().toStdString(), "plays")
+            << name.toStdString();
+    }
+    EXPECT_EQ(first[u"Plain"_s][u"text"_s].toString().toStdString(), "HTTP status 403");
+    QFile written(file(u"w.m3u"_s));
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    EXPECT_EQ(written.readAll(), text);
+}
+
+// The time the report gives covers the whole run, the writing of the report included: a long
+// list's report leaves hardly more time outside the reported seconds than a short one's.
+TEST_F(CheckCommandTest, TheTimeTakenCoversTheWholeRun) {
+    auto timeOutside = [&](int addresses) {
+        QByteArray text = "#EXTM3U\n";
+        const QByteArray refused = TestHttpServer::refusedUrl().toEncoded();
+        for (int i = 0; i < addresses; ++i) {
+            text += "#EXTINF:-1 group-title=\"Test\",Station " + QByteArray::number(i / 3) + "\n" +
+                    refused + "/" + QByteArray::number(i) + "\n";
+        }
+        const QString list = file(u"list%1.m3u"_s.arg(addresses));
+        QFile out(list);
+        EXPECT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write(text);
+        out.close();
+        QElapsedTimer wall;
+        wall.start();
+        const Outcome outcome = run({list, u"--jobs"_s, u"64"_s, u"--quiet"_s, u"--json"_s,
+                                     file(u"r.json"_s), u"--write-m3u"_s, file(u"w.m3u"_s)});
+        const qint64 wallMs = wall.elapsed();
+        EXPECT_EQ(outcome.status, 1) << outcome.err.toStdString();
+        const double seconds = readJson(file(u"r.json"_s))[u"seconds"_s].toDouble();
+        return std::pair{wallMs, wallMs - qint64(seconds * 1000)};
+    };
+    const qint64 shortList = timeOutside(1).second;
+    const auto [longWall, longList] = timeOutside(60000);
+    // Starting the program lies outside either way, and the disk's last write of the report;
+    // both grow on a busy machine.
+    EXPECT_LT(longList - shortList, 150 + longWall / 25)
+        << "outside the time taken: " << shortList << " ms, " << longList << " ms";
 }
 
 // A whole WAV file of a quarter of a second: the dummy output plays it out before a decoded
@@ -297,6 +433,60 @@ TEST_F(CheckCommandTest, InterruptStopsAtOnceAndWritesNothing) {
     EXPECT_FALSE(QFile::exists(file(u"r.json"_s)));
     EXPECT_FALSE(QFile::exists(file(u"w.m3u"_s)));
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{u"list.m3u"_s});
+}
+
+// Verdicts that tell what really happened: an address whose scheme the engine has no module
+// for, though a server answers there, and a server that redirects in a circle.
+TEST_F(CheckCommandTest, AnUnsupportedSchemeAndARedirectLoopAreSaidAsSuch) {
+    if (QFile::exists(u"/usr/lib/x86_64-linux-gnu/vlc/plugins/access/liblive555_plugin.so"_s)) {
+        GTEST_SKIP() << "this libVLC opens rtsp:// addresses";
+    }
+    server.route(u"/loop-a"_s, TestHttpServer::redirect("/loop-b"));
+    server.route(u"/loop-b"_s, TestHttpServer::redirect("/loop-a"));
+    QString rtsp = url(u"/live"_s);
+    rtsp.replace(u"http://"_s, u"rtsp://"_s);
+    const Outcome outcome =
+        run({writeList({{u"Camera"_s, rtsp}, {u"Loop"_s, url(u"/loop-a"_s)}}), u"--quiet"_s,
+             u"--timeout"_s, u"8"_s, u"--json"_s, file(u"r.json"_s)});
+    EXPECT_EQ(outcome.status, 1) << outcome.err.toStdString();
+    const auto first = firstAddresses(readJson(file(u"r.json"_s)));
+    EXPECT_EQ(first[u"Camera"_s][u"verdict"_s].toString().toStdString(), "unsupported");
+    EXPECT_EQ(first[u"Camera"_s][u"text"_s].toString().toStdString(),
+              "the player cannot open rtsp:// addresses");
+    EXPECT_EQ(first[u"Loop"_s][u"verdict"_s].toString().toStdString(), "too-many-redirects");
+}
+
+// A name server that never answers, for a check run with it as its resolver (in a mount
+// namespace of its own, where /etc/resolv.conf names it): the name is not found, and the
+// report says there was no answer rather than that the stream sent no data.
+TEST_F(CheckCommandTest, ANameTheResolverDoesNotAnswerIsHostNotFoundWithNoAnswer) {
+    QUdpSocket silentServer;
+    if (geteuid() != 0 || !silentServer.bind(QHostAddress(u"127.0.0.77"_s), 53)) {
+        GTEST_SKIP() << "needs root, for port 53 and a mount namespace";
+    }
+    QFile resolv(file(u"resolv.conf"_s));
+    ASSERT_TRUE(resolv.open(QIODevice::WriteOnly));
+    resolv.write("nameserver 127.0.0.77\noptions timeout:20 attempts:1\n");
+    resolv.close();
+    process.setProgram(u"unshare"_s);
+    process.setArguments({u"--mount"_s, u"sh"_s, u"-c"_s,
+                          u"mount --bind \"$0\" /etc/resolv.conf && exec \"$@\""_s,
+                          resolv.fileName(), QStringLiteral(ORVANTO_BINARY), u"--check"_s,
+                          writeList({{u"Far"_s, u"http://far-away.example/live"_s}}), u"--quiet"_s,
+                          u"--timeout"_s, u"3"_s, u"--json"_s, file(u"r.json"_s)});
+    process.start();
+    ASSERT_TRUE(process.waitForStarted());
+    QElapsedTimer timer;
+    timer.start();
+    const Outcome outcome = finish(40000);
+    if (outcome.err.contains(u"unshare"_s) || outcome.err.contains(u"mount"_s)) {
+        GTEST_SKIP() << "no mount namespace here: " << outcome.err.toStdString();
+    }
+    EXPECT_EQ(outcome.status, 1) << outcome.err.toStdString();
+    EXPECT_LT(timer.elapsed(), 15000) << "the check ends when its time is up";
+    const auto first = firstAddresses(readJson(file(u"r.json"_s)));
+    EXPECT_EQ(first[u"Far"_s][u"verdict"_s].toString().toStdString(), "host-not-found");
+    EXPECT_EQ(first[u"Far"_s][u"text"_s].toString().toStdString(), "host not found (no answer)");
 }
 
 } // namespace

@@ -111,10 +111,42 @@ TEST(CheckReport, WrittenListPutsWorkingAddressesFirstAndReadsBackTheSame) {
                            u"http://three.example/plain | http://three.example/plain"_s}));
 }
 
+// Each notation of the headers a channel asks for comes back as it was written, and is read
+// back the same.
+TEST(CheckReport, WrittenListKeepsTheHeadersOfEveryAddress) {
+    const QString text = uR"(#EXTM3U
+#EXTINF:-1 http-user-agent="Agent A" referrer="https://a.example/",A
+#EXTVLCOPT:http-user-agent=Agent V
+#EXTVLCOPT:http-referrer=https://v.example/
+http://a.example/live.m3u8
+#EXTINF:-1,B
+#KODIPROP:inputstream.adaptive.stream_headers=User-Agent=Kodi%2F21&Cookie=k%3Dv
+http://b.example/live.mpd|Referer=https%3A%2F%2Fb.example%2F&Origin=https://b.example&x=1
+)"_s;
+    CheckListRead read = checkListFromM3u(text, QUrl());
+    ASSERT_TRUE(read.error.isEmpty()) << read.error.toStdString();
+    for (CheckStation& station : read.list.stations) {
+        station.addresses[0].verdict.kind = Kind::Plays;
+    }
+    const QByteArray m3u = checkedM3u(read.list, false);
+    EXPECT_EQ(QString::fromUtf8(m3u), text);
+
+    const std::vector<M3uEntry> original = parseM3u(text).entries;
+    const std::vector<M3uEntry> back = parseM3u(QString::fromUtf8(m3u)).entries;
+    ASSERT_EQ(back.size(), 2u);
+    for (size_t i = 0; i < back.size(); ++i) {
+        EXPECT_EQ(back[i].address, original[i].address);
+        EXPECT_EQ(back[i].headers, original[i].headers);
+        EXPECT_FALSE(back[i].headers.isEmpty());
+    }
+    EXPECT_EQ(read.list.stations[1].addresses[0].headers.value(HttpHeaders::Header::Origin),
+              "https://b.example");
+}
+
 TEST(CheckReport, BuiltInStationsGetAnInfoLineWithTheirName) {
     CheckList list;
     list.stations.push_back(
-        CheckStation{u"ERT, News"_s, {CheckAddress{u"mms://a.example/x"_s, {}, {}}}});
+        CheckStation{u"ERT, News"_s, {CheckAddress{.address = u"mms://a.example/x"_s}}});
     EXPECT_EQ(readBack(checkedM3u(list, false)), QStringList{u"ERT, News | mms://a.example/x"_s});
 }
 

@@ -23,7 +23,7 @@ CheckList listOf(std::initializer_list<int> sizes) {
     for (int size : sizes) {
         CheckStation station{QStringLiteral("S%1").arg(list.stations.size()), {}};
         for (int i = 0; i < size; ++i) {
-            station.addresses.push_back(CheckAddress{a(n++), {}, {}});
+            station.addresses.push_back(CheckAddress{.address = a(n++)});
         }
         list.stations.push_back(station);
     }

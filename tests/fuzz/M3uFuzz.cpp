@@ -25,6 +25,17 @@ bool hasLineBreak(const QString& text) {
     return text.contains(u'\n') || text.contains(u'\r');
 }
 
+// Header values a request may carry as they are: no control character, bounded.
+void checkHeaders(const HttpHeaders& headers) {
+    for (int i = 0; i < HttpHeaders::HeaderCount; ++i) {
+        const QByteArray value = headers.value(static_cast<HttpHeaders::Header>(i));
+        check(QString::fromUtf8(value).size() <= HttpHeaders::MaxValueLength);
+        for (char c : value) {
+            check(static_cast<unsigned char>(c) >= 0x20 && c != 0x7f);
+        }
+    }
+}
+
 // The first byte chooses where the playlist pretends to come from.
 QUrl baseFor(std::uint8_t selector) {
     switch (selector % 4) {
@@ -57,6 +68,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         check(!entry.name.isEmpty() && !entry.address.isEmpty());
         check(!hasLineBreak(entry.name) && !hasLineBreak(entry.address));
         check(entry.line >= 1);
+        check(!entry.address.contains(u'|'));
+        check(entry.addressOptions.isEmpty() || entry.addressOptions.startsWith(u'|'));
+        checkHeaders(entry.headers);
     }
     if (!parsed.rejection.isEmpty()) {
         check(parsed.entries.empty());
@@ -78,6 +92,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     check(catalogue.FindStation(QStringLiteral("Locked")) == Catalogue::NotFound);
     for (const Station& station : catalogue) {
         check(station.LastUrlIndex >= 0 && station.LastUrlIndex < Station::MaxUrls);
+        for (int i = 0; i <= station.LastUrlIndex; ++i) {
+            checkHeaders(station.StreamUrls.address(size_t(i)).headers);
+        }
     }
     return 0;
 }

@@ -1,5 +1,5 @@
 // libFuzzer target for the player's playlist reader (ASX, [Reference], PLS, M3U, in UTF-8,
-// UTF-16 and with byte-order marks): sniffing and parsing arbitrary bytes.
+// UTF-16, Windows-1252 and with byte-order marks): sniffing and parsing arbitrary bytes.
 // Built only with ORVANTO_FUZZ=ON and clang; run by scripts/fuzz.sh.
 
 #include "net/PlaylistParser.h"
@@ -40,6 +40,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (playlist) {
         check(whole == PlaylistParser::Verdict::Playlist);
         check(playlist->entries.size() <= PlaylistParser::MaxEntries);
+        check(playlist->entriesLeftOut >= 0);
+        check(playlist->entriesLeftOut == 0 ||
+              playlist->entries.size() == PlaylistParser::MaxEntries);
+        check(!playlist->binary || playlist->entries.isEmpty());
         for (const QUrl& entry : playlist->entries) {
             check(PlaylistParser::isNetworkStream(entry));
             check(!entry.toString().contains(QLatin1Char('\n')));

@@ -128,3 +128,42 @@ TEST_F(HttpGetTest, RefusedAndForeignAddressesFail) {
     ASSERT_TRUE(finished.wait(10000));
     EXPECT_EQ(get.error(), HttpGet::Error::Network);
 }
+
+// A channel's headers go with its request and every redirect's; its cookie only to the server
+// its list names. Without a User-Agent of its own the request says VLC's.
+TEST_F(HttpGetTest, TheAddressesHeadersGoWithEveryRequestAndTheCookieStaysWithItsServer) {
+    server.start();
+    const QByteArray elsewhere =
+        "http://localhost:" + QByteArray::number(server.port()) + "/elsewhere";
+    server.route(s("/first"), TestHttpServer::redirect("/same"));
+    server.route(s("/same"), TestHttpServer::redirect(elsewhere));
+    server.route(s("/elsewhere"), TestHttpServer::body("text/plain", "here"));
+    server.route(s("/plain"), TestHttpServer::body("text/plain", "plain"));
+    using Header = HttpHeaders::Header;
+    HttpHeaders headers;
+    headers.set(Header::UserAgent, s("Agent/1.0"));
+    headers.set(Header::Referer, s("https://tv.example.com/"));
+    headers.set(Header::Origin, s("https://tv.example.com"));
+    headers.set(Header::Cookie, s("session=1"));
+
+    QSignalSpy finished(&get, &HttpGet::finished);
+    get.start(httpRequest(server.url(s("/first")), -1, headers));
+    ASSERT_TRUE(finished.wait(10000));
+    EXPECT_EQ(body, "here");
+    for (const char* path : {"/first", "/same", "/elsewhere"}) {
+        SCOPED_TRACE(path);
+        EXPECT_EQ(server.headerValues(s(path), "User-Agent"), QByteArrayList{"Agent/1.0"});
+        EXPECT_EQ(server.headerValues(s(path), "Referer"),
+                  QByteArrayList{"https://tv.example.com/"});
+        EXPECT_EQ(server.headerValues(s(path), "Origin"), QByteArrayList{"https://tv.example.com"});
+    }
+    EXPECT_EQ(server.headerValues(s("/first"), "Cookie"), QByteArrayList{"session=1"});
+    EXPECT_EQ(server.headerValues(s("/same"), "Cookie"), QByteArrayList{"session=1"});
+    EXPECT_EQ(server.headerValues(s("/elsewhere"), "Cookie"), QByteArrayList{""});
+
+    fetch("/plain");
+    EXPECT_EQ(server.headerValues(s("/plain"), "User-Agent"),
+              QByteArrayList{HttpRequest::defaultUserAgent()});
+    EXPECT_TRUE(HttpRequest::defaultUserAgent().startsWith("VLC/3."));
+    EXPECT_EQ(server.headerValues(s("/plain"), "Referer"), QByteArrayList{""});
+}

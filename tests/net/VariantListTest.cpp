@@ -95,7 +95,7 @@ TEST(VariantFetch, ReadsTheMasterOverHttpAndGivesNothingForErrorsOrEndlessStream
     VariantFetch fetch;
     const auto heightsOf = [&](const char* path) {
         std::optional<QList<int>> result;
-        fetch.start(server.url(QString::fromLatin1(path)),
+        fetch.start(server.url(QString::fromLatin1(path)), {},
                     [&result](const QList<int>& heights) { result = heights; });
         EXPECT_FALSE(result) << "never answered from inside start()";
         EXPECT_TRUE(waitFor([&result] { return result.has_value(); }, 15000)) << path;

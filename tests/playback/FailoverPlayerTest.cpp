@@ -275,6 +275,29 @@ TEST_F(FailoverTest, RestartDuringAnotherAttemptDoesNotNest) {
     EXPECT_FALSE(failover.StationPlaying());
 }
 
+// Each address goes to the player with the headers its list asks for, also when the station
+// is restarted after a break.
+TEST_F(FailoverTest, EachAddressGoesWithItsOwnHeaders) {
+    HttpHeaders second;
+    second.set(HttpHeaders::Header::UserAgent, s("Agent"));
+    catalogue.AddStreamUrl(s("MEGA"), s("u0"));
+    catalogue.AddStreamUrl(s("MEGA"), StreamAddress(s("u1"), second));
+    outcome[s("u0")] = PlayState::Ready;
+    outcome[s("u1")] = PlayState::Playing;
+    failover.SelectStation(s("MEGA"), 0);
+    runAttempt();
+    ASSERT_TRUE(failover.StationPlaying());
+    ASSERT_EQ(player.openedUrls, (QStringList{s("u0"), s("u1")}));
+    EXPECT_TRUE(player.openedHeaders[0].isEmpty());
+    EXPECT_EQ(player.openedHeaders[1], second);
+
+    player.setState(PlayState::Ready); // the stream broke off: the station starts again at u1
+    failover.CheckInterruption();
+    runAttempt();
+    ASSERT_EQ(player.openedUrls.last(), s("u1"));
+    EXPECT_EQ(player.openedHeaders.last(), second);
+}
+
 TEST_F(FailoverTest, StartSlotPastTheEndTriesSlotZero) {
     addStation(s("A"), {s("a0"), s("a1")});
     failover.SelectStation(s("A"), 5);

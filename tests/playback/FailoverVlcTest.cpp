@@ -24,6 +24,8 @@ protected:
 
     void SetUp() override {
         PlayerFixture::SetUp();
+        // Away, after two seconds, until the test brings it back.
+        server.route(QStringLiteral("/shaky"), away(TestHttpServer::wav(2000, true), 600000));
         attachEngine(player);
         failover = std::make_unique<FailoverPlayer>(catalogue, player, ticker, messages);
         QObject::connect(failover.get(), &FailoverPlayer::statusTextChanged,
@@ -83,18 +85,21 @@ TEST_F(FailoverVlcTest, ServerThatNeverAnswersIsGivenUpAfterTheTickLimit) {
     EXPECT_TRUE(progress.last().endsWith(QStringLiteral(" 25"))) << progress.last().toStdString();
 }
 
+// A stream that breaks off and stays away longer than the player bridges: the station is
+// restarted, and plays again once its server is back (during the restart's attempt).
 TEST_F(FailoverVlcTest, StreamThatBreaksOffIsRestarted) {
-    addStation("Shaky", {url("/short")});
+    addStation("Shaky", {url("/shaky")});
     QSignalSpy accepted(failover.get(), &FailoverPlayer::stationAccepted);
     failover->SelectStation(QStringLiteral("Shaky"), 0);
     ASSERT_TRUE(waitFor([&] { return accepted.count() >= 1; }, 3 * OpenMs));
     ASSERT_TRUE(waitFor([&] { return texts.contains(QStringLiteral("abbruch")); }, LostMs));
+    server.endAway(QStringLiteral("/shaky"));
     ASSERT_TRUE(waitFor([&] { return accepted.count() >= 2; }, 3 * OpenMs));
     EXPECT_TRUE(messages.messages.empty());
 }
 
 // The user's own channel list, served from this machine: the channel's first entry is dead,
-// its second a live stream that breaks off after two seconds.
+// its second a live stream that breaks off after two seconds and is away for a while.
 TEST_F(FailoverVlcTest, ChannelOfAServedPlaylistFailsOverToItsSecondEntryAndRestarts) {
     const QByteArray dead = TestHttpServer::refusedUrl().toEncoded();
     server.route(QStringLiteral("/channels.m3u"),
@@ -105,20 +110,21 @@ TEST_F(FailoverVlcTest, ChannelOfAServedPlaylistFailsOverToItsSecondEntryAndRest
                                           dead +
                                           "\n"
                                           "#EXTINF:-1,Shaky\n"
-                                          "short\n"));
+                                          "shaky\n"));
     PlaylistLoader loader;
     QSignalSpy loaded(&loader, &PlaylistLoader::finished);
     loader.load(url("/channels.m3u"), catalogue);
     ASSERT_TRUE(waitFor([&] { return loaded.count() == 1; }, OpenMs));
     ASSERT_TRUE(loaded.at(0).at(0).value<PlaylistReport>().accepted);
     ASSERT_EQ(catalogue.StationCount(), 1);
-    EXPECT_EQ(catalogue.station(1).StreamUrls[1], url("/short"));
+    EXPECT_EQ(catalogue.station(1).StreamUrls[1], url("/shaky"));
 
     QSignalSpy accepted(failover.get(), &FailoverPlayer::stationAccepted);
     failover->SelectStation(QStringLiteral("Shaky"), 0);
     ASSERT_TRUE(waitFor([&] { return accepted.count() >= 1; }, 3 * OpenMs));
     EXPECT_EQ(failover->CurrentUrlIndex(), 1);
     ASSERT_TRUE(waitFor([&] { return texts.contains(QStringLiteral("abbruch")); }, LostMs));
+    server.endAway(QStringLiteral("/shaky"));
     ASSERT_TRUE(waitFor([&] { return accepted.count() >= 2; }, 3 * OpenMs));
     EXPECT_TRUE(messages.messages.empty());
 }

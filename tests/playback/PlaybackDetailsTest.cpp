@@ -147,11 +147,13 @@ TEST_F(PlaybackDetailsTest, QualitiesOfAnAdaptiveStreamAndTheChoiceReopeningIt) 
     const qsizetype opened = engine.opened.size();
     details.chooseQuality(360);
     EXPECT_EQ(engine.maxHeight, 360);
-    ASSERT_EQ(engine.opened.size(), opened + 1) << "the stream opens again with the choice";
-    EXPECT_EQ(engine.opened.last(), s("http://tv.example/hls/master.m3u8?token=1"));
     // Meanwhile it reads as reconnecting, which the failover player lets be.
     ASSERT_EQ(states.count(), 1);
     EXPECT_EQ(states.at(0).at(0).toInt(), PlayState::Buffering);
+    // It is opened as any address is: looked at, then handed to the engine.
+    ASSERT_TRUE(sniffer.decide(Kind::Stream));
+    ASSERT_EQ(engine.opened.size(), opened + 1) << "the stream opens again with the choice";
+    EXPECT_EQ(engine.opened.last(), s("http://tv.example/hls/master.m3u8?token=1"));
     EXPECT_EQ(details.qualities(), (QList<int>{720, 360})) << "no second look";
     EXPECT_EQ(variants.started.size(), 1);
     engine.report(Event::Playing);
@@ -160,6 +162,7 @@ TEST_F(PlaybackDetailsTest, QualitiesOfAnAdaptiveStreamAndTheChoiceReopeningIt) 
 
     details.chooseQuality(360); // the same: nothing to do
     EXPECT_EQ(engine.opened.size(), opened + 1);
+    EXPECT_TRUE(variants.startedHeaders.value(0).isEmpty());
 
     // The choice holds for the channel's next address, and goes with the channel.
     plays(s("http://tv2.example/live.mpd"));
@@ -168,6 +171,17 @@ TEST_F(PlaybackDetailsTest, QualitiesOfAnAdaptiveStreamAndTheChoiceReopeningIt) 
     details.forgetChoices();
     EXPECT_EQ(engine.maxHeight, 0);
     EXPECT_EQ(details.quality(), 0);
+}
+
+// A server that wants the channel's headers for its stream wants them for its playlist too.
+TEST_F(PlaybackDetailsTest, TheLookAtTheQualitiesCarriesTheChannelsHeaders) {
+    HttpHeaders headers;
+    headers.set(HttpHeaders::Header::UserAgent, s("Agent"));
+    headers.set(HttpHeaders::Header::Referer, s("https://tv.example/"));
+    rules.setURL(StreamAddress(s("http://tv.example/hls/master.m3u8"), headers));
+    ASSERT_TRUE(sniffer.decide(Kind::Stream));
+    ASSERT_EQ(variants.startedHeaders.size(), 1);
+    EXPECT_EQ(variants.startedHeaders[0], headers);
 }
 
 TEST(TrackChoices, SubtitlesOffAndUnknownIdsAndClearing) {

@@ -35,8 +35,12 @@ protected:
         server.route(QStringLiteral("/video"), S::video());
         server.route(QStringLiteral("/silent"), S::silent());
         server.route(QStringLiteral("/trickle"), S::trickle());
-        server.route(QStringLiteral("/stall"), S::wav(2500, false));
-        server.route(QStringLiteral("/short"), S::wav(2000, true));
+        // Live streams that stop after a few seconds and are away for a minute: the one keeps
+        // its connection and sends no more, the other closes it.
+        server.route(QStringLiteral("/stall"), away(S::wav(2500, false), 60000));
+        server.route(QStringLiteral("/short"), away(S::wav(2000, true), 60000));
+        // A stream with an end: a two-second WAV file.
+        server.route(QStringLiteral("/clip"), S::body("audio/wav", S::wavClip(2000)));
         server.route(QStringLiteral("/html"),
                      S::body("text/html", "<!DOCTYPE html>\n<html><body><h1>Sorry</h1> This "
                                           "station is off the air.</body></html>"));
@@ -64,6 +68,11 @@ protected:
                      S::body("video/x-ms-asf", "<asx><entry><ref href=\"self.asx\"/></entry>"
                                                "<entry><ref href=\"" +
                                                    dead + "\"/></entry></asx>"));
+    }
+
+    static TestHttpServer::Route away(TestHttpServer::Route route, int ms) {
+        route.awayMs = ms;
+        return route;
     }
 
     static QByteArray garbage() {

@@ -1,69 +1,7 @@
-#include "playback/StreamPlayer.h"
-
-#include "playback/PlayState.h"
-#include "support/FakeEngine.h"
-#include "support/FakeSniffer.h"
-#include "support/FakeSteadyClock.h"
-#include "support/ManualTicker.h"
-
-#include <gtest/gtest.h>
-#include <vector>
+#include "StreamPlayerFixture.h"
 
 using namespace orvanto;
 using namespace orvanto::test;
-
-namespace {
-
-using Event = PlayerEngine::Event;
-using Kind = Sniffer::Result::Kind;
-
-class StreamPlayerTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        QObject::connect(&player, &StreamPlayer::playStateChanged,
-                         [this](int state) { states.push_back(state); });
-        QObject::connect(&player, &StreamPlayer::playbackOver, [this] { ++overs; });
-        player.attach(engine, sniffer);
-    }
-
-    // One second passes: the clock moves, then the watchdog ticks.
-    void seconds(int n) {
-        for (int i = 0; i < n; ++i) {
-            clock.advance(1000);
-            ticker.tick();
-        }
-    }
-    // One second with `bytes` more data read.
-    void secondsWithData(int n, quint32 bytes = 10000) {
-        for (int i = 0; i < n; ++i) {
-            engine.counters.readBytes += bytes;
-            seconds(1);
-        }
-    }
-    // The engine opens the current media and decodes it.
-    void enginePlays() {
-        engine.report(Event::Playing);
-        engine.report(Event::TimeChanged, 100);
-    }
-    // A stream address that the sniffer hands to the engine, playing.
-    void playStream(const QString& url = QStringLiteral("http://radio.example/live")) {
-        player.setURL(url);
-        ASSERT_TRUE(sniffer.decide(Kind::Stream));
-        enginePlays();
-        ASSERT_EQ(player.playState(), PlayState::Playing);
-        states.clear();
-    }
-
-    FakeEngine engine;
-    FakeSniffer sniffer;
-    ManualTicker ticker;
-    FakeSteadyClock clock;
-    StreamPlayer player{ticker, clock};
-    std::vector<int> states;
-    int overs = 0;
-};
-
-} // namespace
 
 TEST_F(StreamPlayerTest, StreamOpensThroughTheSnifferAndPlaysOnceSomethingDecodes) {
     player.setURL(QStringLiteral("  http://radio.example/a b  "));
@@ -149,9 +87,12 @@ TEST_F(StreamPlayerTest, PausedAndLocalFilesAreNotWatched) {
 }
 
 TEST_F(StreamPlayerTest, StreamThatEndsGoesMediaEndedThenReady) {
+    // A stream with a length, played to its end (a file, a finished HLS stream).
     playStream();
+    engine.at = {.timeMs = 59200, .lengthMs = 60000};
     engine.report(Event::Ended);
     EXPECT_EQ(states, (std::vector<int>{PlayState::MediaEnded, PlayState::Ready}));
+    EXPECT_EQ(sniffer.started.size(), 1) << "not opened again";
 
     // A short file can end before its play time was reported: what was decoded counts.
     states.clear();
@@ -211,6 +152,36 @@ TEST_F(StreamPlayerTest, PlaylistEntriesAreTriedInOrder) {
     EXPECT_EQ(states, (std::vector<int>{PlayState::Transitioning, PlayState::Ready}));
 }
 
+// The headers of an address go with the look at it and at its playlist's entries, and to the
+// engine; its cookie goes only to the server that its list names.
+TEST_F(StreamPlayerTest, TheAddressesHeadersGoWithItsEntriesAndItsCookieStaysWithItsServer) {
+    using Header = HttpHeaders::Header;
+    HttpHeaders headers;
+    headers.set(Header::UserAgent, QStringLiteral("Agent"));
+    headers.set(Header::Cookie, QStringLiteral("id=1"));
+    const QUrl same(QStringLiteral("http://RADIO.example/live"));
+    const QUrl other(QStringLiteral("http://cdn.example/live"));
+    player.setURL(StreamAddress(QStringLiteral("http://radio.example/list.pls"), headers));
+    ASSERT_TRUE(sniffer.decide(Kind::Playlist, {same, other}));
+    ASSERT_TRUE(sniffer.decide(Kind::Stream));
+    engine.report(Event::Error);
+    ASSERT_TRUE(sniffer.decide(Kind::Stream));
+    ASSERT_EQ(sniffer.startedHeaders.size(), 3);
+    EXPECT_EQ(sniffer.startedHeaders[0], headers);
+    EXPECT_EQ(sniffer.startedHeaders[1], headers);
+    EXPECT_EQ(sniffer.startedHeaders[2], headers.without(Header::Cookie));
+    EXPECT_EQ(sniffer.startedHeaders[2].value(Header::UserAgent), "Agent");
+    ASSERT_EQ(engine.openedHeaders.size(), 2);
+    EXPECT_EQ(engine.openedHeaders[0], headers);
+    EXPECT_EQ(engine.openedHeaders[1], headers.without(Header::Cookie));
+
+    // An address of its own has none of them.
+    player.setURL(QStringLiteral("http://radio.example/plain"));
+    ASSERT_TRUE(sniffer.decide(Kind::Stream));
+    EXPECT_TRUE(sniffer.startedHeaders.last().isEmpty());
+    EXPECT_TRUE(engine.openedHeaders.last().isEmpty());
+}
+
 TEST_F(StreamPlayerTest, EntryThatDoesNotOpenInTimeGivesWayToTheNext) {
     player.setURL(QStringLiteral("http://radio.example/list.asx"));
     ASSERT_TRUE(sniffer.decide(Kind::Playlist, {QUrl(QStringLiteral("mms://a.example/")),
@@ -225,7 +196,7 @@ TEST_F(StreamPlayerTest, EntryThatDoesNotOpenInTimeGivesWayToTheNext) {
     EXPECT_EQ(player.playState(), PlayState::Transitioning);
 }
 
-TEST_F(StreamPlayerTest, NextEntryTakesOverFromABrokenStreamAsBuffering) {
+TEST_F(StreamPlayerTest, NextEntryTakesOverFromAStreamLostForGoodAsBuffering) {
     player.setURL(QStringLiteral("http://radio.example/list.asx"));
     ASSERT_TRUE(sniffer.decide(Kind::Playlist, {QUrl(QStringLiteral("mms://a.example/")),
                                                 QUrl(QStringLiteral("mms://b.example/"))}));
@@ -233,7 +204,14 @@ TEST_F(StreamPlayerTest, NextEntryTakesOverFromABrokenStreamAsBuffering) {
     states.clear();
     engine.report(Event::Ended);
     EXPECT_EQ(states, std::vector<int>{PlayState::Buffering}) << "reconnecting, not ended";
+    EXPECT_EQ(engine.opened.last(), QStringLiteral("mms://a.example/")) << "the same one first";
+    // Its server stays away: every reopening fails, and ten seconds on the next one takes over.
+    for (int i = 0; i < 10 && engine.opened.last() == QLatin1String("mms://a.example/"); ++i) {
+        engine.report(Event::Error);
+        seconds(1);
+    }
     EXPECT_EQ(engine.opened.last(), QStringLiteral("mms://b.example/"));
+    EXPECT_EQ(states, std::vector<int>{PlayState::Buffering});
     // The one taking over must open within the limit, even as the last entry.
     seconds(10);
     EXPECT_EQ(states.back(), PlayState::Ready);

@@ -107,9 +107,9 @@ TEST_F(VlcPlayerTest, StopIsImmediateOnServersThatNeverAnswer) {
         player->setURL(address);
         ASSERT_TRUE(waitFor([&] { return server.openConnections() > 0; }, OpenMs));
         if (address.endsWith(QLatin1String("/trickle"))) {
-            // The playlist check, then libVLC itself.
+            // The look at the stream hands its connection to libVLC, which waits in its read.
             ASSERT_TRUE(
-                waitFor([&] { return server.requests(QStringLiteral("/trickle")) >= trickles + 2; },
+                waitFor([&] { return server.requests(QStringLiteral("/trickle")) >= trickles + 1; },
                         OpenMs));
         }
         QTest::qWait(300); // let libVLC get stuck in its read
@@ -139,7 +139,7 @@ TEST_F(VlcPlayerTest, PlaylistThatNamesItselfEndsInReady) {
 }
 
 TEST_F(VlcPlayerTest, StreamThatEndsGoesMediaEndedThenReady) {
-    player->setURL(url("/short"));
+    player->setURL(url("/clip"));
     ASSERT_TRUE(waitForState(PlayState::Ready, LostMs));
     const auto playing = std::find(states.begin(), states.end(), PlayState::Playing);
     ASSERT_NE(playing, states.end());
@@ -183,7 +183,8 @@ TEST_F(VlcPlayerTest, DestroyedWhilePlayingOrOpening) {
     auto opening = std::make_unique<VlcPlayer>();
     attachEngine(*opening);
     opening->setURL(url("/trickle"));
-    ASSERT_TRUE(waitFor([&] { return server.requests(QStringLiteral("/trickle")) >= 2; }, OpenMs));
+    ASSERT_TRUE(waitFor([&] { return server.requests(QStringLiteral("/trickle")) >= 1; }, OpenMs));
+    QTest::qWait(300); // libVLC reads what the look received, then waits for more
     opening.reset();
     auto sniffing = std::make_unique<VlcPlayer>();
     attachEngine(*sniffing);

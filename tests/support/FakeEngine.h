@@ -13,19 +13,26 @@ class FakeEngine final : public PlayerEngine {
 public:
     using PlayerEngine::PlayerEngine;
 
-    void play(const QString& location, bool isLocalPath) override {
+    void play(const MediaSource& source) override {
         stop();
-        opened << location;
-        openedLocal << isLocalPath;
+        opened << source.location;
+        openedLocal << source.isLocalPath;
+        connections << source.connection;
+        openedHeaders << source.headers;
         playing = true;
     }
     void stop() override {
         ++stops;
         playing = false;
         counters = {};
+        at = {};
+        found = {};
         items.clear();
     }
+    bool opens(const QUrl& url) const override { return !refusedSchemes.contains(url.scheme()); }
     Stats stats() const override { return counters; }
+    Position position() const override { return at; }
+    Tracks tracks() const override { return found; }
     QList<QUrl> subItems() const override { return items; }
     bool hasVideo() const override { return video; }
     bool setVolume(int value) override {
@@ -72,9 +79,14 @@ public:
 
     QStringList opened;
     QList<bool> openedLocal;
+    QList<std::shared_ptr<StreamConnection>> connections;
+    QList<HttpHeaders> openedHeaders;
+    QStringList refusedSchemes; // schemes opens() says no to
     bool playing = false;
     int stops = 0;
-    Stats counters;
+    Stats counters; // these three are the current media's: stop() clears them
+    Position at;
+    Tracks found;
     QList<QUrl> items;
     bool video = false;
     bool acceptsVolume = true;

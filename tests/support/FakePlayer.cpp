@@ -2,9 +2,12 @@
 
 namespace orvanto::test {
 
-void FakePlayer::setURL(const QString& url) {
+void FakePlayer::setURL(const StreamAddress& address) {
+    const QString& url = address.url;
     url_ = url;
+    headers_ = address.headers;
     openedUrls << url;
+    openedHeaders << address.headers;
     setState(stateOnOpen);
     if (onOpen) {
         onOpen(url);

@@ -15,8 +15,9 @@ class FakePlayer final : public MediaPlayer {
 public:
     using MediaPlayer::MediaPlayer;
 
-    void setURL(const QString& url) override;
+    void setURL(const StreamAddress& address) override;
     QString URL() const override { return url_; }
+    StreamAddress address() const override { return {url_, headers_}; }
     void stop() override;
     int playState() const override { return state_; }
     qint64 receivedPackets() const override { return packets; }
@@ -56,7 +57,8 @@ public:
     // Called after each setURL(), for tests that script the outcome per address.
     std::function<void(const QString& url)> onOpen;
 
-    QStringList openedUrls; // every setURL(), in order
+    QStringList openedUrls;           // every setURL(), in order
+    QList<HttpHeaders> openedHeaders; // the headers of each
     int stopCount = 0;
     qint64 packets = 0;
     int stateOnOpen = PlayState::Transitioning;
@@ -71,6 +73,7 @@ public:
 
 private:
     QString url_;
+    HttpHeaders headers_;
     int state_ = PlayState::Undefined;
     int volume_ = 50;
     bool fullScreen_ = false;

@@ -16,11 +16,12 @@ public:
     class Probe final : public AddressProbe {
     public:
         explicit Probe(FakeProbes& owner) : owner_(owner) {}
-        void start(const QString& address, Done done) override {
-            address_ = address;
+        void start(const StreamAddress& address, Done done) override {
+            address_ = address.url;
+            owner_.headers.insert(address.url, address.headers);
             done_ = std::move(done);
-            owner_.started << address;
-            owner_.running.insert(address, this);
+            owner_.started << address.url;
+            owner_.running.insert(address.url, this);
         }
         void cancel() override {
             owner_.cancelled << address_;
@@ -64,6 +65,7 @@ public:
     QStringList started;
     QStringList cancelled;
     QHash<QString, Probe*> running;
+    QHash<QString, HttpHeaders> headers; // of each address started
 };
 
 } // namespace orvanto::test

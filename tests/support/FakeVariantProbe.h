@@ -9,8 +9,10 @@ namespace orvanto::test {
 // A look at an adaptive stream's qualities that answers when the test says so.
 class FakeVariantProbe final : public VariantProbe {
 public:
-    void start(const QUrl& url, std::function<void(const QList<int>&)> done) override {
+    void start(const QUrl& url, const HttpHeaders& headers,
+               std::function<void(const QList<int>&)> done) override {
         started << url;
+        startedHeaders << headers;
         done_ = std::move(done);
     }
     void abort() override { done_ = nullptr; }
@@ -24,6 +26,7 @@ public:
     }
 
     QList<QUrl> started;
+    QList<HttpHeaders> startedHeaders;
 
 private:
     std::function<void(const QList<int>&)> done_;

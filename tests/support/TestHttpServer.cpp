@@ -6,6 +6,7 @@
 #include <QTcpSocket>
 #include <QTimer>
 #include <algorithm>
+#include <optional>
 #include <pthread.h>
 #include <time.h>
 
@@ -13,7 +14,7 @@ namespace orvanto::test {
 
 namespace {
 
-QByteArray wavHeader() {
+QByteArray wavHeader(quint32 dataBytes = 0xffffffffu) {
     constexpr quint32 rate = TestHttpServer::WavBytesPerSecond / 2;
     QByteArray header;
     auto u32 = [&](quint32 v) {
@@ -26,7 +27,7 @@ QByteArray wavHeader() {
         header.append(static_cast<char>(v >> 8));
     };
     header.append("RIFF");
-    u32(0xffffffffu); // endless
+    u32(dataBytes == 0xffffffffu ? dataBytes : dataBytes + 36); // endless, or its true size
     header.append("WAVEfmt ");
     u32(16);
     u16(1); // PCM
@@ -36,7 +37,7 @@ QByteArray wavHeader() {
     u16(2);
     u16(16);
     header.append("data");
-    u32(0xffffffffu);
+    u32(dataBytes);
     return header;
 }
 
@@ -82,7 +83,12 @@ public:
         pacer_.setInterval(50);
         connect(&pacer_, &QTimer::timeout, this, &Connection::sendPaced);
     }
-    ~Connection() override { server_.connectionClosed(); }
+    ~Connection() override {
+        if (admitted_) {
+            server_.release(path_);
+        }
+        server_.connectionClosed();
+    }
 
 private:
     void onReadyRead() {
@@ -96,9 +102,53 @@ private:
         }
         answered_ = true;
         const QList<QByteArray> words = request_.left(request_.indexOf("\r\n")).split(' ');
-        const QString path = QString::fromLatin1(words.value(1)).section(QLatin1Char('?'), 0, 0);
-        server_.countRequest(path);
-        route_ = server_.routeFor(path);
+        path_ = QString::fromLatin1(words.value(1)).section(QLatin1Char('?'), 0, 0);
+        server_.countRequest(path_, request_);
+        if (!server_.admits(request_)) {
+            socket_->write("HTTP/1.0 403 Forbidden\r\nContent-Length: 0\r\n\r\n");
+            socket_->disconnectFromHost();
+            return;
+        }
+        route_ = server_.routeFor(path_);
+        if (server_.awayLeftMs(path_) > 0) {
+            // No answer until it is back.
+            connect(&pacer_, &QTimer::timeout, this, &Connection::answerWhenBack);
+            pacer_.start();
+            return;
+        }
+        answer();
+    }
+
+    void answerWhenBack() {
+        if (server_.awayLeftMs(path_) == 0) {
+            pacer_.stop();
+            disconnect(&pacer_, &QTimer::timeout, this, &Connection::answerWhenBack);
+            answer();
+        }
+    }
+
+    // The head of a streamed reply, chunked when the route says so.
+    QByteArray streamHead(const QByteArray& contentType) const {
+        return route_.chunked ? "HTTP/1.1 200 OK\r\nContent-Type: " + contentType +
+                                    "\r\nTransfer-Encoding: chunked\r\n\r\n"
+                              : "HTTP/1.0 200 OK\r\nContent-Type: " + contentType + "\r\n\r\n";
+    }
+    void writeBody(const QByteArray& bytes) {
+        if (!route_.chunked) {
+            socket_->write(bytes);
+        } else if (!bytes.isEmpty()) {
+            socket_->write(QByteArray::number(bytes.size(), 16) + "\r\n" + bytes + "\r\n");
+        }
+    }
+
+    void answer() {
+        if (route_.oneClient) {
+            if (!server_.admit(path_)) {
+                socket_->abort(); // busy with its one client
+                return;
+            }
+            admitted_ = true;
+        }
         switch (route_.kind) {
         case TestHttpServer::Route::Kind::Silent:
             break;
@@ -111,13 +161,14 @@ private:
                            wavHeader().left(12));
             break;
         case TestHttpServer::Route::Kind::Wav:
-            socket_->write("HTTP/1.0 200 OK\r\nContent-Type: audio/wav\r\n\r\n" + wavHeader());
+            socket_->write(streamHead("audio/wav"));
+            writeBody(wavHeader());
             startPacing();
             break;
         case TestHttpServer::Route::Kind::Video:
         case TestHttpServer::Route::Kind::TestCard:
-            socket_->write("HTTP/1.0 200 OK\r\nContent-Type: video/x-yuv4mpeg\r\n\r\n"
-                           "YUV4MPEG2 W64 H48 F25:1 Ip A1:1 C420jpeg\n");
+            socket_->write(streamHead("video/x-yuv4mpeg"));
+            writeBody("YUV4MPEG2 W64 H48 F25:1 Ip A1:1 C420jpeg\n");
             startPacing();
             break;
         case TestHttpServer::Route::Kind::EndlessHead:
@@ -129,7 +180,37 @@ private:
                            "Content-Length: 4294967296\r\n\r\n");
             startPacing();
             break;
+        case TestHttpServer::Route::Kind::Icy:
+            titles_ = request_.toLower().contains("\r\nicy-metadata: 1");
+            socket_->write("ICY 200 OK\r\nicy-name: Lab Radio\r\nicy-genre: Test\r\n"
+                           "icy-br: " +
+                           QByteArray::number(route_.rate * 8 / 1000) +
+                           "\r\nContent-Type: " + route_.contentType + "\r\n" +
+                           (titles_ ? "icy-metaint: " + QByteArray::number(route_.metaint) + "\r\n"
+                                    : QByteArray()) +
+                           "\r\n");
+            startPacing();
+            break;
         }
+    }
+
+    // The next `bytes` of the SHOUTcast stream, with a title block after every metaint bytes
+    // when the client asked for titles.
+    QByteArray icyBytes(qint64 bytes) {
+        QByteArray out;
+        const QByteArray& audio = route_.body;
+        for (qint64 i = 0; i < bytes && !audio.isEmpty(); ++i) {
+            out += audio[static_cast<qsizetype>((sent_ + i) % audio.size())];
+            if (titles_ && (sent_ + i + 1) % route_.metaint == 0) {
+                QByteArray title = "StreamTitle='Lab tone " +
+                                   QByteArray::number((sent_ + i + 1) / route_.metaint) + "';";
+                const qsizetype blocks = (title.size() + 15) / 16;
+                title.resize(blocks * 16, '\0');
+                out += static_cast<char>(blocks);
+                out += title;
+            }
+        }
+        return out;
     }
 
     QByteArray bodyHead() const {
@@ -156,6 +237,9 @@ private:
         const qint64 elapsed = clock_.elapsed();
         if (route_.streamMs >= 0 && elapsed >= route_.streamMs) {
             pacer_.stop();
+            if (route_.awayMs > 0) {
+                server_.goAway(path_, route_.awayMs);
+            }
             if (route_.closeAfter) {
                 socket_->disconnectFromHost();
             }
@@ -163,6 +247,14 @@ private:
         }
         if (socket_->bytesToWrite() >= 256 * 1024) {
             return; // the client does not read: wait
+        }
+        if (route_.kind == TestHttpServer::Route::Kind::Icy) {
+            const qint64 due = route_.rate * 2 + elapsed * route_.rate / 1000;
+            if (due > sent_) {
+                socket_->write(icyBytes(due - sent_));
+                sent_ = due;
+            }
+            return;
         }
         if (route_.kind == TestHttpServer::Route::Kind::EndlessHead ||
             route_.kind == TestHttpServer::Route::Kind::Drip) {
@@ -174,27 +266,27 @@ private:
             }
             return;
         }
+        if (route_.kind == TestHttpServer::Route::Kind::TestCard) {
+            static const QByteArray card = "FRAME\n" + testCardFrame();
+            const qint64 due = 25 + elapsed * 25 / 1000;
+            for (; sent_ < due; ++sent_) {
+                writeBody(card);
+            }
+            return;
+        }
         if (route_.kind == TestHttpServer::Route::Kind::Video) {
             const qint64 due = 25 + elapsed * 25 / 1000; // frames: one second at once
             for (; sent_ < due; ++sent_) {
                 QByteArray frame(64 * 48 * 3 / 2, static_cast<char>(0x80));
                 std::fill_n(frame.begin(), 64 * 48, static_cast<char>(16 + (sent_ * 8) % 200));
-                socket_->write("FRAME\n" + frame);
-            }
-            return;
-        }
-        if (route_.kind == TestHttpServer::Route::Kind::TestCard) {
-            static const QByteArray card = "FRAME\n" + testCardFrame();
-            const qint64 due = 25 + elapsed * 25 / 1000;
-            for (; sent_ < due; ++sent_) {
-                socket_->write(card);
+                writeBody("FRAME\n" + frame);
             }
             return;
         }
         const qint64 due =
             TestHttpServer::WavBurstBytes + elapsed * TestHttpServer::WavBytesPerSecond / 1000;
         if (due > sent_) {
-            socket_->write(pcm(sent_, due - sent_));
+            writeBody(pcm(sent_, due - sent_));
             sent_ = due;
         }
     }
@@ -202,11 +294,14 @@ private:
     TestHttpServer& server_;
     QTcpSocket* socket_;
     QByteArray request_;
+    QString path_;
     bool answered_ = false;
+    bool admitted_ = false;
     TestHttpServer::Route route_;
     QTimer pacer_;
     QElapsedTimer clock_;
     qint64 sent_ = 0;
+    bool titles_ = false;
 };
 
 class TestHttpServer::Thread : public QThread {
@@ -216,6 +311,7 @@ public:
     void run() override {
         pthread_getcpuclockid(pthread_self(), &cpuClock_);
         QTcpServer listener;
+        listener_ = &listener;
         listener.listen(QHostAddress::LocalHost, 0);
         QObject::connect(&listener, &QTcpServer::newConnection, &listener, [&] {
             while (QTcpSocket* socket = listener.nextPendingConnection()) {
@@ -225,8 +321,20 @@ public:
         port_ = listener.serverPort();
         ready_.release();
         exec();
-        // Close every connection (each deletes its Connection) before the listener goes.
-        const auto sockets = listener.findChildren<QTcpSocket*>();
+        dropConnections();
+        listener_ = nullptr;
+    }
+
+    // On the server's thread.
+    void goDown() {
+        listener_->close();
+        dropConnections();
+    }
+    void comeBack() { listener_->listen(QHostAddress::LocalHost, port_); }
+
+    // Closes every connection (each deletes its Connection).
+    void dropConnections() {
+        const auto sockets = listener_->findChildren<QTcpSocket*>();
         for (QTcpSocket* socket : sockets) {
             socket->abort();
             delete socket;
@@ -234,6 +342,7 @@ public:
     }
 
     TestHttpServer& server_;
+    QTcpServer* listener_ = nullptr;
     QSemaphore ready_;
     quint16 port_ = 0;
     clockid_t cpuClock_{};
@@ -302,7 +411,24 @@ TestHttpServer::Route TestHttpServer::redirect(const QByteArray& location,
     return route;
 }
 
-TestHttpServer::TestHttpServer() = default;
+TestHttpServer::Route TestHttpServer::icy(const QByteArray& audio, int bytesPerSecond,
+                                          const QByteArray& contentType) {
+    Route route;
+    route.kind = Route::Kind::Icy;
+    route.body = audio;
+    route.rate = bytesPerSecond;
+    route.contentType = contentType;
+    return route;
+}
+
+QByteArray TestHttpServer::wavClip(int ms) {
+    const qint64 bytes = qint64(ms) * WavBytesPerSecond / 1000 / 2 * 2;
+    return wavHeader(quint32(bytes)) + pcm(0, bytes);
+}
+
+TestHttpServer::TestHttpServer() {
+    clock_.start();
+}
 
 TestHttpServer::~TestHttpServer() {
     if (thread_) {
@@ -333,9 +459,57 @@ QUrl TestHttpServer::url(const QString& path, const QString& scheme) const {
     return url;
 }
 
+void TestHttpServer::goDown() {
+    QMetaObject::invokeMethod(
+        thread_->listener_, [this] { thread_->goDown(); }, Qt::BlockingQueuedConnection);
+}
+
+void TestHttpServer::comeBack() {
+    QMetaObject::invokeMethod(
+        thread_->listener_, [this] { thread_->comeBack(); }, Qt::BlockingQueuedConnection);
+}
+
+qint64 TestHttpServer::awayLeftMs(const QString& path) const {
+    QMutexLocker lock(&mutex_);
+    return qMax<qint64>(0, awayUntilMs_.value(path) - clock_.elapsed());
+}
+
+void TestHttpServer::endAway(const QString& path) {
+    QMutexLocker lock(&mutex_);
+    awayUntilMs_.remove(path);
+}
+
+void TestHttpServer::goAway(const QString& path, int ms) {
+    QMutexLocker lock(&mutex_);
+    awayUntilMs_[path] = clock_.elapsed() + ms;
+}
+
+bool TestHttpServer::admit(const QString& path) {
+    QMutexLocker lock(&mutex_);
+    if (clients_.value(path) > 0) {
+        return false;
+    }
+    ++clients_[path];
+    return true;
+}
+
+void TestHttpServer::release(const QString& path) {
+    QMutexLocker lock(&mutex_);
+    --clients_[path];
+}
+
 int TestHttpServer::requests(const QString& path) const {
     QMutexLocker lock(&mutex_);
     return requests_.value(path);
+}
+
+int TestHttpServer::totalRequests() const {
+    QMutexLocker lock(&mutex_);
+    int total = 0;
+    for (const int count : requests_) {
+        total += count;
+    }
+    return total;
 }
 
 int TestHttpServer::openConnections() const {
@@ -364,9 +538,48 @@ QUrl TestHttpServer::refusedUrl(const QString& path) {
     return url;
 }
 
-void TestHttpServer::countRequest(const QString& path) {
+void TestHttpServer::countRequest(const QString& path, const QByteArray& head) {
     QMutexLocker lock(&mutex_);
     ++requests_[path];
+    heads_[path] << head;
+}
+
+namespace {
+
+// The value of header `name` in the request head `head`, or nothing.
+std::optional<QByteArray> headerValue(const QByteArray& head, const QByteArray& name) {
+    const QByteArrayList lines = head.split('\n');
+    for (qsizetype i = 1; i < lines.size(); ++i) {
+        const QByteArray& line = lines[i];
+        const qsizetype colon = line.indexOf(':');
+        if (colon > 0 && line.first(colon).trimmed().compare(name, Qt::CaseInsensitive) == 0) {
+            return line.sliced(colon + 1).trimmed();
+        }
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+bool TestHttpServer::admits(const QByteArray& head) const {
+    QMutexLocker lock(&mutex_);
+    return std::ranges::all_of(required_, [&](const std::pair<QByteArray, QByteArray>& header) {
+        return headerValue(head, header.first) == header.second;
+    });
+}
+
+void TestHttpServer::requireHeaders(const QList<std::pair<QByteArray, QByteArray>>& headers) {
+    QMutexLocker lock(&mutex_);
+    required_ = headers;
+}
+
+QByteArrayList TestHttpServer::headerValues(const QString& path, const QByteArray& name) const {
+    QMutexLocker lock(&mutex_);
+    QByteArrayList values;
+    for (const QByteArray& head : heads_.value(path)) {
+        values << headerValue(head, name).value_or(QByteArray());
+    }
+    return values;
 }
 
 void TestHttpServer::connectionOpened() {

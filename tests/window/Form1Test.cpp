@@ -202,6 +202,18 @@ TEST_F(Form1Test, TransportBarStopsAndPlaysTheLastAddressAgain) {
     EXPECT_EQ(player.volume(), 80);
 }
 
+TEST_F(Form1Test, TransportBarPlaysTheLastAddressAgainWithItsHeaders) {
+    HttpHeaders headers;
+    headers.set(HttpHeaders::Header::Referer, s("https://site.example.com/"));
+    player.setURL(StreamAddress(s("http://tv.example.com/live.m3u8"), headers));
+    PlayerArea& area = form->playerArea();
+    area.stopButton()->click();
+    player.openedHeaders.clear();
+    area.playButton()->click();
+    ASSERT_EQ(player.openedHeaders.size(), 1);
+    EXPECT_EQ(player.openedHeaders.first(), headers);
+}
+
 TEST_F(Form1Test, StopDuringAnAttemptEndsTheAttempt) {
     stationButton(0)->click(); // never plays: the fake stays in Transitioning
     ASSERT_TRUE(failover.isTrying());
