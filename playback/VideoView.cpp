@@ -40,6 +40,13 @@ VideoView::VideoView(QWidget* parent, VideoDrawing drawing)
     surface_->widget()->setGeometry(rect());
     connect(frames_.get(), &FrameExchange::changed, this, &VideoView::takeFrames,
             Qt::QueuedConnection);
+    pointerTimer_.setSingleShot(true);
+    pointerTimer_.setInterval(PointerHideMs);
+    connect(&pointerTimer_, &QTimer::timeout, this, [this] {
+        if (fullScreen_) {
+            fullScreen_->widget()->setCursor(Qt::BlankCursor);
+        }
+    });
 }
 
 VideoView::~VideoView() {
@@ -155,10 +162,12 @@ bool VideoView::enterFullScreen() {
         // Also where no window manager makes full-screen windows cover the screen.
         window->setGeometry(target->geometry());
     }
+    window->setMouseTracking(true);
     present();
     window->showFullScreen();
     window->activateWindow();
     window->setFocus();
+    pointerTimer_.start();
     Q_EMIT fullScreenChanged(true);
     return true;
 }
@@ -169,6 +178,7 @@ void VideoView::leaveFullScreen() {
     }
     QWidget* window = fullScreen_->widget();
     fullScreen_ = nullptr;
+    pointerTimer_.stop();
     window->removeEventFilter(this);
     window->hide();
     window->deleteLater(); // this may run inside one of its own events
@@ -176,6 +186,11 @@ void VideoView::leaveFullScreen() {
     // The full-screen window had the keyboard: back to the window the picture is in.
     this->window()->activateWindow();
     Q_EMIT fullScreenChanged(false);
+}
+
+void VideoView::showPointer() {
+    fullScreen_->widget()->unsetCursor();
+    pointerTimer_.start();
 }
 
 void VideoView::resizeEvent(QResizeEvent* event) {
@@ -195,9 +210,18 @@ bool VideoView::eventFilter(QObject* watched, QEvent* event) {
         Q_EMIT menuRequested(static_cast<QContextMenuEvent*>(event)->globalPos(), widget);
         return true;
     case QEvent::MouseButtonDblClick:
+        if (inFullScreen) {
+            showPointer();
+        }
         if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
             Q_EMIT doubleClicked();
             return true;
+        }
+        break;
+    case QEvent::MouseMove:
+    case QEvent::MouseButtonPress:
+        if (inFullScreen) {
+            showPointer();
         }
         break;
     case QEvent::KeyPress:

@@ -4,6 +4,7 @@
 #include "playback/VideoDrawing.h"
 #include "playback/VideoFit.h"
 
+#include <QTimer>
 #include <QWidget>
 #include <memory>
 
@@ -39,6 +40,10 @@ public:
     bool enterFullScreen();
     void leaveFullScreen();
     bool isFullScreen() const { return fullScreen_ != nullptr; }
+    // In full screen the pointer hides once it rested this long over the picture, and shows
+    // again when it moves.
+    static constexpr int PointerHideMs = 2000;
+    void setPointerHideDelay(int ms) { pointerTimer_.setInterval(ms); }
 
     // A picture of the video on is on show: from its first picture until the video ends.
     bool showsPicture() const { return !frame_.isNull(); }
@@ -71,6 +76,7 @@ private:
     void takeFrames();
     void present();
     void useSurface(bool openGl);
+    void showPointer();
 
     std::shared_ptr<FrameExchange> frames_;
     bool openGl_ = false;
@@ -79,6 +85,7 @@ private:
     VideoFrame frame_;
     VideoZoom zoom_ = VideoZoom::Fit;
     AspectRatio ratio_ = AspectRatio::Default;
+    QTimer pointerTimer_; // hides the pointer over the full-screen picture
 };
 
 } // namespace orvanto

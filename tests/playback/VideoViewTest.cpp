@@ -183,6 +183,21 @@ TEST_F(VideoViewTest, ClicksOnThePictureAskForTheMenuAndFullScreenInTheWindowAnd
     EXPECT_TRUE(view->isVisible());
 }
 
+TEST_F(VideoViewTest, InFullScreenThePointerHidesWhileItRestsAndShowsWhenItMoves) {
+    view->setPointerHideDelay(20);
+    ASSERT_TRUE(view->enterFullScreen());
+    QWidget* window = view->drawingWidget();
+    const auto hidden = [&] { return window->cursor().shape() == Qt::BlankCursor; };
+    EXPECT_TRUE(waitFor(hidden, WaitMs));
+    QMouseEvent move(QEvent::MouseMove, QPointF(50, 50), window->mapToGlobal(QPointF(50, 50)),
+                     Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(window, &move);
+    EXPECT_FALSE(hidden());
+    EXPECT_TRUE(waitFor(hidden, WaitMs)) << "hidden again once it rests";
+    view->leaveFullScreen();
+    EXPECT_NE(view->drawingWidget()->cursor().shape(), Qt::BlankCursor);
+}
+
 TEST_F(VideoViewTest, ChangingWhatDrawsKeepsThePictureAndFullScreen) {
     PictureSource decoder(frames(), formatOf("I420", 64, 48));
     decoder.decode(1);
