@@ -113,9 +113,6 @@ void VideoView::takeFrames() {
     if (showsPicture() != shown) {
         Q_EMIT pictureShown(showsPicture());
     }
-    if (showsPicture()) {
-        Q_EMIT frameShown();
-    }
 }
 
 // Hands the picture on show to the surface drawing now, laid out as chosen: in the proportions

@@ -64,8 +64,6 @@ Q_SIGNALS:
     void doubleClicked();
     // showsPicture() changed.
     void pictureShown(bool shown);
-    // Another picture is on show.
-    void frameShown();
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

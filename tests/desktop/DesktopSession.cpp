@@ -120,7 +120,13 @@ QString DesktopSession::startWindowManager(const QString& program, const QString
                 .contains(s("window id"));
         },
         kStartMs);
-    return managing ? QString() : program + s(" did not take over the screen");
+    if (managing) {
+        return {};
+    }
+    return program + s(" did not take over the screen %1 (%2)")
+                         .arg(display_.name(), desktop_.state() == QProcess::Running
+                                                   ? s("still running")
+                                                   : s("ended with %1").arg(desktop_.exitCode()));
 }
 
 QString DesktopSession::startWeston() {
