@@ -14,9 +14,10 @@ namespace {
 using namespace Qt::Literals::StringLiterals;
 
 constexpr int AcceptMs = 40000;
-// Away for a few seconds: the longest outage bridged (the player gives a stream up after ten
-// silent seconds), and a short one.
-constexpr int LongAwayMs = 8000;
+// Away for a few seconds: a long outage (the player gives a stream up after ten silent
+// seconds, and a source that comes back takes another second or two, more on a loaded machine,
+// before its listeners hear it: about eight silent seconds in all), and a short one.
+constexpr int LongAwayMs = 6000;
 constexpr int ShortAwayMs = 2000;
 
 // After the outage the stream goes on: data comes again, and the station was never given up.
