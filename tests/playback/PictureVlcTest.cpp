@@ -80,7 +80,9 @@ TEST_F(PictureVlcTest, SamplesThatAreNotSquareShapeThePictureOnTheScreen) {
                                       s("setsar=2/1"), s("-c:v"), s("mpeg2video"), s("wide.mkv")}));
     serve(files.path(), s("/"));
     player->setURL(url("/wide.mkv"));
-    ASSERT_TRUE(waitFor([this] { return view()->frames()->shape().isValid(); }, OpenMs));
+    // The shape is known when libVLC sets up its output, the picture's place once one is on show.
+    ASSERT_TRUE(waitFor(
+        [this] { return view()->frames()->shape().isValid() && view()->showsPicture(); }, OpenMs));
     const FrameExchange::Shape shape = view()->frames()->shape();
     EXPECT_EQ(shape.visible, QSize(160, 120));
     EXPECT_EQ(shape.sampleAspect.width(), 2 * shape.sampleAspect.height());
