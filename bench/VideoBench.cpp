@@ -18,31 +18,22 @@
 // player and video widget in a window as large as the viewer's, answering "stats" and "quit" on
 // standard input as vlc's rc interface does.
 
-#include "net/StreamSniffer.h"
-#include "playback/PlayState.h"
-#include "playback/VideoView.h"
-#include "playback/VlcEngine.h"
-#include "playback/VlcPlayer.h"
+#include "MeasuredProgram.h"
+#include "VideoBenchPlayer.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
-#include <QRegularExpression>
-#include <QSocketNotifier>
 #include <QStandardPaths>
 #include <QTcpServer>
 #include <QTemporaryDir>
-#include <QThread>
-#include <QTimer>
 #include <cstdio>
-#include <memory>
-#include <optional>
 #include <unistd.h>
 
 using namespace orvanto;
+using namespace orvanto::bench;
 
 namespace {
 
@@ -50,242 +41,8 @@ QString s(const char* text) {
     return QString::fromUtf8(text);
 }
 
-// The viewer's window and its player, in pixels: the player's picture room is 329 wide.
-constexpr int WindowWidth = 533;
-constexpr int WindowHeight = 574;
-const QRect PictureRoom(0, 17, 329, 304);
 constexpr int ScreenWidth = 1280;
 constexpr int ScreenHeight = 1024;
-
-// ---- The viewer's side: --player URL [--fullscreen] ----
-
-// Counts the pictures that reached the screen: the paints of the widget drawing the picture
-// that show another picture than the paint before.
-class PaintCounter : public QObject {
-public:
-    explicit PaintCounter(VideoView& view) : view_(view) {}
-    int painted() const { return painted_; }
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::Paint && watched == view_.drawingWidget()) {
-            const quint64 number = view_.frame().number();
-            if (number != 0 && number != last_) {
-                last_ = number;
-                ++painted_;
-            }
-        }
-        return false;
-    }
-
-private:
-    VideoView& view_;
-    quint64 last_ = 0;
-    int painted_ = 0;
-};
-
-int runPlayer(const QString& url, bool fullScreen, VideoDrawing drawing) {
-    QWidget window;
-    window.setWindowTitle(s("Orvanto Live TV"));
-    window.resize(WindowWidth, WindowHeight);
-    VlcPlayer player(&window, nullptr, drawing);
-    VideoView* view = player.videoView();
-    view->setGeometry(PictureRoom);
-    window.show();
-    auto engine = std::make_unique<VlcEngine>(VlcEngine::Options{.dummyOutputs = true});
-    VlcEngine* vlc = engine.get();
-    player.attach(std::move(engine), std::make_unique<StreamSniffer>());
-    PaintCounter counter(*view);
-    qApp->installEventFilter(&counter);
-    player.setURL(url);
-    if (fullScreen) {
-        QObject::connect(view, &VideoView::pictureShown, view, [&](bool shown) {
-            if (shown && !player.isFullScreen()) {
-                player.setFullScreen(true);
-            }
-        });
-    }
-    QSocketNotifier input(STDIN_FILENO, QSocketNotifier::Read);
-    QObject::connect(&input, &QSocketNotifier::activated, [&] {
-        char line[64] = {};
-        const ssize_t n = ::read(STDIN_FILENO, line, sizeof line - 1);
-        const QByteArray command = QByteArray(line, n > 0 ? int(n) : 0).trimmed();
-        if (n <= 0 || command == "quit") {
-            QApplication::quit();
-            return;
-        }
-        if (command == "stats") {
-            const PlayerEngine::Stats stats = vlc->stats();
-            std::printf("| video decoded    : %d\n| frames displayed : %d\n| frames lost      : "
-                        "%d\n| frames painted   : %d\n| full screen      : %d\n",
-                        stats.decodedVideo, stats.shownPictures, stats.lostPictures,
-                        counter.painted(), player.isFullScreen() ? 1 : 0);
-            std::fflush(stdout);
-        }
-    });
-    return QApplication::exec();
-}
-
-// ---- The measuring side ----
-
-struct Counts {
-    int decoded = 0;
-    int displayed = 0;
-    int lost = 0;
-    int painted = -1; // the viewer's only
-};
-
-// A program under measurement, driven through its rc-like standard input.
-class Measured {
-public:
-    Measured(const QString& name, const QString& program, const QStringList& arguments,
-             const QProcessEnvironment& environment)
-        : name_(name) {
-        process_.setProcessEnvironment(environment);
-        process_.setProcessChannelMode(QProcess::SeparateChannels);
-        process_.setStandardErrorFile(QProcess::nullDevice());
-        process_.start(program, arguments);
-    }
-    ~Measured() {
-        if (process_.state() != QProcess::NotRunning) {
-            process_.write("quit\n");
-            if (!process_.waitForFinished(5000)) {
-                process_.kill();
-                process_.waitForFinished(5000);
-            }
-        }
-    }
-    const QString& name() const { return name_; }
-    bool started() { return process_.waitForStarted(10000); }
-    qint64 pid() const { return process_.processId(); }
-
-    std::optional<Counts> stats() {
-        output_.clear();
-        process_.write("stats\n");
-        QElapsedTimer clock;
-        clock.start();
-        static const QRegularExpression lost(s("frames lost\\s*:\\s*(\\d+)"));
-        while (clock.elapsed() < 5000 && !lost.match(output_).hasMatch()) {
-            if (!process_.waitForReadyRead(500) && process_.state() == QProcess::NotRunning) {
-                return std::nullopt;
-            }
-            output_ += QString::fromLocal8Bit(process_.readAllStandardOutput());
-        }
-        QThread::msleep(100); // the lines after it
-        output_ += QString::fromLocal8Bit(process_.readAllStandardOutput());
-        const auto number = [this](const char* label) {
-            const QRegularExpression line(s(label) + s("\\s*:\\s*(\\d+)"));
-            const QRegularExpressionMatch match = line.match(output_);
-            return match.hasMatch() ? match.captured(1).toInt() : -1;
-        };
-        if (!lost.match(output_).hasMatch()) {
-            return std::nullopt;
-        }
-        return Counts{number("video decoded"), number("frames displayed"), number("frames lost"),
-                      number("frames painted")};
-    }
-
-private:
-    QString name_;
-    QProcess process_;
-    QString output_;
-};
-
-// CPU seconds the process has used, from /proc.
-double cpuSeconds(qint64 pid) {
-    QFile file(s("/proc/%1/stat").arg(pid));
-    if (!file.open(QIODevice::ReadOnly)) {
-        return -1;
-    }
-    const QByteArray line = file.readAll();
-    // After the command's closing parenthesis: state is field 3; utime and stime are 14, 15.
-    const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
-    if (fields.size() < 13) {
-        return -1;
-    }
-    const double ticks = fields[11].toDouble() + fields[12].toDouble();
-    return ticks / double(::sysconf(_SC_CLK_TCK));
-}
-
-double residentMib(qint64 pid) {
-    QFile file(s("/proc/%1/status").arg(pid));
-    if (!file.open(QIODevice::ReadOnly)) {
-        return -1;
-    }
-    for (const QByteArray& line : file.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:")) {
-            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024.0;
-        }
-    }
-    return -1;
-}
-
-struct Result {
-    QString name;
-    double cpu = -1;
-    double rss = -1;
-    Counts counts;
-    bool ok = false;
-};
-
-void pause(int ms) {
-    QElapsedTimer clock;
-    clock.start();
-    while (clock.elapsed() < ms) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-        QThread::msleep(20);
-    }
-}
-
-Result measure(Measured& program, int seconds) {
-    Result result;
-    result.name = program.name();
-    if (!program.started()) {
-        std::printf("  %s did not start\n", qUtf8Printable(program.name()));
-        return result;
-    }
-    // Playing: pictures on the screen, and a few seconds for the start to settle.
-    QElapsedTimer clock;
-    clock.start();
-    std::optional<Counts> counts;
-    while (clock.elapsed() < 30000 && (!(counts = program.stats()) || counts->displayed <= 0)) {
-        pause(500);
-    }
-    if (!counts || counts->displayed <= 0) {
-        std::printf("  %s shows no picture\n", qUtf8Printable(program.name()));
-        return result;
-    }
-    pause(3000);
-    const std::optional<Counts> first = program.stats();
-    const double cpu0 = cpuSeconds(program.pid());
-    pause(seconds * 1000);
-    const double cpu1 = cpuSeconds(program.pid());
-    const std::optional<Counts> last = program.stats();
-    result.rss = residentMib(program.pid());
-    if (!first || !last || cpu0 < 0 || cpu1 < 0) {
-        std::printf("  %s stopped while measured\n", qUtf8Printable(program.name()));
-        return result;
-    }
-    result.cpu = cpu1 - cpu0;
-    result.counts = {last->decoded - first->decoded, last->displayed - first->displayed,
-                     last->lost - first->lost,
-                     last->painted < 0 ? -1 : last->painted - first->painted};
-    result.ok = true;
-    return result;
-}
-
-bool run(const QString& program, const QStringList& arguments, int timeoutMs, bool quiet = false) {
-    QProcess process;
-    if (quiet) {
-        process.setStandardErrorFile(QProcess::nullDevice());
-    } else {
-        process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    }
-    process.setStandardOutputFile(QProcess::nullDevice());
-    process.start(program, arguments);
-    return process.waitForFinished(timeoutMs) && process.exitStatus() == QProcess::NormalExit &&
-           process.exitCode() == 0;
-}
 
 // A clip of `seconds` of H.264 at `height` lines and 30 frames a second, with AAC sound, as
 // MPEG-TS (what live streams and HLS carry); kept when it is there already.
@@ -337,33 +94,6 @@ int freePort() {
     probe.listen(QHostAddress::LocalHost, 0);
     return probe.serverPort();
 }
-
-class Background {
-public:
-    ~Background() {
-        for (auto it = processes_.rbegin(); it != processes_.rend(); ++it) {
-            (*it)->terminate();
-            if (!(*it)->waitForFinished(5000)) {
-                (*it)->kill();
-                (*it)->waitForFinished(5000);
-            }
-        }
-    }
-    QProcess&
-    start(const QString& program, const QStringList& arguments,
-          const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment()) {
-        auto process = std::make_unique<QProcess>();
-        process->setProcessEnvironment(environment);
-        process->setStandardOutputFile(QProcess::nullDevice());
-        process->setStandardErrorFile(QProcess::nullDevice());
-        process->start(program, arguments);
-        processes_.push_back(std::move(process));
-        return *processes_.back();
-    }
-
-private:
-    std::vector<std::unique_ptr<QProcess>> processes_;
-};
 
 void printResults(const QString& title, const std::vector<Result>& results, int seconds) {
     std::printf("\n%s\n", qUtf8Printable(title));
@@ -504,8 +234,10 @@ int runBench(const QStringList& arguments) {
                     if (fullScreen) {
                         player << s("--fullscreen");
                     }
-                    Measured program(s("orvanto-tv"), self, player, environment);
-                    ours.push_back(measure(program, seconds));
+                    {
+                        Measured program(s("orvanto-tv"), self, player, environment);
+                        ours.push_back(measure(program, seconds));
+                    } // ended before the next starts
                     if (withOpenGl) {
                         Measured forced(s("(opengl)"), self, player << s("--opengl"), environment);
                         openGl.push_back(measure(forced, seconds));
