@@ -23,6 +23,11 @@ struct Options {
                                 u"show the stations of an M3U or M3U8 playlist (a file or an "
                                 u"http(s) address) instead of the built-in ones"_s,
                                 u"PATH_OR_URL"_s};
+    QCommandLineOption videoOutput{
+        u"video-output"_s,
+        u"what draws the pictures: auto (OpenGL where a GPU runs it, else the CPU; the "
+        u"default), opengl or cpu"_s,
+        u"auto|opengl|cpu"_s};
     QCommandLineOption help{{u"h"_s, u"help"_s}, u"show this help and exit"_s};
     QCommandLineOption version{u"version"_s, u"show the version and exit"_s};
     QCommandLineOption check{u"check"_s,
@@ -43,6 +48,7 @@ void describe(QCommandLineParser& parser, const Options& options) {
     parser.setApplicationDescription(
         u"Orvanto Live TV: a viewer for live internet TV and radio streams."_s);
     parser.addOption(options.playlist);
+    parser.addOption(options.videoOutput);
     parser.addOption(options.help);
     parser.addOption(options.version);
     for (const QCommandLineOption* option :
@@ -112,6 +118,9 @@ QString parseProblem(const QCommandLineParser& parser, const QStringList& argume
     }
     if (last == u"--json"_s || last == u"--write-m3u"_s) {
         return u"%1 needs a file"_s.arg(last);
+    }
+    if (last == u"--video-output"_s) {
+        return u"--video-output is auto, opengl or cpu"_s;
     }
     return u"%1 %2"_s.arg(last, NeedsValue);
 }
@@ -210,6 +219,16 @@ CommandLine parseCommandLine(const QStringList& arguments) {
         return usageError(u"--playlist given more than once"_s, help);
     }
     CommandLine result;
+    if (parser.isSet(options.videoOutput)) {
+        const QString output = parser.value(options.videoOutput);
+        if (output == u"opengl"_s) {
+            result.videoDrawing = VideoDrawing::OpenGl;
+        } else if (output == u"cpu"_s) {
+            result.videoDrawing = VideoDrawing::Cpu;
+        } else if (output != u"auto"_s) {
+            return usageError(u"--video-output is auto, opengl or cpu"_s, help);
+        }
+    }
     if (!playlists.isEmpty()) {
         if (playlists.first().isEmpty()) {
             return usageError(u"--playlist "_s + NeedsValue, help);

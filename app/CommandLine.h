@@ -1,6 +1,7 @@
 #pragma once
 
 #include "check/CheckOptions.h"
+#include "playback/VideoDrawing.h"
 
 #include <QString>
 #include <QStringList>
@@ -16,12 +17,15 @@ struct CommandLine {
     QString standardError;
     // The playlist to show instead of the built-in stations; empty for the built-in ones.
     QString playlist;
+    // --video-output auto|opengl|cpu: what draws the pictures.
+    VideoDrawing videoDrawing = VideoDrawing::Automatic;
     // --check: check the addresses instead of starting the viewer.
     CheckOptions check;
 };
 
 // Reads `arguments` (the program's name first): -p/--playlist PATH_OR_URL (also
-// --playlist=PATH_OR_URL, or the playlist alone as the one positional argument), -h/--help,
+// --playlist=PATH_OR_URL, or the playlist alone as the one positional argument),
+// --video-output auto|opengl|cpu, -h/--help,
 // --version, and --check [LIST] with its options (--jobs N, --timeout S, --json FILE,
 // --write-m3u FILE, --drop-dead, --quiet; each --opt=VALUE too), where the one positional
 // argument is the list to check. Needs no QCoreApplication, so that help and version answer

@@ -43,8 +43,9 @@ constexpr int StartPageDelayMs = 300;
 // viewer goes before the player, timers and boxes it uses.
 class Program {
 public:
-    Program()
-        : viewer_(ViewerServices{
+    explicit Program(VideoDrawing drawing)
+        : player_(nullptr, nullptr, drawing),
+          viewer_(ViewerServices{
               .player = player_,
               .videoWidget = player_.videoWidget(),
               .attemptTicker = attemptTicker_,
@@ -79,10 +80,8 @@ public:
 
 private:
     void startEngine() {
-        VlcEngine::Options options;
-        // libVLC draws into our window on X11 only.
-        options.noVideo = QGuiApplication::platformName() != QLatin1String("xcb");
-        player_.attach(std::make_unique<VlcEngine>(options), std::make_unique<StreamSniffer>());
+        player_.attach(std::make_unique<VlcEngine>(VlcEngine::Options{}),
+                       std::make_unique<StreamSniffer>());
     }
 
     VlcPlayer player_;
@@ -119,8 +118,6 @@ int main(int argc, char** argv) {
         return runCheck(argc, argv, commandLine.check);
     }
 
-    // The video surface is a native window; its sibling controls need not be.
-    QApplication::setAttribute(Qt::AA_DontCreateNativeWidgetSiblings);
     QApplication app(argc, argv);
     // No application display name: Qt would append it to every window's title.
     QApplication::setApplicationName(QStringLiteral("orvanto-tv"));
@@ -130,7 +127,7 @@ int main(int argc, char** argv) {
     if (!settings.warning().isEmpty()) {
         std::fprintf(stderr, "orvanto-tv: %s\n", qUtf8Printable(settings.warning()));
     }
-    Program program;
+    Program program(commandLine.videoDrawing);
     ViewerSession session(program.viewer(), settings);
     session.start(commandLine.playlist);
     program.windowShown();

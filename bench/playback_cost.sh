@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# CPU and memory of orvanto-tv playing 720p H.264 beside the vlc program on the same video
-# output: the picture scaled to 1920x1080 on one Xvfb of that size (the viewer full screen;
-# vlc zoomed 1.5 times, as Xvfb has no window manager to honour its full screen), with libVLC's
-# X11 output (xcb_x11: the viewer leaves Xlib to Qt, so vlc runs with --no-xlib too, else it
-# would draw with OpenGL; its Qt interface needs Xlib, so vlc runs without an interface).
+# CPU and memory of orvanto-tv playing 720p H.264 beside the vlc program: the picture scaled to
+# 1920x1080 on one Xvfb of that size (the viewer full screen; vlc zoomed 1.5 times, as Xvfb has no
+# window manager to honour its full screen). The viewer draws its own pictures (on the CPU here,
+# as it does where OpenGL would run on the CPU); vlc uses libVLC's X11 output (xcb_x11, with
+# --no-xlib, else it would draw with OpenGL; its Qt interface needs Xlib, so vlc runs without an
+# interface). bench/video_bench compares the viewer with vlc's default output.
 #
 #   bench/playback_cost.sh [BUILD_DIR] [SECONDS]
 #
@@ -19,7 +20,7 @@ app=$(realpath "$build/app/orvanto-tv")
 [ -x "$app" ] || { echo "no $app: build first" >&2; exit 1; }
 
 source scripts/deps.sh
-orvanto_install_deps xvfb xdotool vlc-bin ffmpeg python3
+orvanto_install_deps xvfb xdotool vlc-bin vlc-plugin-video-output ffmpeg python3
 
 user=orvbench
 id "$user" >/dev/null 2>&1 || useradd -m "$user"

@@ -51,9 +51,8 @@ Verdict sniffVerdict(const Sniffer::Result& result) {
 } // namespace
 
 VlcProbe::VlcProbe()
-    : VlcProbe(
-          std::make_unique<VlcEngine>(VlcEngine::Options{.dummyOutputs = true, .noVideo = true}),
-          std::make_unique<StreamSniffer>()) {}
+    : VlcProbe(std::make_unique<VlcEngine>(VlcEngine::Options{.dummyOutputs = true}),
+               std::make_unique<StreamSniffer>()) {}
 
 VlcProbe::VlcProbe(std::unique_ptr<PlayerEngine> engine, std::unique_ptr<Sniffer> sniffer)
     : watchdog_(VlcPlayer::WatchdogMs), engine_(std::move(engine)), sniffer_(std::move(sniffer)),

@@ -14,6 +14,7 @@
 
 namespace orvanto {
 
+class FrameExchange;
 class StreamConnection;
 
 // What the engine opens: an address, a local file, or a stream on a connection already open.
@@ -52,6 +53,8 @@ public:
         quint32 demuxBytes = 0; // bytes of audio and video the demultiplexer passed on
         int decodedAudio = 0;   // audio blocks decoded
         int decodedVideo = 0;   // video frames decoded
+        int shownPictures = 0;  // pictures handed to the screen when due
+        int lostPictures = 0;   // pictures decoded too late to be shown
     };
 
     // Where the media stands, in ms; 0 when unknown. A live stream may report the length of
@@ -86,16 +89,8 @@ public:
     virtual bool setVolume(int volume) = 0;
     // Returns false when refused, as setVolume() does.
     virtual bool setMuted(bool muted) = 0;
-    // The video's scale (0: fitted to the window) and aspect ratio (empty: the stream's own).
-    // Both hold for the media played after them too.
-    virtual void setScale(float scale) = 0;
-    virtual float scale() const = 0;
-    virtual void setAspectRatio(const QByteArray& ratio) = 0;
-    virtual QByteArray aspectRatio() const = 0;
-    // True when the engine draws its video into a window handed in with setVideoWindow().
-    virtual bool drawsIntoWindow() const = 0;
-    // The native window the video is drawn into (0: none); takes effect with the next play().
-    virtual void setVideoWindow(quintptr window) = 0;
+    // From the next play() on, decoded pictures go to `frames` (none: no picture is made).
+    virtual void setFrameSink(std::shared_ptr<FrameExchange> frames) = 0;
 
     // The current media's own "now playing" title (ICY StreamTitle); empty when it has none.
     // Changes are reported with nowPlayingChanged().

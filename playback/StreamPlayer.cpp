@@ -23,7 +23,6 @@ void StreamPlayer::attach(PlayerEngine& engine, Sniffer& sniffer) {
     engine_ = &engine;
     sniffer_ = &sniffer;
     connect(engine_, &PlayerEngine::engineEvent, this, &StreamPlayer::onEngineEvent);
-    applyVideoFit();
     if (waitingForEngine_) {
         waitingForEngine_ = false;
         startNextEntry();
@@ -155,7 +154,6 @@ void StreamPlayer::onSniffed(const Sniffer::Result& result) {
 void StreamPlayer::startEngine(const std::shared_ptr<StreamConnection>& connection) {
     engineStarted_ = true;
     Q_EMIT aboutToOpen();
-    applyVideoFit();
     MediaSource source;
     source.connection = connection;
     source.headers = entryHeaders();
@@ -430,48 +428,6 @@ void StreamPlayer::applyVolume() {
     }
     const bool volumeSet = engine_->setVolume(volume_);
     volumeApplied_ = engine_->setMuted(muted_) && volumeSet;
-}
-
-void StreamPlayer::setVideoZoom(VideoZoom zoom) {
-    zoom_ = zoom;
-    applyVideoFit();
-}
-
-void StreamPlayer::setAspectRatio(AspectRatio ratio) {
-    ratio_ = ratio;
-    applyVideoFit();
-}
-
-// Hands the zoom and the aspect ratio to the engine, which keeps them for the media after.
-void StreamPlayer::applyVideoFit() {
-    if (!engine_) {
-        return;
-    }
-    switch (zoom_) {
-    case VideoZoom::Fit:
-        engine_->setScale(0.0f);
-        break;
-    case VideoZoom::Half:
-        engine_->setScale(0.5f);
-        break;
-    case VideoZoom::Original:
-        engine_->setScale(1.0f);
-        break;
-    case VideoZoom::Double:
-        engine_->setScale(2.0f);
-        break;
-    }
-    switch (ratio_) {
-    case AspectRatio::Default:
-        engine_->setAspectRatio({});
-        break;
-    case AspectRatio::FourThree:
-        engine_->setAspectRatio("4:3");
-        break;
-    case AspectRatio::SixteenNine:
-        engine_->setAspectRatio("16:9");
-        break;
-    }
 }
 
 // Sets the state and notifies once per change. Returns false when a listener has meanwhile

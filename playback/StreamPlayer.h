@@ -5,7 +5,6 @@
 #include "playback/EntryFailure.h"
 #include "playback/PlayerEngine.h"
 #include "playback/PlaylistQueue.h"
-#include "playback/VideoFit.h"
 
 #include <QObject>
 #include <QPointer>
@@ -67,12 +66,6 @@ public:
     int volume() const { return volume_; }
     void setMuted(bool muted);
     bool isMuted() const { return muted_; }
-    // How the video is fitted; the choice holds for every address played after it, and reaches
-    // an engine attached later.
-    void setVideoZoom(VideoZoom zoom);
-    VideoZoom videoZoom() const { return zoom_; }
-    void setAspectRatio(AspectRatio ratio);
-    AspectRatio aspectRatio() const { return ratio_; }
     // The current entry has really played (decoded something).
     bool entryPlayed() const { return entryPlayed_; }
     // The address the engine plays or opens: the assigned one, or an entry of its playlist.
@@ -122,7 +115,6 @@ private:
     void onWatchdog();
     void watchPlayedEntry(qint64 now);
     void applyVolume();
-    void applyVideoFit();
     bool notify(int state);
 
     Ticker& watchdog_;
@@ -135,8 +127,6 @@ private:
     int state_ = 0;
     int volume_ = InitialVolume;
     bool muted_ = false;
-    VideoZoom zoom_ = VideoZoom::Fit;
-    AspectRatio ratio_ = AspectRatio::Default;
     bool volumeApplied_ = false;
     quint64 session_ = 0; // changes with every setURL() and stop()
 

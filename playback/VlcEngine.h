@@ -7,18 +7,19 @@
 
 namespace orvanto {
 
-// The one place that talks to libVLC: an instance with one media player, used on the GUI thread
-// only. libVLC reports from its own threads (and a few times synchronously from inside play()
-// and stop()); those reports are only posted to the GUI thread, where engineEvent() delivers them.
-// Reports about an earlier media are dropped, so after play() or stop() returns nothing of the
-// media before arrives any more. A media read from an open connection (MediaSource::connection)
-// is fed to libVLC from that connection on libVLC's input thread.
+// The one place that talks to libVLC (with its video side in VlcVideoOutput): an instance with
+// one media player, used on the GUI thread only. Its pictures go to a frame sink when one is
+// handed in; without one no picture is made (libVLC's dummy video output). libVLC reports from its
+// own threads (and a few times synchronously from inside play() and stop()); those reports are only
+// posted to the GUI thread, where engineEvent() delivers them. Reports about an earlier media are
+// dropped, so after play() or stop() returns nothing of the media before arrives any more. A media
+// read from an open connection (MediaSource::connection) is fed to libVLC from that connection on
+// libVLC's input thread.
 class VlcEngine final : public PlayerEngine {
     Q_OBJECT
 public:
     struct Options {
-        bool dummyOutputs = false; // libVLC's dummy audio and video outputs (tests, benchmarks)
-        bool noVideo = false;      // dummy video output only (platforms without embedding)
+        bool dummyOutputs = false; // libVLC's dummy audio output (tests, benchmarks, the check)
     };
 
     explicit VlcEngine(Options options, QObject* parent = nullptr);
@@ -41,12 +42,7 @@ public:
     bool hasVideo() const override;
     bool setVolume(int volume) override;
     bool setMuted(bool muted) override;
-    void setScale(float scale) override;
-    float scale() const override;
-    void setAspectRatio(const QByteArray& ratio) override;
-    QByteArray aspectRatio() const override;
-    bool drawsIntoWindow() const override;
-    void setVideoWindow(quintptr window) override;
+    void setFrameSink(std::shared_ptr<FrameExchange> frames) override;
     QString nowPlaying() const override;
     QList<MediaTrack> tracks(TrackKind kind) const override;
     int currentTrack(TrackKind kind) const override;

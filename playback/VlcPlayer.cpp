@@ -6,24 +6,22 @@
 #include "net/VariantFetch.h"
 #include "playback/PlaybackDetails.h"
 #include "playback/StreamPlayer.h"
-#include "playback/VideoContainer.h"
-
-#include <QGuiApplication>
+#include "playback/VideoView.h"
 
 namespace orvanto {
 
-VlcPlayer::VlcPlayer(QWidget* videoParent, QObject* parent)
+VlcPlayer::VlcPlayer(QWidget* videoParent, QObject* parent, VideoDrawing drawing)
     : MediaPlayer(parent), ownTicker_(std::make_unique<QtTicker>(WatchdogMs)),
       ownClock_(std::make_unique<SystemSteadyClock>()),
       rules_(std::make_unique<StreamPlayer>(*ownTicker_, *ownClock_)),
-      video_(new VideoContainer(videoParent)) {
+      video_(new VideoView(videoParent, drawing)) {
     wire();
 }
 
 VlcPlayer::VlcPlayer(Ticker& watchdog, const SteadyClock& clock, QWidget* videoParent,
                      QObject* parent)
     : MediaPlayer(parent), rules_(std::make_unique<StreamPlayer>(watchdog, clock)),
-      video_(new VideoContainer(videoParent)) {
+      video_(new VideoView(videoParent)) {
     wire();
 }
 
@@ -34,19 +32,10 @@ void VlcPlayer::wire() {
     connect(details_.get(), &PlaybackDetails::pictureChanged, this, &MediaPlayer::pictureChanged);
     connect(rules_.get(), &StreamPlayer::playStateChanged, this, &MediaPlayer::playStateChanged);
     connect(rules_.get(), &StreamPlayer::volumeChanged, this, &MediaPlayer::volumeChanged);
-    connect(rules_.get(), &StreamPlayer::aboutToOpen, this, &VlcPlayer::setVideoWindow);
     connect(rules_.get(), &StreamPlayer::playbackOver, this, [this] {
         if (video_) {
             video_->leaveFullScreen();
         }
-    });
-    connect(video_, &VideoContainer::aboutToBeDestroyed, this, [this] {
-        // The window the video is drawn into goes away: the engine must let go of it first.
-        rules_->stop();
-        if (engine_) {
-            engine_->setVideoWindow(0);
-        }
-        videoWindowSet_ = false;
     });
 }
 
@@ -58,7 +47,7 @@ VlcPlayer::~VlcPlayer() {
     rules_.reset();
     sniffer_.reset();
     variants_.reset();
-    engine_.reset(); // detaches libVLC's callbacks, stops, lets go of the video window
+    engine_.reset(); // detaches libVLC's callbacks and stops: no picture comes any more
     if (video_ && !video_->parentWidget()) {
         delete video_.data();
     }
@@ -68,19 +57,16 @@ void VlcPlayer::attach(std::unique_ptr<PlayerEngine> engine, std::unique_ptr<Sni
     Q_ASSERT(!engine_);
     engine_ = std::move(engine);
     sniffer_ = std::move(sniffer);
-    // Video goes into our widget only on a platform with embedding (X11).
-    embedVideo_ =
-        engine_->drawsIntoWindow() && QGuiApplication::platformName() == QLatin1String("xcb");
+    if (video_) {
+        engine_->setFrameSink(video_->frames());
+    }
     rules_->attach(*engine_, *sniffer_);
     variants_ = std::make_unique<VariantFetch>();
     details_->attach(*engine_, variants_.get());
 }
 
-void VlcPlayer::setVideoWindow() {
-    if (embedVideo_ && !videoWindowSet_ && video_) {
-        engine_->setVideoWindow(video_->surfaceWindow());
-        videoWindowSet_ = true;
-    }
+VideoView* VlcPlayer::videoView() const {
+    return video_.data();
 }
 
 QWidget* VlcPlayer::videoWidget() const {
@@ -128,27 +114,25 @@ bool VlcPlayer::isMuted() const {
 }
 
 void VlcPlayer::setVideoZoom(VideoZoom zoom) {
-    rules_->setVideoZoom(zoom);
+    zoom_ = zoom;
+    if (video_) {
+        video_->setZoom(zoom);
+    }
 }
 
 VideoZoom VlcPlayer::videoZoom() const {
-    return rules_->videoZoom();
+    return zoom_;
 }
 
 void VlcPlayer::setAspectRatio(AspectRatio ratio) {
-    rules_->setAspectRatio(ratio);
+    ratio_ = ratio;
+    if (video_) {
+        video_->setAspectRatio(ratio);
+    }
 }
 
 AspectRatio VlcPlayer::aspectRatio() const {
-    return rules_->aspectRatio();
-}
-
-float VlcPlayer::engineScale() const {
-    return engine_ ? engine_->scale() : 0.0f;
-}
-
-QByteArray VlcPlayer::engineAspectRatio() const {
-    return engine_ ? engine_->aspectRatio() : QByteArray();
+    return ratio_;
 }
 
 bool VlcPlayer::setFullScreen(bool on) {
@@ -159,7 +143,7 @@ bool VlcPlayer::setFullScreen(bool on) {
         video_->leaveFullScreen();
         return true;
     }
-    if (!rules_->entryPlayed() || !engine_ || !engine_->hasVideo()) {
+    if (!rules_->entryPlayed() || !video_->showsPicture()) {
         return false;
     }
     return video_->enterFullScreen();

@@ -2,6 +2,7 @@
 
 #include "playback/MediaPlayer.h"
 #include "playback/PlayerEngine.h"
+#include "playback/VideoDrawing.h"
 
 #include <QPointer>
 #include <memory>
@@ -16,13 +17,14 @@ class SteadyClock;
 class StreamPlayer;
 class VariantProbe;
 class Ticker;
-class VideoContainer;
+class VideoView;
 
 // The media player the window uses. Opens addresses the way a Windows Media player does: mms://
 // (libVLC tries MMS over TCP, then over HTTP), http(s) streams, and playlists (ASX, also from
 // .php/.asp scripts whatever their content type, [Reference], PLS, M3U) whose entries are
 // played in order, the next one taking over when one fails or breaks off. The rules live in
-// StreamPlayer; this class adds the video widget and full screen.
+// StreamPlayer; this class adds the video widget (which draws the engine's pictures), zoom,
+// aspect and full screen.
 //
 // The engine comes later than the player, through attach(), so that the window can show before
 // libVLC starts; an address assigned meanwhile opens as soon as the engine is there.
@@ -32,8 +34,10 @@ public:
     static constexpr int WatchdogMs = 1000; // how often the data flow is sampled
 
     // `videoParent`: the widget the video widget is created in (may be null: place
-    // videoWidget() later). `parent` owns the player, as usual for QObjects.
-    explicit VlcPlayer(QWidget* videoParent = nullptr, QObject* parent = nullptr);
+    // videoWidget() later). `parent` owns the player, as usual for QObjects. `drawing`: what
+    // draws the pictures.
+    explicit VlcPlayer(QWidget* videoParent = nullptr, QObject* parent = nullptr,
+                       VideoDrawing drawing = VideoDrawing::Automatic);
     // The same with the watchdog's ticker and clock handed in; both outlive the player.
     VlcPlayer(Ticker& watchdog, const SteadyClock& clock, QWidget* videoParent = nullptr,
               QObject* parent = nullptr);
@@ -72,17 +76,12 @@ public:
     void chooseQuality(int height) override;
     void forgetChoices() override;
 
-    // What the engine was told: the video's scale (0 when fitted) and aspect ratio; 0 and empty
-    // before attach().
-    float engineScale() const;
-    QByteArray engineAspectRatio() const;
-
     // The widget showing the video; lives as long as its parent (or this player, without one).
     QWidget* videoWidget() const;
+    VideoView* videoView() const;
 
 private:
     void wire();
-    void setVideoWindow();
 
     std::unique_ptr<Ticker> ownTicker_;
     std::unique_ptr<SteadyClock> ownClock_;
@@ -91,9 +90,9 @@ private:
     std::unique_ptr<VariantProbe> variants_;
     std::unique_ptr<StreamPlayer> rules_; // goes before the engine and the sniffer it uses
     std::unique_ptr<PlaybackDetails> details_;
-    QPointer<VideoContainer> video_;
-    bool embedVideo_ = false;
-    bool videoWindowSet_ = false;
+    QPointer<VideoView> video_;
+    VideoZoom zoom_ = VideoZoom::Fit; // kept here too: the widget may be gone
+    AspectRatio ratio_ = AspectRatio::Default;
 };
 
 } // namespace orvanto

@@ -6,13 +6,17 @@ set -euo pipefail
 ORVANTO_PACKAGES=(
     cmake ninja-build g++ pkg-config ccache
     qt6-base-dev libgl-dev
-    libvlc-dev vlc-plugin-base vlc-plugin-video-output libvlc-bin
+    # The window on a Wayland session; OpenGL from Mesa (on the GPU, or llvmpipe on the CPU).
+    qt6-wayland libgl1-mesa-dri libglx-mesa0 libegl-mesa0
+    # libVLC with its codecs; the pictures come through its memory output (in vlc-plugin-base).
+    libvlc-dev vlc-plugin-base libvlc-bin
     # The programme guide: gzip and xz guides (zlib, liblzma) and its store (SQLite).
     zlib1g-dev liblzma-dev libsqlite3-dev
     libgtest-dev libgmock-dev
     fonts-liberation
-    # The desktop tests: a private X server, XTest input, xprop and xwininfo.
-    xvfb xdotool x11-utils
+    # The desktop tests: a private X server, XTest input, xprop and xwininfo; the desktops the
+    # program is tried on (openbox, xfwm4, weston with XWayland).
+    xvfb xdotool x11-utils openbox xfwm4 weston xwayland
     # The desktop tests on a private session bus: dbus-daemon and dbus-send, playerctl for
     # MPRIS, the accessibility bus and a reader of it (AT-SPI from Python).
     dbus-daemon dbus-session-bus-common dbus-bin playerctl at-spi2-core python3-gi gir1.2-atspi-2.0

@@ -1,7 +1,7 @@
 #include "window/PlayerArea.h"
 
 #include "playback/MediaPlayer.h"
-#include "playback/VideoContainer.h"
+#include "playback/VideoView.h"
 #include "window/VideoMenu.h"
 
 #include <QHBoxLayout>
@@ -48,9 +48,9 @@ PlayerArea::PlayerArea(MediaPlayer& player, FailoverPlayer& failover, QWidget* v
         surface_->setObjectName(QStringLiteral("videoPlaceholder"));
         paintBlack(surface_);
     }
-    if (auto* video = qobject_cast<VideoContainer*>(surface_)) {
-        connect(video, &VideoContainer::menuRequested, this, &PlayerArea::showVideoMenu);
-        connect(video, &VideoContainer::doubleClicked, this, &PlayerArea::toggleFullScreen);
+    if (auto* video = qobject_cast<VideoView*>(surface_)) {
+        connect(video, &VideoView::menuRequested, this, &PlayerArea::showVideoMenu);
+        connect(video, &VideoView::doubleClicked, this, &PlayerArea::toggleFullScreen);
     } else {
         surface_->installEventFilter(this);
         surface_->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -91,8 +91,8 @@ void PlayerArea::setPictureTip(const QString& tip) {
     surface_->setToolTip(tip);
 }
 
-void PlayerArea::showVideoMenu(const QPoint& globalPos) {
-    auto* menu = new VideoMenu(player_, transport_, this);
+void PlayerArea::showVideoMenu(const QPoint& globalPos, QWidget* origin) {
+    auto* menu = new VideoMenu(player_, transport_, origin ? origin : this);
     if (!windowActions_.isEmpty()) {
         menu->addSeparator();
         menu->addActions(windowActions_);

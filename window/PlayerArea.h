@@ -35,8 +35,10 @@ public:
     // The tooltip over the picture (empty: none).
     void setPictureTip(const QString& tip);
 
-    // Opens the video's context menu at `globalPos` (a right click on the video does so).
-    void showVideoMenu(const QPoint& globalPos);
+    // Opens the video's context menu at `globalPos` (a right click on the video does so), as a
+    // menu of `origin`'s window (the full-screen one, in full screen: so that it shows above
+    // it); of ours without one.
+    void showVideoMenu(const QPoint& globalPos, QWidget* origin = nullptr);
     // Window-level actions the video's context menu offers after its own (they stay ours to
     // own; the menu only shows them).
     void setWindowActions(const QList<QAction*>& actions) { windowActions_ = actions; }

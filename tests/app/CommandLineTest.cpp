@@ -38,6 +38,26 @@ TEST(CommandLine, PlaylistInEveryForm) {
     EXPECT_EQ(parseCommandLine(args({"--", "-odd.m3u"})).playlist, QStringLiteral("-odd.m3u"));
 }
 
+TEST(CommandLine, VideoOutputNamesWhatDrawsThePictures) {
+    using orvanto::VideoDrawing;
+    EXPECT_EQ(parseCommandLine(args({})).videoDrawing, VideoDrawing::Automatic);
+    EXPECT_EQ(parseCommandLine(args({"--video-output", "auto"})).videoDrawing,
+              VideoDrawing::Automatic);
+    EXPECT_EQ(parseCommandLine(args({"--video-output=opengl", "tv.m3u"})).videoDrawing,
+              VideoDrawing::OpenGl);
+    const auto cpu = parseCommandLine(args({"tv.m3u", "--video-output", "cpu"}));
+    EXPECT_EQ(cpu.videoDrawing, VideoDrawing::Cpu);
+    EXPECT_EQ(cpu.playlist, QStringLiteral("tv.m3u"));
+    for (const auto& wrong : {args({"--video-output", "gl"}), args({"--video-output"})}) {
+        const auto cl = parseCommandLine(wrong);
+        EXPECT_FALSE(cl.run);
+        EXPECT_EQ(cl.exitCode, 2);
+        EXPECT_TRUE(cl.standardError.startsWith(
+            QStringLiteral("orvanto-tv: --video-output is auto, opengl or cpu\n")))
+            << cl.standardError.toStdString();
+    }
+}
+
 TEST(CommandLine, HelpAndVersionPrintAndExitZero) {
     for (const char* option : {"--help", "-h"}) {
         const auto cl = parseCommandLine(args({"-p", "x.m3u", option}));

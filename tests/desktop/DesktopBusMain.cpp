@@ -32,7 +32,6 @@ int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "xcb");
     // Qt's accessibility bridge on, as a running screen reader turns it on.
     qputenv("QT_LINUX_ACCESSIBILITY_ALWAYS_ON", "1");
-    QApplication::setAttribute(Qt::AA_DontCreateNativeWidgetSiblings);
     QApplication app(argc, argv);
     return RUN_ALL_TESTS();
 }

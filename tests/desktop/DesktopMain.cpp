@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 
 // The desktop tests run the real window on a private X server with the xcb platform, and
-// libVLC with its real outputs.
+// libVLC with its real audio output, its pictures drawn by the window.
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
     if (::testing::GTEST_FLAG(list_tests)) {
@@ -21,7 +21,6 @@ int main(int argc, char** argv) {
     const QTemporaryDir config;
     qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
     qputenv("QT_QPA_PLATFORM", "xcb");
-    QApplication::setAttribute(Qt::AA_DontCreateNativeWidgetSiblings);
     QApplication app(argc, argv);
     return RUN_ALL_TESTS();
 }

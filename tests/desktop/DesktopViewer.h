@@ -1,7 +1,7 @@
 #pragma once
 
 // The viewer on a real X display, assembled by the program's own composition: the real window
-// and libVLC player with its real video output, a video stream served from 127.0.0.1,
+// and libVLC player, its pictures drawn by the window, a video stream served from 127.0.0.1,
 // hand-driven tickers and clock for the failover player and the alarm. The tests move the real
 // pointer and press real keys (XTest).
 
@@ -40,10 +40,8 @@ protected:
     // The window's width as the X server has it.
     int xWidth() const;
 
-    // Plays the test video directly on the player until its picture shows in the surface.
+    // Plays the test video directly on the player until its picture shows.
     ::testing::AssertionResult playVideo(const char* path = "/video");
-    // The windows libVLC draws into, inside the video surface (geometry relative to it).
-    QList<QRect> videoWindows() const;
 
     // Clicks a label with the real pointer; true when its click arrived.
     bool clickLabel(const char* name);

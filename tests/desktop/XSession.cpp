@@ -1,37 +1,47 @@
 #include "XSession.h"
 
+#include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QRegularExpression>
 
 namespace orvanto::test {
 
-bool PrivateDisplay::start() {
-    // -displayfd: the server picks a free display number and writes it to the descriptor.
-    server_.setProgram(QStringLiteral("Xvfb"));
-    server_.setArguments({QStringLiteral("-displayfd"), QStringLiteral("1"),
-                          QStringLiteral("-screen"), QStringLiteral("0"),
-                          QStringLiteral("%1x%2x24").arg(Width).arg(Height),
-                          QStringLiteral("-nolisten"), QStringLiteral("tcp")});
-    server_.setProcessChannelMode(QProcess::SeparateChannels);
-    server_.start();
-    if (!server_.waitForStarted(5000)) {
-        return false;
-    }
-    QByteArray number;
-    QDeadlineTimer deadline(10000);
-    while (!number.contains('\n') && !deadline.hasExpired()) {
-        if (server_.waitForReadyRead(200)) {
-            number += server_.readAllStandardOutput();
-        } else if (server_.state() != QProcess::Running) {
+bool PrivateDisplay::start(QSize size) {
+    // Display numbers well above those a Wayland compositor's XWayland takes (the lowest free
+    // one, from :0), which it may claim while this server starts; one taken already makes the
+    // server end at once, and the next number is tried.
+    const int first = 100 + int(QCoreApplication::applicationPid() % 400);
+    for (int attempt = 0; attempt < 20; ++attempt) {
+        const QString name = QStringLiteral(":%1").arg(first + attempt * 7);
+        server_.setProgram(QStringLiteral("Xvfb"));
+        // -displayfd: the server writes the number to the descriptor once it listens.
+        server_.setArguments({name, QStringLiteral("-displayfd"), QStringLiteral("1"),
+                              QStringLiteral("-screen"), QStringLiteral("0"),
+                              QStringLiteral("%1x%2x24").arg(size.width()).arg(size.height()),
+                              QStringLiteral("-nolisten"), QStringLiteral("tcp")});
+        server_.setProcessChannelMode(QProcess::SeparateChannels);
+        server_.setStandardErrorFile(QProcess::nullDevice());
+        server_.start();
+        if (!server_.waitForStarted(5000)) {
             return false;
         }
+        QByteArray number;
+        QDeadlineTimer deadline(10000);
+        while (!number.contains('\n') && !deadline.hasExpired() &&
+               server_.state() == QProcess::Running) {
+            if (server_.waitForReadyRead(200)) {
+                number += server_.readAllStandardOutput();
+            }
+        }
+        if (number.contains('\n')) {
+            name_ = name;
+            qputenv("DISPLAY", name_.toLatin1());
+            return true;
+        }
+        server_.kill();
+        server_.waitForFinished(5000);
     }
-    if (!number.contains('\n')) {
-        return false;
-    }
-    name_ = QStringLiteral(":") + QString::fromLatin1(number.trimmed());
-    qputenv("DISPLAY", name_.toLatin1());
-    return true;
+    return false;
 }
 
 PrivateDisplay::~PrivateDisplay() {

@@ -2,6 +2,7 @@
 
 #include <QProcess>
 #include <QRect>
+#include <QSize>
 #include <QString>
 #include <QStringList>
 
@@ -14,8 +15,9 @@ public:
     static constexpr int Width = 1024;
     static constexpr int Height = 768;
 
-    // Starts Xvfb on a free display number and points DISPLAY at it; false when it fails.
-    bool start();
+    // Starts Xvfb with a screen of `size` on a free display number and points DISPLAY at it;
+    // false when it fails.
+    bool start(QSize size = QSize(Width, Height));
     ~PrivateDisplay();
 
     QString name() const { return name_; }

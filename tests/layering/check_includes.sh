@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
 # The folders' include arrows run one way: a folder includes only itself and the folders of a
 # lower rank. Siblings of one rank (playback and guide; lock, alarm, shortcuts) do not include
-# each other. libVLC is included by playback/VlcEngine.cpp alone.
+# each other. libVLC is included by the engine alone: its private header VlcEngine_p.h (which
+# only the engine's VlcEngine*.cpp include), its video side VlcVideoOutput.cpp and its start-up
+# VlcWarmUp.cpp; no other header.
 #   tests/layering/check_includes.sh [SOURCE_DIR]
 set -euo pipefail
+export LC_ALL=C # one order of file names everywhere
 cd "${1:-$(dirname "$0")/../..}"
 
 declare -A rank=([core]=0 [catalogue]=1 [net]=2 [playback]=3 [guide]=3 [check]=4 [window]=5
@@ -23,10 +26,18 @@ for folder in "${!rank[@]}"; do
              sed 's/#include "\(.*\)"/\1/' | sed 's/:/::/')
 done
 
+engine="playback/VlcEngine_p.h playback/VlcVideoOutput.cpp playback/VlcWarmUp.cpp"
 vlc=$(grep -rl --include='*.cpp' --include='*.h' '#include <vlc/' \
-          core catalogue net guide playback check window lock alarm shortcuts app || true)
-if [ "$vlc" != "playback/VlcEngine.cpp" ]; then
-    echo "libVLC is included by: ${vlc:-nothing} (only playback/VlcEngine.cpp may)" >&2
+          core catalogue net guide playback check window lock alarm shortcuts app | sort | xargs || true)
+if [ "$vlc" != "$engine" ]; then
+    echo "libVLC is included by: ${vlc:-nothing} (only $engine may)" >&2
+    status=1
+fi
+private=$(grep -rl --include='*.cpp' --include='*.h' '#include "playback/VlcEngine_p.h"' \
+              core catalogue net guide playback check window lock alarm shortcuts app tests bench |
+              sort | xargs || true)
+if [ "$private" != "playback/VlcEngine.cpp playback/VlcEngineTracks.cpp" ]; then
+    echo "the engine's private header is included by: ${private:-nothing}" >&2
     status=1
 fi
 exit $status

@@ -8,6 +8,9 @@
 #include "support/WaitFor.h"
 
 #include <QByteArray>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
 #include <QString>
 #include <algorithm>
 #include <gtest/gtest.h>
@@ -88,6 +91,30 @@ protected:
     static void attachEngine(VlcPlayer& player) {
         player.attach(std::make_unique<VlcEngine>(VlcEngine::Options{.dummyOutputs = true}),
                       std::make_unique<StreamSniffer>());
+    }
+
+    // Runs ffmpeg in `dir` with `arguments`; true when it made its files.
+    static bool ffmpeg(const QString& dir, const QStringList& arguments) {
+        QProcess process;
+        process.setWorkingDirectory(dir);
+        process.start(QStringLiteral("ffmpeg"),
+                      QStringList{QStringLiteral("-loglevel"), QStringLiteral("error"),
+                                  QStringLiteral("-y")} +
+                          arguments);
+        if (!process.waitForFinished(60000) || process.exitCode() != 0) {
+            ADD_FAILURE() << process.readAllStandardError().toStdString();
+            return false;
+        }
+        return true;
+    }
+    // Serves every file of `dir` under `prefix`.
+    void serve(const QString& dir, const QString& prefix) {
+        for (const QString& name : QDir(dir).entryList(QDir::Files)) {
+            QFile file(dir + u'/' + name);
+            ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+            server.route(prefix + name,
+                         TestHttpServer::body("application/octet-stream", file.readAll()));
+        }
     }
 
     static bool contains(const std::vector<int>& states, int state) {

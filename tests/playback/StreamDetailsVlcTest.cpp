@@ -42,26 +42,6 @@ protected:
         player.attach(std::move(made), std::make_unique<StreamSniffer>());
     }
 
-    // Runs ffmpeg in `dir` with `arguments`; true when it made its files.
-    static bool ffmpeg(const QString& dir, const QStringList& arguments) {
-        QProcess process;
-        process.setWorkingDirectory(dir);
-        process.start(s("ffmpeg"), QStringList{s("-loglevel"), s("error"), s("-y")} + arguments);
-        if (!process.waitForFinished(60000) || process.exitCode() != 0) {
-            ADD_FAILURE() << process.readAllStandardError().toStdString();
-            return false;
-        }
-        return true;
-    }
-    // Serves every file of `dir` under `prefix`.
-    void serve(const QString& dir, const QString& prefix) {
-        for (const QString& name : QDir(dir).entryList(QDir::Files)) {
-            QFile file(dir + u'/' + name);
-            ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-            server.route(prefix + name,
-                         TestHttpServer::body("application/octet-stream", file.readAll()));
-        }
-    }
     int videoHeight() const { return engine->tracks().videoSize.height(); }
 
     VlcPlayer player;

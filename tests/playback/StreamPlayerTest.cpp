@@ -326,44 +326,14 @@ TEST_F(StreamPlayerTest, MuteAndVolumeReachTheEngineAndVolumeChangesAreNotified)
     EXPECT_EQ(engine.volume, 0) << "unmuting keeps the volume";
 }
 
-TEST_F(StreamPlayerTest, ZoomAndAspectRatioHoldAcrossAddresses) {
-    EXPECT_EQ(engine.videoScale, 0.0f);
-    EXPECT_TRUE(engine.ratio.isEmpty());
-    player.setVideoZoom(VideoZoom::Half);
-    EXPECT_EQ(engine.videoScale, 0.5f);
-    player.setVideoZoom(VideoZoom::Original);
-    EXPECT_EQ(engine.videoScale, 1.0f);
-    player.setAspectRatio(AspectRatio::FourThree);
-    EXPECT_EQ(engine.ratio, QByteArray("4:3"));
-    playStream(QStringLiteral("http://tv.example/one"));
-
-    // Even an engine that forgot them gets them back with the next address.
-    engine.videoScale = 0.0f;
-    engine.ratio.clear();
-    playStream(QStringLiteral("http://tv.example/two"));
-    EXPECT_EQ(player.videoZoom(), VideoZoom::Original);
-    EXPECT_EQ(player.aspectRatio(), AspectRatio::FourThree);
-    EXPECT_EQ(engine.videoScale, 1.0f);
-    EXPECT_EQ(engine.ratio, QByteArray("4:3"));
-
-    player.setVideoZoom(VideoZoom::Fit);
-    player.setAspectRatio(AspectRatio::Default);
-    EXPECT_EQ(engine.videoScale, 0.0f);
-    EXPECT_TRUE(engine.ratio.isEmpty());
-}
-
 TEST(StreamPlayerBeforeEngine, ChoicesMadeBeforeTheEngineReachItWhenItComes) {
     ManualTicker ticker;
     FakeSteadyClock clock;
     FakeEngine engine;
     FakeSniffer sniffer;
     StreamPlayer player{ticker, clock};
-    player.setVideoZoom(VideoZoom::Double);
-    player.setAspectRatio(AspectRatio::SixteenNine);
     player.setMuted(true);
     player.attach(engine, sniffer);
-    EXPECT_EQ(engine.videoScale, 2.0f);
-    EXPECT_EQ(engine.ratio, QByteArray("16:9"));
     // The mute goes with the volume, once something plays.
     player.setURL(QStringLiteral("mms://tv.example/live"));
     engine.report(Event::Playing);

@@ -49,13 +49,7 @@ public:
         muted = value;
         return true;
     }
-    // Like libVLC's, the scale and the aspect ratio outlive stop() and play().
-    void setScale(float value) override { videoScale = value; }
-    float scale() const override { return videoScale; }
-    void setAspectRatio(const QByteArray& value) override { ratio = value; }
-    QByteArray aspectRatio() const override { return ratio; }
-    bool drawsIntoWindow() const override { return false; }
-    void setVideoWindow(quintptr) override {}
+    void setFrameSink(std::shared_ptr<FrameExchange> sink) override { frames = std::move(sink); }
     QString nowPlaying() const override { return title; }
     QList<MediaTrack> tracks(TrackKind kind) const override {
         return kind == TrackKind::Audio ? audioTracks : subtitleTracks;
@@ -98,8 +92,7 @@ public:
     bool acceptsVolume = true;
     int volume = -1;
     bool muted = false;
-    float videoScale = 0.0f;
-    QByteArray ratio;
+    std::shared_ptr<FrameExchange> frames;
     QString title;
     QList<MediaTrack> audioTracks;
     QList<MediaTrack> subtitleTracks;

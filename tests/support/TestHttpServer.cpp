@@ -53,6 +53,24 @@ QByteArray pcm(qint64 offset, qint64 bytes) {
     return out;
 }
 
+// One 64x48 picture of the test card (4:2:0, full range as "C420jpeg" says): magenta above,
+// yellow below, so that a picture drawn upside down or in the wrong place shows.
+QByteArray testCardFrame() {
+    constexpr int width = 64;
+    constexpr int height = 48;
+    QByteArray frame;
+    const auto rows = [&frame](int count, int length, char value) {
+        frame.append(QByteArray(count * length, value));
+    };
+    rows(height / 2, width, char(105)); // Y: magenta
+    rows(height / 2, width, char(226)); // Y: yellow
+    rows(height / 4, width / 2, char(212));
+    rows(height / 4, width / 2, char(1)); // U
+    rows(height / 4, width / 2, char(235));
+    rows(height / 4, width / 2, char(149)); // V
+    return frame;
+}
+
 } // namespace
 
 class Connection : public QObject {
@@ -148,6 +166,7 @@ private:
             startPacing();
             break;
         case TestHttpServer::Route::Kind::Video:
+        case TestHttpServer::Route::Kind::TestCard:
             socket_->write(streamHead("video/x-yuv4mpeg"));
             writeBody("YUV4MPEG2 W64 H48 F25:1 Ip A1:1 C420jpeg\n");
             startPacing();
@@ -244,6 +263,14 @@ private:
                 const char fill = route_.kind == TestHttpServer::Route::Kind::Drip ? '\x9c' : 'a';
                 socket_->write(QByteArray(due - sent_, fill));
                 sent_ = due;
+            }
+            return;
+        }
+        if (route_.kind == TestHttpServer::Route::Kind::TestCard) {
+            static const QByteArray card = "FRAME\n" + testCardFrame();
+            const qint64 due = 25 + elapsed * 25 / 1000;
+            for (; sent_ < due; ++sent_) {
+                writeBody(card);
             }
             return;
         }
@@ -354,6 +381,12 @@ TestHttpServer::Route TestHttpServer::wav(int streamMs, bool closeAfter) {
 TestHttpServer::Route TestHttpServer::video() {
     Route route;
     route.kind = Route::Kind::Video;
+    return route;
+}
+
+TestHttpServer::Route TestHttpServer::testCard() {
+    Route route;
+    route.kind = Route::Kind::TestCard;
     return route;
 }
 

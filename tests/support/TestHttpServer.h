@@ -26,6 +26,7 @@ public:
             Trickle,     // answers with headers and a few bytes of a WAV file, then nothing more
             Wav,         // an endless PCM WAV stream (or one that stops: see streamMs)
             Video,       // an endless YUV4MPEG2 video stream, 64x48 at 25 frames a second
+            TestCard,    // the same, its top half magenta and its bottom half yellow
             EndlessHead, // a status line, then one header line that never ends, at `rate`
             Drip,        // a Content-Length of 4 GiB, then binary bytes at `rate`
             Icy,         // a SHOUTcast server: "ICY 200 OK", then `body` round and round at
@@ -59,6 +60,7 @@ public:
     static Route trickle();
     static Route wav(int streamMs = -1, bool closeAfter = false);
     static Route video();
+    static Route testCard();
     static Route endlessHead(int bytesPerSecond);
     static Route drip(int bytesPerSecond);
     static Route redirect(const QByteArray& location, const QByteArray& status = "302 Found");

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "playback/VideoSurface.h"
+
+#include <QWidget>
+
+namespace orvanto {
+
+// Draws the pictures without a GPU, where the platform has no OpenGL: each picture is
+// converted to RGB at the size it is shown in (only the device pixels it covers), nearest
+// sample first.
+class RasterVideoSurface final : public QWidget, public VideoSurface {
+    Q_OBJECT
+public:
+    explicit RasterVideoSurface(QWidget* parent = nullptr, Qt::WindowFlags flags = {});
+
+    QWidget* widget() override { return this; }
+    void present(const VideoFrame& frame, const PictureLayout& layout) override;
+    QRect pictureRect() const override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    VideoFrame frame_;
+    PictureLayout layout_;
+};
+
+} // namespace orvanto
