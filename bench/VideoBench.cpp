@@ -181,7 +181,7 @@ int runBench(const QStringList& arguments) {
     const QString display = s(":%1").arg(140 + ::getpid() % 50);
     background.start(s("Xvfb"), {display, s("-screen"), s("0"),
                                  s("%1x%2x24").arg(ScreenWidth).arg(ScreenHeight), s("-ac"),
-                                 s("-nolisten"), s("tcp")});
+                                 s("-noreset"), s("-nolisten"), s("tcp")});
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(s("DISPLAY"), display);
     environment.insert(s("QT_QPA_PLATFORM"), s("xcb"));

@@ -120,7 +120,9 @@ QString DesktopSession::startWindowManager(const QString& program, const QString
         if (!desktop_.waitForStarted(5000)) {
             return program + s(" did not start (is it installed?)");
         }
-        if (waitFor(managing, kStartMs / 2)) {
+        if (waitFor([&] { return managing() || desktop_.state() == QProcess::NotRunning; },
+                    kStartMs / 2) &&
+            desktop_.state() == QProcess::Running) {
             return {};
         }
         desktop_.kill();

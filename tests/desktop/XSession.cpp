@@ -15,8 +15,12 @@ bool PrivateDisplay::start(QSize size) {
         const QString name = QStringLiteral(":%1").arg(first + attempt * 7);
         server_.setProgram(QStringLiteral("Xvfb"));
         // -displayfd: the server writes the number to the descriptor once it listens.
+        // -noreset: by default the server resets whenever its last client leaves, and a
+        // client connecting during a reset is turned away ("cannot open display"); the tests'
+        // short-lived xprop and xdotool clients would make that happen all the time.
         server_.setArguments({name, QStringLiteral("-displayfd"), QStringLiteral("1"),
-                              QStringLiteral("-screen"), QStringLiteral("0"),
+                              QStringLiteral("-noreset"), QStringLiteral("-screen"),
+                              QStringLiteral("0"),
                               QStringLiteral("%1x%2x24").arg(size.width()).arg(size.height()),
                               QStringLiteral("-nolisten"), QStringLiteral("tcp")});
         server_.setProcessChannelMode(QProcess::SeparateChannels);
