@@ -1,6 +1,7 @@
 #include "catalogue/M3uParser.h"
 
 #include "catalogue/EntryHeaders.h"
+#include "catalogue/ExtInfAttributes.h"
 #include "catalogue/PlaylistText.h"
 #include "core/AddressPolicy.h"
 
@@ -40,103 +41,6 @@ QStringView schemeOf(QStringView address) {
     return {};
 }
 
-// The comma that ends the duration and attributes of an #EXTINF line: the first one outside
-// double quotes after them, so that the display name may hold commas of its own. When a quote is
-// left open, the author forgot to close it: then the last comma of all.
-qsizetype nameSeparator(QStringView info) {
-    const qsizetype n = info.size();
-    qsizetype i = 0;
-    // Skips a quoted stretch starting at i; false when its quote is never closed.
-    auto skipQuoted = [&] {
-        const qsizetype close = info.indexOf(u'"', i + 1);
-        if (close < 0) {
-            return false;
-        }
-        i = close + 1;
-        return true;
-    };
-    while (i < n && !info[i].isSpace() && info[i] != u',') {
-        ++i; // the duration
-    }
-    for (;;) {
-        while (i < n && info[i].isSpace()) {
-            ++i;
-        }
-        if (i >= n) {
-            return -1;
-        }
-        if (info[i] == u',') {
-            return i;
-        }
-        // An attribute: a name, possibly with =value or ="value".
-        while (i < n && !info[i].isSpace() && info[i] != u',') {
-            if (info[i] == u'"') {
-                if (!skipQuoted()) {
-                    return info.lastIndexOf(u',');
-                }
-            } else {
-                ++i;
-            }
-        }
-    }
-}
-
-// The value of attribute `key` (key="value" or key=value) in the attribute part of an #EXTINF
-// line, which starts with the duration; a null view when the attribute is absent.
-QStringView attributeValue(QStringView attributes, QLatin1StringView key) {
-    qsizetype i = 0;
-    const qsizetype n = attributes.size();
-    auto skipBlanks = [&] {
-        while (i < n && attributes[i].isSpace()) {
-            ++i;
-        }
-    };
-    // The duration comes first.
-    while (i < n && !attributes[i].isSpace()) {
-        ++i;
-    }
-    while (i < n) {
-        skipBlanks();
-        const qsizetype keyStart = i;
-        while (i < n && attributes[i] != u'=' && !attributes[i].isSpace()) {
-            ++i;
-        }
-        const QStringView name = attributes.sliced(keyStart, i - keyStart);
-        if (i >= n || attributes[i] != u'=') {
-            continue; // a bare word: no value
-        }
-        ++i; // '='
-        qsizetype valueStart = i;
-        qsizetype valueEnd = i;
-        if (i < n && attributes[i] == u'"') {
-            valueStart = ++i;
-            while (i < n && attributes[i] != u'"') {
-                ++i;
-            }
-            valueEnd = i;
-            if (i < n) {
-                ++i; // closing quote
-            }
-        } else {
-            while (i < n && !attributes[i].isSpace()) {
-                ++i;
-            }
-            valueEnd = i;
-        }
-        if (name.compare(key, Qt::CaseInsensitive) == 0) {
-            return attributes.sliced(valueStart, valueEnd - valueStart);
-        }
-    }
-    return {};
-}
-
-struct ExtInfo {
-    QString name; // empty when the line gives none
-    QString group;
-    QStringView attributes; // the duration and the attributes, as written
-    StationTags tags;
-};
-
 struct HeaderAttribute {
     QLatin1StringView key;
     HttpHeaders::Header header;
@@ -162,40 +66,6 @@ void askAttributeHeaders(QStringView attributes, EntryHeaders& headers, int numb
         if (!value.isNull()) {
             headers.ask(EntryHeaders::Source::Attribute, attribute.header, value, number);
             done = true;
-        }
-    }
-}
-
-// The display name and group an #EXTINF line gives its entry.
-ExtInfo extinfInfo(QStringView info) {
-    const qsizetype comma = nameSeparator(info);
-    const QStringView attributes = comma >= 0 ? info.first(comma) : info;
-    ExtInfo result;
-    result.attributes = attributes;
-    result.group = attributeValue(attributes, "group-title"_L1).trimmed().toString();
-    result.tags.id = attributeValue(attributes, "tvg-id"_L1).trimmed().toString();
-    result.tags.name = attributeValue(attributes, "tvg-name"_L1).trimmed().toString();
-    result.tags.logo = attributeValue(attributes, "tvg-logo"_L1).trimmed().toString();
-    if (comma >= 0) {
-        const QStringView display = info.sliced(comma + 1).trimmed();
-        if (!display.isEmpty()) {
-            result.name = display.toString();
-            return result;
-        }
-    }
-    result.name = result.tags.name;
-    return result;
-}
-
-// The guide addresses of an #EXTM3U line's attributes (the text after "#EXTM3U").
-void addGuideAddresses(QStringView attributes, QStringList& addresses) {
-    for (const QLatin1StringView key : {"url-tvg"_L1, "x-tvg-url"_L1}) {
-        for (const QStringView part : attributeValue(attributes, key).split(u',')) {
-            const QString address = part.trimmed().toString();
-            if (!address.isEmpty() && !addresses.contains(address) &&
-                addresses.size() < M3uResult::MaxGuideAddresses) {
-                addresses.append(address);
-            }
         }
     }
 }
@@ -281,7 +151,8 @@ public:
             if (!sawHeader_ && text.startsWith("#EXTM3U"_L1, Qt::CaseInsensitive)) {
                 sawHeader_ = true;
                 // Its attributes follow like an #EXTINF line's after the duration.
-                addGuideAddresses(text.sliced(7), result_.guideAddresses);
+                addGuideAddresses(text.sliced(7), result_.guideAddresses,
+                                  M3uResult::MaxGuideAddresses);
             }
             directive(text, number);
             return result_.rejection.isEmpty();
@@ -305,7 +176,7 @@ private:
         if (text.startsWith(ExtInf, Qt::CaseInsensitive)) {
             dropPendingInfo();
             pendingLine_ = number;
-            ExtInfo info = extinfInfo(text.sliced(ExtInf.size()));
+            ExtInfo info = readExtInf(text.sliced(ExtInf.size()));
             pendingName_ = std::move(info.name);
             pendingGroup_ = std::move(info.group);
             askAttributeHeaders(info.attributes, headers_, number);

@@ -1,6 +1,7 @@
 #include "net/HttpGet.h"
 
 #include "net/HeadEnd.h"
+#include "net/HttpHead.h"
 #include "net/StreamConnection.h"
 
 #include <QSslSocket>
@@ -21,17 +22,6 @@ bool isHttp(const QUrl& url) {
 
 bool isRedirect(int status) {
     return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
-}
-
-// Could `start` still become the beginning of an HTTP or ICY status line?
-bool couldBeStatusLine(QByteArrayView start) {
-    for (QByteArrayView prefix : {QByteArrayView("HTTP/"), QByteArrayView("ICY ")}) {
-        const qsizetype n = qMin(start.size(), prefix.size());
-        if (start.first(n).compare(prefix.first(n), Qt::CaseInsensitive) == 0) {
-            return true;
-        }
-    }
-    return false;
 }
 
 } // namespace
@@ -75,9 +65,7 @@ void HttpGet::connectTo(const QUrl& url) {
     url_ = url;
     head_.clear();
     scanned_ = 0;
-    status_ = 0;
-    reason_.clear();
-    headers_.clear();
+    response_ = {};
     contentLength_ = -1;
     chunked_.reset();
     icy_.reset();
@@ -112,35 +100,7 @@ void HttpGet::connectTo(const QUrl& url) {
 }
 
 void HttpGet::onConnected() {
-    QByteArray target = url_.path(QUrl::FullyEncoded).toLatin1();
-    if (target.isEmpty()) {
-        target = "/";
-    }
-    if (url_.hasQuery()) {
-        target += '?' + url_.query(QUrl::FullyEncoded).toLatin1();
-    }
-    QByteArray host = url_.host(QUrl::FullyEncoded).toLatin1();
-    if (host.contains(':')) {
-        host = '[' + host + ']';
-    }
-    if (url_.port() >= 0) {
-        host += ':' + QByteArray::number(url_.port());
-    }
-    // HTTP/1.0: the connection closes when the answer is over (the answer should not be
-    // chunked, but some servers chunk it anyway).
-    QByteArray head = "GET " + target + " HTTP/1.0\r\nHost: " + host +
-                      "\r\nUser-Agent: " + request_.userAgent() + "\r\n";
-    using Header = HttpHeaders::Header;
-    for (const Header header : {Header::Referer, Header::Origin, Header::Cookie}) {
-        const QByteArray value = request_.headers.value(header);
-        // A list's cookie is for the server it names, not for one a redirect leads to.
-        const bool sameHost = url_.host().compare(request_.url.host(), Qt::CaseInsensitive) == 0;
-        if (!value.isEmpty() && (header != Header::Cookie || sameHost)) {
-            head += HttpHeaders::name(header).toByteArray() + ": " + value + "\r\n";
-        }
-    }
-    socket_->write(head + "Accept: */*\r\n" + (request_.icyTitles ? "Icy-MetaData: 1\r\n" : "") +
-                   "Connection: close\r\n\r\n");
+    socket_->write(requestHead(request_, url_));
 }
 
 void HttpGet::onReadyRead() {
@@ -164,7 +124,7 @@ void HttpGet::onReadyRead() {
 bool HttpGet::readHead() {
     const qint64 room = request_.maxHeadBytes + 1 - head_.size();
     head_ += socket_->read(room);
-    if (!couldBeStatusLine(QByteArrayView(head_).first(qMin<qsizetype>(head_.size(), 5)))) {
+    if (!ResponseHead::couldStart(head_)) {
         fail(Error::NotHttp);
         return false;
     }
@@ -182,7 +142,7 @@ bool HttpGet::readHead() {
         fail(Error::NotHttp);
         return false;
     }
-    if (isRedirect(status_) && !header("location").isEmpty()) {
+    if (isRedirect(response_.status) && !header("location").isEmpty()) {
         return followRedirect();
     }
     if (!emitChecked(&HttpGet::headReceived)) {
@@ -199,33 +159,11 @@ bool HttpGet::readHead() {
 }
 
 bool HttpGet::parseHead(QByteArrayView head) {
-    const QList<QByteArray> lines = head.toByteArray().split('\n');
-    // "HTTP/1.1 200 OK" or "ICY 200 OK"
-    const QByteArray statusLine = lines.value(0).trimmed();
-    const qsizetype space = statusLine.indexOf(' ');
-    if (space < 0) {
+    std::optional<ResponseHead> parsed = ResponseHead::parse(head);
+    if (!parsed) {
         return false;
     }
-    const QByteArray rest = statusLine.mid(space + 1).trimmed();
-    bool ok = false;
-    const int code = rest.left(3).toInt(&ok);
-    if (!ok || code < 100 || code > 999 || (rest.size() > 3 && rest[3] != ' ')) {
-        return false;
-    }
-    status_ = code;
-    reason_ = rest.mid(3).trimmed();
-    for (qsizetype i = 1; i < lines.size(); ++i) {
-        const QByteArray& line = lines[i];
-        if ((line.startsWith(' ') || line.startsWith('\t')) && !headers_.isEmpty()) {
-            headers_.last().second += ' ' + line.trimmed(); // a folded line goes on
-            continue;
-        }
-        const qsizetype colon = line.indexOf(':');
-        if (colon <= 0) {
-            continue;
-        }
-        headers_.append({line.left(colon).trimmed().toLower(), line.mid(colon + 1).trimmed()});
-    }
+    response_ = std::move(*parsed);
     if (request_.icyTitles) {
         if (const qint64 interval = IcyReader::interval(header("icy-metaint")); interval > 0) {
             icy_.emplace(interval);
@@ -237,6 +175,7 @@ bool HttpGet::parseHead(QByteArrayView head) {
     }
     const QByteArray length = header("content-length");
     if (!length.isEmpty()) {
+        bool ok = false;
         contentLength_ = length.toLongLong(&ok);
         if (!ok || contentLength_ < 0) {
             contentLength_ = -1;
@@ -421,12 +360,7 @@ HttpGet::Phase HttpGet::phase() const {
 }
 
 QByteArray HttpGet::header(QByteArrayView name) const {
-    for (const auto& [key, value] : headers_) {
-        if (name.compare(key, Qt::CaseInsensitive) == 0) {
-            return value;
-        }
-    }
-    return {};
+    return response_.header(name);
 }
 
 void HttpGet::fail(Error error, const QString& detail) {

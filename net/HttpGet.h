@@ -2,6 +2,7 @@
 
 #include "core/HttpRequest.h"
 #include "net/ChunkedDecoder.h"
+#include "net/HttpHead.h"
 #include "net/IcyReader.h"
 
 #include <QByteArray>
@@ -59,9 +60,9 @@ public:
     // The address the response comes from (the last redirect's target).
     const QUrl& url() const { return url_; }
     // After headReceived(): the status code and reason, and the headers.
-    bool hasHead() const { return status_ > 0; }
-    int status() const { return status_; }
-    const QByteArray& reason() const { return reason_; }
+    bool hasHead() const { return response_.status > 0; }
+    int status() const { return response_.status; }
+    const QByteArray& reason() const { return response_.reason; }
     // The value of header `name` (case-insensitive), empty when absent.
     QByteArray header(QByteArrayView name) const;
     // The Content-Length the server announced, or -1.
@@ -116,9 +117,7 @@ private:
 
     QByteArray head_;
     qsizetype scanned_ = 0;
-    int status_ = 0;
-    QByteArray reason_;
-    QList<std::pair<QByteArray, QByteArray>> headers_;
+    ResponseHead response_;
     qint64 contentLength_ = -1;
     std::optional<ChunkedDecoder> chunked_;
     std::optional<IcyReader> icy_;

@@ -180,51 +180,6 @@ HttpHeaders StreamPlayer::entryHeaders() const {
                : headers_.without(HttpHeaders::Header::Cookie);
 }
 
-// The current media (or its look) did not play. An entry that played before is opened again
-// later; any other gives way to the next entry.
-void StreamPlayer::attemptFailed(EntryFailure::Kind kind) {
-    if (entryPlayed_) {
-        stopMedia();
-        nextRetryMs_ =
-            clock_.nowMs() + qMin(RetryMaxMs, RetryFirstMs << qBound(0, retries_ - 1, 8));
-        return; // the watchdog opens it again, or finds it lost
-    }
-    EntryFailure failure;
-    failure.kind = kind;
-    failure.url = entry_.url;
-    failure.depth = entry_.depth;
-    failure.sniff = sniffed_;
-    if (engine_) {
-        const PlayerEngine::Stats stats = engine_->stats();
-        failure.engineGotData = stats.readBytes > 0 || stats.demuxBytes > 0;
-        failure.engineFoundTracks = !engine_->tracks().codecs.isEmpty();
-    }
-    const quint64 session = session_;
-    Q_EMIT entryFailed(failure);
-    if (session == session_) {
-        entryOver(false);
-    }
-}
-
-// A stream that played has broken off: it is opened again, unless it has been silent too long.
-void StreamPlayer::breakOff() {
-    stopMedia();
-    if (clock_.nowMs() - lastDataMs_ >= LostAfterMs) {
-        entryOver(false);
-        return;
-    }
-    if (notify(PlayState::Buffering)) {
-        retry();
-    }
-}
-
-void StreamPlayer::retry() {
-    ++retries_;
-    nextRetryMs_ = -1;
-    stopMedia();
-    openEntry();
-}
-
 // Whether the media that ended played to its end: a local file, or a stream whose play time
 // reached the length the engine knew (a live stream reports no length, or the length of the
 // window it keeps, which its play time soon passes).
@@ -350,55 +305,6 @@ void StreamPlayer::onEngineEvent(PlayerEngine::Event event, qint64 value) {
             attemptFailed(EntryFailure::Kind::EngineError);
         }
         break;
-    }
-}
-
-// On each tick: counts the data received and watches that it keeps coming.
-void StreamPlayer::onWatchdog() {
-    if (!engine_) {
-        return;
-    }
-    const qint64 now = clock_.nowMs();
-    const PlayerEngine::Stats stats = engine_->stats();
-    if (flow_.update(stats)) {
-        lastDataMs_ = now;
-    }
-    if (engineOpened_ && !mediaDecoded_ && (stats.decodedAudio > 0 || stats.decodedVideo > 0)) {
-        mediaPlays();
-        return;
-    }
-    if (!entryPlayed_) {
-        // An entry that does not open in time gives way to the next one; so does the entry
-        // that should take over from a stream that broke off (which must not hang in Buffering).
-        if (entryIsNetwork_ && (queue_.hasNext() || everPlayed_) &&
-            now - entryStartMs_ >= EntryOpenLimitMs) {
-            attemptFailed(EntryFailure::Kind::NotInTime);
-        }
-        return;
-    }
-    if (!volumeApplied_) {
-        applyVolume();
-    }
-    if (!entryIsNetwork_ || state_ == PlayState::Paused) {
-        return; // local files need no watching
-    }
-    watchPlayedEntry(now);
-}
-
-void StreamPlayer::watchPlayedEntry(qint64 now) {
-    const qint64 silentMs = now - lastDataMs_;
-    if (silentMs >= LostAfterMs) {
-        entryOver(false); // connection lost
-    } else if (nextRetryMs_ >= 0) {
-        if (now >= nextRetryMs_) {
-            retry();
-        }
-    } else if (silentMs >= ReopenAfterMs && now - openedMs_ >= ReopenAfterMs) {
-        breakOff(); // open, but nothing comes
-    } else if (silentMs >= StalledAfterMs) {
-        notify(PlayState::Buffering);
-    } else if (state_ == PlayState::Buffering && mediaDecoded_) {
-        notify(PlayState::Playing);
     }
 }
 

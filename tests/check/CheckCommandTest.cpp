@@ -1,20 +1,13 @@
-// The built program's --check against loopback servers, run as a separate process.
+// The built program's --check against loopback servers: the verdicts it gives.
 #include "catalogue/M3uParser.h"
-#include "support/TestHttpServer.h"
+#include "check/CheckCommandFixture.h"
 
 #include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QProcess>
 #include <QRegularExpression>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QUdpSocket>
 #include <csignal>
-#include <gtest/gtest.h>
 #include <unistd.h>
 
 using namespace orvanto;
@@ -22,105 +15,23 @@ using namespace orvanto::test;
 
 namespace {
 
-using namespace Qt::Literals::StringLiterals;
-
-struct Outcome {
-    int status = -1;
-    QString out;
-    QString err;
-};
-
-class CheckCommandTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        ASSERT_TRUE(dir.isValid());
-        server.route(u"/live.wav"_s, TestHttpServer::wav());
-        server.route(u"/other.wav"_s, TestHttpServer::wav());
-        server.route(u"/video"_s, TestHttpServer::video());
-        server.route(u"/silent"_s, TestHttpServer::silent());
-        server.route(u"/missing"_s, TestHttpServer::body("text/plain", "gone", "404 Not Found"));
-        server.route(u"/page"_s,
-                     TestHttpServer::body("text/html", "<!DOCTYPE html><html><body>Welcome"
-                                                       "</body></html>"));
-        QByteArray noise;
-        for (int i = 0; i < 8192; ++i) {
-            noise += char((i * 2654435761u) >> 24);
+// A whole WAV file of a quarter of a second: the dummy output plays it out before a decoded
+// block is counted.
+QByteArray shortClip() {
+    const quint32 data = 16000; // 0.25 s of 32 kHz mono 16-bit PCM
+    auto le = [](quint32 value, int bytes) {
+        QByteArray out;
+        for (int i = 0; i < bytes; ++i) {
+            out += char((value >> (8 * i)) & 0xff);
         }
-        server.route(u"/garbage"_s, TestHttpServer::body("application/octet-stream", noise));
-        server.route(u"/empty"_s, TestHttpServer::body("audio/mpeg", ""));
-        server.start();
-        // A script that sends ASX as text/html, leading to a PLS, leading to the stream.
-        server.route(u"/inner.pls"_s,
-                     TestHttpServer::body("audio/x-scpls",
-                                          "[playlist]\nNumberOfEntries=1\nFile1=" +
-                                              server.url(u"/live.wav"_s).toEncoded() + "\n"));
-        server.route(u"/outer.php"_s,
-                     TestHttpServer::body("text/html", "<asx version=\"3.0\"><entry><ref href=\"" +
-                                                           server.url(u"/inner.pls"_s).toEncoded() +
-                                                           "\"/></entry></asx>"));
-        server.route(
-            u"/dead.asx"_s,
-            TestHttpServer::body("video/x-ms-asf", "<asx version=\"3.0\"><entry><ref href=\"" +
-                                                       TestHttpServer::refusedUrl().toEncoded() +
-                                                       "\"/></entry></asx>"));
+        return out;
+    };
+    QByteArray clip = "RIFF" + le(36 + data, 4) + "WAVEfmt " + le(16, 4) + le(1, 2) + le(1, 2) +
+                      le(32000, 4) + le(64000, 4) + le(2, 2) + le(16, 2) + "data" + le(data, 4);
+    for (quint32 i = 0; i < data / 2; ++i) {
+        clip += le(quint32(qint16((i % 64) * 512 - 16384)), 2);
     }
-
-    QString url(const QString& path) const { return server.url(path).toString(); }
-    QString file(const QString& name) const { return dir.filePath(name); }
-
-    QString writeList(const QList<std::pair<QString, QString>>& entries) {
-        QByteArray text = "#EXTM3U\n";
-        for (const auto& [name, address] : entries) {
-            text +=
-                "#EXTINF:-1 group-title=\"Test\"," + name.toUtf8() + "\n" + address.toUtf8() + "\n";
-        }
-        QFile list(file(u"list.m3u"_s));
-        EXPECT_TRUE(list.open(QIODevice::WriteOnly));
-        list.write(text);
-        return list.fileName();
-    }
-
-    QProcess* launch(const QStringList& arguments) {
-        process.setProgram(QStringLiteral(ORVANTO_BINARY));
-        process.setArguments(QStringList{u"--check"_s} + arguments);
-        process.start();
-        EXPECT_TRUE(process.waitForStarted());
-        return &process;
-    }
-
-    Outcome finish(int timeoutMs = 60000) {
-        // The server runs on its own thread, so waiting here blocks nothing it needs.
-        EXPECT_TRUE(process.waitForFinished(timeoutMs));
-        Outcome outcome;
-        outcome.status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-        outcome.out = QString::fromUtf8(process.readAllStandardOutput());
-        outcome.err = QString::fromUtf8(process.readAllStandardError());
-        return outcome;
-    }
-
-    Outcome run(const QStringList& arguments) {
-        launch(arguments);
-        return finish();
-    }
-
-    QTemporaryDir dir;
-    TestHttpServer server;
-    QProcess process;
-};
-
-QJsonObject readJson(const QString& path) {
-    QFile f(path);
-    EXPECT_TRUE(f.open(QIODevice::ReadOnly)) << path.toStdString();
-    return QJsonDocument::fromJson(f.readAll()).object();
-}
-
-// The first address of each station's report.
-QHash<QString, QJsonObject> firstAddresses(const QJsonObject& root) {
-    QHash<QString, QJsonObject> first;
-    for (const QJsonValue& station : root[u"stations"_s].toArray()) {
-        first.insert(station[u"name"_s].toString(), station[u"addresses"_s][0].toObject());
-    }
-    return first;
+    return clip;
 }
 
 TEST_F(CheckCommandTest, EveryVerdictInOneRun) {
@@ -287,57 +198,6 @@ TEST_F(CheckCommandTest, ChannelsThatNeedTheirHeadersPlay) {
     EXPECT_EQ(written.readAll(), text);
 }
 
-// The time the report gives covers the whole run, the writing of the report included: a long
-// list's report leaves hardly more time outside the reported seconds than a short one's.
-TEST_F(CheckCommandTest, TheTimeTakenCoversTheWholeRun) {
-    auto timeOutside = [&](int addresses) {
-        QByteArray text = "#EXTM3U\n";
-        const QByteArray refused = TestHttpServer::refusedUrl().toEncoded();
-        for (int i = 0; i < addresses; ++i) {
-            text += "#EXTINF:-1 group-title=\"Test\",Station " + QByteArray::number(i / 3) + "\n" +
-                    refused + "/" + QByteArray::number(i) + "\n";
-        }
-        const QString list = file(u"list%1.m3u"_s.arg(addresses));
-        QFile out(list);
-        EXPECT_TRUE(out.open(QIODevice::WriteOnly));
-        out.write(text);
-        out.close();
-        QElapsedTimer wall;
-        wall.start();
-        const Outcome outcome = run({list, u"--jobs"_s, u"64"_s, u"--quiet"_s, u"--json"_s,
-                                     file(u"r.json"_s), u"--write-m3u"_s, file(u"w.m3u"_s)});
-        const qint64 wallMs = wall.elapsed();
-        EXPECT_EQ(outcome.status, 1) << outcome.err.toStdString();
-        const double seconds = readJson(file(u"r.json"_s))[u"seconds"_s].toDouble();
-        return std::pair{wallMs, wallMs - qint64(seconds * 1000)};
-    };
-    const qint64 shortList = timeOutside(1).second;
-    const auto [longWall, longList] = timeOutside(60000);
-    // Starting the program lies outside either way, and the disk's last write of the report;
-    // both grow on a busy machine.
-    EXPECT_LT(longList - shortList, 150 + longWall / 25)
-        << "outside the time taken: " << shortList << " ms, " << longList << " ms";
-}
-
-// A whole WAV file of a quarter of a second: the dummy output plays it out before a decoded
-// block is counted.
-QByteArray shortClip() {
-    const quint32 data = 16000; // 0.25 s of 32 kHz mono 16-bit PCM
-    auto le = [](quint32 value, int bytes) {
-        QByteArray out;
-        for (int i = 0; i < bytes; ++i) {
-            out += char((value >> (8 * i)) & 0xff);
-        }
-        return out;
-    };
-    QByteArray clip = "RIFF" + le(36 + data, 4) + "WAVEfmt " + le(16, 4) + le(1, 2) + le(1, 2) +
-                      le(32000, 4) + le(64000, 4) + le(2, 2) + le(16, 2) + "data" + le(data, 4);
-    for (quint32 i = 0; i < data / 2; ++i) {
-        clip += le(quint32(qint16((i % 64) * 512 - 16384)), 2);
-    }
-    return clip;
-}
-
 TEST_F(CheckCommandTest, AClipThatEndsAtOnceIsNotTakenForAPage) {
     QList<std::pair<QString, QString>> entries;
     for (int i = 0; i < 6; ++i) {
@@ -371,22 +231,6 @@ TEST_F(CheckCommandTest, ANameThatDoesNotResolveIsHostNotFound) {
     EXPECT_TRUE(outcome.out.contains(u"Nowhere: 0 of 1 play\n"_s)) << outcome.out.toStdString();
 }
 
-TEST_F(CheckCommandTest, AllPlayingExitsZeroAndDropDeadKeepsOnlyThem) {
-    const QString list = writeList({{u"A"_s, TestHttpServer::refusedUrl().toString()},
-                                    {u"A"_s, url(u"/live.wav"_s)},
-                                    {u"B"_s, url(u"/other.wav"_s)}});
-    const Outcome outcome =
-        run({list, u"--quiet"_s, u"--drop-dead"_s, u"--write-m3u"_s, file(u"w.m3u"_s)});
-    EXPECT_EQ(outcome.status, 0) << outcome.err.toStdString();
-    EXPECT_TRUE(outcome.err.isEmpty()) << outcome.err.toStdString(); // --quiet
-    QFile written(file(u"w.m3u"_s));
-    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
-    const M3uResult back = parseM3u(QString::fromUtf8(written.readAll()));
-    ASSERT_EQ(back.entries.size(), 2u);
-    EXPECT_EQ(back.entries[0].address, url(u"/live.wav"_s));
-    EXPECT_EQ(back.entries[1].name, u"B"_s);
-}
-
 TEST_F(CheckCommandTest, ListServedAsHtmlByAScript) {
     server.route(u"/list.php"_s,
                  TestHttpServer::body("text/html", "#EXTM3U\n#EXTINF:-1,Radio\n" +
@@ -395,44 +239,6 @@ TEST_F(CheckCommandTest, ListServedAsHtmlByAScript) {
     const Outcome outcome = run({url(u"/list.php"_s), u"--quiet"_s});
     EXPECT_EQ(outcome.status, 0) << outcome.err.toStdString();
     EXPECT_TRUE(outcome.out.startsWith(u"Radio: 1 of 1 play"_s)) << outcome.out.toStdString();
-}
-
-TEST_F(CheckCommandTest, UnreadableListsAreUsageErrors) {
-    const Outcome missing = run({file(u"nothing.m3u"_s)});
-    EXPECT_EQ(missing.status, 2);
-    EXPECT_TRUE(missing.err.contains(u"nothing.m3u"_s)) << missing.err.toStdString();
-    const Outcome page = run({url(u"/page"_s)});
-    EXPECT_EQ(page.status, 2);
-    EXPECT_TRUE(page.err.startsWith(u"orvanto-tv: cannot read"_s)) << page.err.toStdString();
-    const Outcome notFound = run({url(u"/missing"_s)});
-    EXPECT_EQ(notFound.status, 2);
-}
-
-TEST_F(CheckCommandTest, InterruptStopsAtOnceAndWritesNothing) {
-    QList<std::pair<QString, QString>> entries{{u"Radio"_s, url(u"/live.wav"_s)}};
-    for (int i = 0; i < 40; ++i) {
-        entries.append({u"Silent %1"_s.arg(i), url(u"/silent"_s)});
-    }
-    const QString list = writeList(entries);
-    launch({list, u"--jobs"_s, u"4"_s, u"--timeout"_s, u"60"_s, u"--json"_s, file(u"r.json"_s),
-            u"--write-m3u"_s, file(u"w.m3u"_s)});
-    // Four silent addresses under way: the radio has been found playing and its job went on.
-    QDeadlineTimer ready(20000);
-    while (server.requests(u"/silent"_s) < 4 && !ready.hasExpired()) {
-        QTest::qWait(20);
-    }
-    ASSERT_GE(server.requests(u"/silent"_s), 4);
-    ::kill(pid_t(process.processId()), SIGINT);
-    QElapsedTimer timer;
-    timer.start();
-    const Outcome outcome = finish(10000);
-    EXPECT_LT(timer.elapsed(), 3000);
-    EXPECT_EQ(outcome.status, 130);
-    EXPECT_TRUE(outcome.out.contains(u"Radio: 1 of 1 play"_s)) << outcome.out.toStdString();
-    EXPECT_TRUE(outcome.out.contains(u"Interrupted: "_s));
-    EXPECT_FALSE(QFile::exists(file(u"r.json"_s)));
-    EXPECT_FALSE(QFile::exists(file(u"w.m3u"_s)));
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{u"list.m3u"_s});
 }
 
 // Verdicts that tell what really happened: an address whose scheme the engine has no module
