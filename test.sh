@@ -3,6 +3,10 @@
 #   ./test.sh                       normal build in build-tests/
 #   ORVANTO_SANITIZE=ON ./test.sh   AddressSanitizer + UndefinedBehaviorSanitizer in build-asan/
 #   ORVANTO_CXX=clang++ ./test.sh   the same tests built with clang++ in build-clang/
+#   ORVANTO_TRACE=FILE ./test.sh    also writes what the tests start and load to FILE (strace),
+#                                   for scripts/deps-audit.sh
+# Each test program makes its own home, display and session bus: nothing of the caller's session
+# is needed or read (`env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin HOME=$(mktemp -d) ./test.sh`).
 set -euo pipefail
 cd "$(dirname "$0")"
 source scripts/deps.sh
@@ -32,4 +36,11 @@ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=$type -DORVANTO_SANITIZE="$sa
     -DORVANTO_WERROR=ON "${compiler[@]}"
 cmake --build "$build" -j"$(nproc)"
 export QT_QPA_PLATFORM=offscreen
-ctest --test-dir "$build" --output-on-failure -j"$(nproc)" ${ORVANTO_CTEST_ARGS:-}
+trace=()
+if [ -n "${ORVANTO_TRACE:-}" ]; then
+    # Only the programs started and the files opened, and only where that succeeded; seccomp
+    # stops the tests at those calls alone, so they run at about their own pace.
+    trace=(strace -f -qq --seccomp-bpf -e trace=execve,openat -e status=successful -e signal=none
+        -s 1024 -o "$ORVANTO_TRACE")
+fi
+"${trace[@]}" ctest --test-dir "$build" --output-on-failure -j"$(nproc)" ${ORVANTO_CTEST_ARGS:-}

@@ -20,7 +20,7 @@ app=$(realpath "$build/app/orvanto-tv")
 [ -x "$app" ] || { echo "no $app: build first" >&2; exit 1; }
 
 source scripts/deps.sh
-orvanto_install_deps xvfb xdotool vlc-bin vlc-plugin-video-output ffmpeg python3
+orvanto_install_deps "${ORVANTO_BENCH_PACKAGES[@]}"
 
 user=orvbench
 id "$user" >/dev/null 2>&1 || useradd -m "$user"

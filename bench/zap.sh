@@ -13,7 +13,7 @@ bench=$(realpath "$build/bench/zap_bench")
 [ -x "$bench" ] || { echo "no $bench: build first" >&2; exit 1; }
 
 source scripts/deps.sh
-orvanto_install_deps vlc-bin mpv
+orvanto_install_deps "${ORVANTO_BENCH_PACKAGES[@]}"
 
 as=()
 if [ "$(id -u)" -eq 0 ]; then

@@ -5,7 +5,7 @@ set -euo pipefail
 
 ORVANTO_PACKAGES=(
     cmake ninja-build g++ pkg-config ccache
-    qt6-base-dev libgl-dev
+    qt6-base-dev libqt6opengl6-dev libgl-dev
     # The window on a Wayland session; OpenGL from Mesa (on the GPU, or llvmpipe on the CPU).
     qt6-wayland libgl1-mesa-dri libglx-mesa0 libegl-mesa0
     # libVLC with its codecs; the pictures come through its memory output (in vlc-plugin-base).
@@ -22,8 +22,9 @@ ORVANTO_PACKAGES=(
     dbus-daemon dbus-session-bus-common dbus-bin playerctl at-spi2-core python3-gi gir1.2-atspi-2.0
     # Streams the player tests make: HLS variants and Matroska tracks (ffmpeg).
     ffmpeg
-    # Checking the installed tree (desktop entry, AppStream metadata) and making the .deb.
-    desktop-file-utils appstream dpkg-dev
+    # Checking the installed tree (desktop entry, AppStream metadata) and making the .deb;
+    # scripts/deps-audit.sh's record of what the tests start and load.
+    desktop-file-utils appstream dpkg-dev strace
     # The stream tests' real servers: nginx serving ffmpeg's live HLS, icecast2 fed by ffmpeg,
     # ffmpeg's own one-client server. The tests start and stop their own; none runs as a service.
     nginx-light icecast2 ffmpeg
@@ -32,6 +33,12 @@ ORVANTO_PACKAGES=(
 # Only for scripts/fuzz.sh and the clang build of test.sh: clang with its libFuzzer and sanitizer
 # runtimes.
 ORVANTO_FUZZ_PACKAGES=(clang libclang-rt-14-dev)
+# Only for scripts/format-check.sh.
+ORVANTO_FORMAT_PACKAGES=(clang-format)
+# Only for the benchmarks that measure the viewer beside vlc and mpv (bench/*.sh, video_bench):
+# the players with their X11 output and Qt interface, and the tools the scripts drive them with.
+ORVANTO_BENCH_PACKAGES=(vlc-bin vlc-plugin-qt vlc-plugin-video-output mpv xvfb xdotool ffmpeg
+    python3)
 
 orvanto_install_deps() {
     local extra=("$@") missing=() pkg

@@ -5,7 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/deps.sh
-orvanto_install_deps clang-format
+orvanto_install_deps "${ORVANTO_FORMAT_PACKAGES[@]}"
 
 mapfile -t files < <(git ls-files '*.cpp' '*.h')
 if [ "${1:-}" = --fix ]; then

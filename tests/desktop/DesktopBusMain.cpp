@@ -1,14 +1,15 @@
 #include "SessionBus.h"
 #include "XSession.h"
+#include "support/PrivateHome.h"
 
 #include <QApplication>
-#include <QTemporaryDir>
 #include <cstdio>
 #include <gtest/gtest.h>
 
-// The tests of the viewer on the desktop's session bus: a private X server and a private D-Bus
-// session bus (with its accessibility bus), both started before the application.
+// The tests of the viewer on the desktop's session bus: a home of their own, a private X server
+// and a private D-Bus session bus (with its accessibility bus), all made before the application.
 int main(int argc, char** argv) {
+    const orvanto::test::PrivateHome home;
     ::testing::InitGoogleTest(&argc, argv);
     if (::testing::GTEST_FLAG(list_tests)) {
         return RUN_ALL_TESTS(); // CTest asks for the list: no display or bus needed
@@ -19,7 +20,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     orvanto::test::PrivateSessionBus bus;
-    if (!bus.start()) {
+    if (!bus.start(home.runtimeDir())) {
         std::fputs("desktop bus tests: could not start dbus-daemon\n", stderr);
         return 1;
     }
@@ -27,8 +28,6 @@ int main(int argc, char** argv) {
         std::fputs("desktop bus tests: no accessibility bus (at-spi2-core)\n", stderr);
         return 1;
     }
-    const QTemporaryDir config;
-    qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
     qputenv("QT_QPA_PLATFORM", "xcb");
     // Qt's accessibility bridge on, as a running screen reader turns it on.
     qputenv("QT_LINUX_ACCESSIBILITY_ALWAYS_ON", "1");

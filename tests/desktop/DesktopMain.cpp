@@ -1,13 +1,16 @@
+#include "SessionBus.h"
 #include "XSession.h"
+#include "support/PrivateHome.h"
 
 #include <QApplication>
-#include <QTemporaryDir>
 #include <cstdio>
 #include <gtest/gtest.h>
 
 // The desktop tests run the real window on a private X server with the xcb platform, and
-// libVLC with its real audio output, its pictures drawn by the window.
+// libVLC with its real audio output, its pictures drawn by the window; in a home of their own,
+// on a session bus of their own (a desktop has one; without it libraries would reach for one).
 int main(int argc, char** argv) {
+    const orvanto::test::PrivateHome home;
     ::testing::InitGoogleTest(&argc, argv);
     if (::testing::GTEST_FLAG(list_tests)) {
         return RUN_ALL_TESTS(); // CTest asks for the list: no display needed
@@ -17,9 +20,11 @@ int main(int argc, char** argv) {
         std::fputs("desktop tests: could not start Xvfb\n", stderr);
         return 1;
     }
-    // The programs the tests start keep their settings in a scratch folder, not the user's.
-    const QTemporaryDir config;
-    qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
+    orvanto::test::PrivateSessionBus bus;
+    if (!bus.start(home.runtimeDir())) {
+        std::fputs("desktop tests: could not start dbus-daemon\n", stderr);
+        return 1;
+    }
     qputenv("QT_QPA_PLATFORM", "xcb");
     QApplication app(argc, argv);
     return RUN_ALL_TESTS();

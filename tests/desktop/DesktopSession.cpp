@@ -54,6 +54,9 @@ QString DesktopSession::start() {
     if (!display_.start(QSize(Width, Height))) {
         return s("Xvfb did not start");
     }
+    if (!bus_.start(home_.filePath(s("runtime")))) {
+        return s("dbus-daemon did not start");
+    }
     switch (kind_) {
     case Kind::Openbox:
         return startWindowManager(s("openbox"), {s("--sm-disable")});
@@ -81,11 +84,17 @@ QRect DesktopSession::screen() const {
     return isWayland() ? kWestonOutput : QRect(0, 0, Width, Height);
 }
 
-QProcessEnvironment DesktopSession::programEnvironment() const {
+QProcessEnvironment DesktopSession::desktopEnvironment() const {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(s("XDG_RUNTIME_DIR"), home_.filePath(s("runtime")));
+    environment.insert(s("DBUS_SESSION_BUS_ADDRESS"), bus_.address());
+    return environment;
+}
+
+QProcessEnvironment DesktopSession::programEnvironment() const {
+    QProcessEnvironment environment = desktopEnvironment();
     environment.remove(s("QT_QPA_PLATFORM"));
     environment.remove(s("QT_SCALE_FACTOR"));
-    environment.insert(s("XDG_RUNTIME_DIR"), home_.filePath(s("runtime")));
     if (isWayland()) {
         environment.insert(s("XDG_SESSION_TYPE"), s("wayland"));
         environment.insert(s("WAYLAND_DISPLAY"), waylandSocket_);
@@ -102,10 +111,9 @@ QProcessEnvironment DesktopSession::programEnvironment() const {
 }
 
 QString DesktopSession::startWindowManager(const QString& program, const QStringList& arguments) {
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    QProcessEnvironment environment = desktopEnvironment();
     environment.insert(s("XDG_CONFIG_HOME"), home_.filePath(s("config")));
     environment.insert(s("XDG_CACHE_HOME"), home_.filePath(s("cache")));
-    environment.insert(s("XDG_RUNTIME_DIR"), home_.filePath(s("runtime")));
     desktop_.setProcessEnvironment(environment);
     desktop_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     desktop_.setStandardOutputFile(QProcess::nullDevice());
@@ -134,8 +142,7 @@ QString DesktopSession::startWindowManager(const QString& program, const QString
 QString DesktopSession::startWeston() {
     waylandSocket_ = s("wayland-orvanto-%1").arg(QCoreApplication::applicationPid());
     const QString log = home_.filePath(s("weston.log"));
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(s("XDG_RUNTIME_DIR"), home_.filePath(s("runtime")));
+    QProcessEnvironment environment = desktopEnvironment();
     environment.insert(s("XDG_CONFIG_HOME"), home_.filePath(s("config")));
     environment.remove(s("WAYLAND_DISPLAY"));
     desktop_.setProcessEnvironment(environment);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "SessionBus.h"
 #include "XSession.h"
 
 #include <QProcess>
@@ -12,9 +13,10 @@ namespace orvanto::test {
 
 // A desktop as users run it, private to one test program: an Xvfb display and on it a real
 // window manager (openbox, xfwm4 with its compositor) or a Wayland compositor (weston, showing
-// its output in a window of the Xvfb display, with XWayland). The test program stays an X
-// client of the Xvfb display: it reads the screen's pixels there and its XTest input reaches
-// whatever the desktop shows, through weston too.
+// its output in a window of the Xvfb display, with XWayland), with a session bus of its own for
+// the desktop and its programs (xfwm4 reads its settings over it, from xfconfd). The test program
+// stays an X client of the Xvfb display: it reads the screen's pixels there and its XTest input
+// reaches whatever the desktop shows, through weston too.
 class DesktopSession {
 public:
     // WestonXcb: weston too, with the program forced onto XWayland (QT_QPA_PLATFORM=xcb), as
@@ -40,16 +42,19 @@ public:
     // weston's output window.
     QRect screen() const;
     // The environment of a program started on this desktop: DISPLAY (XWayland's on weston),
-    // WAYLAND_DISPLAY and XDG_SESSION_TYPE as a session sets them, no platform forced.
+    // WAYLAND_DISPLAY, XDG_SESSION_TYPE and the session bus as a session sets them, no platform
+    // forced.
     QProcessEnvironment programEnvironment() const;
 
 private:
     QString startWindowManager(const QString& program, const QStringList& arguments);
     QString startWeston();
+    QProcessEnvironment desktopEnvironment() const;
 
     Kind kind_;
     PrivateDisplay display_;
     QTemporaryDir home_; // the desktop's and its programs' configuration and runtime folders
+    PrivateSessionBus bus_;
     QProcess desktop_;
     QString waylandSocket_;
     QString xwaylandDisplay_;

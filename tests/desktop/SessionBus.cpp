@@ -4,13 +4,9 @@
 
 namespace orvanto::test {
 
-bool PrivateSessionBus::start() {
-    if (!runtime_.isValid()) {
-        return false;
-    }
-    QFile::setPermissions(runtime_.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+bool PrivateSessionBus::start(const QString& runtimeDir) {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime_.path());
+    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtimeDir);
     daemon_.setProcessEnvironment(environment);
     daemon_.start(QStringLiteral("dbus-daemon"),
                   {QStringLiteral("--session"), QStringLiteral("--nofork"),
@@ -25,7 +21,7 @@ bool PrivateSessionBus::start() {
         return false;
     }
     qputenv("DBUS_SESSION_BUS_ADDRESS", address_.toLocal8Bit());
-    qputenv("XDG_RUNTIME_DIR", runtime_.path().toLocal8Bit());
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtimeDir));
     return true;
 }
 

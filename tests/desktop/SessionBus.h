@@ -2,17 +2,18 @@
 
 #include <QProcess>
 #include <QString>
-#include <QTemporaryDir>
 
 namespace orvanto::test {
 
-// A private D-Bus session bus (dbus-daemon --session) for the desktop tests, with a runtime
-// folder of its own, so that the accessibility bus and every service it starts belong to the
-// test alone. Started before the application, so that Qt's connections use it.
+// A private D-Bus session bus (dbus-daemon --session) for the desktop tests, in the test's own
+// runtime folder, so that the accessibility bus and every service it starts (a window manager's
+// settings daemon, say) belong to the test alone. Started before the application, so that Qt's
+// connections use it.
 class PrivateSessionBus {
 public:
-    // Starts the daemon and points DBUS_SESSION_BUS_ADDRESS and XDG_RUNTIME_DIR at it.
-    bool start();
+    // Starts the daemon with `runtimeDir` as its XDG_RUNTIME_DIR and points
+    // DBUS_SESSION_BUS_ADDRESS and XDG_RUNTIME_DIR at them.
+    bool start(const QString& runtimeDir);
     // Starts the accessibility bus (AT-SPI, by activation) and waits until it answers, so that
     // Qt's bridge finds it when the application comes up.
     bool startAccessibility();
@@ -22,7 +23,6 @@ public:
     const QString& address() const { return address_; }
 
 private:
-    QTemporaryDir runtime_;
     QProcess daemon_;
     QString address_;
 };

@@ -1,4 +1,5 @@
 #include "DesktopSession.h"
+#include "support/PrivateHome.h"
 
 #include <QGuiApplication>
 #include <cstdio>
@@ -11,8 +12,10 @@ DesktopSession* currentDesktop = nullptr;
 } // namespace orvanto::test
 
 // The real program on a real desktop: `--desktop=openbox|xfwm4|weston|weston-xcb` names it; each
-// run of this program starts its own, on its own Xvfb display.
+// run of this program starts its own, on its own Xvfb display and session bus, in a home of its
+// own.
 int main(int argc, char** argv) {
+    const orvanto::test::PrivateHome home;
     ::testing::InitGoogleTest(&argc, argv);
     if (::testing::GTEST_FLAG(list_tests)) {
         return RUN_ALL_TESTS(); // CTest asks for the list: no display needed
