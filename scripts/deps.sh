@@ -22,9 +22,10 @@ ORVANTO_PACKAGES=(
     dbus-daemon dbus-session-bus-common dbus-bin playerctl at-spi2-core python3-gi gir1.2-atspi-2.0
     # Streams the player tests make: HLS variants and Matroska tracks (ffmpeg).
     ffmpeg
-    # Checking the installed tree (desktop entry, AppStream metadata) and making the .deb;
-    # scripts/deps-audit.sh's record of what the tests start and load.
-    desktop-file-utils appstream dpkg-dev strace
+    # Checking the installed tree (desktop entry, AppStream metadata) and making the .deb (CPack
+    # reads the binaries with file); scripts/deps-audit.sh's record of what the tests start and
+    # load.
+    desktop-file-utils appstream dpkg-dev file strace
     # The stream tests' real servers: nginx serving ffmpeg's live HLS, icecast2 fed by ffmpeg,
     # ffmpeg's own one-client server. The tests start and stop their own; none runs as a service.
     nginx-light icecast2 ffmpeg
