@@ -7,9 +7,10 @@
 #
 #   scripts/deps-audit.sh BUILD_DIR [--trace FILE] [--package] [--with-fuzz] [--packages "P ..."]
 #
-#   BUILD_DIR      a configured and built Ninja tree: the CMake package configurations and
-#                  programs it found (CMakeCache.txt), the headers its compiler read
-#                  (ninja -t deps), the libraries linked (build.ninja, ldd of what it built)
+#   BUILD_DIR      a configured and built Ninja tree: the CMake package configurations it
+#                  found (CMakeCache.txt), the programs it runs (its Ninja rules), the headers
+#                  its compiler read (ninja -t deps), the libraries linked (build.ninja, ldd of
+#                  what it built)
 #   --trace FILE   what the tests started and loaded: an strace log of execve and openat
 #                  (ORVANTO_TRACE=FILE ./test.sh writes one)
 #   --package      also makes the .deb from BUILD_DIR and checks its Depends the same way: what
@@ -94,27 +95,26 @@ outside() {
         'index($2, src) != 1 && index($2, bld) != 1 && $2 ~ /^\//' | sort -u
 }
 
-# The CMake package configurations found (*_DIR) and the programs found (FILEPATH; the libraries
-# found are counted where they are linked, below: a module may find one that nothing uses).
+# The CMake package configurations found (*_DIR).
 while IFS= read -r line; do
     value=${line#*=}
-    key=${line%%=*}
-    case $key in
-    *_DIR:PATH | *_DIR:STRING | *_DIR:INTERNAL)
-        [ -d "$value" ] || continue
-        for config in "$value"/*[Cc]onfig.cmake; do
-            [ -f "$config" ] && echo "cmake $config"
-        done
-        ;;
-    *:FILEPATH)
-        case $value in
-        *.so | *.so.* | *.a) ;;
-        *) [ -f "$value" ] && [ -x "$value" ] && echo "cmake $value" ;;
-        esac
-        ;;
-    esac
-done < <(grep -E '^[A-Za-z0-9_.+-]+:(PATH|FILEPATH|STRING|INTERNAL)=/' "$build/CMakeCache.txt") |
+    [ -d "$value" ] || continue
+    for config in "$value"/*[Cc]onfig.cmake; do
+        if [ -f "$config" ]; then
+            echo "cmake $config"
+        fi
+    done
+done < <(grep -E '^[A-Za-z0-9_.+-]+_DIR:(PATH|STRING|INTERNAL)=/' "$build/CMakeCache.txt") |
     outside >"$work/read"
+
+# The programs the build runs: those its rules and build statements name (the compiler, ccache,
+# ar, cmake...). What CMake merely found (a linker for link-time optimisation, say) is not counted.
+cat "$build"/CMakeFiles/rules.ninja "$build"/build.ninja 2>/dev/null |
+    grep -oE '(^|[ "=])/[^ ";:&|$]+' | sed -E 's/^[ "=]//' | sort -u | while IFS= read -r path; do
+    if [ -f "$path" ] && [ -x "$path" ]; then
+        echo "tool $path"
+    fi
+done | outside >>"$work/read"
 
 # The headers every object was compiled from.
 ninja -C "$build" -t deps 2>/dev/null | awk '/^    \// { print "header " $1 }' | outside \

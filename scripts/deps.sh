@@ -32,8 +32,9 @@ ORVANTO_PACKAGES=(
 )
 
 # Only for scripts/fuzz.sh and the clang build of test.sh: clang with its libFuzzer and sanitizer
-# runtimes.
-ORVANTO_FUZZ_PACKAGES=(clang libclang-rt-14-dev)
+# runtimes, and LLVM's archiver, which CMake takes for a clang build wherever it is installed (so
+# the build is the same on every machine).
+ORVANTO_FUZZ_PACKAGES=(clang libclang-rt-14-dev llvm)
 # Only for scripts/format-check.sh.
 ORVANTO_FORMAT_PACKAGES=(clang-format)
 # Only for the benchmarks that measure the viewer beside vlc and mpv (bench/*.sh, video_bench):
