@@ -106,10 +106,18 @@ protected:
         if (!started) {
             return started;
         }
+        // A desktop may still move a window that has stood still a moment (weston on a loaded
+        // machine does): a click that missed is made once more where the window is now.
+        const auto asked = [this] { return server.requests(s("/card")) > 0; };
         input::click(program.onScreen(kFirstStation));
-        if (!waitFor([this] { return server.requests(s("/card")) > 0; }, kWaitMs)) {
-            return ::testing::AssertionFailure()
-                   << "the station button took no click" << keepScreen();
+        if (!waitFor(asked, kWaitMs / 4)) {
+            if (program.findWindow()) {
+                input::click(program.onScreen(kFirstStation));
+            }
+            if (!waitFor(asked, kWaitMs)) {
+                return ::testing::AssertionFailure()
+                       << "the station button took no click" << keepScreen();
+            }
         }
         return showsInWindow();
     }
