@@ -141,10 +141,12 @@ qint64 ArchivePlayback::lengthSeconds() const {
 }
 
 qint64 ArchivePlayback::positionSeconds() const {
-    if (!isActive() || accepted_ < 0) {
+    if (!isActive()) {
         return 0;
     }
-    const qint64 into = from_ - programme().start + player_.positionMs() / 1000;
+    // While the archive is asked (again), where it is asked from.
+    const qint64 media = accepted_ >= 0 ? player_.positionMs() / 1000 : 0;
+    const qint64 into = from_ - programme().start + media;
     return std::clamp<qint64>(into, 0, lengthSeconds());
 }
 
