@@ -39,27 +39,6 @@ using namespace Qt::Literals::StringLiterals;
 
 constexpr int GiveUpMs = 20000;
 
-class PrintedMessages final : public MessageSink {
-public:
-    void showMessage(const QString&, const QString& text, Icon) override {
-        std::printf("  message: %s\n", qPrintable(text));
-    }
-};
-
-double median(std::vector<double> values) {
-    values.erase(std::remove(values.begin(), values.end(), -1.0), values.end());
-    if (values.empty()) {
-        return -1;
-    }
-    std::sort(values.begin(), values.end());
-    const size_t n = values.size();
-    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
-}
-
-QString ms(double value) {
-    return value < 0 ? u"-"_s : QString::number(value, 'f', 0);
-}
-
 struct Zap {
     double pictureMs = -1;
     double playingMs = -1;
@@ -170,11 +149,11 @@ int main(int argc, char** argv) {
     std::printf("archive_zap_bench: %d runs each, medians in ms (- : no picture in %d s)\n\n", runs,
                 GiveUpMs / 1000);
     std::printf("%-22s %14s %10s\n", "choice", "first picture", "(Playing)");
-    std::printf("%-22s %14s %10s\n", "live HLS", qPrintable(ms(median(live))),
-                qPrintable(ms(median(livePlaying))));
-    std::printf("%-22s %14s %10s\n", "past programme", qPrintable(ms(median(archive))),
-                qPrintable(ms(median(archivePlaying))));
+    std::printf("%-22s %14s %10s\n", "live HLS", qPrintable(msText(median(live))),
+                qPrintable(msText(median(livePlaying))));
+    std::printf("%-22s %14s %10s\n", "past programme", qPrintable(msText(median(archive))),
+                qPrintable(msText(median(archivePlaying))));
     const double difference = median(archive) - median(live);
-    std::printf("\narchive minus live: %s ms\n", qPrintable(ms(difference)));
+    std::printf("\narchive minus live: %s ms\n", qPrintable(msText(difference)));
     return 0;
 }

@@ -5,12 +5,11 @@
 #include "catalogue/Catalogue.h"
 #include "catalogue/M3uParser.h"
 #include "catalogue/PlaylistRegistration.h"
+#include "support/TimeZoneOfProcess.h"
 
 #include <QDateTime>
 #include <QTimeZone>
 #include <QUrl>
-#include <cstdlib>
-#include <ctime>
 #include <gtest/gtest.h>
 
 namespace orvanto {
@@ -63,30 +62,6 @@ Read read(const QString& text) {
     M3uResult result = parseM3u(text);
     return {std::move(result.entries), result.problems};
 }
-
-// Sets the process's time zone, and back when it goes.
-class ZoneOfThisMachine {
-public:
-    explicit ZoneOfThisMachine(const char* zone) {
-        const char* before = std::getenv("TZ");
-        had_ = before != nullptr;
-        before_ = had_ ? before : "";
-        setenv("TZ", zone, 1);
-        tzset();
-    }
-    ~ZoneOfThisMachine() {
-        if (had_) {
-            setenv("TZ", before_.c_str(), 1);
-        } else {
-            unsetenv("TZ");
-        }
-        tzset();
-    }
-
-private:
-    bool had_ = false;
-    std::string before_;
-};
 
 TEST(ArchiveAddressTest, EachKindMakesItsOwnForm) {
     const QString utcStart = QString::number(utc(9, 20));
@@ -181,7 +156,7 @@ TEST(ArchiveAddressTest, PlaceholdersInBothNotationsFormatsAndTheCorrection) {
 
 // The dates of an xc archive are in its portal's zone, whatever this machine's is.
 TEST(ArchiveAddressTest, TheDatesDoNotDependOnThisMachinesZone) {
-    const ZoneOfThisMachine far("Pacific/Kiritimati"); // UTC+14
+    const test::TimeZoneOfProcess far("Pacific/Kiritimati"); // UTC+14
     EXPECT_EQ(address(u"http://portal.example/live/me/pw/42.m3u8"_s, kind(Kind::Xc)),
               u"http://portal.example/timeshift/me/pw/90/2026-12-09:20-00/42.m3u8"_s);
     Catchup athens = kind(Kind::Xc);

@@ -12,10 +12,9 @@
 #include "support/FastClock.h"
 #include "support/IcyServer.h"
 #include "support/RecordingMessageSink.h"
+#include "support/TimeZoneOfProcess.h"
 
 #include <QRegularExpression>
-#include <cstdlib>
-#include <ctime>
 
 using namespace orvanto;
 using namespace orvanto::test;
@@ -70,30 +69,6 @@ QString archiveTitle(const QByteArray& target) {
     }
     return {};
 }
-
-// Sets the process's time zone for the test, and back after.
-class FarZone {
-public:
-    FarZone() {
-        const char* before = std::getenv("TZ");
-        had_ = before != nullptr;
-        before_ = had_ ? before : "";
-        setenv("TZ", "Pacific/Kiritimati", 1); // UTC+14
-        tzset();
-    }
-    ~FarZone() {
-        if (had_) {
-            setenv("TZ", before_.c_str(), 1);
-        } else {
-            unsetenv("TZ");
-        }
-        tzset();
-    }
-
-private:
-    bool had_ = false;
-    std::string before_;
-};
 
 class ArchiveVlcTest : public PlayerFixture {
 protected:
@@ -150,7 +125,7 @@ protected:
         return ::testing::AssertionSuccess();
     }
 
-    const FarZone zone;
+    const TimeZoneOfProcess zone{"Pacific/Kiritimati"}; // UTC+14
     IcyServer archiveServer{u"archive"_s, archiveTitle};
     Catalogue catalogue;
     QtTicker watchdog{TickMs};
