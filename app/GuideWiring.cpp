@@ -5,6 +5,7 @@
 #include "catalogue/PlaylistSource.h"
 #include "core/Clock.h"
 #include "guide/GuideService.h"
+#include "playback/ArchivePlayback.h"
 #include "window/ChannelBrowser.h"
 #include "window/Form1.h"
 #include "window/GuideText.h"
@@ -21,6 +22,7 @@ using namespace Qt::Literals::StringLiterals;
 // The timer waits at most this long, so that a clock set forward or a machine woken from sleep
 // is noticed within a minute.
 constexpr qint64 LongestWaitSeconds = 60;
+constexpr qint64 DaySeconds = 24 * 3600;
 
 } // namespace
 
@@ -66,17 +68,37 @@ void GuideWiring::showList(const QString& list, const QString& address) {
         const Station& station = catalogue_.station(i);
         channels.push_back({station.Name, station.Tags});
     }
-    service_.showList(sources_, std::move(channels), now());
+    service_.showList(sources_, std::move(channels), now(), daysBack() * DaySeconds);
+    if (browser_) {
+        browser_->setDaysBack(daysBack());
+    }
+}
+
+// How far back the list's archives reach, in days: as far back as its guide is kept and its
+// days are shown.
+int GuideWiring::daysBack() const {
+    int days = 1;
+    for (const Station& station : catalogue_) {
+        for (int slot = 0; slot < station.urlCount(); ++slot) {
+            const Catchup& catchup = station.StreamUrls.catchup(static_cast<size_t>(slot));
+            if (catchup.enabled()) {
+                days = std::max(days, catchup.days);
+            }
+        }
+    }
+    return std::min<int>(days, static_cast<int>(GuideLimits::MaxKeepSeconds / DaySeconds));
 }
 
 void GuideWiring::attach(ChannelBrowser* browser) {
     browser_ = browser;
     browser_->setGuideStatus(service_.status());
     browser_->setGuide(service_.schedule(), now());
+    browser_->setDaysBack(daysBack());
     connect(browser_, &ChannelBrowser::dayRequested, this, &GuideWiring::requestDay);
+    connect(browser_, &ChannelBrowser::archiveRequested, this, &GuideWiring::playArchive);
     connect(browser_, &ChannelBrowser::guideAddressRequested, this, &GuideWiring::askAddress);
     if (const int station = browser_->currentStation(); station > 0) {
-        requestDay(station);
+        requestDay(station, 0);
     }
 }
 
@@ -95,16 +117,43 @@ void GuideWiring::statusChanged(const GuideStatus& status) {
     arm();
 }
 
-void GuideWiring::requestDay(int station) {
-    const QDate today = clock_.currentDateTime().date();
-    service_.requestDay(station, today.startOfDay().toSecsSinceEpoch(),
-                        today.addDays(1).startOfDay().toSecsSinceEpoch());
+void GuideWiring::requestDay(int station, int dayOffset) {
+    const QDate day = clock_.currentDateTime().date().addDays(dayOffset);
+    dayStation_ = station;
+    dayDate_ = day;
+    service_.requestDay(station, day.startOfDay().toSecsSinceEpoch(),
+                        day.addDays(1).startOfDay().toSecsSinceEpoch());
 }
 
 void GuideWiring::dayReady(int station, const std::vector<Programme>& programmes) {
-    if (browser_) {
-        browser_->setDay(station, programmes, now());
+    if (station != dayStation_) {
+        return; // an answer for a channel chosen before
     }
+    dayProgrammes_ = programmes;
+    const qint64 time = now();
+    std::vector<bool> playable(programmes.size(), false);
+    if (archive_ && station <= catalogue_.StationCount()) {
+        const Station& channel = catalogue_.station(station);
+        for (size_t i = 0; i < programmes.size(); ++i) {
+            playable[i] = ArchivePlayback::reaches(channel, programmes[i].start, time);
+        }
+    }
+    if (browser_) {
+        browser_->setDay(station, dayDate_, programmes, time, playable);
+    }
+}
+
+void GuideWiring::playArchive(int station, int index) {
+    if (!archive_ || station != dayStation_ || index < 0 ||
+        index >= static_cast<int>(dayProgrammes_.size()) || station > catalogue_.StationCount()) {
+        return;
+    }
+    std::vector<ArchiveProgramme> programmes;
+    programmes.reserve(dayProgrammes_.size());
+    for (const Programme& p : dayProgrammes_) {
+        programmes.push_back({p.start, p.stop, p.title, p.catchupId});
+    }
+    archive_->play(catalogue_.station(station).Name, std::move(programmes), index);
 }
 
 QString GuideWiring::stationTip(const QString& name) const {

@@ -5,6 +5,7 @@
 #include "guide/GuideStatus.h"
 #include "guide/Programme.h"
 
+#include <QDate>
 #include <QObject>
 #include <QPointer>
 #include <QTimer>
@@ -13,6 +14,7 @@
 
 namespace orvanto {
 
+class ArchivePlayback;
 class Catalogue;
 class ChannelBrowser;
 class Clock;
@@ -41,6 +43,10 @@ public:
     // The guides the list on show uses.
     const QList<QUrl>& sources() const { return sources_; }
 
+    // Where the day view's past programmes are played from their channel's archive (none: the
+    // day view offers none). It must outlive this.
+    void setArchive(ArchivePlayback* archive) { archive_ = archive; }
+
     // Brings what is shown up to the clock's time, asking for now and next again and for the
     // guides that are due when their time has come. The timer calls it at wakeAt().
     void update();
@@ -59,7 +65,9 @@ private:
     void scheduleChanged(const std::shared_ptr<const GuideSchedule>& schedule);
     void statusChanged(const GuideStatus& status);
     void dayReady(int station, const std::vector<Programme>& programmes);
-    void requestDay(int station);
+    void requestDay(int station, int dayOffset);
+    void playArchive(int station, int index);
+    int daysBack() const;
     QString stationTip(const QString& name) const;
     qint64 now() const;
     void arm();
@@ -69,6 +77,11 @@ private:
     GuideService& service_;
     const Clock& clock_;
     QPointer<ChannelBrowser> browser_;
+    ArchivePlayback* archive_ = nullptr;
+    // The day last asked for, and what came of it.
+    int dayStation_ = 0;
+    QDate dayDate_;
+    std::vector<Programme> dayProgrammes_;
     QString list_;
     QString address_;
     QList<QUrl> sources_;

@@ -8,6 +8,7 @@
 #include "guide/GuideService.h"
 #include "lock/AdultButtons.h"
 #include "lock/ParentalLock.h"
+#include "playback/ArchivePlayback.h"
 #include "shortcuts/WebShortcuts.h"
 #include "window/Form1.h"
 #include "window/FormControls.h"
@@ -33,13 +34,16 @@ QStringList lockedStationNames() {
 
 Viewer::Viewer(const ViewerServices& services)
     : services_(services),
-      failover_(catalogue_, services.player, services.attemptTicker, services.messages) {}
+      failover_(catalogue_, services.player, services.attemptTicker, services.messages),
+      archive_(std::make_unique<ArchivePlayback>(catalogue_, failover_, services.player,
+                                                 services.messages, services.clock)) {}
 
 Viewer::~Viewer() = default;
 
 void Viewer::start(const StationRegistrations& registrations) {
     form_ = std::make_unique<Form1>(catalogue_, failover_, services_.player, services_.videoWidget);
     form_->load(registrations);
+    form_->setArchive(*archive_);
     FormControls& controls = form_->controls();
     lock_ = std::make_unique<ParentalLock>(services_.prompt, services_.messages, failover_);
     shortcuts_ = std::make_unique<WebShortcuts>(services_.opener, services_.messages);
@@ -60,6 +64,7 @@ void Viewer::start(const StationRegistrations& registrations) {
                   QStringLiteral("/guides")
             : services_.guideCacheDir);
     guide_ = std::make_unique<GuideWiring>(*form_, catalogue_, *guideService_, services_.clock);
+    guide_->setArchive(archive_.get());
     form_->show();
 }
 

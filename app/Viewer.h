@@ -13,6 +13,7 @@ class QWidget;
 namespace orvanto {
 
 class AlarmClock;
+class ArchivePlayback;
 class AlarmWiring;
 class BrowserCheck;
 class Clock;
@@ -77,6 +78,7 @@ public:
     ListOpener& lists() { return *lists_; }
     BrowserCheck& browserCheck() { return *browserCheck_; }
     GuideWiring& guide() { return *guide_; }
+    ArchivePlayback& archive() { return *archive_; }
     // Controls of the layout that no logic could be bound to (empty when all are bound).
     const QStringList& unboundControls() const { return unbound_; }
 
@@ -87,6 +89,7 @@ private:
     ViewerServices services_;
     Catalogue catalogue_;
     FailoverPlayer failover_;
+    std::unique_ptr<ArchivePlayback> archive_;
     std::unique_ptr<GuideService> guideService_;
     std::unique_ptr<Form1> form_;
     std::unique_ptr<ParentalLock> lock_;

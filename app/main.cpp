@@ -5,6 +5,7 @@
 #include "alarm/AlarmClock.h"
 #include "app/CheckMain.h"
 #include "app/CommandLine.h"
+#include "app/GuideWiring.h"
 #include "app/Viewer.h"
 #include "app/ViewerSession.h"
 #include "app/ViewerSettings.h"
@@ -71,9 +72,9 @@ public:
         messages_.setWindow(window);
         prompt_.setWindow(window);
         new AfterFirstPaint(window, [this] { startEngine(); });
-        desktop_ =
-            std::make_unique<DesktopServices>(viewer_.form(), viewer_.failover(), player_,
-                                              viewer_.catalogue(), QDBusConnection::sessionBus());
+        desktop_ = std::make_unique<DesktopServices>(
+            viewer_.form(), viewer_.failover(), player_, viewer_.catalogue(),
+            QDBusConnection::sessionBus(), &viewer_.guide(), &viewer_.archive());
         QTimer::singleShot(StartPageDelayMs, &viewer_.form(),
                            [this] { StartPage::request(viewer_.form()); });
     }

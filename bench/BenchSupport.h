@@ -3,13 +3,17 @@
 // Helpers the benchmarks share: running the event loop as the viewer does, how long the loop is
 // held, and memory in use.
 
+#include "core/MessageSink.h"
+
 #include <QByteArray>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
 #include <QList>
+#include <QString>
 #include <QTimer>
 #include <algorithm>
+#include <cstdio>
 #include <unistd.h>
 #include <vector>
 
@@ -36,6 +40,30 @@ template <typename Predicate> bool runUntil(Predicate done, int timeoutMs, int e
 inline void runFor(int ms) {
     runUntil([] { return false; }, ms);
 }
+
+// The median of the values that were measured (-1 stands for none); -1 when there are none.
+inline double median(std::vector<double> values) {
+    values.erase(std::remove(values.begin(), values.end(), -1.0), values.end());
+    if (values.empty()) {
+        return -1;
+    }
+    std::sort(values.begin(), values.end());
+    const size_t n = values.size();
+    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+// Milliseconds as printed, "-" for none measured.
+inline QString msText(double value) {
+    return value < 0 ? QStringLiteral("-") : QString::number(value, 'f', 0);
+}
+
+// Boxes a benchmark's viewer would show, printed instead.
+class PrintedMessages final : public MessageSink {
+public:
+    void showMessage(const QString&, const QString& text, Icon) override {
+        std::printf("  message: %s\n", qPrintable(text));
+    }
+};
 
 inline double mebibytes(double bytes) {
     return bytes / (1024.0 * 1024.0);

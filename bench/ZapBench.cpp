@@ -43,31 +43,10 @@ using namespace Qt::Literals::StringLiterals;
 
 constexpr int GiveUpMs = 20000;
 
-class NoMessages final : public MessageSink {
-public:
-    void showMessage(const QString&, const QString& text, Icon) override {
-        std::printf("  message: %s\n", qPrintable(text));
-    }
-};
-
 struct Kind {
     QString name;
     std::function<QUrl()> address; // a fresh one for each run where the server needs it
 };
-
-double median(std::vector<double> values) {
-    values.erase(std::remove(values.begin(), values.end(), -1.0), values.end());
-    if (values.empty()) {
-        return -1;
-    }
-    std::sort(values.begin(), values.end());
-    const size_t n = values.size();
-    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
-}
-
-QString ms(double value) {
-    return value < 0 ? u"-"_s : QString::number(value, 'f', 0);
-}
 
 // The viewer's zap: choice to first decoded block, and to Playing; -1 when it did not come.
 struct ViewerZap {
@@ -119,7 +98,7 @@ private:
     VlcPlayer player_;
     VlcEngine* engine_ = nullptr;
     QtTicker ticker_{1000};
-    NoMessages messages_;
+    PrintedMessages messages_;
     std::unique_ptr<FailoverPlayer> failover_;
     int stations_ = 0;
 };
@@ -252,9 +231,9 @@ int main(int argc, char** argv) {
             mpvExec.push_back(mpv.fromExecMs);
         }
         std::printf("%-16s %10s %10s %12s %10s %12s %10s\n", qPrintable(kind.name),
-                    qPrintable(ms(median(ours))), qPrintable(ms(median(playing))),
-                    qPrintable(ms(median(vlcInput))), qPrintable(ms(median(vlcExec))),
-                    qPrintable(ms(median(mpvInput))), qPrintable(ms(median(mpvExec))));
+                    qPrintable(msText(median(ours))), qPrintable(msText(median(playing))),
+                    qPrintable(msText(median(vlcInput))), qPrintable(msText(median(vlcExec))),
+                    qPrintable(msText(median(mpvInput))), qPrintable(msText(median(mpvExec))));
         std::fflush(stdout);
     }
     return 0;

@@ -28,7 +28,8 @@ void fillMissing(StationTags& kept, const StationTags& offered) {
 } // namespace
 
 Catalogue::AddResult Catalogue::AddStreamUrl(const QString& name, const StreamAddress& address,
-                                             const QString& group, const StationTags& tags) {
+                                             const QString& group, const StationTags& tags,
+                                             const Catchup& catchup) {
     const int index = FindStation(name);
     if (index != NotFound) {
         Station& existing = stations_[static_cast<size_t>(index)];
@@ -36,7 +37,7 @@ Catalogue::AddResult Catalogue::AddStreamUrl(const QString& name, const StreamAd
         if (slot >= Station::MaxUrls) {
             return AddResult::StationFull;
         }
-        existing.StreamUrls.append(address);
+        existing.StreamUrls.append(address, catchup);
         existing.LastUrlIndex = slot;
         fillMissing(existing.Tags, tags);
         return AddResult::Added;
@@ -46,7 +47,7 @@ Catalogue::AddResult Catalogue::AddStreamUrl(const QString& name, const StreamAd
     created.Name = name;
     created.Group = group;
     created.Tags = tags;
-    created.StreamUrls.append(address);
+    created.StreamUrls.append(address, catchup);
     created.Page = Station::NoPage;
     byName_.insert(name, StationCount());
     return AddResult::CreatedStation;

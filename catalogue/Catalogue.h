@@ -25,13 +25,15 @@ public:
     // or NotFound. Should two stations share a name, the later one wins.
     int FindStation(const QString& name) const;
 
-    // Appends `address` to the station called `name`, creating that station at the end of the
-    // catalogue if there is none; a created station takes `group`, later ones leave it as it is.
+    // Appends `address` (with its archive, `catchup`) to the station called `name`, creating that
+    // station at the end of the catalogue if there is none; a created station takes `group`,
+    // later ones leave it as it is.
     // Of `tags`, each one the station still lacks is taken. A station that already holds
     // Station::MaxUrls addresses refuses the address (StationFull) and the catalogue stays as it
     // was.
     AddResult AddStreamUrl(const QString& name, const StreamAddress& address,
-                           const QString& group = {}, const StationTags& tags = {});
+                           const QString& group = {}, const StationTags& tags = {},
+                           const Catchup& catchup = {});
 
     // Where the list's programme guide is, as its header gives it (url-tvg, x-tvg-url): the
     // addresses as written, in order. Empty for the built-in stations.

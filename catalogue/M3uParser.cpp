@@ -1,5 +1,6 @@
 #include "catalogue/M3uParser.h"
 
+#include "catalogue/Catchup.h"
 #include "catalogue/EntryHeaders.h"
 #include "catalogue/ExtInfAttributes.h"
 #include "catalogue/PlaylistText.h"
@@ -153,6 +154,9 @@ public:
                 // Its attributes follow like an #EXTINF line's after the duration.
                 addGuideAddresses(text.sliced(7), result_.guideAddresses,
                                   M3uResult::MaxGuideAddresses);
+                // The list's archive, for every channel that does not say otherwise.
+                headerCatchup_ = readCatchup(
+                    text.sliced(7), {}, [this, number](const QString& p) { problem(number, p); });
             }
             directive(text, number);
             return result_.rejection.isEmpty();
@@ -181,6 +185,8 @@ private:
             pendingGroup_ = std::move(info.group);
             askAttributeHeaders(info.attributes, headers_, number);
             pendingTags_ = std::move(info.tags);
+            pendingCatchup_ = readCatchup(info.attributes, headerCatchup_,
+                                          [this, number](const QString& p) { problem(number, p); });
             return;
         }
         if (AddressPolicy::isHlsTag(text)) {
@@ -238,11 +244,15 @@ private:
         if (pendingLine_ > 0) {
             entry.group = std::move(pendingGroup_);
             entry.tags = std::move(pendingTags_);
+            entry.catchup = std::move(pendingCatchup_);
+        } else {
+            entry.catchup = headerCatchup_;
         }
         pendingLine_ = 0;
         pendingName_.clear();
         pendingGroup_.clear();
         pendingTags_ = {};
+        pendingCatchup_ = {};
         sink_(std::move(entry));
     }
 
@@ -272,6 +282,8 @@ private:
     QString pendingGroup_;
     EntryHeaders headers_; // asked for by the lines since the previous address
     StationTags pendingTags_;
+    Catchup headerCatchup_;  // the #EXTM3U line's
+    Catchup pendingCatchup_; // the pending #EXTINF's, over the header's
 };
 
 } // namespace

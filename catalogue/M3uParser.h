@@ -27,6 +27,8 @@ struct M3uEntry {
     // The options written after the address, '|' and all ("|User-Agent=..."), for writing the
     // entry back as it was; `address` is without them.
     QString addressOptions;
+    // How the entry's archive is addressed (its #EXTINF's catch-up attributes over the list's).
+    Catchup catchup;
 };
 
 struct M3uResult {

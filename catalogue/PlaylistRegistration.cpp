@@ -55,6 +55,7 @@ struct Accepted {
     StreamAddress address;
     QString group;
     StationTags tags;
+    Catchup catchup;
 };
 
 // Decides, entry by entry, what goes into the catalogue; the catalogue itself stays untouched
@@ -98,9 +99,9 @@ public:
         }
         ++*station;
         ++addressCount_;
-        accepted_.push_back({station.key(),
-                             StreamAddress(std::move(entry.address), shared(entry.headers)),
-                             std::move(entry.group), std::move(entry.tags)});
+        accepted_.push_back(
+            {station.key(), StreamAddress(std::move(entry.address), shared(entry.headers)),
+             std::move(entry.group), std::move(entry.tags), std::move(entry.catchup)});
     }
 
     qsizetype entries() const { return entries_; }
@@ -244,7 +245,8 @@ PlaylistReport registerPlaylist(const PlaylistData& data, Catalogue& catalogue,
     catalogue.setGuideAddresses(parsed.guideAddresses);
     for (const Accepted& entry : plan.accepted()) {
         const QString& name = entry.name;
-        switch (catalogue.AddStreamUrl(name, entry.address, entry.group, entry.tags)) {
+        switch (
+            catalogue.AddStreamUrl(name, entry.address, entry.group, entry.tags, entry.catchup)) {
         case Catalogue::AddResult::CreatedStation:
             ++report.stations;
             ++report.addresses;

@@ -12,14 +12,15 @@ const QString Reason = QStringLiteral("Playing video");
 
 DesktopServices::DesktopServices(Form1& form, FailoverPlayer& failover, MediaPlayer& player,
                                  const Catalogue& catalogue, const QDBusConnection& bus,
-                                 ProgrammeNow* guide)
+                                 ProgrammeNow* guide, ArchivePlayback* archive)
     : mpris_({.player = player,
               .failover = failover,
               .transport = form.playerArea().transport(),
               .catalogue = catalogue,
               .pages = form.pages(),
               .window = form,
-              .guide = guide}),
+              .guide = guide,
+              .archive = archive}),
       service_(mpris_, bus), screenSaver_(bus, QStringLiteral("orvanto-tv"), Reason),
       portal_(bus, Reason), hold_({&screenSaver_, &portal_}) {
     QObject::connect(&player, &MediaPlayer::pictureChanged, &mpris_,

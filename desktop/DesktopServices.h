@@ -9,6 +9,7 @@
 
 namespace orvanto {
 
+class ArchivePlayback;
 class Catalogue;
 class FailoverPlayer;
 class Form1;
@@ -20,10 +21,10 @@ class ProgrammeNow;
 // when it ends and when the viewer quits.
 class DesktopServices {
 public:
-    // Everything handed in outlives the services; `guide` may be null.
+    // Everything handed in outlives the services; `guide` and `archive` may be null.
     DesktopServices(Form1& form, FailoverPlayer& failover, MediaPlayer& player,
                     const Catalogue& catalogue, const QDBusConnection& bus,
-                    ProgrammeNow* guide = nullptr);
+                    ProgrammeNow* guide = nullptr, ArchivePlayback* archive = nullptr);
 
     MprisPlayer& mpris() { return mpris_; }
     const MprisService& mprisService() const { return service_; }

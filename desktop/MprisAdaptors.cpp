@@ -32,7 +32,10 @@ void MprisRootAdaptor::Quit() {
 }
 
 MprisPlayerAdaptor::MprisPlayerAdaptor(MprisPlayer& player, QObject* object)
-    : QDBusAbstractAdaptor(object), player_(player) {}
+    : QDBusAbstractAdaptor(object), player_(player) {
+    connect(&player_, &MprisPlayer::seeked, this,
+            [this](qint64 position) { Q_EMIT Seeked(position); });
+}
 
 QString MprisPlayerAdaptor::playbackStatus() const {
     return player_.state().playbackStatus;
@@ -55,7 +58,18 @@ QVariantMap MprisPlayerAdaptor::metadata() const {
     if (!track.artUrl.isEmpty()) {
         map.insert(QStringLiteral("mpris:artUrl"), track.artUrl);
     }
+    if (track.lengthUs > 0) {
+        map.insert(QStringLiteral("mpris:length"), QVariant::fromValue(qlonglong(track.lengthUs)));
+    }
     return map;
+}
+
+qlonglong MprisPlayerAdaptor::position() const {
+    return player_.positionUs();
+}
+
+bool MprisPlayerAdaptor::canSeek() const {
+    return player_.state().canSeek;
 }
 
 double MprisPlayerAdaptor::volume() const {
@@ -107,9 +121,13 @@ void MprisPlayerAdaptor::Play() {
 }
 
 // A live stream has no position to move to.
-void MprisPlayerAdaptor::Seek(qlonglong) {}
+void MprisPlayerAdaptor::Seek(qlonglong offset) {
+    player_.seek(offset);
+}
 
-void MprisPlayerAdaptor::SetPosition(const QDBusObjectPath&, qlonglong) {}
+void MprisPlayerAdaptor::SetPosition(const QDBusObjectPath& track, qlonglong position) {
+    player_.setPosition(track.path(), position);
+}
 
 // No address schemes are offered (SupportedUriSchemes is empty): nothing to open.
 void MprisPlayerAdaptor::OpenUri(const QString&) {}

@@ -70,12 +70,12 @@ public:
     QVariantMap metadata() const;
     double volume() const;
     void setVolume(double volume);
-    qlonglong position() const { return 0; }
+    qlonglong position() const;
     bool canGoNext() const;
     bool canGoPrevious() const;
     bool canPlay() const;
     bool canPause() const;
-    bool canSeek() const { return false; }
+    bool canSeek() const;
     bool canControl() const { return true; }
 
 public Q_SLOTS:

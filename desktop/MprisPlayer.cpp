@@ -2,6 +2,7 @@
 
 #include "catalogue/Catalogue.h"
 #include "catalogue/ProgrammeNow.h"
+#include "playback/ArchivePlayback.h"
 #include "playback/FailoverPlayer.h"
 #include "playback/MediaPlayer.h"
 #include "playback/PlayState.h"
@@ -32,7 +33,7 @@ QString artUrl(const QString& logo) {
 } // namespace
 
 MprisPlayer::MprisPlayer(const Parts& parts, QObject* parent)
-    : QObject(parent), parts_(parts), guide_(parts.guide) {
+    : QObject(parent), parts_(parts), guide_(parts.guide), archive_(parts.archive) {
     MediaPlayer& player = parts_.player;
     connect(&player, &MediaPlayer::playStateChanged, this, &MprisPlayer::refresh);
     connect(&player, &MediaPlayer::volumeChanged, this, &MprisPlayer::refresh);
@@ -40,6 +41,11 @@ MprisPlayer::MprisPlayer(const Parts& parts, QObject* parent)
     connect(&parts_.failover, &FailoverPlayer::channelChanged, this, &MprisPlayer::refresh);
     if (guide_) {
         connect(guide_, &ProgrammeNow::changed, this, &MprisPlayer::refresh);
+    }
+    if (archive_) {
+        connect(archive_, &ArchivePlayback::changed, this, &MprisPlayer::refresh);
+        connect(archive_, &ArchivePlayback::sought, this,
+                [this](qint64 seconds) { Q_EMIT seeked(seconds * 1000000); });
     }
     trackChannel_ = parts_.failover.channel();
     state_ = current();
@@ -74,6 +80,7 @@ MprisState MprisPlayer::current() const {
     state.canGoPrevious = paged;
     state.canPlay = paged || !parts_.player.URL().isEmpty() || !steppingFrom().isEmpty();
     state.canPause = state.playbackStatus == QLatin1String("Playing");
+    state.canSeek = archive_ && archive_->canSeek();
     state.fullscreen = parts_.player.isFullScreen();
     state.track = currentTrack();
     return state;
@@ -92,6 +99,17 @@ MprisState::Track MprisPlayer::currentTrack() const {
     const Station& station = parts_.catalogue.station(index);
     track.id = QStringLiteral("/org/example/OrvantoTV/channel/%1").arg(trackNumber_);
     track.channel = station.Name;
+    track.artUrl = artUrl(station.Tags.logo);
+    if (archive_ && archive_->isActive()) {
+        // A programme of the archive: its own track, with its title and length.
+        const ArchiveProgramme& programme = archive_->programme();
+        track.id = QStringLiteral("/org/example/OrvantoTV/archive/%1/%2")
+                       .arg(trackNumber_)
+                       .arg(programme.start);
+        track.title = programme.title.isEmpty() ? station.Name : programme.title;
+        track.lengthUs = archive_->lengthSeconds() * 1000000;
+        return track;
+    }
     track.title = parts_.player.nowPlaying();
     if (track.title.isEmpty() && guide_) {
         track.title = guide_->titleNow(station);
@@ -99,7 +117,6 @@ MprisState::Track MprisPlayer::currentTrack() const {
     if (track.title.isEmpty()) {
         track.title = station.Name;
     }
-    track.artUrl = artUrl(station.Tags.logo);
     return track;
 }
 
@@ -184,6 +201,24 @@ void MprisPlayer::raise() {
 
 void MprisPlayer::quit() {
     parts_.window.close();
+}
+
+qint64 MprisPlayer::positionUs() const {
+    return archive_ && archive_->isActive() ? archive_->positionSeconds() * 1000000 : 0;
+}
+
+void MprisPlayer::seek(qint64 offsetUs) {
+    if (archive_ && archive_->canSeek()) {
+        archive_->seek(archive_->positionSeconds() + offsetUs / 1000000);
+    }
+}
+
+void MprisPlayer::setPosition(const QString& trackId, qint64 positionUs) {
+    // MPRIS: a position for another track, or outside the track, is ignored.
+    if (archive_ && archive_->canSeek() && trackId == state_.track.id && positionUs >= 0 &&
+        positionUs <= state_.track.lengthUs) {
+        archive_->seek(positionUs / 1000000);
+    }
 }
 
 } // namespace orvanto

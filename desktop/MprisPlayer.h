@@ -9,6 +9,7 @@ class QWidget;
 
 namespace orvanto {
 
+class ArchivePlayback;
 class Catalogue;
 class FailoverPlayer;
 class MediaPlayer;
@@ -19,7 +20,8 @@ class Transport;
 // The viewer as the desktop's media controls see it (an MPRIS player), with no bus of its own:
 // what it shows (state()) and what the controls do. Next and Previous step through the channels
 // of the station pages; Pause stops, as a live stream cannot wait; Play plays again what played
-// last, or else the first channel of the pages.
+// last, or else the first channel of the pages. While a programme plays from a channel's archive
+// it is the track, with its length, its position and seeking in it.
 class MprisPlayer : public QObject {
     Q_OBJECT
 public:
@@ -29,8 +31,9 @@ public:
         Transport& transport;
         const Catalogue& catalogue;
         const StationPages& pages;
-        QWidget& window;               // raised, and closed to quit
-        ProgrammeNow* guide = nullptr; // what is on; none without a guide
+        QWidget& window;                    // raised, and closed to quit
+        ProgrammeNow* guide = nullptr;      // what is on; none without a guide
+        ArchivePlayback* archive = nullptr; // past programmes; none: never an archive
     };
 
     explicit MprisPlayer(const Parts& parts, QObject* parent = nullptr);
@@ -50,10 +53,18 @@ public:
     void setFullscreen(bool on);
     void raise();
     void quit();
+    // Where the track stands, in microseconds (0 for a live stream); a seek by `offsetUs` from
+    // there, and to `positionUs` of track `trackId` (ignored for another track), as MPRIS has
+    // them.
+    qint64 positionUs() const;
+    void seek(qint64 offsetUs);
+    void setPosition(const QString& trackId, qint64 positionUs);
 
 Q_SIGNALS:
     // state() has changed; `changes` names what.
     void changed(const orvanto::MprisChanges& changes);
+    // A seek took the track to `positionUs`.
+    void seeked(qint64 positionUs);
 
 private:
     void refresh();
@@ -64,6 +75,7 @@ private:
 
     Parts parts_;
     QPointer<ProgrammeNow> guide_;
+    ArchivePlayback* archive_ = nullptr;
     MprisState state_;
     QString trackChannel_; // the channel the track number belongs to
     int trackNumber_ = 0;

@@ -16,6 +16,7 @@ MprisChanges changedProperties(const MprisState& before, const MprisState& after
     note(before.canGoPrevious != after.canGoPrevious, "CanGoPrevious");
     note(before.canPlay != after.canPlay, "CanPlay");
     note(before.canPause != after.canPause, "CanPause");
+    note(before.canSeek != after.canSeek, "CanSeek");
     if (before.fullscreen != after.fullscreen) {
         changes.root << QStringLiteral("Fullscreen");
     }

@@ -11,10 +11,11 @@ struct MprisState {
     // What plays: a channel (with the stream's title or the guide's programme as its title, when
     // there is one) or nothing.
     struct Track {
-        QString id;      // an object path, the same while one channel plays
-        QString title;   // what plays now; the channel's name when nothing better is known
-        QString channel; // the channel's name; empty when no channel plays
-        QString artUrl;  // the channel's logo, when its list names one
+        QString id;          // an object path, the same while one channel plays
+        QString title;       // what plays now; the channel's name when nothing better is known
+        QString channel;     // the channel's name; empty when no channel plays
+        QString artUrl;      // the channel's logo, when its list names one
+        qint64 lengthUs = 0; // an archive's programme: its length (0: a live stream has none)
 
         friend bool operator==(const Track&, const Track&) = default;
     };
@@ -25,6 +26,7 @@ struct MprisState {
     bool canGoPrevious = false;
     bool canPlay = false;
     bool canPause = false;
+    bool canSeek = false; // an archive that can be sought in plays
     bool fullscreen = false;
     Track track;
 

@@ -17,9 +17,9 @@ constexpr qint64 ProgressEveryMs = 100;
 } // namespace
 
 GuideFetch::GuideFetch(GuideStore& store, const QString& source, const QUrl& location, qint64 now,
-                       QObject* parent)
-    : QObject(parent), store_(store), import_(store, now), source_(source), location_(location),
-      now_(now) {
+                       const GuideLimits& limits, QObject* parent)
+    : QObject(parent), store_(store), import_(store, now, limits), source_(source),
+      location_(location), now_(now) {
     idle_.setSingleShot(true);
     limit_.setSingleShot(true);
     connect(&idle_, &QTimer::timeout, this, [this] {

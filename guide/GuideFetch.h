@@ -31,9 +31,9 @@ public:
         qint64 due = 0;               // when to read the guide again
     };
 
-    // `location`: a file: or http(s) URL; `now`: the time of the fetch.
+    // `location`: a file: or http(s) URL; `now`: the time of the fetch; `limits`: the import's.
     GuideFetch(GuideStore& store, const QString& source, const QUrl& location, qint64 now,
-               QObject* parent = nullptr);
+               const GuideLimits& limits = GuideLimits(), QObject* parent = nullptr);
     ~GuideFetch() override;
 
     // What tells whether the file at `location` has changed since it was read (its time and

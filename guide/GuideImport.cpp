@@ -184,7 +184,7 @@ void GuideImport::programme(XmltvProgramme&& programme) {
     if (waiting != pending_.end()) {
         Programme before = std::move(*waiting);
         pending_.erase(waiting);
-        before.stop = p.start > before.start && p.start - before.start <= KeepSeconds
+        before.stop = p.start > before.start && p.start - before.start <= MaxGap
                           ? p.start
                           : before.start + UnknownLength;
         store(key, before);
@@ -197,7 +197,7 @@ void GuideImport::programme(XmltvProgramme&& programme) {
 }
 
 void GuideImport::store(qint64 key, const Programme& programme) {
-    if (programme.stop < now_ - KeepSeconds || stopped_) {
+    if (programme.stop < now_ - limits_.keepSeconds || stopped_) {
         return;
     }
     if (programmes_ >= limits_.programmes) {

@@ -12,29 +12,34 @@
 namespace orvanto {
 
 // The bounds an import keeps: bytes of XML (however well they were packed), bytes as they come,
-// channels and programmes.
+// channels and programmes, and how long programmes that have ended are kept (a list whose
+// channels have an archive keeps them as long as the archive reaches back).
 struct GuideLimits {
     static constexpr qint64 MaxGuideBytes = qint64(1) << 30;
     static constexpr qint64 MaxRawBytes = qint64(1) << 30;
     static constexpr qint64 MaxChannels = 100000;
     static constexpr qint64 MaxProgrammes = 2000000;
+    static constexpr qint64 DefaultKeepSeconds = 24 * 3600;
+    static constexpr qint64 MaxKeepSeconds = 31 * 24 * 3600;
 
     qint64 guideBytes = MaxGuideBytes;
     qint64 rawBytes = MaxRawBytes;
     qint64 channels = MaxChannels;
     qint64 programmes = MaxProgrammes;
+    qint64 keepSeconds = DefaultKeepSeconds;
 };
 
 // Reads one guide into its store as the bytes come: unpacks them (plain, gzip or xz, told by the
 // first bytes), reads the XMLTV and writes channels and programmes in one transaction, within
-// its GuideLimits; programmes that ended more than KeepSeconds ago are left out. A fault in the
+// its GuideLimits; programmes that ended more than its keepSeconds ago are left out. A fault in the
 // guide itself (malformed XML, a damaged packing, a bound reached) stops the reading and keeps what
 // was read before it, with the fault noted; a guide that yields no programme at all leaves the
 // store as it was.
 class GuideImport final : private XmltvSink {
 public:
-    static constexpr qint64 KeepSeconds = 24 * 3600;
-    // A programme without a stop time lasts until the channel's next one, or this long.
+    // A programme without a stop time lasts until the channel's next one if that starts within
+    // MaxGap, else UnknownLength.
+    static constexpr qint64 MaxGap = 24 * 3600;
     static constexpr qint64 UnknownLength = 3600;
 
     struct Outcome {

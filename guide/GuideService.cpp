@@ -57,7 +57,7 @@ template <typename Work> void GuideService::post(Work work) {
 }
 
 void GuideService::showList(const QList<QUrl>& sources, std::vector<ListedChannel> channels,
-                            qint64 now) {
+                            qint64 now, qint64 keepSeconds) {
     const int generation = ++generation_;
     schedule_ = std::make_shared<GuideSchedule>(static_cast<int>(channels.size()));
     status_ = {};
@@ -66,8 +66,9 @@ void GuideService::showList(const QList<QUrl>& sources, std::vector<ListedChanne
     nextDue_ = 0;
     Q_EMIT scheduleChanged(schedule_);
     Q_EMIT statusChanged(status_);
-    post([worker = worker_, generation, sources, channels = std::move(channels), now]() mutable {
-        worker->showList(generation, sources, std::move(channels), now);
+    post([worker = worker_, generation, sources, channels = std::move(channels), now,
+          keepSeconds]() mutable {
+        worker->showList(generation, sources, std::move(channels), now, keepSeconds);
     });
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "guide/GuideImport.h"
 #include "guide/GuideMatch.h"
 #include "guide/GuideSchedule.h"
 #include "guide/GuideStatus.h"
@@ -35,7 +36,10 @@ public:
 
     // The list on show has `channels` (its stations 1..n, in order) and its guides are at
     // `sources`. The stored guides show at once; those that are due are read again.
-    void showList(const QList<QUrl>& sources, std::vector<ListedChannel> channels, qint64 now);
+    // Programmes that have ended are kept `keepSeconds` (at least a day, at most GuideLimits'
+    // most): as long as the list's archives reach back.
+    void showList(const QList<QUrl>& sources, std::vector<ListedChannel> channels, qint64 now,
+                  qint64 keepSeconds = GuideLimits::DefaultKeepSeconds);
     // Reads again the guides that are due at `now`.
     void refreshDue(qint64 now);
     // Fills now and next again for `now` (once the schedule's validUntil has passed).

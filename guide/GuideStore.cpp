@@ -12,7 +12,7 @@ namespace {
 
 using namespace Qt::Literals::StringLiterals;
 
-constexpr int SchemaVersion = 1;
+constexpr int SchemaVersion = 2;
 
 // Categories are kept in one column, a line each (the reader leaves no line break in them).
 QString joined(const QStringList& list) {
@@ -29,12 +29,13 @@ struct GuideStore::Statements {
     explicit Statements(const SqliteDatabase& db)
         : insertChannel(db, "INSERT INTO channel(id, names) VALUES(?1, ?2)"),
           insertProgramme(db, "INSERT OR IGNORE INTO programme(channel, stop, start, title, "
-                              "sub_title, description, categories, episode, icon, rating) "
-                              "VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10)"),
+                              "sub_title, description, categories, episode, icon, rating, "
+                              "catchup_id) VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11)"),
           upcoming(db, "SELECT start, stop, title FROM programme WHERE channel = ?1 AND stop > ?2 "
                        "ORDER BY stop LIMIT ?3"),
           between(db, "SELECT start, stop, title, sub_title, description, categories, episode, "
-                      "icon, rating FROM programme WHERE channel = ?1 AND stop > ?2 AND start < ?3 "
+                      "icon, rating, catchup_id FROM programme WHERE channel = ?1 AND stop > ?2 "
+                      "AND start < ?3 "
                       "ORDER BY stop LIMIT ?4"),
           setMeta(db, "INSERT OR REPLACE INTO meta(key, value) VALUES(?1, ?2)"),
           getMeta(db, "SELECT key, value FROM meta") {}
@@ -118,10 +119,10 @@ bool GuideStore::createTables() {
                     // seek each.
                     "CREATE TABLE programme(channel INTEGER NOT NULL, stop INTEGER NOT NULL, "
                     "start INTEGER NOT NULL, title TEXT, sub_title TEXT, description TEXT, "
-                    "categories TEXT, episode TEXT, icon TEXT, rating TEXT, "
+                    "categories TEXT, episode TEXT, icon TEXT, rating TEXT, catchup_id TEXT, "
                     "PRIMARY KEY(channel, stop)) WITHOUT ROWID;"
                     "CREATE INDEX programme_slot ON programme(channel, stop, start, title);"
-                    "PRAGMA user_version = 1;"
+                    "PRAGMA user_version = 2;"
                     "COMMIT;");
 }
 
@@ -220,6 +221,7 @@ bool GuideStore::addProgramme(qint64 key, const Programme& p) {
     insert.bind(8, p.episode);
     insert.bind(9, p.icon);
     insert.bind(10, p.rating);
+    insert.bind(11, p.catchupId);
     insert.step();
     const bool added = insert.done() && sqlite3_changes(db_.handle()) > 0;
     insert.reset();
@@ -325,6 +327,7 @@ std::vector<Programme> GuideStore::between(qint64 key, qint64 from, qint64 to, i
         p.episode = query.text(6);
         p.icon = query.text(7);
         p.rating = query.text(8);
+        p.catchupId = query.text(9);
         programmes.push_back(std::move(p));
     }
     query.reset();

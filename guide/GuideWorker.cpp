@@ -37,11 +37,13 @@ template <typename Delivery> void GuideWorker::deliver(Delivery delivery) {
 }
 
 void GuideWorker::showList(int generation, const QList<QUrl>& sources,
-                           std::vector<ListedChannel> channels, qint64 now) {
+                           std::vector<ListedChannel> channels, qint64 now, qint64 keepSeconds) {
     fetch_.reset();
     queue_.clear();
     generation_ = generation;
     now_ = now;
+    keepSeconds_ =
+        std::clamp(keepSeconds, GuideLimits::DefaultKeepSeconds, GuideLimits::MaxKeepSeconds);
     channels_ = std::move(channels);
     sources_.clear();
     for (const QUrl& location : sources) {
@@ -127,7 +129,10 @@ void GuideWorker::startNextFetch() {
         fetching_ = index;
         done_ = 0;
         total_ = -1;
-        fetch_ = std::make_unique<GuideFetch>(*source.writer, source.name, source.location, now_);
+        GuideLimits limits;
+        limits.keepSeconds = keepSeconds_;
+        fetch_ = std::make_unique<GuideFetch>(*source.writer, source.name, source.location, now_,
+                                              limits);
         connect(fetch_.get(), &GuideFetch::progress, this, [this](qint64 done, qint64 total) {
             done_ = done;
             total_ = total;
@@ -146,7 +151,7 @@ void GuideWorker::fetchFinished() {
     if (!result.outcome.committed) {
         source.writer->recordFailure(result.outcome.failure, now_);
         // The guide kept is shown on: without what has ended since.
-        source.writer->prune(now_ - GuideImport::KeepSeconds);
+        source.writer->prune(now_ - keepSeconds_);
     }
     loadSource(source);
     if (result.outcome.committed) {

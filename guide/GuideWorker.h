@@ -27,8 +27,9 @@ public:
     GuideWorker(const QString& folder, GuideService* service);
     ~GuideWorker() override;
 
+    // Ended programmes are kept `keepSeconds` (see GuideLimits).
     void showList(int generation, const QList<QUrl>& sources, std::vector<ListedChannel> channels,
-                  qint64 now);
+                  qint64 now, qint64 keepSeconds);
     void refreshDue(int generation, qint64 now);
     void refreshSchedule(int generation, qint64 now);
     void day(int generation, int channel, qint64 from, qint64 to);
@@ -59,6 +60,7 @@ private:
     GuideService* service_;
     int generation_ = 0;
     qint64 now_ = 0;
+    qint64 keepSeconds_ = GuideLimits::DefaultKeepSeconds;
     std::vector<Source> sources_;
     std::vector<ListedChannel> channels_;
     std::vector<GuideMatch> matches_;

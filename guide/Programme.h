@@ -13,9 +13,10 @@ struct Programme {
     QString subTitle;
     QString description;
     QStringList categories;
-    QString episode; // as the guide shows it ("S2 E5", "Episode 12")
-    QString icon;    // an image address
-    QString rating;  // "PG", "12", ...
+    QString episode;   // as the guide shows it ("S2 E5", "Episode 12")
+    QString icon;      // an image address
+    QString rating;    // "PG", "12", ...
+    QString catchupId; // what the channel's archive calls the programme (catchup-id), if anything
 };
 
 } // namespace orvanto

@@ -303,6 +303,8 @@ void XmltvReader::startProgramme() {
     programme_.channel = boundedString(attributes.value(u"channel"_s).trimmed(), MaxIdLength);
     const std::optional<qint64> start = parseXmltvTime(attributes.value(u"start"_s));
     const std::optional<qint64> stop = parseXmltvTime(attributes.value(u"stop"_s));
+    programme_.programme.catchupId =
+        boundedString(attributes.value(u"catchup-id"_s).trimmed(), MaxCatchupIdLength);
     programmeValid_ = start.has_value() && !programme_.channel.isEmpty();
     if (start) {
         programme_.programme.start = *start;

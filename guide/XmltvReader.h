@@ -50,6 +50,7 @@ public:
     static constexpr int MaxCategories = 8;
     static constexpr qsizetype MaxEpisodeLength = 64;
     static constexpr qsizetype MaxIconLength = 1024;
+    static constexpr qsizetype MaxCatchupIdLength = 256;
     static constexpr qsizetype MaxRatingLength = 32;
     static constexpr int MaxDepth = 32;
     static constexpr qsizetype MaxTokenBytes = 1024 * 1024;

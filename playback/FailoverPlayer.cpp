@@ -16,6 +16,20 @@ QString notInCatalogueText(const QString& name) {
 QString allFailedText(const QString& name) {
     return QStringLiteral("Kanali '") + name + QStringLiteral("' Distixos den litourgoi");
 }
+
+QString archiveLacksText(const QString& name) {
+    return QStringLiteral("Kanali '") + name +
+           QStringLiteral("': the archive has no such programme");
+}
+
+QString archiveFailedText(const QString& name) {
+    return QStringLiteral("Kanali '") + name + QStringLiteral("': the archive does not play");
+}
+
+// A server's answer that says the archive lacks what was asked: not there, or not served.
+bool isArchiveRefusal(int status) {
+    return status == 404 || status == 410 || (status >= 500 && status <= 599);
+}
 } // namespace
 
 FailoverPlayer::FailoverPlayer(const Catalogue& catalogue, MediaPlayer& player, Ticker& ticker,
@@ -43,7 +57,43 @@ void FailoverPlayer::SelectStation(const QString& name, int startSlot) {
         player_.forgetChoices();
     }
     setChannel(catalogue_.station(index).Name);
+    archive_ = false;
     PlayStation(index, startSlot);
+}
+
+void FailoverPlayer::PlayArchive(const QString& name, std::vector<StreamAddress> addresses) {
+    const int index = catalogue_.FindStation(name);
+    if (index == Catalogue::NotFound || addresses.empty()) {
+        return;
+    }
+    cancelAttempt();
+    if (name != channel_) {
+        player_.forgetChoices();
+    }
+    setChannel(name);
+    archive_ = true;
+    Attempt attempt;
+    attempt.stationIndex = index;
+    attempt.archive = std::move(addresses);
+    attempt_ = std::move(attempt);
+    stationPlaying_ = false;
+    const quint64 generation = generation_;
+    player_.stop();
+    if (generation == generation_) {
+        startAddress();
+    }
+}
+
+int FailoverPlayer::lastSlot(const Attempt& attempt) const {
+    return attempt.archive.empty() ? catalogue_.station(attempt.stationIndex).LastUrlIndex
+                                   : static_cast<int>(attempt.archive.size()) - 1;
+}
+
+StreamAddress FailoverPlayer::addressOf(const Attempt& attempt) const {
+    const auto slot = static_cast<size_t>(attempt.slot);
+    return attempt.archive.empty()
+               ? catalogue_.station(attempt.stationIndex).StreamUrls.address(slot)
+               : attempt.archive[slot];
 }
 
 void FailoverPlayer::PlayStation(int stationIndex, int startSlot) {
@@ -61,16 +111,15 @@ void FailoverPlayer::PlayStation(int stationIndex, int startSlot) {
 
 void FailoverPlayer::startAddress() {
     Attempt& a = *attempt_;
-    const Station& station = catalogue_.station(a.stationIndex);
     // Past the last slot the attempt goes back to slot 0 (a reset, not a wrap-around).
     a.slot = a.tried + a.startSlot;
-    if (a.slot > station.LastUrlIndex) {
+    if (a.slot > lastSlot(a)) {
         a.slot = 0;
     }
     a.ticks = 0;
     a.limit = TickLimit;
     a.playingTicks = 0;
-    const StreamAddress address = station.StreamUrls.address(static_cast<size_t>(a.slot));
+    const StreamAddress address = addressOf(a);
     // The player may notify synchronously; should that end this attempt, give up here.
     const quint64 generation = generation_;
     player_.stop();
@@ -98,12 +147,17 @@ void FailoverPlayer::readPlayer() {
     }
     if (player_.playState() == PlayState::Ready) {
         a.ticks = a.limit; // cannot be opened, or has finished
+        a.archiveRefused = a.archiveRefused || isArchiveRefusal(player_.refusalStatus());
     }
     ++a.ticks;
-    const Station& station = catalogue_.station(a.stationIndex);
-    Q_EMIT statusTextChanged(station.StreamUrls[static_cast<size_t>(a.slot)] + QLatin1Char(' ') +
-                             QString::number(player_.receivedPackets()) + QLatin1Char(' ') +
-                             QString::number(a.ticks));
+    // (An archive's address is not shown: it is made of the programme's times, and a portal's
+    // carries the account's password.)
+    const QString shown =
+        a.archive.empty()
+            ? catalogue_.station(a.stationIndex).StreamUrls[static_cast<size_t>(a.slot)]
+            : QStringLiteral("archive");
+    Q_EMIT statusTextChanged(shown + QLatin1Char(' ') + QString::number(player_.receivedPackets()) +
+                             QLatin1Char(' ') + QString::number(a.ticks));
 }
 
 void FailoverPlayer::onTick() {
@@ -121,7 +175,7 @@ void FailoverPlayer::onTick() {
         return;
     }
     ++a.tried;
-    if (a.tried <= catalogue_.station(a.stationIndex).LastUrlIndex) {
+    if (a.tried <= lastSlot(a)) {
         startAddress();
     } else {
         finishFailure();
@@ -144,8 +198,10 @@ void FailoverPlayer::finishFailure() {
     // The player stays as the last attempt left it; CurrentStation keeps the last success.
     const QString name = catalogue_.station(a.stationIndex).Name;
     setChannel({});
-    messages_.showMessage(MessageSink::ErrorTitle(), allFailedText(name),
-                          MessageSink::Icon::Exclamation);
+    const QString text = a.archive.empty()  ? allFailedText(name)
+                         : a.archiveRefused ? archiveLacksText(name)
+                                            : archiveFailedText(name);
+    messages_.showMessage(MessageSink::ErrorTitle(), text, MessageSink::Icon::Exclamation);
 }
 
 void FailoverPlayer::cancelAttempt() {
@@ -162,6 +218,15 @@ void FailoverPlayer::CheckInterruption() {
     const int state = player_.playState();
     if (state != PlayState::Buffering && state != PlayState::Playing && stationPlaying_) {
         stationPlaying_ = false;
+        if (archive_) {
+            // The caller goes on from where the archive was, or with what follows it.
+            if (state == PlayState::MediaEnded) {
+                Q_EMIT archiveEnded();
+            } else {
+                Q_EMIT archiveBrokeOff();
+            }
+            return;
+        }
         Q_EMIT statusTextChanged(QStringLiteral("abbruch"));
         SelectStation(currentStation_->Name, currentUrlIndex_);
     }
@@ -170,6 +235,7 @@ void FailoverPlayer::CheckInterruption() {
 void FailoverPlayer::standDown() {
     cancelAttempt();
     stationPlaying_ = false;
+    archive_ = false;
     setChannel({});
 }
 

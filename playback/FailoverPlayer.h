@@ -5,6 +5,7 @@
 #include <QObject>
 #include <QString>
 #include <optional>
+#include <vector>
 
 namespace orvanto {
 
@@ -19,6 +20,11 @@ class Ticker;
 //
 // The attempt runs as a state machine on a one-second tick, so the window stays responsive.
 // A new choice always ends the attempt in progress (quietly) before its own attempt starts.
+//
+// A station's archive is played the same way, on the archive addresses the caller made of the
+// station's addresses that have one: the first that keeps playing is accepted, and a failure of
+// all says whether the archive had no such programme. An archive that ends or breaks off is not
+// restarted here: archiveEnded() and archiveBrokeOff() let the caller go on from where it was.
 class FailoverPlayer : public QObject {
     Q_OBJECT
 public:
@@ -31,6 +37,12 @@ public:
 
     // Plays the catalogue station called `name`, trying its addresses from `startSlot` on.
     void SelectStation(const QString& name, int startSlot);
+    // Plays the archive of the catalogue station called `name` on `addresses`, in order (none:
+    // nothing happens). While it plays, isArchive() holds and CurrentUrlIndex() is the index of
+    // the address accepted.
+    void PlayArchive(const QString& name, std::vector<StreamAddress> addresses);
+    // Whether what plays (or is tried) is an archive rather than the live stream.
+    bool isArchive() const { return archive_; }
 
     // Runs on every play-state notification of the player: restarts the current station when
     // its stream has broken off.
@@ -55,8 +67,12 @@ public:
 Q_SIGNALS:
     // New text for the status label under the player.
     void statusTextChanged(const QString& text);
-    // An attempt has accepted an address (after the station state was updated).
+    // An attempt has accepted an address (after the station state was updated); for an
+    // archive, `slot` is the index of the archive address accepted.
     void stationAccepted(const QString& name, int slot);
+    // The archive that played reached its end, or broke off; nothing restarts it by itself.
+    void archiveEnded();
+    void archiveBrokeOff();
     // channel() has changed.
     void channelChanged(const QString& name);
 
@@ -70,7 +86,13 @@ private:
         int limit = TickLimit;
         int playingTicks = 0; // readings of the address as Playing
         bool found = false;
+        // An archive's addresses; empty for the live stream (the station's own addresses).
+        std::vector<StreamAddress> archive;
+        bool archiveRefused = false; // a server of the archive said it had no such programme
     };
+
+    int lastSlot(const Attempt& attempt) const;
+    StreamAddress addressOf(const Attempt& attempt) const;
 
     void PlayStation(int stationIndex, int startSlot);
     void startAddress();
@@ -89,6 +111,7 @@ private:
     bool stationPlaying_ = false;
     std::optional<Station> currentStation_;
     int currentUrlIndex_ = 0;
+    bool archive_ = false;
     QString channel_;
     std::optional<Attempt> attempt_;
     quint64 generation_ = 0; // changes whenever an attempt ends

@@ -32,6 +32,16 @@ public:
     // One of the PlayState numbers.
     virtual int playState() const = 0;
 
+    // Where the media stands and how long it is, in ms (0: not known, as for a live stream);
+    // whether it can be sought in, and the seek to `ms`, false when refused.
+    virtual qint64 positionMs() const = 0;
+    virtual qint64 lengthMs() const = 0;
+    virtual bool canSeek() const = 0;
+    virtual bool seek(qint64 ms) = 0;
+    // The HTTP status with which the server refused the address last assigned (404, 503, ...;
+    // of the last of its playlist's entries, where it led to one); 0 when no server refused it.
+    virtual int refusalStatus() const = 0;
+
     // The data received for the current address, in kibibytes (1,024 bytes; the name is the
     // original design's, from a player that counted packets). Shown to the user only.
     virtual qint64 receivedPackets() const = 0;

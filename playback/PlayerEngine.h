@@ -81,6 +81,10 @@ public:
 
     virtual Stats stats() const = 0;
     virtual Position position() const = 0;
+    // Whether the current media can be sought in (a file, or an archive served with its length),
+    // and the seek to `ms` into it; false when refused.
+    virtual bool isSeekable() const = 0;
+    virtual bool seek(qint64 ms) = 0;
     virtual Tracks tracks() const = 0;
     // The addresses the engine found inside the current media when it was a playlist.
     virtual QList<QUrl> subItems() const = 0;

@@ -37,6 +37,7 @@ void StreamPlayer::setURL(const StreamAddress& address) {
     url_ = url;
     headers_ = address.headers;
     everPlayed_ = false;
+    refusalStatus_ = 0;
     flow_.clear();
     const QString trimmed = url.trimmed();
     if (trimmed.isEmpty()) {
@@ -145,6 +146,9 @@ void StreamPlayer::onSniffed(const Sniffer::Result& result) {
         startEngine(result.connection);
         break;
     case Sniffer::Result::Kind::Failed:
+        if (result.status >= 400) {
+            refusalStatus_ = result.status;
+        }
         attemptFailed(EntryFailure::Kind::Sniffed);
         break;
     }

@@ -68,6 +68,8 @@ public:
     bool isMuted() const { return muted_; }
     // The current entry has really played (decoded something).
     bool entryPlayed() const { return entryPlayed_; }
+    // The HTTP status with which a server last refused an entry of the address (0: none did).
+    int refusalStatus() const { return refusalStatus_; }
     // The address the engine plays or opens: the assigned one, or an entry of its playlist.
     const PlaylistQueue::Entry& currentEntry() const { return entry_; }
     // The address of the entry the engine plays or opens (empty before the first).
@@ -145,6 +147,7 @@ private:
     qint64 lastDataMs_ = 0;
     qint64 nextRetryMs_ = -1; // when the entry is opened again; -1: no retry waits
     int retries_ = 0;         // reopenings since the entry last played
+    int refusalStatus_ = 0;
     Sniffer::Result sniffed_; // what the look at the current media found
     DataFlow flow_;
 };

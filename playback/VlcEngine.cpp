@@ -320,6 +320,18 @@ VlcEngine::Position VlcEngine::position() const {
     return position;
 }
 
+bool VlcEngine::isSeekable() const {
+    return d_->player && d_->media && libvlc_media_player_is_seekable(d_->player) != 0;
+}
+
+bool VlcEngine::seek(qint64 ms) {
+    if (!isSeekable()) {
+        return false;
+    }
+    libvlc_media_player_set_time(d_->player, qMax<qint64>(0, ms));
+    return true;
+}
+
 bool VlcEngine::hasVideo() const {
     return d_->player && libvlc_media_player_has_vout(d_->player) > 0;
 }

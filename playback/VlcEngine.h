@@ -37,6 +37,8 @@ public:
     bool opens(const QUrl& url) const override;
     Stats stats() const override;
     Position position() const override;
+    bool isSeekable() const override;
+    bool seek(qint64 ms) override;
     Tracks tracks() const override;
     QList<QUrl> subItems() const override;
     bool hasVideo() const override;

@@ -93,6 +93,26 @@ int VlcPlayer::playState() const {
     return rules_->playState();
 }
 
+qint64 VlcPlayer::positionMs() const {
+    return engine_ ? engine_->position().timeMs : 0;
+}
+
+qint64 VlcPlayer::lengthMs() const {
+    return engine_ ? engine_->position().lengthMs : 0;
+}
+
+bool VlcPlayer::canSeek() const {
+    return engine_ && rules_->entryPlayed() && engine_->isSeekable();
+}
+
+bool VlcPlayer::seek(qint64 ms) {
+    return canSeek() && engine_->seek(ms);
+}
+
+int VlcPlayer::refusalStatus() const {
+    return rules_->refusalStatus();
+}
+
 qint64 VlcPlayer::receivedPackets() const {
     return rules_->receivedKilobytes();
 }

@@ -52,6 +52,11 @@ public:
     StreamAddress address() const override;
     void stop() override;
     int playState() const override;
+    qint64 positionMs() const override;
+    qint64 lengthMs() const override;
+    bool canSeek() const override;
+    bool seek(qint64 ms) override;
+    int refusalStatus() const override;
     // libVLC counts bytes, not packets: this is the number of kilobytes received for the
     // current address.
     qint64 receivedPackets() const override;

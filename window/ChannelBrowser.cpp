@@ -3,7 +3,7 @@
 #include "catalogue/Catalogue.h"
 #include "catalogue/Favourites.h"
 #include "window/ChannelListModel.h"
-#include "window/GuideText.h"
+#include "window/DayView.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
@@ -17,7 +17,6 @@
 #include <QPushButton>
 #include <QShortcut>
 #include <QSplitter>
-#include <QTextBrowser>
 #include <QTreeView>
 #include <QVBoxLayout>
 
@@ -83,10 +82,17 @@ ChannelBrowser::ChannelBrowser(const Catalogue& catalogue, int count, const Favo
     guideButton_ = new QPushButton(u"Guide..."_s, this);
     guideButton_->setObjectName(u"channelGuide"_s);
     guideButton_->setToolTip(u"Set where the programme guide of this list comes from"_s);
-    day_ = new QTextBrowser(this);
-    day_->setObjectName(u"channelDay"_s);
-    day_->setOpenLinks(false);
+    day_ = new DayView(this);
     day_->hide();
+    connect(day_, &DayView::offsetChanged, this, [this] {
+        dayStation_ = 0;
+        currentChanged();
+    });
+    connect(day_, &DayView::programmeChosen, this, [this](int index) {
+        if (dayStation_ > 0) {
+            Q_EMIT archiveRequested(dayStation_, index);
+        }
+    });
 
     auto* top = new QHBoxLayout;
     top->addWidget(search_, 1);
@@ -222,7 +228,7 @@ void ChannelBrowser::currentChanged() {
     if (hasGuide_ && station != dayStation_) {
         dayStation_ = 0;
         if (station > 0) {
-            Q_EMIT dayRequested(station);
+            Q_EMIT dayRequested(station, day_->offset());
         } else {
             day_->clear();
         }
@@ -274,14 +280,19 @@ void ChannelBrowser::showGuideParts() {
     }
 }
 
-void ChannelBrowser::setDay(int station, const std::vector<Programme>& programmes, qint64 time) {
+void ChannelBrowser::setDay(int station, const QDate& date,
+                            const std::vector<Programme>& programmes, qint64 time,
+                            const std::vector<bool>& playable) {
     if (station != currentStation()) {
         return;
     }
     dayStation_ = station;
-    day_->setHtml(GuideText::day(catalogue_.station(station).Name, programmes, time,
-                                 schedule_ && schedule_->matched(station)));
-    day_->scrollToAnchor(u"now"_s);
+    day_->showDay(catalogue_.station(station).Name, date, programmes, time,
+                  schedule_ && schedule_->matched(station), playable);
+}
+
+void ChannelBrowser::setDaysBack(int days) {
+    day_->setEarliestOffset(-qMax(1, days));
 }
 
 QString ChannelBrowser::currentName() const {

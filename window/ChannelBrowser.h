@@ -14,13 +14,13 @@ class QLabel;
 class QLineEdit;
 class QProgressBar;
 class QPushButton;
-class QTextBrowser;
 class QTreeView;
 
 namespace orvanto {
 
 class Catalogue;
 class ChannelListModel;
+class DayView;
 class Favourites;
 
 // A window listing every channel of the loaded list with its group and number of addresses.
@@ -29,8 +29,9 @@ class Favourites;
 // takes it off them. "Check" asks for the list's addresses to be checked; the browser shows the
 // check's progress and then, beside each channel, how many of its addresses play. When the list
 // has a programme guide, the columns "Now" and "Next" say what is on, the channel chosen shows
-// its programmes of the day, and a line says how much of the list the guide matched. Escape or
-// Ctrl+W close it.
+// its programmes of the day (and of the days before and after), of which those its archive holds
+// can be played, and a line says how much of the list the guide matched. Escape or Ctrl+W close
+// it.
 class ChannelBrowser : public QWidget {
     Q_OBJECT
 public:
@@ -62,8 +63,12 @@ public:
     void setGuideTime(qint64 time);
     // Where the list's guide stands; without a guide its columns and the day are hidden.
     void setGuideStatus(const GuideStatus& status);
-    // The programmes of the day of catalogue station `station`, shown if it is still chosen.
-    void setDay(int station, const std::vector<Programme>& programmes, qint64 time);
+    // The programmes of `date` on catalogue station `station`, shown if it is still chosen;
+    // `playable[i]`: programme i can be played from the channel's archive.
+    void setDay(int station, const QDate& date, const std::vector<Programme>& programmes,
+                qint64 time, const std::vector<bool>& playable = {});
+    // How many days back the day shown may go (the longest archive of the list, at least one).
+    void setDaysBack(int days);
     // The catalogue index of the channel chosen, or 0.
     int currentStation() const;
 
@@ -77,8 +82,11 @@ Q_SIGNALS:
     void checkStopRequested();
     // Ctrl+Q: the viewer is to quit.
     void quitRequested();
-    // The channel chosen changed while the list has a guide: its day is wanted.
-    void dayRequested(int station);
+    // The channel chosen, or the day shown (in days from today), changed while the list has a
+    // guide: its programmes of that day are wanted.
+    void dayRequested(int station, int dayOffset);
+    // Programme `index` of the day shown on `station` is to be played from its archive.
+    void archiveRequested(int station, int index);
     // "Guide..." was pressed: the user wants to set the list's guide address.
     void guideAddressRequested();
 
@@ -113,7 +121,7 @@ private:
     QLabel* guideStatus_ = nullptr;
     QProgressBar* guideProgress_ = nullptr;
     QPushButton* guideButton_ = nullptr;
-    QTextBrowser* day_ = nullptr;
+    DayView* day_ = nullptr;
     CheckSummary summary_;
     bool checking_ = false;
     QString playingName_;

@@ -3,6 +3,7 @@
 #include "catalogue/Catalogue.h"
 #include "playback/FailoverPlayer.h"
 #include "playback/MediaPlayer.h"
+#include "window/ArchiveControls.h"
 #include "window/ChannelBrowser.h"
 #include "window/ClickLabel.h"
 #include "window/ClockText.h"
@@ -97,8 +98,14 @@ void Form1::wireControls() {
             [this] { applyStrip(WindowStrip::restore()); });
     connect(controls_->get<ClickLabel>(Role::FullScreenLabel), &ClickLabel::clicked, this,
             &Form1::onFullScreenLabel);
-    connect(&failover_, &FailoverPlayer::statusTextChanged,
-            controls_->get<QLabel>(Role::StatusLabel), &QLabel::setText);
+    // While an archive plays the line says which programme, not the player's states.
+    auto* status = controls_->get<QLabel>(Role::StatusLabel);
+    connect(&failover_, &FailoverPlayer::statusTextChanged, status,
+            [this, status](const QString& text) {
+                const QString archive =
+                    archiveControls_ ? archiveControls_->statusText() : QString();
+                status->setText(archive.isEmpty() ? text : archive);
+            });
     connect(&player_, &MediaPlayer::nowPlayingChanged, this, &Form1::showNowPlaying);
     connect(&failover_, &FailoverPlayer::channelChanged, this, &Form1::showNowPlaying);
     auto* find = new QShortcut(QKeySequence::Find, this);
@@ -123,7 +130,21 @@ void Form1::wireControls() {
     browse->setShortcut(QKeySequence::Find);
     browse->setShortcutContext(Qt::WidgetShortcut);
     connect(browse, &QAction::triggered, this, &Form1::openChannelBrowser);
-    playerArea_->setWindowActions({openFile, openAddress, browse});
+    windowActions_ = {openFile, openAddress, browse};
+    playerArea_->setWindowActions(windowActions_);
+}
+
+void Form1::setArchive(ArchivePlayback& archive) {
+    Q_ASSERT(!archiveControls_);
+    archiveControls_ = new ArchiveControls(archive, *playerArea_, this);
+    auto* status = controls_->get<QLabel>(Role::StatusLabel);
+    connect(archiveControls_, &ArchiveControls::statusChanged, status,
+            [status](const QString& text) {
+                if (!text.isEmpty()) {
+                    status->setText(text);
+                }
+            });
+    playerArea_->setWindowActions(QList<QAction*>{archiveControls_->liveAction()} + windowActions_);
 }
 
 void Form1::load(const StationRegistrations& registrations) {

@@ -11,6 +11,8 @@ class QTimer;
 
 namespace orvanto {
 
+class ArchiveControls;
+class ArchivePlayback;
 class Catalogue;
 class ChannelBrowser;
 class FailoverPlayer;
@@ -67,6 +69,11 @@ public:
     // The channels of the list on show (the catalogue's first stations), locked ones apart.
     int channelCount() const { return pages_.regularCount(); }
 
+    // Where past programmes play from: their position, seeking and the way back to live in the
+    // window while one plays. `archive` must outlive the window.
+    void setArchive(ArchivePlayback& archive);
+    ArchiveControls* archiveControls() const { return archiveControls_; }
+
     // What a station button's tooltip says, asked for when it is about to show.
     void setStationTips(StationTips::Provider provider) { tips_->setProvider(std::move(provider)); }
 
@@ -108,6 +115,8 @@ private:
     StationTips* tips_ = nullptr;
     WindowControls* controls_ = nullptr;
     PlayerArea* playerArea_ = nullptr;
+    ArchiveControls* archiveControls_ = nullptr;
+    QList<QAction*> windowActions_; // the video menu's window-level actions
     // The clock, Timer1. The station watch timer of the original design, whose tick does
     // nothing, is not kept: the player notifies every change of state by itself.
     QTimer* clock_ = nullptr;

@@ -43,22 +43,43 @@ QString tip(const GuideSchedule::NowNext& nowNext, qint64 time) {
     return lines.join(u'\n');
 }
 
-QString day(const QString& channel, const std::vector<Programme>& programmes, qint64 time,
-            bool inGuide) {
-    QString html = u"<p><b>%1</b> — %2</p>"_s.arg(
-        channel.toHtmlEscaped(),
-        QLocale().toString(QDateTime::fromSecsSinceEpoch(time).date(), QLocale::LongFormat));
+QString archiveLink(int index) {
+    return u"archive:%1"_s.arg(index);
+}
+
+int archiveIndex(const QString& link) {
+    if (!link.startsWith(u"archive:"_s)) {
+        return -1;
+    }
+    bool ok = false;
+    const int index = link.sliced(8).toInt(&ok);
+    return ok && index >= 0 ? index : -1;
+}
+
+QString day(const QString& channel, const QDate& date, const std::vector<Programme>& programmes,
+            qint64 time, bool inGuide, const std::vector<bool>& playable) {
+    QString html = u"<p><b>%1</b> — %2</p>"_s.arg(channel.toHtmlEscaped(),
+                                                  QLocale().toString(date, QLocale::LongFormat));
     if (!inGuide) {
         return html + u"<p>The guide does not know this channel.</p>"_s;
     }
     if (programmes.empty()) {
-        return html + u"<p>The guide has no programmes for this channel today.</p>"_s;
+        return html + u"<p>The guide has no programmes for this channel on that day.</p>"_s;
     }
-    for (const Programme& p : programmes) {
+    for (size_t i = 0; i < programmes.size(); ++i) {
+        const Programme& p = programmes[i];
         const bool on = p.start <= time && time < p.stop;
+        const bool archived = i < playable.size() && playable[i];
+        const QString link = archiveLink(static_cast<int>(i));
         QString heading = span(p.start, p.stop) + u"  "_s + p.title.toHtmlEscaped();
+        if (archived && !on) {
+            heading = u"<a href=\"%1\">▶ %2</a>"_s.arg(link, heading);
+        }
         if (on) {
             heading = u"<a name=\"now\"></a><b>"_s + heading + u"</b>"_s;
+            if (archived) {
+                heading += u"  <a href=\"%1\">From the start</a>"_s.arg(link);
+            }
         }
         QStringList details;
         if (!p.subTitle.isEmpty()) {

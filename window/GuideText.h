@@ -3,6 +3,7 @@
 #include "guide/GuideSchedule.h"
 #include "guide/Programme.h"
 
+#include <QDate>
 #include <QString>
 #include <vector>
 
@@ -19,10 +20,15 @@ QString next(const ProgrammeSlot& slot);
 QString span(qint64 start, qint64 stop);
 // What is on and what follows, for a station button's tooltip; empty when nothing is known.
 QString tip(const GuideSchedule::NowNext& nowNext, qint64 time);
-// A channel's programmes of the day, with times and descriptions, as rich text; the one on at
-// `time` stands out. `inGuide`: the guide has the channel at all.
-QString day(const QString& channel, const std::vector<Programme>& programmes, qint64 time,
-            bool inGuide = true);
+// A channel's programmes of `date`, with times and descriptions, as rich text; the one on at
+// `time` stands out. `inGuide`: the guide has the channel at all. Programme i for which
+// `playable[i]` holds can be played from the channel's archive: a past one's heading links to
+// "archive:i", the one on now has a "From the start" link to it.
+QString day(const QString& channel, const QDate& date, const std::vector<Programme>& programmes,
+            qint64 time, bool inGuide = true, const std::vector<bool>& playable = {});
+// The link of programme `index` in day(), and the programme a link names (-1: none).
+QString archiveLink(int index);
+int archiveIndex(const QString& link);
 
 } // namespace GuideText
 } // namespace orvanto

@@ -100,6 +100,13 @@ void PlayerArea::showVideoMenu(const QPoint& globalPos, QWidget* origin) {
     menu->popup(globalPos);
 }
 
+void PlayerArea::addToBar(QWidget* widget) {
+    widget->setParent(barLayout_->parentWidget());
+    // After the play and stop buttons, where the stretch is; the stretch stays for when the
+    // widget is hidden.
+    barLayout_->insertWidget(2, widget, 1);
+}
+
 QWidget* PlayerArea::makeBar(int initialVolume) {
     auto* bar = new QWidget(this);
     bar->setObjectName(QStringLiteral("transportBar"));
@@ -124,6 +131,7 @@ QWidget* PlayerArea::makeBar(int initialVolume) {
     volume_->setMaximumWidth(100);
 
     auto* layout = new QHBoxLayout(bar);
+    barLayout_ = layout;
     layout->setContentsMargins(4, 1, 4, 1);
     layout->setSpacing(2);
     layout->addWidget(play_);

@@ -4,6 +4,7 @@
 
 #include <QWidget>
 
+class QHBoxLayout;
 class QSlider;
 class QToolButton;
 
@@ -42,6 +43,9 @@ public:
     // Window-level actions the video's context menu offers after its own (they stay ours to
     // own; the menu only shows them).
     void setWindowActions(const QList<QAction*>& actions) { windowActions_ = actions; }
+    // Puts `widget` into the control bar, between the play and stop buttons and the volume,
+    // taking the room there.
+    void addToBar(QWidget* widget);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -58,6 +62,7 @@ private:
     QToolButton* stop_ = nullptr;
     QToolButton* fullScreen_ = nullptr;
     QSlider* volume_ = nullptr;
+    QHBoxLayout* barLayout_ = nullptr;
     QList<QAction*> windowActions_;
 };
 

@@ -8,7 +8,9 @@
 #include "catalogue/Catalogue.h"
 #include "catalogue/PlaylistRegistration.h"
 #include "guide/GuideService.h"
+#include "playback/ArchivePlayback.h"
 #include "playback/FailoverPlayer.h"
+#include "playback/PlayState.h"
 #include "support/FakeClock.h"
 #include "support/FakePlayer.h"
 #include "support/ManualTicker.h"
@@ -23,6 +25,7 @@
 #include <QFile>
 #include <QHelpEvent>
 #include <QInputDialog>
+#include <QLabel>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -47,10 +50,11 @@ QByteArray xmltvTime(int hour, int minute) {
 }
 
 QByteArray programme(const char* channel, int hour, int minute, int endHour, int endMinute,
-                     const char* title) {
+                     const char* title, const char* catchupId = "") {
     return "<programme start=\"" + xmltvTime(hour, minute) + "\" stop=\"" +
-           xmltvTime(endHour, endMinute) + "\" channel=\"" + channel + "\"><title>" + title +
-           "</title><desc>About " + title + "</desc></programme>\n";
+           xmltvTime(endHour, endMinute) + "\" channel=\"" + channel + "\" catchup-id=\"" +
+           catchupId + "\"><title>" + title + "</title><desc>About " + title +
+           "</desc></programme>\n";
 }
 
 bool write(const QString& path, const QByteArray& bytes) {
@@ -64,6 +68,7 @@ protected:
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedKingdom));
         write(files.filePath(s("guide.xml")),
               "<tv><channel id=\"one.tv\"><display-name>One</display-name></channel>" +
+                  programme("one.tv", 18, 0, 19, 0, "Morning", "m 1&amp;2") +
                   programme("one.tv", 20, 0, 20, 30, "News") +
                   programme("one.tv", 20, 30, 22, 0, "Film") + "</tv>");
         write(files.filePath(s("other.xml")),
@@ -73,7 +78,9 @@ protected:
         data.source = listPath;
         data.location = QUrl::fromLocalFile(listPath);
         data.bytes = "#EXTM3U url-tvg=\"guide.xml\"\n"
-                     "#EXTINF:-1 tvg-id=\"ONE.TV\",Kanali Ena\nhttp://one.example.com/live\n"
+                     "#EXTINF:-1 tvg-id=\"ONE.TV\" catchup=\"vod\" catchup-days=\"2\" "
+                     "catchup-source=\"http://archive.example.com/one/{catchup-id}.ts\","
+                     "Kanali Ena\nhttp://one.example.com/live\n"
                      "#EXTINF:-1 tvg-id=\"two.tv\",Kanali Dyo\nhttp://two.example.com/live\n";
         form.load({[data](Catalogue& c) { registerPlaylist(data, c); }, [](Catalogue&) {}});
     }
@@ -188,6 +195,43 @@ TEST_F(GuideWiringTest, AGuideAddressTheUserSetsReplacesTheListsOwnAtOnce) {
         waitFor([&] { return cell(1, ChannelListModel::NowColumn) == s("Concert (170 min left)"); },
                 10000));
     EXPECT_EQ(cell(0, ChannelListModel::NowColumn), QString());
+}
+
+// A past programme the channel's archive holds, chosen in the day view, plays from the archive
+// with the guide's catch-up id; the window says so and goes back to live.
+TEST_F(GuideWiringTest, APastProgrammeOfTheDayPlaysFromTheArchiveAndLGoesBackToLive) {
+    ArchivePlayback archive(catalogue, failover, player, messages, clock);
+    wiring.setArchive(&archive);
+    form.setArchive(archive);
+    form.show();
+    form.openChannelBrowser();
+    ASSERT_TRUE(show());
+    auto* day = form.channelBrowser()->findChild<QTextBrowser*>(s("channelDay"));
+    ASSERT_TRUE(waitFor([&] { return day->toPlainText().contains(s("Morning")); }, 5000));
+    // Morning has ended and the archive holds it; the news is on: from its start.
+    EXPECT_TRUE(day->toHtml().contains(s("archive:0"))) << qPrintable(day->toHtml());
+    EXPECT_TRUE(day->toPlainText().contains(s("From the start")));
+    EXPECT_FALSE(day->toHtml().contains(s("archive:2"))) << "the film is still to come";
+
+    player.stateOnOpen = PlayState::Playing;
+    day->setFocus();
+    QTest::keyClick(day, Qt::Key_Tab);
+    QTest::keyClick(day, Qt::Key_Return);
+    ASSERT_FALSE(player.openedUrls.isEmpty());
+    EXPECT_EQ(player.openedUrls.last(), s("http://archive.example.com/one/m%201%262.ts"));
+    ticker.tickUntilStopped();
+    ASSERT_TRUE(archive.isActive());
+    auto* status = qobject_cast<QLabel*>(form.controls().control(s("Label29")));
+    ASSERT_NE(status, nullptr);
+    EXPECT_EQ(status->text(), s("Archive: Morning, 18:00–19:00"));
+    player.setState(PlayState::Buffering); // the player's states do not replace it meanwhile
+    EXPECT_EQ(status->text(), s("Archive: Morning, 18:00–19:00"));
+    player.setState(PlayState::Playing);
+
+    QTest::keyClick(&form, Qt::Key_L);
+    ticker.tickUntilStopped();
+    EXPECT_FALSE(archive.isActive());
+    EXPECT_EQ(player.URL(), s("http://one.example.com/live"));
 }
 
 TEST_F(GuideWiringTest, TheBuiltInStationsHaveNoGuide) {

@@ -8,7 +8,9 @@
 #include "catalogue/PlaylistRegistration.h"
 #include "core/Clock.h"
 #include "guide/GuideService.h"
+#include "playback/ArchivePlayback.h"
 #include "playback/FailoverPlayer.h"
+#include "playback/PlayState.h"
 #include "support/FakePlayer.h"
 #include "support/GuideFiles.h"
 #include "support/ManualTicker.h"
@@ -26,6 +28,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBrowser>
+#include <QTextCursor>
+#include <QTextDocument>
 #include <QToolTip>
 #include <QTreeView>
 #include <gtest/gtest.h>
@@ -42,8 +46,8 @@ QByteArray xmltvTime(qint64 secs) {
            " +0000";
 }
 
-// Channel "one.tv" shows "Morning News" from ten minutes ago for an hour, then "Film"; "three.tv"
-// a documentary with a description.
+// Channel "one.tv" shows "Earlier" until ten minutes ago, "Morning News" from then for an hour,
+// then "Film"; "three.tv" a documentary with a description.
 QByteArray guideAround(qint64 now) {
     auto entry = [](const char* channel, qint64 start, qint64 stop, const char* title,
                     const char* desc) {
@@ -54,6 +58,7 @@ QByteArray guideAround(qint64 now) {
     const qint64 start = now - 600;
     return "<?xml version=\"1.0\"?>\n<tv>\n"
            "<channel id=\"one.tv\"><display-name>One</display-name></channel>\n" +
+           entry("one.tv", start - 3600, start, "Earlier", "What came before.") +
            entry("one.tv", start, start + 3600, "Morning News", "The news of the day.") +
            entry("one.tv", start + 3600, start + 7200, "Film", "A film.") +
            entry("three.tv", start, start + 5400, "Deep Sea", "Whales of the deep ocean.") +
@@ -73,10 +78,13 @@ protected:
         data.location = QUrl::fromLocalFile(list);
         data.bytes = "#EXTM3U url-tvg=\"" + server.url(s("/epg/guide.xml.gz")).toEncoded() +
                      "\"\n"
-                     "#EXTINF:-1 tvg-id=\"one.tv\",Kanali Ena\nhttp://one.example.com/live\n"
+                     "#EXTINF:-1 tvg-id=\"one.tv\" catchup=\"shift\",Kanali Ena\n"
+                     "http://one.example.com/live\n"
                      "#EXTINF:-1,Kanali Dyo\nhttp://two.example.com/live\n"
                      "#EXTINF:-1 tvg-id=\"three.tv\",Kanali Tria\nhttp://three.example.com/live\n";
         form.load({[data](Catalogue& c) { registerPlaylist(data, c); }, [](Catalogue&) {}});
+        wiring.setArchive(&archive);
+        form.setArchive(archive);
         form.show();
         QApplication::setActiveWindow(&form);
         EXPECT_TRUE(QTest::qWaitForWindowExposed(&form));
@@ -99,6 +107,7 @@ protected:
     SystemClock clock;
     GuideService service{cache.path()};
     GuideWiring wiring{form, catalogue, service, clock};
+    ArchivePlayback archive{catalogue, failover, player, messages, clock};
 };
 
 TEST_F(GuideDesktop, AGzipGuideFromTheListsHeaderShowsInTheBrowserAndOnTheButtons) {
@@ -145,6 +154,47 @@ TEST_F(GuideDesktop, AGzipGuideFromTheListsHeaderShowsInTheBrowserAndOnTheButton
         5000))
         << qPrintable(QToolTip::text());
     QToolTip::hideText();
+}
+
+// A past programme of the day, double-clicked with the real pointer, plays from the channel's
+// archive; the L key, pressed on the window, goes back to live.
+TEST_F(GuideDesktop, APastProgrammeChosenInTheDayPlaysFromTheArchiveAndLGoesBackToLive) {
+    wiring.showList(list);
+    x11::run(s("xdotool"), {s("windowfocus"), s("--sync"), QString::number(form.winId())});
+    x11::key(s("ctrl+f"));
+    ASSERT_TRUE(waitFor([&] { return form.channelBrowser() != nullptr; }, 10000));
+    ChannelBrowser* browser = form.channelBrowser();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(browser));
+    auto* day = browser->findChild<QTextBrowser*>(s("channelDay"));
+    ASSERT_TRUE(waitFor([&] { return day->toPlainText().contains(s("▶")); }, 20000))
+        << qPrintable(day->toPlainText());
+
+    // The link of "Earlier", in sight, double-clicked.
+    QTextCursor earlier = day->document()->find(s("Earlier"));
+    ASSERT_FALSE(earlier.isNull());
+    day->setTextCursor(earlier);
+    day->ensureCursorVisible();
+    QTest::qWait(50);
+    const QPoint at =
+        day->viewport()->mapToGlobal(day->cursorRect(earlier).center() -
+                                     QPoint(day->fontMetrics().horizontalAdvance(s("ly")), 0));
+    player.stateOnOpen = PlayState::Playing;
+    x11::moveTo(at);
+    x11::run(s("xdotool"), {s("click"), s("--repeat"), s("2"), s("--delay"), s("80"), s("1")});
+    ASSERT_TRUE(waitFor([&] { return player.URL().contains(s("?utc=")); }, 5000))
+        << qPrintable(player.URL());
+    ticker.tickUntilStopped();
+    ASSERT_TRUE(archive.isActive());
+    EXPECT_EQ(archive.programme().title, s("Earlier"));
+    EXPECT_TRUE(player.URL().contains(s("?utc=%1&").arg(archive.programme().start)));
+
+    // Back to live with one key on the window.
+    browser->hide();
+    QApplication::setActiveWindow(&form);
+    x11::run(s("xdotool"), {s("windowfocus"), s("--sync"), QString::number(form.winId())});
+    x11::key(s("l"));
+    ASSERT_TRUE(waitFor([&] { return !archive.isActive(); }, 5000));
+    EXPECT_EQ(player.URL(), s("http://one.example.com/live"));
 }
 
 } // namespace

@@ -5,8 +5,10 @@
 
 #include "catalogue/Catalogue.h"
 #include "catalogue/ProgrammeNow.h"
+#include "playback/ArchivePlayback.h"
 #include "playback/FailoverPlayer.h"
 #include "playback/PlayState.h"
+#include "support/FakeClock.h"
 #include "support/FakePlayer.h"
 #include "support/ManualTicker.h"
 #include "support/RecordingMessageSink.h"
@@ -48,6 +50,10 @@ protected:
                                 {.id = {}, .name = {}, .logo = s("/usr/share/logos/two.png")});
                  c.AddStreamUrl(s("Three"), s("http://three.example/live"), {},
                                 {.id = {}, .name = {}, .logo = s("javascript:alert(1)")});
+                 Catchup shift;
+                 shift.kind = Catchup::Kind::Shift;
+                 shift.days = 3;
+                 c.AddStreamUrl(s("Four"), s("http://four.example/live"), {}, {}, shift);
              },
              [](Catalogue& c) { c.AddStreamUrl(s("ADULT 1"), s("mms://adult.example/1")); }});
         made = std::make_unique<MprisPlayer>(MprisPlayer::Parts{.player = player,
@@ -56,7 +62,8 @@ protected:
                                                                 .catalogue = catalogue,
                                                                 .pages = pages,
                                                                 .window = window,
-                                                                .guide = &guide});
+                                                                .guide = &guide,
+                                                                .archive = &archive});
         QObject::connect(made.get(), &MprisPlayer::changed,
                          [this](const MprisChanges& c) { changes << c.player + c.root; });
     }
@@ -80,6 +87,8 @@ protected:
     Transport transport{player, failover};
     QWidget window;
     FakeGuide guide;
+    FakeClock clock{QDateTime(QDate(2026, 12, 9), QTime(21, 0), Qt::UTC)};
+    ArchivePlayback archive{catalogue, failover, player, messages, clock};
     std::unique_ptr<MprisPlayer> made; // once the pages are there
     QStringList changes;
 };
@@ -135,12 +144,13 @@ TEST_F(MprisPlayerTest, NextAndPreviousGoRoundThePagesFromTheChannelChosenLast) 
     mpris().next();
     EXPECT_EQ(failover.channel(), s("One")) << "nothing chosen yet: the first";
     mpris().previous();
-    EXPECT_EQ(failover.channel(), s("Three")) << "round to the last";
+    EXPECT_EQ(failover.channel(), s("Four")) << "round to the last";
     plays(s("Two"));
     mpris().stop();
     EXPECT_EQ(mpris().state().playbackStatus, s("Stopped"));
     mpris().next();
     EXPECT_EQ(failover.channel(), s("Three")) << "from the stopped channel";
+    mpris().next();
     mpris().next();
     EXPECT_EQ(failover.channel(), s("One"));
     // From a locked channel, which the pages do not show: the first.
@@ -205,6 +215,48 @@ TEST(MprisChanges, NameOnlyWhatDiffers) {
     EXPECT_EQ(changes.player,
               (QStringList{QStringLiteral("Metadata"), QStringLiteral("CanGoNext")}));
     EXPECT_EQ(changes.root, QStringList{QStringLiteral("Fullscreen")});
+}
+
+// A programme from a channel's archive is a track of its own, with its title, length and
+// position, and the desktop's controls seek in it.
+TEST_F(MprisPlayerTest, AnArchivesProgrammeHasItsLengthAndPositionAndIsSoughtIn) {
+    plays(s("Four"));
+    const QString liveId = track().id;
+    EXPECT_EQ(track().lengthUs, 0);
+    EXPECT_FALSE(mpris().state().canSeek);
+    EXPECT_EQ(mpris().positionUs(), 0);
+
+    const qint64 now = clock.now.toSecsSinceEpoch();
+    ASSERT_TRUE(archive.play(s("Four"), {{now - 7200, now - 3600, s("Match"), {}}}, 0));
+    ticker.tickUntilStopped();
+    ASSERT_TRUE(archive.isActive());
+    EXPECT_EQ(track().title, s("Match"));
+    EXPECT_EQ(track().channel, s("Four"));
+    EXPECT_EQ(track().lengthUs, qint64(3600) * 1000000);
+    EXPECT_NE(track().id, liveId);
+    EXPECT_TRUE(mpris().state().canSeek);
+    EXPECT_TRUE(changes.contains(s("CanSeek")));
+
+    QList<qint64> seeked;
+    QObject::connect(made.get(), &MprisPlayer::seeked, [&seeked](qint64 us) { seeked << us; });
+    mpris().seek(qint64(600) * 1000000); // ten minutes on
+    ticker.tickUntilStopped();
+    EXPECT_EQ(mpris().positionUs(), qint64(600) * 1000000);
+    EXPECT_TRUE(player.URL().contains(QString::number(now - 7200 + 600)));
+    mpris().setPosition(track().id, qint64(1200) * 1000000);
+    ticker.tickUntilStopped();
+    EXPECT_EQ(mpris().positionUs(), qint64(1200) * 1000000);
+    EXPECT_EQ(seeked, (QList<qint64>{qint64(600) * 1000000, qint64(1200) * 1000000}));
+    // A position for another track, or past this one's end, is ignored.
+    mpris().setPosition(liveId, 0);
+    mpris().setPosition(track().id, qint64(9999) * 1000000);
+    EXPECT_EQ(seeked.size(), 2);
+
+    archive.backToLive();
+    ticker.tickUntilStopped();
+    EXPECT_EQ(track().lengthUs, 0);
+    EXPECT_FALSE(mpris().state().canSeek);
+    EXPECT_EQ(track().title, s("Four"));
 }
 
 } // namespace

@@ -132,6 +132,24 @@ TEST_F(GuideImportTest, ProgrammesEndedMoreThanADayAgoAreDroppedAndDuplicatesKep
     EXPECT_EQ(titles(store, "a", 0), QStringList{s("Today")});
 }
 
+// A list whose archives reach back days keeps the guide's programmes as long, with the id the
+// archive knows each by.
+TEST_F(GuideImportTest, ProgrammesAreKeptAsLongAsTheArchiveReachesWithTheirCatchupIds) {
+    const QByteArray body =
+        "<programme start=\"20240302100000 +0000\" stop=\"20240302110000 +0000\" channel=\"a\" "
+        "catchup-id=\" 1234/abc \"><title>Two days ago</title></programme>\n" +
+        programme("a", "20240301100000 +0000", "20240301110000 +0000", "Three days ago") +
+        programme("a", "20240304130000 +0000", "20240304140000 +0000", "Today");
+    GuideLimits limits;
+    limits.keepSeconds = 3 * 24 * 3600 - 3600;
+    ASSERT_TRUE(import(guide(body), 4096, limits).committed);
+    const std::vector<Programme> kept = store.between(key("a"), 0, utc(5, 0));
+    ASSERT_EQ(kept.size(), 2u);
+    EXPECT_EQ(kept[0].title, s("Two days ago"));
+    EXPECT_EQ(kept[0].catchupId, s("1234/abc"));
+    EXPECT_EQ(kept[1].catchupId, QString());
+}
+
 TEST_F(GuideImportTest, AProgrammeWithoutAStopLastsUntilItsChannelsNext) {
     const QByteArray body = "<programme start=\"20240304120000 +0000\" channel=\"a\">"
                             "<title>Open</title></programme>"

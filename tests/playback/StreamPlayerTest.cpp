@@ -106,6 +106,24 @@ TEST_F(StreamPlayerTest, StreamThatEndsGoesMediaEndedThenReady) {
                                 PlayState::MediaEnded, PlayState::Ready}));
 }
 
+// The status a server refused the address with, for those that tell "no such programme" from
+// "cannot be reached"; a new address starts without one.
+TEST_F(StreamPlayerTest, TheHttpStatusOfARefusalIsKeptUntilTheNextAddress) {
+    player.setURL(QStringLiteral("http://archive.example/old.ts"));
+    Sniffer::Result refused;
+    refused.kind = Kind::Failed;
+    refused.error = HttpGet::Error::None;
+    refused.status = 404;
+    ASSERT_TRUE(sniffer.decide(refused));
+    EXPECT_EQ(player.playState(), PlayState::Ready);
+    EXPECT_EQ(player.refusalStatus(), 404);
+
+    player.setURL(QStringLiteral("http://gone.example/"));
+    EXPECT_EQ(player.refusalStatus(), 0);
+    ASSERT_TRUE(sniffer.decide(Kind::Failed)); // nobody answered: no status
+    EXPECT_EQ(player.refusalStatus(), 0);
+}
+
 TEST_F(StreamPlayerTest, AddressesThatDoNotPlayEndInReady) {
     player.setURL(QStringLiteral("http://gone.example/"));
     ASSERT_TRUE(sniffer.decide(Kind::Failed));

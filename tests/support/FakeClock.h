@@ -14,6 +14,7 @@ public:
 
     QTime currentTime() const override { return now.time(); }
     QDate currentDate() const override { return now.date(); }
+    QDateTime currentDateTime() const override { return now; }
 
     void set(QTime time) { now.setTime(time); }
     void advanceSeconds(int seconds) { now = now.addSecs(seconds); }

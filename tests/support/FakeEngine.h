@@ -32,6 +32,15 @@ public:
     bool opens(const QUrl& url) const override { return !refusedSchemes.contains(url.scheme()); }
     Stats stats() const override { return counters; }
     Position position() const override { return at; }
+    bool isSeekable() const override { return seekable; }
+    bool seek(qint64 ms) override {
+        if (!seekable) {
+            return false;
+        }
+        seeks << ms;
+        at.timeMs = ms;
+        return true;
+    }
     Tracks tracks() const override { return found; }
     QList<QUrl> subItems() const override { return items; }
     bool hasVideo() const override { return video; }
@@ -86,6 +95,8 @@ public:
     int stops = 0;
     Stats counters; // these three are the current media's: stop() clears them
     Position at;
+    bool seekable = false;
+    QList<qint64> seeks; // every seek() taken, its time
     Tracks found;
     QList<QUrl> items;
     bool video = false;

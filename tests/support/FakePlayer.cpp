@@ -8,6 +8,7 @@ void FakePlayer::setURL(const StreamAddress& address) {
     headers_ = address.headers;
     openedUrls << url;
     openedHeaders << address.headers;
+    refusal = refusalOnOpen ? refusalOnOpen(url) : 0;
     setState(stateOnOpen);
     if (onOpen) {
         onOpen(url);

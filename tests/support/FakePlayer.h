@@ -20,6 +20,18 @@ public:
     StreamAddress address() const override { return {url_, headers_}; }
     void stop() override;
     int playState() const override { return state_; }
+    qint64 positionMs() const override { return position; }
+    qint64 lengthMs() const override { return length; }
+    bool canSeek() const override { return seekable; }
+    bool seek(qint64 ms) override {
+        if (!seekable) {
+            return false;
+        }
+        seeks << ms;
+        position = ms;
+        return true;
+    }
+    int refusalStatus() const override { return refusal; }
     qint64 receivedPackets() const override { return packets; }
     void setVolume(int volume) override;
     int volume() const override { return volume_; }
@@ -70,6 +82,12 @@ public:
     QList<int> heights;
     int height = 0;
     int forgetCount = 0;
+    qint64 position = 0;
+    qint64 length = 0;
+    bool seekable = false;
+    QList<qint64> seeks;
+    int refusal = 0; // setURL() sets it from refusalOnOpen
+    std::function<int(const QString& url)> refusalOnOpen;
 
 private:
     QString url_;

@@ -72,6 +72,21 @@ private:
             return;
         }
         answered_ = true;
+        // "GET /path?query HTTP/1.0"
+        const QByteArray target = request_.left(request_.indexOf("\r\n")).split(' ').value(1);
+        {
+            QMutexLocker lock(&server_.mutex_);
+            server_.targets_ << target;
+        }
+        if (server_.gate_) {
+            title_ = server_.gate_(target);
+            if (title_.isNull()) {
+                socket_->write("HTTP/1.0 404 Not Found\r\nContent-Type: text/plain\r\n"
+                               "Content-Length: 10\r\n\r\nno archive");
+                socket_->disconnectFromHost();
+                return;
+            }
+        }
         withMetadata_ = request_.toLower().contains("\r\nicy-metadata: 1");
         if (withMetadata_) {
             QMutexLocker lock(&server_.mutex_);
@@ -107,7 +122,7 @@ private:
             const qsizetype part = IcyServer::MetaInterval - sinceMeta_;
             socket_->write(pending_.first(part));
             pending_.remove(0, part);
-            socket_->write(metadataBlock(server_.title()));
+            socket_->write(metadataBlock(title_.isNull() ? server_.title() : title_));
             sinceMeta_ = 0;
         }
         sinceMeta_ += pending_.size();
@@ -118,6 +133,7 @@ private:
     IcyServer& server_;
     QTcpSocket* socket_;
     QByteArray request_;
+    QString title_; // the gate's for this request; null: the server's
     bool answered_ = false;
     bool withMetadata_ = false;
     QByteArray pending_;
@@ -154,7 +170,7 @@ public:
     quint16 port_ = 0;
 };
 
-IcyServer::IcyServer(const QString& title) : title_(title) {}
+IcyServer::IcyServer(const QString& title, Gate gate) : title_(title), gate_(std::move(gate)) {}
 
 IcyServer::~IcyServer() {
     if (thread_) {
@@ -188,6 +204,11 @@ void IcyServer::setTitle(const QString& title) {
 QString IcyServer::title() const {
     QMutexLocker lock(&mutex_);
     return title_;
+}
+
+QByteArrayList IcyServer::targets() const {
+    QMutexLocker lock(&mutex_);
+    return targets_;
 }
 
 int IcyServer::metadataRequests() const {

@@ -11,10 +11,13 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QMouseEvent>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTextBrowser>
+#include <QTextCursor>
+#include <QTextDocument>
 #include <QTreeView>
 
 namespace orvanto::test {
@@ -319,15 +322,82 @@ TEST_F(ChannelBrowserGuideTest, ChoosingAChannelAsksForItsDayAndShowsItWithDescr
     weather.description = s("Rain & sun.");
     weather.categories = {s("News")};
     // An answer for a channel no longer chosen is not shown.
-    browser->setDay(1, {weather}, at(21, 1));
+    const QDate today = QDateTime::fromSecsSinceEpoch(at(21, 1)).date();
+    browser->setDay(1, today, {weather}, at(21, 1));
     EXPECT_FALSE(day()->toPlainText().contains(s("Weather")));
-    browser->setDay(3, {weather}, at(21, 1));
+    browser->setDay(3, today, {weather}, at(21, 1));
     const QString text = day()->toPlainText();
     EXPECT_TRUE(text.contains(s("S3"))) << qPrintable(text);
     EXPECT_TRUE(text.contains(clock(21, 0) + s("–") + clock(21, 5) + s(" Weather <live>")))
         << qPrintable(text);
     EXPECT_TRUE(text.contains(s("Rain & sun."))) << qPrintable(text);
     EXPECT_TRUE(day()->isVisible());
+    EXPECT_FALSE(day()->toHtml().contains(s("archive:"))) << "no archive: nothing to play";
+}
+
+// The past programmes the archive holds are links that play on Enter or a double click (not on
+// a click alone); the one on now plays from its start; the days before and after are asked for
+// as far as the archive reaches.
+TEST_F(ChannelBrowserGuideTest, ThePastProgrammesOfTheArchivePlayOnEnterOrADoubleClick) {
+    QSignalSpy asked(browser, &ChannelBrowser::dayRequested);
+    QSignalSpy archived(browser, &ChannelBrowser::archiveRequested);
+    QTest::keyClicks(search, s("S3"));
+    ASSERT_GE(asked.count(), 1);
+    EXPECT_EQ(asked.last().at(1).toInt(), 0) << "today first";
+    std::vector<Programme> day3(3);
+    day3[0].start = at(19, 0), day3[0].stop = at(20, 0), day3[0].title = s("Old news");
+    day3[1].start = at(20, 0), day3[1].stop = at(21, 0), day3[1].title = s("Quiz");
+    day3[2].start = at(21, 0), day3[2].stop = at(22, 0), day3[2].title = s("Film");
+    const QDate today = QDateTime::fromSecsSinceEpoch(at(21, 1)).date();
+    // The archive holds the quiz and the film, not the old news.
+    browser->setDay(3, today, day3, at(21, 1), {false, true, true});
+    const QString html = day()->toHtml();
+    EXPECT_FALSE(html.contains(s("archive:0")));
+    EXPECT_TRUE(html.contains(s("archive:1")));
+    EXPECT_TRUE(html.contains(s("archive:2")));
+    EXPECT_TRUE(day()->toPlainText().contains(s("From the start")));
+    EXPECT_TRUE(day()->toPlainText().contains(s("▶ ") + clock(20, 0)));
+
+    // Tab to the first link, Enter: the quiz; Tab again, Enter: the film from its start.
+    browser->show();
+    QApplication::setActiveWindow(browser);
+    day()->setFocus();
+    ASSERT_TRUE(QTest::qWaitFor([this] { return day()->hasFocus(); }));
+    QTest::keyClick(day(), Qt::Key_Tab);
+    QTest::keyClick(day(), Qt::Key_Return);
+    ASSERT_EQ(archived.count(), 1);
+    EXPECT_EQ(archived.last().at(0).toInt(), 3);
+    EXPECT_EQ(archived.last().at(1).toInt(), 1);
+    QTest::keyClick(day(), Qt::Key_Tab);
+    QTest::keyClick(day(), Qt::Key_Return);
+    ASSERT_EQ(archived.count(), 2);
+    EXPECT_EQ(archived.last().at(1).toInt(), 2);
+
+    // A click on the quiz's link only selects; a double click plays it.
+    QTextCursor cursor = day()->document()->find(s("Quiz"));
+    ASSERT_FALSE(cursor.isNull());
+    const QPoint where = day()->cursorRect(cursor).center() - QPoint(8, 0);
+    QTest::mouseClick(day()->viewport(), Qt::LeftButton, {}, where);
+    EXPECT_EQ(archived.count(), 2);
+    QTest::mouseDClick(day()->viewport(), Qt::LeftButton, {}, where);
+    ASSERT_EQ(archived.count(), 3);
+    EXPECT_EQ(archived.last().at(1).toInt(), 1);
+
+    // The day before, as far back as the archive reaches (two days here), and back.
+    browser->setDaysBack(2);
+    auto* before = browser->findChild<QPushButton*>(s("dayBefore"));
+    auto* after = browser->findChild<QPushButton*>(s("dayAfter"));
+    ASSERT_TRUE(before && after);
+    before->click();
+    EXPECT_EQ(asked.last().at(1).toInt(), -1);
+    before->click();
+    EXPECT_EQ(asked.last().at(1).toInt(), -2);
+    EXPECT_FALSE(before->isEnabled());
+    const int count = static_cast<int>(asked.count());
+    before->click();
+    EXPECT_EQ(asked.count(), count);
+    after->click();
+    EXPECT_EQ(asked.last().at(1).toInt(), -1);
 }
 
 } // namespace
