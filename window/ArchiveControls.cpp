@@ -23,8 +23,8 @@ QString clockOf(qint64 seconds) {
     const qint64 h = seconds / 3600;
     const qint64 m = seconds / 60 % 60;
     const qint64 s = seconds % 60;
-    const QString ms = u"%1:%2"_s.arg(m, h > 0 ? 2 : 1, 10, QLatin1Char('0'))
-                           .arg(s, 2, 10, QLatin1Char('0'));
+    const QString ms =
+        u"%1:%2"_s.arg(m, h > 0 ? 2 : 1, 10, QLatin1Char('0')).arg(s, 2, 10, QLatin1Char('0'));
     return h > 0 ? u"%1:%2"_s.arg(h).arg(ms) : ms;
 }
 
