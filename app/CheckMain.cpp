@@ -1,9 +1,11 @@
 #include "app/CheckMain.h"
 
+#include "app/AccountPassword.h"
 #include "check/CheckCommand.h"
 #include "check/CheckOptions.h"
 #include "check/InterruptWatch.h"
 #include "check/VlcProbe.h"
+#include "net/PortalAccount.h"
 
 #include <QCoreApplication>
 #include <cstdio>
@@ -16,7 +18,14 @@ int runCheck(int argc, char** argv, const CheckOptions& options) {
     QCoreApplication::setApplicationName(QStringLiteral("orvanto-tv"));
     int status = 0;
     {
-        CheckCommand command(options, [] { return std::make_unique<VlcProbe>(); });
+        CheckOptions own = options;
+        if (isAccountAddress(own.list)) {
+            const PortalAccount account = parseAccountAddress(own.list);
+            if (account.isValid() && account.password.isEmpty()) {
+                own.password = readAccountPassword(account.address());
+            }
+        }
+        CheckCommand command(own, [] { return std::make_unique<VlcProbe>(); });
         InterruptWatch interrupts;
         QObject::connect(&interrupts, &InterruptWatch::interrupted, &command,
                          &CheckCommand::interrupt);

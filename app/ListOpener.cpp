@@ -2,10 +2,15 @@
 
 #include "catalogue/Catalogue.h"
 #include "core/MessageSink.h"
+#include "core/SecretStore.h"
 #include "net/PlaylistLoader.h"
+#include "net/PortalAccount.h"
 #include "playback/FailoverPlayer.h"
 #include "playback/MediaPlayer.h"
+#include "window/AccountDialog.h"
 #include "window/Form1.h"
+
+#include <QPointer>
 
 namespace orvanto {
 
@@ -22,17 +27,84 @@ ListOpener::ListOpener(Catalogue& catalogue, Form1& form, FailoverPlayer& failov
 
 ListOpener::~ListOpener() = default;
 
-void ListOpener::open(const QString& source) {
+void ListOpener::start(const QString& source) {
     // Dropping the loader ends its download; its catalogue goes with it.
     loader_ = std::make_unique<PlaylistLoader>();
     incoming_ = std::make_unique<Catalogue>();
     loader_->setReservedNames(reservedNames_);
     connect(loader_.get(), &PlaylistLoader::finished, this,
             [this, source](const PlaylistReport& report) { finish(source, report); });
-    loader_->load(source, *incoming_);
+}
+
+void ListOpener::open(const QString& source) {
+    if (!isAccountAddress(source)) {
+        start(source);
+        loader_->load(source, *incoming_);
+        return;
+    }
+    const PortalAccount account = parseAccountAddress(source);
+    if (!account.isValid() || !account.password.isEmpty() || secrets_ == nullptr) {
+        if (account.isValid() && account.password.isEmpty()) {
+            askAccount(&account);
+            return;
+        }
+        start(source);
+        loader_->load(source, *incoming_); // says what is wrong with it
+        return;
+    }
+    loader_.reset(); // a load under way ends: this one replaces it
+    QPointer<ListOpener> self(this);
+    secrets_->read(account.address(), [self, account](const QString& secret, const QString&) {
+        if (!self) {
+            return;
+        }
+        if (secret.isEmpty()) {
+            self->askAccount(&account);
+            return;
+        }
+        PortalAccount known = account;
+        known.password = secret;
+        self->start(known.address());
+        self->loader_->loadAccount(known, *self->incoming_);
+    });
+}
+
+void ListOpener::askAccount(const PortalAccount* known) {
+    auto* dialog = new AccountDialog(secrets_ != nullptr ? secrets_->place()
+                                                         : u"memory only, until the viewer ends"_s,
+                                     form_.window());
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    if (known != nullptr) {
+        dialog->setAccount(*known);
+    }
+    connect(dialog, &AccountDialog::chosen, this, &ListOpener::openAccount);
+    dialog->open();
+}
+
+void ListOpener::openAccount(const PortalAccount& account) {
+    if (secrets_ != nullptr) {
+        QPointer<ListOpener> self(this);
+        secrets_->write(account.address(), account.password, [self](const QString& error) {
+            if (self && !error.isEmpty()) {
+                self->messages_.showMessage(
+                    MessageSink::ErrorTitle(),
+                    u"The password could not be kept: %1.\n\nIt will be asked for next time."_s.arg(
+                        error),
+                    MessageSink::Icon::Exclamation);
+            }
+        });
+    }
+    start(account.address());
+    loader_->loadAccount(account, *incoming_);
 }
 
 void ListOpener::finish(const QString& source, const PlaylistReport& report) {
+    if (isAccountAddress(source)) {
+        form_.setListNote(report.accepted ? u"%1: %2"_s.arg(source, report.account)
+                                          : u"%1: %2"_s.arg(source, report.rejection));
+    } else if (report.accepted) {
+        form_.setListNote({});
+    }
     if (!report.accepted) {
         messages_.showMessage(MessageSink::ErrorTitle(),
                               u"The playlist \"%1\" cannot be used: %2.\n\nThe channels on show "

@@ -14,7 +14,9 @@ class Form1;
 class MediaPlayer;
 class MessageSink;
 class PlaylistLoader;
+class SecretStore;
 struct PlaylistReport;
+struct PortalAccount;
 
 // Opens another channel list while the viewer runs. The list loads into a catalogue of its own;
 // only a list that the reader accepts replaces the one on show, so a list that fails leaves
@@ -34,14 +36,24 @@ public:
         reservedNames_ = names;
     }
 
-    // Starts loading `source` (a path or an http(s) address); a load still running is dropped.
+    // Where accounts' passwords are kept; without one they are asked for each time.
+    void setSecrets(SecretStore* secrets) { secrets_ = secrets; }
+
+    // Starts loading `source` (a path, an http(s) address or an account, xtream://USER@host:port,
+    // whose password comes from the secret store or is asked for); a load still running is
+    // dropped.
     void open(const QString& source);
+    // Asks for an account (server, user name, password) and opens it.
+    void askAccount(const PortalAccount* known = nullptr);
+    // Keeps the password of `account` in the secret store and opens its channels.
+    void openAccount(const PortalAccount& account);
 
 Q_SIGNALS:
     // The list at `source` is on show now.
     void opened(const QString& source);
 
 private:
+    void start(const QString& source);
     void finish(const QString& source, const PlaylistReport& report);
 
     Catalogue& catalogue_;
@@ -49,6 +61,7 @@ private:
     FailoverPlayer& failover_;
     MediaPlayer& player_;
     MessageSink& messages_;
+    SecretStore* secrets_ = nullptr;
     StationRegistrations locked_;
     QStringList reservedNames_;
     std::unique_ptr<Catalogue> incoming_;

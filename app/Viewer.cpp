@@ -55,7 +55,10 @@ void Viewer::start(const StationRegistrations& registrations) {
     lists_ = std::make_unique<ListOpener>(catalogue_, *form_, failover_, services_.player,
                                           services_.messages);
     lists_->setLockedStations(adultStationRegistrations(), lockedStationNames());
+    lists_->setSecrets(services_.secrets);
     QObject::connect(form_.get(), &Form1::listRequested, lists_.get(), &ListOpener::open);
+    QObject::connect(form_.get(), &Form1::accountRequested, lists_.get(),
+                     [this] { lists_->askAccount(); });
     browserCheck_ = std::make_unique<BrowserCheck>(*form_, catalogue_, services_.listCheck,
                                                    CheckCache(services_.checkCacheDir));
     guideService_ = std::make_unique<GuideService>(

@@ -27,6 +27,7 @@ class MediaPlayer;
 class MessageSink;
 class ParentalLock;
 class PasswordPrompt;
+class SecretStore;
 class Ticker;
 class UrlOpener;
 class WebShortcuts;
@@ -49,6 +50,8 @@ struct ViewerServices {
     QString checkCacheDir; // where the results of the browser's checks are kept
     // Where the lists' programme guides are kept; empty: guides/ in the user's cache folder.
     QString guideCacheDir = {};
+    // Where provider accounts' passwords are kept; null: asked for each time.
+    SecretStore* secrets = nullptr;
 };
 
 // The viewer as one piece: the catalogue and the failover player, the window, the parental lock,

@@ -58,13 +58,16 @@ struct Accepted {
     Catchup catchup;
 };
 
+} // namespace
+
 // Decides, entry by entry, what goes into the catalogue; the catalogue itself stays untouched
 // until the whole playlist has been read.
-class Plan {
+class EntryRegistration::Plan {
 public:
-    Plan(const Catalogue& catalogue, const QStringList& reservedNames)
+    Plan(const Catalogue& catalogue, const QStringList& reservedNames, RegistrationLimits limits)
         : catalogue_(catalogue), reserved_(reservedNames.cbegin(), reservedNames.cend()),
-          stationCount_(catalogue.StationCount()), addressCount_(catalogue.urlCount()) {}
+          limits_(limits), stationCount_(catalogue.StationCount()),
+          addressCount_(catalogue.urlCount()) {}
 
     void add(M3uEntry&& entry) {
         ++entries_;
@@ -81,7 +84,7 @@ public:
             const int index = catalogue_.FindStation(entry.name);
             if (index != Catalogue::NotFound) {
                 station = urlCounts_.insert(entry.name, catalogue_.station(index).urlCount());
-            } else if (stationCount_ < MaxPlaylistStations) {
+            } else if (stationCount_ < limits_.stations) {
                 ++stationCount_;
                 station = urlCounts_.insert(entry.name, 0);
             } else {
@@ -93,7 +96,7 @@ public:
             addressesLeftOut_.add(entry.name);
             return;
         }
-        if (addressCount_ >= MaxPlaylistAddresses) {
+        if (addressCount_ >= limits_.addresses) {
             ++addressesBeyondTotal_;
             return;
         }
@@ -120,14 +123,14 @@ public:
                                       ? u"More than %1 stations"_s.arg(MaxCountedNames)
                                       : plural(stationsLeftOutCount_, u"station"_s, u"stations"_s);
             items.append(u"%1 beyond the first %2 left out (%3): %4%5"_s.arg(
-                count, QString::number(MaxPlaylistStations),
+                count, QString::number(limits_.stations),
                 plural(entriesOfStationsLeftOut_, u"entry"_s, u"entries"_s), names.join(u", "_s),
                 stationsLeftOutCount_ > names.size() ? u", ..."_s : QString()));
         }
         if (addressesBeyondTotal_ > 0) {
             items.append(u"%1 beyond the first %2 of the list left out"_s.arg(
                 plural(addressesBeyondTotal_, u"address"_s, u"addresses"_s),
-                QString::number(MaxPlaylistAddresses)));
+                QString::number(limits_.addresses)));
         }
         for (const QString& name : addressesLeftOut_.names()) {
             items.append(u"%1: %2 beyond the first %3 left out"_s.arg(
@@ -169,6 +172,7 @@ private:
 
     const Catalogue& catalogue_;
     const QSet<QString> reserved_;
+    const RegistrationLimits limits_;
     int stationCount_;
     int addressCount_;
     qsizetype addressesBeyondTotal_ = 0;
@@ -185,20 +189,26 @@ private:
     LeftOut reservedLeftOut_;
 };
 
-PlaylistReport rejected(const PlaylistData& data, const QString& reason) {
+namespace {
+
+PlaylistReport rejected(const QString& source, const QString& reason) {
     PlaylistReport report;
     report.rejection = reason;
     report.message = u"The playlist %1 cannot be used: %2.\n\nThe built-in stations are shown "
-                     u"instead."_s.arg(quoted(data.source), reason);
+                     u"instead."_s.arg(quoted(source), reason);
     return report;
 }
 
-QString leftOutMessage(const PlaylistData& data, QStringList items, qsizetype moreItems) {
+PlaylistReport rejected(const PlaylistData& data, const QString& reason) {
+    return rejected(data.source, reason);
+}
+
+QString leftOutMessage(const QString& source, QStringList items, qsizetype moreItems) {
     if (items.size() > MaxItems) {
         moreItems += items.size() - MaxItems;
         items.resize(MaxItems);
     }
-    QString text = u"Not all of the playlist %1 could be used:\n"_s.arg(quoted(data.source));
+    QString text = u"Not all of the playlist %1 could be used:\n"_s.arg(quoted(source));
     for (const QString& item : std::as_const(items)) {
         text += u"\n- "_s + item;
     }
@@ -226,27 +236,58 @@ PlaylistReport registerPlaylist(const PlaylistData& data, Catalogue& catalogue,
         return rejected(data, text.rejection);
     }
 
-    Plan plan(catalogue, reservedNames);
-    const M3uResult parsed = parseM3u(text.text, data.location,
-                                      [&plan](M3uEntry&& entry) { plan.add(std::move(entry)); });
+    EntryRegistration registration(catalogue, reservedNames);
+    const M3uResult parsed = parseM3u(text.text, data.location, [&registration](M3uEntry&& entry) {
+        registration.add(std::move(entry));
+    });
     if (!parsed.rejection.isEmpty()) {
         return rejected(data, parsed.rejection);
     }
+    QStringList problems;
+    if (text.windows1252) {
+        problems.append(u"it is not UTF-8 text: it was read as Windows-1252 (Western European)"_s);
+    }
+    if (text.nulLines > 0) {
+        problems.append(
+            u"%1 with NUL bytes skipped"_s.arg(plural(text.nulLines, u"line"_s, u"lines"_s)));
+    }
+    problems += parsed.problems;
+    return registration.finish(data.source, parsed.guideAddresses, problems,
+                               parsed.problemCount - parsed.problems.size());
+}
+
+EntryRegistration::EntryRegistration(Catalogue& catalogue, const QStringList& reservedNames,
+                                     RegistrationLimits limits)
+    : catalogue_(catalogue), plan_(std::make_unique<Plan>(catalogue, reservedNames, limits)) {}
+
+EntryRegistration::~EntryRegistration() = default;
+
+void EntryRegistration::add(M3uEntry&& entry) {
+    plan_->add(std::move(entry));
+}
+
+qsizetype EntryRegistration::entries() const {
+    return plan_->entries();
+}
+
+PlaylistReport EntryRegistration::finish(const QString& source, const QStringList& guideAddresses,
+                                         const QStringList& problems, qsizetype moreProblems) {
+    Plan& plan = *plan_;
     if (plan.entries() == 0) {
-        return rejected(data, u"it holds no station entries"_s);
+        return rejected(source, u"it holds no station entries"_s);
     }
     if (plan.accepted().empty()) {
-        return rejected(
-            data, u"none of its entries can be used (%1)"_s.arg(plan.leftOutItems().join(u"; "_s)));
+        return rejected(source, u"none of its entries can be used (%1)"_s.arg(
+                                    plan.leftOutItems().join(u"; "_s)));
     }
 
     PlaylistReport report;
     report.accepted = true;
-    catalogue.setGuideAddresses(parsed.guideAddresses);
+    catalogue_.setGuideAddresses(guideAddresses);
     for (const Accepted& entry : plan.accepted()) {
         const QString& name = entry.name;
         switch (
-            catalogue.AddStreamUrl(name, entry.address, entry.group, entry.tags, entry.catchup)) {
+            catalogue_.AddStreamUrl(name, entry.address, entry.group, entry.tags, entry.catchup)) {
         case Catalogue::AddResult::CreatedStation:
             ++report.stations;
             ++report.addresses;
@@ -261,16 +302,9 @@ PlaylistReport registerPlaylist(const PlaylistData& data, Catalogue& catalogue,
     }
 
     QStringList items = plan.leftOutItems();
-    if (text.windows1252) {
-        items.append(u"it is not UTF-8 text: it was read as Windows-1252 (Western European)"_s);
-    }
-    if (text.nulLines > 0) {
-        items.append(
-            u"%1 with NUL bytes skipped"_s.arg(plural(text.nulLines, u"line"_s, u"lines"_s)));
-    }
-    items += parsed.problems;
+    items += problems;
     if (!items.isEmpty()) {
-        report.message = leftOutMessage(data, items, parsed.problemCount - parsed.problems.size());
+        report.message = leftOutMessage(source, items, moreProblems);
     }
     return report;
 }

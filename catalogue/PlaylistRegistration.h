@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <memory>
 
 namespace orvanto {
 
@@ -13,6 +14,14 @@ class Catalogue;
 // pages show the first 90 of them, the channel browser all.
 inline constexpr int MaxPlaylistStations = 20000;
 inline constexpr int MaxPlaylistAddresses = 200000;
+
+// How many stations and addresses a list may bring into the catalogue.
+struct RegistrationLimits {
+    int stations = MaxPlaylistStations;
+    int addresses = MaxPlaylistAddresses;
+};
+// A provider account brings its whole channel list, however large; these bound it.
+inline constexpr RegistrationLimits AccountLimits{300000, 300000};
 
 // What became of a playlist.
 struct PlaylistReport {
@@ -26,6 +35,9 @@ struct PlaylistReport {
     QString message;
     // Why the playlist was rejected, alone; empty when it was accepted.
     QString rejection;
+    // For a provider account: its state in words ("active until ..., 1 of 2 connections in
+    // use"), or why it cannot be used.
+    QString account;
 };
 
 // Registers the entries of `data` into `catalogue` with AddStreamUrl, in file order: at most
@@ -36,5 +48,32 @@ struct PlaylistReport {
 // has no usable entry is rejected whole.
 PlaylistReport registerPlaylist(const PlaylistData& data, Catalogue& catalogue,
                                 const QStringList& reservedNames = {});
+
+struct M3uEntry;
+
+// Registers entries as they come, as registerPlaylist() does with the entries of a playlist:
+// nothing goes into the catalogue before finish(), and nothing at all when the entries are
+// rejected. For channel lists that come as entries rather than as M3U text (a provider account).
+class EntryRegistration {
+public:
+    EntryRegistration(Catalogue& catalogue, const QStringList& reservedNames,
+                      RegistrationLimits limits = {});
+    ~EntryRegistration();
+    EntryRegistration(const EntryRegistration&) = delete;
+    EntryRegistration& operator=(const EntryRegistration&) = delete;
+
+    void add(M3uEntry&& entry);
+    // Entries added so far, taken or not.
+    qsizetype entries() const;
+    // Puts the entries taken into the catalogue with the list's programme guide addresses; the
+    // report names what was left out and `problems` (of which there were `moreProblems` more).
+    PlaylistReport finish(const QString& source, const QStringList& guideAddresses = {},
+                          const QStringList& problems = {}, qsizetype moreProblems = 0);
+
+private:
+    class Plan;
+    Catalogue& catalogue_;
+    std::unique_ptr<Plan> plan_;
+};
 
 } // namespace orvanto

@@ -6,7 +6,9 @@
 #include "catalogue/PlaylistText.h"
 #include "check/CheckReport.h"
 #include "check/ProgressText.h"
+#include "core/ShownAddress.h"
 #include "net/PlaylistDownload.h"
+#include "net/PortalLoader.h"
 
 #include <QSaveFile>
 #include <unistd.h>
@@ -46,6 +48,10 @@ void CheckCommand::start() {
             Qt::QueuedConnection);
         return;
     }
+    if (isAccountAddress(options_.list)) {
+        startAccount();
+        return;
+    }
     const QUrl location = playlistLocation(options_.list);
     if (!location.isValid()) {
         QMetaObject::invokeMethod(
@@ -64,6 +70,58 @@ void CheckCommand::start() {
         connect(download_.get(), &PlaylistDownload::finished, this, &CheckCommand::listRead);
         download_->start(options_.list, location);
     }
+}
+
+void CheckCommand::startAccount() {
+    QString error;
+    PortalAccount account = parseAccountAddress(options_.list, &error);
+    auto later = [this](QString text) {
+        QMetaObject::invokeMethod(
+            this, [this, text] { fail(text, UsageStatus); }, Qt::QueuedConnection);
+    };
+    if (!account.isValid()) {
+        later(u"cannot read %1: %2"_s.arg(shownAddress(options_.list), error));
+        return;
+    }
+    if (!options_.m3uFile.isEmpty()) {
+        // Every address of an account holds its password.
+        later(u"--write-m3u cannot write an account's channels: their addresses hold the "
+              u"account's password"_s);
+        return;
+    }
+    if (account.password.isEmpty()) {
+        account.password = options_.password;
+    }
+    if (account.password.isEmpty()) {
+        later(u"cannot read %1: no password for the account"_s.arg(account.address()));
+        return;
+    }
+    options_.list = account.address(); // as reports show it
+    catalogue_ = std::make_unique<Catalogue>();
+    portal_ = std::make_unique<PortalLoader>();
+    connect(portal_.get(), &PortalLoader::finished, this, &CheckCommand::accountRead);
+    portal_->load(account, *catalogue_, {});
+}
+
+void CheckCommand::accountRead(const PortalResult& result) {
+    if (over_) {
+        return;
+    }
+    if (!result.report.accepted) {
+        fail(u"cannot read %1: %2"_s.arg(options_.list, result.report.rejection), UsageStatus);
+        return;
+    }
+    if (!options_.quiet) {
+        print(stderr, u"orvanto-tv: %1: %2, %3 channels\n"_s
+                          .arg(options_.list, accountStateText(result.login, result.readAt))
+                          .arg(result.report.stations));
+        if (!result.report.message.isEmpty()) {
+            print(stderr, u"orvanto-tv: "_s + result.report.message + u'\n');
+        }
+    }
+    CheckList list = checkListFromCatalogue(*catalogue_);
+    catalogue_.reset();
+    check(std::move(list));
 }
 
 void CheckCommand::listRead(const PlaylistData& data) {
@@ -115,6 +173,7 @@ void CheckCommand::interrupt() {
     if (!run_) {
         over_ = true;
         download_.reset();
+        portal_.reset();
         Q_EMIT finished(InterruptedStatus);
         return;
     }

@@ -14,8 +14,11 @@
 
 namespace orvanto {
 
+class Catalogue;
 class PlaylistDownload;
+class PortalLoader;
 struct PlaylistData;
+struct PortalResult;
 
 // The check run from the command line: reads the list, checks it, prints the result and
 // writes the files asked for, then reports its exit status through finished(). Files are
@@ -37,6 +40,8 @@ Q_SIGNALS:
     void finished(int exitStatus);
 
 private:
+    void startAccount();
+    void accountRead(const PortalResult& result);
     void listRead(const PlaylistData& data);
     void check(CheckList list);
     void checkFinished(bool interrupted);
@@ -51,6 +56,8 @@ private:
     QtTicker timeouts_{100};
     QtTicker progress_{500};
     std::unique_ptr<PlaylistDownload> download_;
+    std::unique_ptr<Catalogue> catalogue_; // an account's, while it is read
+    std::unique_ptr<PortalLoader> portal_;
     CheckList list_;
     std::unique_ptr<CheckRun> run_;
     bool terminal_ = false;

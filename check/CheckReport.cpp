@@ -1,5 +1,7 @@
 #include "check/CheckReport.h"
 
+#include "core/ShownAddress.h"
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -17,9 +19,9 @@ QString seconds(qint64 ms) {
 QJsonObject addressJson(const CheckAddress& address) {
     const Verdict& verdict = address.verdict;
     QJsonObject object{
-        {u"address"_s, address.address},
+        {u"address"_s, shownAddress(address.address)},
         {u"verdict"_s, verdictKey(verdict.kind)},
-        {u"text"_s, verdictText(verdict)},
+        {u"text"_s, shownAddress(verdictText(verdict))},
         {u"seconds"_s, double(verdict.elapsedMs) / 1000.0},
     };
     if (verdict.kind == Verdict::Kind::HttpStatus) {
@@ -34,7 +36,7 @@ QJsonObject addressJson(const CheckAddress& address) {
             object.insert(u"width"_s, verdict.videoSize.width());
             object.insert(u"height"_s, verdict.videoSize.height());
         }
-        object.insert(u"finalAddress"_s, verdict.finalAddress);
+        object.insert(u"finalAddress"_s, shownAddress(verdict.finalAddress));
     }
     return object;
 }
@@ -93,7 +95,7 @@ QString stationLines(const CheckList& list) {
         text += u"%1: %2 of %3 play"_s.arg(station.name).arg(station.playing()).arg(count);
         const QString first = station.firstPlaying();
         if (!first.isEmpty()) {
-            text += u": "_s + first;
+            text += u": "_s + shownAddress(first);
         }
         int leftOut = 0;
         for (const CheckAddress& address : station.addresses) {

@@ -1,5 +1,6 @@
 #include "guide/GuideWorker.h"
 
+#include "core/ShownAddress.h"
 #include "guide/GuideFetch.h"
 #include "guide/GuideSchedule.h"
 
@@ -52,8 +53,9 @@ void GuideWorker::showList(int generation, const QList<QUrl>& sources,
         }
         Source source;
         source.location = location;
-        source.name =
-            location.isLocalFile() ? location.toLocalFile() : location.toString(QUrl::FullyEncoded);
+        // (A portal's guide address holds the account's password: it is kept and shown without.)
+        source.name = location.isLocalFile() ? location.toLocalFile()
+                                             : shownAddress(location.toString(QUrl::FullyEncoded));
         loadSource(source);
         sources_.push_back(std::move(source));
     }

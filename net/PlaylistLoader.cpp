@@ -1,6 +1,9 @@
 #include "net/PlaylistLoader.h"
 
 #include "net/PlaylistDownload.h"
+#include "net/PortalLoader.h"
+
+#include <QDateTime>
 
 namespace orvanto {
 
@@ -20,6 +23,27 @@ void PlaylistLoader::setTimeout(std::chrono::milliseconds timeout) {
 
 void PlaylistLoader::load(const QString& source, Catalogue& catalogue) {
     catalogue_ = &catalogue;
+    if (isAccountAddress(source)) {
+        QString error;
+        PortalAccount account = parseAccountAddress(source, &error);
+        if (account.isValid() && !account.password.isEmpty()) {
+            loadAccount(account, catalogue);
+            return;
+        }
+        if (account.isValid()) {
+            error = u"no password for the account"_s;
+        }
+        QMetaObject::invokeMethod(
+            this,
+            [this, error, shown = account.isValid() ? account.address() : u"xtream://"_s] {
+                PortalResult result;
+                result.report.rejection = error;
+                result.report.message = u"The account %1 cannot be used: %2."_s.arg(shown, error);
+                accountRead(result);
+            },
+            Qt::QueuedConnection);
+        return;
+    }
     const QUrl location = playlistLocation(source);
     if (location.isLocalFile() || !location.isValid()) {
         // Read on the next turn of the event loop, so that the caller sees the same order of
@@ -43,6 +67,23 @@ void PlaylistLoader::load(const QString& source, Catalogue& catalogue) {
         connect(download_.get(), &PlaylistDownload::finished, this, &PlaylistLoader::registerData);
     }
     download_->start(source, location);
+}
+
+void PlaylistLoader::loadAccount(const PortalAccount& account, Catalogue& catalogue) {
+    catalogue_ = &catalogue;
+    if (!portal_) {
+        portal_ = std::make_unique<PortalLoader>();
+        connect(portal_.get(), &PortalLoader::finished, this, &PlaylistLoader::accountRead);
+    }
+    portal_->load(account, catalogue, reservedNames_);
+}
+
+void PlaylistLoader::accountRead(const PortalResult& result) {
+    PlaylistReport report = result.report;
+    report.account = report.accepted
+                         ? accountStateText(result.login, QDateTime::currentSecsSinceEpoch())
+                         : report.rejection;
+    Q_EMIT finished(report);
 }
 
 void PlaylistLoader::registerData(const PlaylistData& data) {

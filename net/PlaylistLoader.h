@@ -11,6 +11,9 @@ namespace orvanto {
 
 class Catalogue;
 class PlaylistDownload;
+class PortalLoader;
+struct PortalAccount;
+struct PortalResult;
 
 // Reads the user's playlist from a file or an http(s) address and registers its stations into
 // a catalogue, without blocking: the result arrives through finished(), after the event loop has
@@ -29,6 +32,9 @@ public:
     // Starts loading `source` (a path, a file: URL or an http(s) address) into `catalogue`,
     // which must outlive the load. One load at a time.
     void load(const QString& source, Catalogue& catalogue);
+    // Starts reading the channels of a provider account, its password given, into `catalogue`
+    // on a thread of its own; `catalogue` is not touched on this thread until finished().
+    void loadAccount(const PortalAccount& account, Catalogue& catalogue);
 
 Q_SIGNALS:
     // The catalogue holds the playlist's stations if report.accepted, and is unchanged otherwise.
@@ -36,11 +42,13 @@ Q_SIGNALS:
 
 private:
     void registerData(const PlaylistData& data);
+    void accountRead(const PortalResult& result);
 
     std::chrono::milliseconds timeout_;
     QStringList reservedNames_;
     Catalogue* catalogue_ = nullptr;
     std::unique_ptr<PlaylistDownload> download_;
+    std::unique_ptr<PortalLoader> portal_;
 };
 
 } // namespace orvanto

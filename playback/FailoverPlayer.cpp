@@ -2,6 +2,7 @@
 
 #include "catalogue/Catalogue.h"
 #include "core/MessageSink.h"
+#include "core/ShownAddress.h"
 #include "core/Ticker.h"
 #include "playback/MediaPlayer.h"
 #include "playback/PlayState.h"
@@ -154,7 +155,8 @@ void FailoverPlayer::readPlayer() {
     // carries the account's password.)
     const QString shown =
         a.archive.empty()
-            ? catalogue_.station(a.stationIndex).StreamUrls[static_cast<size_t>(a.slot)]
+            ? shownAddress(
+                  catalogue_.station(a.stationIndex).StreamUrls[static_cast<size_t>(a.slot)])
             : QStringLiteral("archive");
     Q_EMIT statusTextChanged(shown + QLatin1Char(' ') + QString::number(player_.receivedPackets()) +
                              QLatin1Char(' ') + QString::number(a.ticks));

@@ -82,6 +82,14 @@ ChannelBrowser::ChannelBrowser(const Catalogue& catalogue, int count, const Favo
     guideButton_ = new QPushButton(u"Guide..."_s, this);
     guideButton_->setObjectName(u"channelGuide"_s);
     guideButton_->setToolTip(u"Set where the programme guide of this list comes from"_s);
+    auto* account = new QPushButton(u"Account..."_s, this);
+    account->setObjectName(u"openAccount"_s);
+    account->setToolTip(u"Open the channels of a provider account (server, user name, password)"_s);
+    connect(account, &QPushButton::clicked, this, &ChannelBrowser::accountRequested);
+    listNote_ = new QLabel(this);
+    listNote_->setObjectName(u"listNote"_s);
+    listNote_->setWordWrap(true);
+    listNote_->hide();
     day_ = new DayView(this);
     day_->hide();
     connect(day_, &DayView::offsetChanged, this, [this] {
@@ -106,6 +114,7 @@ ChannelBrowser::ChannelBrowser(const Catalogue& catalogue, int count, const Favo
     bottom->addWidget(pin_);
     bottom->addWidget(play_);
     bottom->insertWidget(1, guideButton_);
+    bottom->insertWidget(1, account);
     auto* guide = new QHBoxLayout;
     guide->addWidget(guideStatus_, 1);
     guide->addWidget(guideProgress_);
@@ -117,6 +126,7 @@ ChannelBrowser::ChannelBrowser(const Catalogue& catalogue, int count, const Favo
     splitter->setChildrenCollapsible(false);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
+    layout->addWidget(listNote_);
     layout->addWidget(splitter, 1);
     layout->addLayout(guide);
     layout->addLayout(checking);
@@ -289,6 +299,11 @@ void ChannelBrowser::setDay(int station, const QDate& date,
     dayStation_ = station;
     day_->showDay(catalogue_.station(station).Name, date, programmes, time,
                   schedule_ && schedule_->matched(station), playable);
+}
+
+void ChannelBrowser::setListNote(const QString& note) {
+    listNote_->setText(note);
+    listNote_->setVisible(!note.isEmpty());
 }
 
 void ChannelBrowser::setDaysBack(int days) {

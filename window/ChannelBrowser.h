@@ -67,6 +67,8 @@ public:
     // `playable[i]`: programme i can be played from the channel's archive.
     void setDay(int station, const QDate& date, const std::vector<Programme>& programmes,
                 qint64 time, const std::vector<bool>& playable = {});
+    // A line about the list (a provider account's state); empty hides it.
+    void setListNote(const QString& note);
     // How many days back the day shown may go (the longest archive of the list, at least one).
     void setDaysBack(int days);
     // The catalogue index of the channel chosen, or 0.
@@ -79,6 +81,8 @@ Q_SIGNALS:
     void pinRequested(const QString& name);
     void unpinRequested(const QString& name);
     void checkRequested();
+    // "Account...": a provider account is to be opened.
+    void accountRequested();
     void checkStopRequested();
     // Ctrl+Q: the viewer is to quit.
     void quitRequested();
@@ -115,6 +119,7 @@ private:
     QPushButton* play_ = nullptr;
     QPushButton* pin_ = nullptr;
     QLabel* status_ = nullptr;
+    QLabel* listNote_ = nullptr;
     QPushButton* check_ = nullptr;
     QProgressBar* progress_ = nullptr;
     QLabel* checked_ = nullptr;

@@ -126,11 +126,13 @@ void Form1::wireControls() {
     openAddress->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
     openAddress->setShortcutContext(Qt::WidgetShortcut);
     connect(openAddress, &QAction::triggered, requests, &ListRequests::askAddress);
+    auto* account = new QAction(QStringLiteral("Account..."), this);
+    connect(account, &QAction::triggered, this, &Form1::accountRequested);
     auto* browse = new QAction(QStringLiteral("Kanalia..."), this);
     browse->setShortcut(QKeySequence::Find);
     browse->setShortcutContext(Qt::WidgetShortcut);
     connect(browse, &QAction::triggered, this, &Form1::openChannelBrowser);
-    windowActions_ = {openFile, openAddress, browse};
+    windowActions_ = {openFile, openAddress, account, browse};
     playerArea_->setWindowActions(windowActions_);
 }
 
@@ -232,6 +234,13 @@ void Form1::applyFavourites() {
     Q_EMIT favouritesChanged(favourites_.names());
 }
 
+void Form1::setListNote(const QString& note) {
+    listNote_ = note;
+    if (browser_ != nullptr) {
+        browser_->setListNote(note);
+    }
+}
+
 void Form1::openChannelBrowser() {
     if (browser_ == nullptr) {
         browser_ = new ChannelBrowser(catalogue_, pages_.regularCount(), favourites_, this);
@@ -240,6 +249,8 @@ void Form1::openChannelBrowser() {
         connect(browser_, &ChannelBrowser::pinRequested, this, &Form1::pinFavourite);
         connect(browser_, &ChannelBrowser::unpinRequested, this, &Form1::unpinFavourite);
         connect(browser_, &ChannelBrowser::quitRequested, this, &QWidget::close);
+        connect(browser_, &ChannelBrowser::accountRequested, this, &Form1::accountRequested);
+        browser_->setListNote(listNote_);
         browser_->setNowPlaying(failover_.channel(), player_.nowPlaying());
         Q_EMIT channelBrowserCreated(browser_);
     }

@@ -64,6 +64,8 @@ public:
 
     // Shows the channel browser (Ctrl+F), creating it on first use.
     void openChannelBrowser();
+    // A line about the list on show for the browser (a provider account's state); empty: none.
+    void setListNote(const QString& note);
     // The browser, once it has been opened; nullptr before.
     ChannelBrowser* channelBrowser() const { return browser_; }
     // The channels of the list on show (the catalogue's first stations), locked ones apart.
@@ -81,6 +83,8 @@ Q_SIGNALS:
     void favouritesChanged(const QStringList& names);
     // The user asked for another channel list (Ctrl+O, Ctrl+L or a drop): a path or an address.
     void listRequested(const QString& source);
+    // The user asked to open a provider account ("Account...").
+    void accountRequested();
     // The channel browser has just been made; it is shown next.
     void channelBrowserCreated(orvanto::ChannelBrowser* browser);
 
@@ -112,6 +116,7 @@ private:
     Favourites favourites_;
     int currentPage_ = 0;
     ChannelBrowser* browser_ = nullptr;
+    QString listNote_;
     StationTips* tips_ = nullptr;
     WindowControls* controls_ = nullptr;
     PlayerArea* playerArea_ = nullptr;

@@ -1,0 +1,146 @@
+#include "app/ListOpener.h"
+#include "catalogue/Catalogue.h"
+#include "core/SecretStore.h"
+#include "playback/FailoverPlayer.h"
+#include "support/FakePlayer.h"
+#include "support/ManualTicker.h"
+#include "support/RecordingMessageSink.h"
+#include "support/TestPortal.h"
+#include "support/WaitFor.h"
+#include "window/AccountDialog.h"
+#include "window/ChannelBrowser.h"
+#include "window/Form1.h"
+
+#include <QDateTime>
+#include <QHash>
+#include <QLabel>
+#include <QLineEdit>
+#include <QSignalSpy>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+namespace orvanto::test {
+namespace {
+
+using namespace Qt::Literals::StringLiterals;
+
+// Keeps secrets in memory and answers on the next turn of the event loop, as a real store does.
+class MemorySecretStore final : public SecretStore {
+public:
+    void read(const QString& key, ReadDone done) override {
+        ++reads;
+        QTimer::singleShot(0, [this, key, done] { done(secrets.value(key), {}); });
+    }
+    void write(const QString& key, const QString& secret, Done done) override {
+        QTimer::singleShot(0, [this, key, secret, done] {
+            secrets.insert(key, secret);
+            done({});
+        });
+    }
+    void remove(const QString& key, Done done) override {
+        QTimer::singleShot(0, [this, key, done] {
+            secrets.remove(key);
+            done({});
+        });
+    }
+    QString place() const override { return u"the test's memory"_s; }
+
+    QHash<QString, QString> secrets;
+    int reads = 0;
+};
+
+class AccountOpening : public ::testing::Test {
+protected:
+    void SetUp() override {
+        portal.setExpiry(QDateTime::currentSecsSinceEpoch() + 10 * 86400 + 3600);
+        portal.setConnections(1, 2);
+        portal.generateChannels(40);
+        portal.start();
+        form.load({[](Catalogue& c) { c.AddStreamUrl(u"Old"_s, u"http://old.example/"_s); }, {}});
+        opener.setSecrets(&secrets);
+        form.openChannelBrowser();
+    }
+
+    QString address() const { return u"xtream://me@127.0.0.1:%1"_s.arg(portal.port()); }
+    PortalAccount account() const {
+        return PortalAccount{portal.baseUrl(), portal.user(), portal.password()};
+    }
+    QString note() const {
+        return form.channelBrowser()->findChild<QLabel*>(u"listNote"_s)->text();
+    }
+    bool waitOpenedOrMessage(QSignalSpy& opened) {
+        return waitFor([&] { return opened.size() > 0 || !messages.messages.empty(); }, 30000);
+    }
+
+    TestPortal portal;
+    MemorySecretStore secrets;
+    Catalogue catalogue;
+    FakePlayer player;
+    ManualTicker ticker;
+    RecordingMessageSink messages;
+    FailoverPlayer failover{catalogue, player, ticker, messages};
+    Form1 form{catalogue, failover, player, nullptr};
+    ListOpener opener{catalogue, form, failover, player, messages};
+};
+
+TEST_F(AccountOpening, AnAccountOpensItsChannelsKeepsItsPasswordAndSaysItsState) {
+    QSignalSpy opened(&opener, &ListOpener::opened);
+    opener.openAccount(account());
+    ASSERT_TRUE(waitOpenedOrMessage(opened));
+    ASSERT_EQ(opened.size(), 1) << messages.messages.front().text.toStdString();
+    EXPECT_EQ(opened.at(0).at(0).toString(), address());
+    EXPECT_EQ(catalogue.StationCount(), 40);
+    EXPECT_EQ(secrets.secrets.value(address()), portal.password());
+    EXPECT_TRUE(note().startsWith(address() + u": active until "_s)) << note().toStdString();
+    EXPECT_TRUE(note().endsWith(u" (10 days left), 1 of 2 connections in use"_s))
+        << note().toStdString();
+    EXPECT_FALSE(note().contains(portal.password()));
+
+    // Opened again by its address alone (as the viewer does at start), the password comes from
+    // the store: nothing is asked.
+    catalogue = Catalogue();
+    opener.open(address());
+    ASSERT_TRUE(waitOpenedOrMessage(opened) && waitFor([&] { return opened.size() == 2; }, 30000));
+    EXPECT_EQ(secrets.reads, 1);
+    EXPECT_EQ(catalogue.StationCount(), 40);
+    EXPECT_EQ(form.window()->findChild<AccountDialog*>(), nullptr);
+}
+
+TEST_F(AccountOpening, WithoutAKeptPasswordTheAccountIsAskedForWithItsServerAndUser) {
+    opener.open(address());
+    ASSERT_TRUE(
+        waitFor([&] { return form.window()->findChild<AccountDialog*>() != nullptr; }, 5000));
+    auto* dialog = form.window()->findChild<AccountDialog*>();
+    EXPECT_EQ(dialog->findChild<QLineEdit*>(u"accountServer"_s)->text(),
+              portal.baseUrl().toString());
+    EXPECT_EQ(dialog->findChild<QLineEdit*>(u"accountUser"_s)->text(), portal.user());
+    EXPECT_EQ(dialog->problem(), u"The password is missing."_s);
+    EXPECT_TRUE(dialog->findChild<QLabel*>(u"accountPlace"_s)->text().contains(u"memory"_s));
+
+    QSignalSpy opened(&opener, &ListOpener::opened);
+    dialog->findChild<QLineEdit*>(u"accountPassword"_s)->setText(portal.password());
+    QMetaObject::invokeMethod(dialog, "accept"); // as Open would, had it been checked
+    Q_EMIT dialog->chosen(dialog->account());
+    ASSERT_TRUE(waitOpenedOrMessage(opened));
+    EXPECT_EQ(catalogue.StationCount(), 40);
+}
+
+TEST_F(AccountOpening, AnAccountThatCannotBeUsedSaysWhyAndTheChannelsOnShowStay) {
+    portal.setStatus(u"Expired"_s);
+    portal.setExpiry(1764547200);
+    QSignalSpy opened(&opener, &ListOpener::opened);
+    opener.openAccount(account());
+    ASSERT_TRUE(waitOpenedOrMessage(opened));
+    EXPECT_EQ(opened.size(), 0);
+    ASSERT_EQ(messages.messages.size(), 1u);
+    EXPECT_TRUE(
+        messages.messages.front().text.contains(u"the account has expired on 1 December 2025"_s))
+        << messages.messages.front().text.toStdString();
+    EXPECT_FALSE(messages.messages.front().text.contains(portal.password()));
+    EXPECT_EQ(catalogue.StationCount(), 1);
+    EXPECT_EQ(catalogue.station(1).Name, u"Old"_s);
+    EXPECT_EQ(note(), address() + u": the account has expired on 1 December 2025"_s);
+}
+
+} // namespace
+} // namespace orvanto::test

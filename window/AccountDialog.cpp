@@ -1,0 +1,107 @@
+#include "window/AccountDialog.h"
+
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace orvanto {
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+// The server as typed: "portal.example:8080" is taken for http://portal.example:8080.
+QUrl serverOf(const QString& text) {
+    QString written = text.trimmed();
+    if (!written.contains(u"://"_s)) {
+        written.prepend(u"http://"_s);
+    }
+    QUrl url(written, QUrl::StrictMode);
+    if (!url.isValid() || (url.scheme() != u"http"_s && url.scheme() != u"https"_s) ||
+        url.host().isEmpty() || !url.userInfo().isEmpty() ||
+        (!url.path().isEmpty() && url.path() != u"/"_s) || url.hasQuery()) {
+        return {};
+    }
+    QUrl server;
+    server.setScheme(url.scheme());
+    server.setHost(url.host());
+    server.setPort(url.port());
+    return server;
+}
+
+} // namespace
+
+AccountDialog::AccountDialog(const QString& place, QWidget* parent) : QDialog(parent) {
+    setObjectName(u"accountDialog"_s);
+    setWindowTitle(u"Provider account"_s);
+    server_ = new QLineEdit(this);
+    server_->setObjectName(u"accountServer"_s);
+    server_->setPlaceholderText(u"http://portal.example:8080"_s);
+    user_ = new QLineEdit(this);
+    user_->setObjectName(u"accountUser"_s);
+    password_ = new QLineEdit(this);
+    password_->setObjectName(u"accountPassword"_s);
+    password_->setEchoMode(QLineEdit::Password);
+    auto* note = new QLabel(u"The password is kept in %1."_s.arg(place), this);
+    note->setObjectName(u"accountPlace"_s);
+    note->setWordWrap(true);
+    problem_ = new QLabel(this);
+    problem_->setObjectName(u"accountProblem"_s);
+    problem_->setWordWrap(true);
+    problem_->hide();
+
+    auto* form = new QFormLayout;
+    form->addRow(u"Server:"_s, server_);
+    form->addRow(u"User name:"_s, user_);
+    form->addRow(u"Password:"_s, password_);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Open | QDialogButtonBox::Cancel, this);
+    connect(buttons, &QDialogButtonBox::accepted, this, &AccountDialog::tryAccept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addWidget(note);
+    layout->addWidget(problem_);
+    layout->addWidget(buttons);
+}
+
+void AccountDialog::setAccount(const PortalAccount& account) {
+    server_->setText(account.server.toString());
+    user_->setText(account.user);
+    password_->clear();
+    password_->setFocus();
+}
+
+QString AccountDialog::problem() const {
+    if (!serverOf(server_->text()).isValid()) {
+        return u"The server is no http or https address (http://host:port)."_s;
+    }
+    if (user_->text().trimmed().isEmpty()) {
+        return u"The user name is missing."_s;
+    }
+    if (password_->text().isEmpty()) {
+        return u"The password is missing."_s;
+    }
+    return {};
+}
+
+PortalAccount AccountDialog::account() const {
+    return PortalAccount{serverOf(server_->text()), user_->text().trimmed(), password_->text()};
+}
+
+void AccountDialog::tryAccept() {
+    const QString why = problem();
+    if (!why.isEmpty()) {
+        problem_->setText(why);
+        problem_->show();
+        return;
+    }
+    const PortalAccount chosenAccount = account();
+    password_->clear(); // nothing of it stays in the dialog
+    accept();
+    Q_EMIT chosen(chosenAccount);
+}
+
+} // namespace orvanto

@@ -1,0 +1,40 @@
+#pragma once
+
+#include "net/PortalAccount.h"
+
+#include <QDialog>
+
+class QLabel;
+class QLineEdit;
+
+namespace orvanto {
+
+// Asks for a provider account: the portal's server (http or https, with its port), the user
+// name and the password. Says where the password will be kept. Opened with open(), never
+// exec(): chosen() follows when the user has filled it in and pressed Open.
+class AccountDialog : public QDialog {
+    Q_OBJECT
+public:
+    // `place`: where the password goes, in words (SecretStore::place()).
+    explicit AccountDialog(const QString& place, QWidget* parent = nullptr);
+
+    // Fills the fields from an account already known (its password is asked again).
+    void setAccount(const PortalAccount& account);
+
+    // Why the fields as filled in make no account; empty when they do.
+    QString problem() const;
+    PortalAccount account() const;
+
+Q_SIGNALS:
+    void chosen(const orvanto::PortalAccount& account);
+
+private:
+    void tryAccept();
+
+    QLineEdit* server_;
+    QLineEdit* user_;
+    QLineEdit* password_;
+    QLabel* problem_;
+};
+
+} // namespace orvanto
