@@ -4,13 +4,17 @@
 #include "net/PortalLoader.h"
 
 #include <QDateTime>
+#include <QLocale>
+#include <QStandardPaths>
 
 namespace orvanto {
 
 using namespace Qt::Literals::StringLiterals;
 
 PlaylistLoader::PlaylistLoader(QObject* parent)
-    : QObject(parent), timeout_(PlaylistDownload::DefaultTimeout) {}
+    : QObject(parent), timeout_(PlaylistDownload::DefaultTimeout),
+      accountCache_(QStandardPaths::writableLocation(QStandardPaths::CacheLocation) +
+                    u"/accounts"_s) {}
 
 PlaylistLoader::~PlaylistLoader() = default;
 
@@ -75,14 +79,21 @@ void PlaylistLoader::loadAccount(const PortalAccount& account, Catalogue& catalo
         portal_ = std::make_unique<PortalLoader>();
         connect(portal_.get(), &PortalLoader::finished, this, &PlaylistLoader::accountRead);
     }
+    portal_->setCacheFolder(accountCache_);
     portal_->load(account, catalogue, reservedNames_);
 }
 
 void PlaylistLoader::accountRead(const PortalResult& result) {
     PlaylistReport report = result.report;
-    report.account = report.accepted
-                         ? accountStateText(result.login, QDateTime::currentSecsSinceEpoch())
-                         : report.rejection;
+    if (result.fromCache) {
+        report.account = u"the portal does not answer (%1): the channels as read on %2"_s.arg(
+            result.unreachable,
+            QLocale().toString(QDateTime::fromSecsSinceEpoch(result.readAt), QLocale::ShortFormat));
+    } else {
+        report.account = report.accepted
+                             ? accountStateText(result.login, QDateTime::currentSecsSinceEpoch())
+                             : report.rejection;
+    }
     Q_EMIT finished(report);
 }
 

@@ -26,6 +26,9 @@ public:
 
     // Time allowed for a download.
     void setTimeout(std::chrono::milliseconds timeout);
+    // Where provider accounts' channel lists are kept, for when their portal does not answer;
+    // empty: nowhere. By default the user's cache folder.
+    void setAccountCache(const QString& folder) { accountCache_ = folder; }
     // Names the playlist may not use: the locked stations, which are registered afterwards.
     void setReservedNames(const QStringList& names) { reservedNames_ = names; }
 
@@ -46,6 +49,7 @@ private:
 
     std::chrono::milliseconds timeout_;
     QStringList reservedNames_;
+    QString accountCache_;
     Catalogue* catalogue_ = nullptr;
     std::unique_ptr<PlaylistDownload> download_;
     std::unique_ptr<PortalLoader> portal_;

@@ -3,6 +3,8 @@
 #include "catalogue/Catalogue.h"
 
 #include <QDateTime>
+#include <QFile>
+#include <QLocale>
 
 namespace orvanto {
 
@@ -65,6 +67,11 @@ void PortalFetch::request(Step step) {
     case Step::Channels:
         registration_ =
             std::make_unique<EntryRegistration>(catalogue_, reservedNames_, AccountLimits);
+        cache_.reset();
+        if (!cacheFile_.isEmpty()) {
+            cache_ = std::make_unique<PortalCacheWriter>(cacheFile_);
+            cache_->begin(loginState_, categories_, nowSeconds());
+        }
         items_ = std::make_unique<JsonItems>([this](const QJsonObject& item) {
             if (overItems_) {
                 return;
@@ -76,6 +83,9 @@ void PortalFetch::request(Step step) {
             if (std::optional<M3uEntry> entry =
                     portalEntry(item, account_, loginState_, categories_)) {
                 registration_->add(std::move(*entry));
+                if (cache_) {
+                    cache_->add(item);
+                }
             } else {
                 ++unusable_;
             }
@@ -102,7 +112,7 @@ void PortalFetch::onHead() {
         request(Step::Channels);
         return;
     }
-    refuse(refusal);
+    refuse(refusal, get_.status() >= 500);
 }
 
 bool PortalFetch::take(QByteArrayView bytes) {
@@ -126,7 +136,7 @@ bool PortalFetch::take(QByteArrayView bytes) {
         get_.abort();
         problems_.append(
             u"the portal sent more than %1 channels: the rest was left out"_s.arg(limits_.items));
-        channelsRead();
+        channelsRead(false);
         return false;
     }
     return true;
@@ -158,19 +168,21 @@ void PortalFetch::onFinished() {
             problems_.append(
                 u"the portal's channel list was cut off (%1): what came is shown"_s.arg(
                     get_.errorString()));
-            channelsRead();
+            channelsRead(false);
             return;
         }
         if (step_ == Step::Channels && tooLarge) {
             problems_.append(
                 u"the portal's channel list is larger than %1 MB: the rest was left out"_s.arg(
                     limits_.listBytes / (1024 * 1024)));
-            channelsRead();
+            channelsRead(false);
             return;
         }
-        refuse(step_ == Step::Login && tooLarge
-                   ? u"the server's answer is too large for a portal's login"_s
-                   : u"the portal could not be reached (%1)"_s.arg(get_.errorString()));
+        if (step_ == Step::Login && tooLarge) {
+            refuse(u"the server's answer is too large for a portal's login"_s);
+        } else {
+            refuse(u"the portal could not be reached (%1)"_s.arg(get_.errorString()), true);
+        }
         return;
     }
     switch (step_) {
@@ -193,7 +205,7 @@ void PortalFetch::onFinished() {
                 u"the portal's channel list was cut off (%1): what came is shown"_s.arg(
                     items_->error()));
         }
-        channelsRead();
+        channelsRead(items_->error().isEmpty());
         break;
     }
 }
@@ -215,10 +227,10 @@ void PortalFetch::onTimeout(bool whole) {
                                  u"came is shown"_s.arg(seconds(limits_.listTime))
                                : u"the portal stopped sending its channel list: what came is "
                                  u"shown"_s);
-        channelsRead();
+        channelsRead(false);
         return;
     }
-    refuse(u"the portal did not answer within %1 seconds"_s.arg(seconds(limits_.answerTime)));
+    refuse(u"the portal did not answer within %1 seconds"_s.arg(seconds(limits_.answerTime)), true);
 }
 
 void PortalFetch::loginRead() {
@@ -232,10 +244,15 @@ void PortalFetch::loginRead() {
     request(Step::Categories);
 }
 
-void PortalFetch::channelsRead() {
+void PortalFetch::channelsRead(bool whole) {
     stall_.stop();
     deadline_.stop();
     items_.reset();
+    // Only a whole list replaces the one kept.
+    if (cache_ && whole) {
+        cache_->commit();
+    }
+    cache_.reset();
     if (unusable_ > 0) {
         problems_.append(u"%1 channels without a usable stream id left out"_s.arg(unusable_));
     }
@@ -249,17 +266,50 @@ void PortalFetch::channelsRead() {
     end(std::move(result));
 }
 
-void PortalFetch::refuse(const QString& why) {
+void PortalFetch::refuse(const QString& why, bool unreachable) {
     get_.abort();
     stall_.stop();
     deadline_.stop();
     items_.reset();
     registration_.reset();
+    cache_.reset();
+    if (unreachable && fromCache(why)) {
+        return;
+    }
     PortalResult result;
     result.login = loginState_;
     result.report.rejection = why;
     result.report.message = u"The account %1 cannot be used: %2."_s.arg(account_.address(), why);
     end(std::move(result));
+}
+
+bool PortalFetch::fromCache(const QString& unreachable) {
+    if (cacheFile_.isEmpty() || !QFile::exists(cacheFile_)) {
+        return false;
+    }
+    registration_ = std::make_unique<EntryRegistration>(catalogue_, reservedNames_, AccountLimits);
+    PortalCacheRead kept;
+    readPortalCache(cacheFile_, limits_.listBytes, limits_.items, kept,
+                    [this, &kept](const QJsonObject& item) {
+                        if (std::optional<M3uEntry> entry =
+                                portalEntry(item, account_, kept.login, kept.categories)) {
+                            registration_->add(std::move(*entry));
+                        }
+                    });
+    if (!kept.found || registration_->entries() == 0) {
+        registration_.reset();
+        return false;
+    }
+    PortalResult result;
+    result.login = loginState_;
+    result.fromCache = true;
+    result.unreachable = unreachable;
+    result.readAt = kept.readAt;
+    result.report = registration_->finish(account_.address(),
+                                          {account_.guideUrl().toString(QUrl::FullyEncoded)});
+    registration_.reset();
+    end(std::move(result));
+    return true;
 }
 
 void PortalFetch::end(PortalResult result) {

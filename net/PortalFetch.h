@@ -4,6 +4,7 @@
 #include "net/HttpGet.h"
 #include "net/JsonItems.h"
 #include "net/PortalAccount.h"
+#include "net/PortalCache.h"
 #include "net/PortalChannels.h"
 #include "net/PortalLogin.h"
 
@@ -24,6 +25,9 @@ struct PortalResult {
     PortalLogin login;     // what the portal said of the account (when it answered the login)
     bool loggedIn = false; // the login was answered and the account may be used
     qint64 readAt = 0;     // when the channel list was read (seconds since the epoch)
+    // The portal did not answer (`unreachable` says how): the channels are the ones last read.
+    bool fromCache = false;
+    QString unreachable;
 };
 
 // Reads an account from its portal: the login, the groups, then the channels, each answer read
@@ -36,10 +40,10 @@ public:
     struct Limits {
         qint64 listBytes = qint64(768) * 1024 * 1024; // the channel list's answer
         qint64 categoryBytes = 8 * 1024 * 1024;
-        qsizetype items = AccountLimits.stations;      // channel items taken at most
-        std::chrono::milliseconds answerTime{30000};  // until an answer's head has come
-        std::chrono::milliseconds stallTime{30000};   // without a byte within an answer
-        std::chrono::milliseconds listTime{300000};   // the whole channel list
+        qsizetype items = AccountLimits.stations;    // channel items taken at most
+        std::chrono::milliseconds answerTime{30000}; // until an answer's head has come
+        std::chrono::milliseconds stallTime{30000};  // without a byte within an answer
+        std::chrono::milliseconds listTime{300000};  // the whole channel list
     };
 
     PortalFetch(PortalAccount account, Catalogue& catalogue, QStringList reservedNames,
@@ -47,6 +51,9 @@ public:
     ~PortalFetch() override;
 
     void setLimits(const Limits& limits) { limits_ = limits; }
+    // Where the channel list is kept once read, for the times the portal does not answer; empty:
+    // nowhere.
+    void setCacheFile(const QString& path) { cacheFile_ = path; }
 
     // Starts reading; finished() follows once, never from within.
     void start();
@@ -65,8 +72,9 @@ private:
     void onTimeout(bool whole);
     bool take(QByteArrayView bytes);
     void loginRead();
-    void channelsRead();
-    void refuse(const QString& why);
+    void channelsRead(bool whole);
+    void refuse(const QString& why, bool unreachable = false);
+    bool fromCache(const QString& unreachable);
     void end(PortalResult result);
 
     PortalAccount account_;
@@ -82,6 +90,8 @@ private:
     PortalCategories categories_;
     std::unique_ptr<JsonItems> items_;
     std::unique_ptr<EntryRegistration> registration_;
+    QString cacheFile_;
+    std::unique_ptr<PortalCacheWriter> cache_;
     qsizetype unusable_ = 0;
     bool overItems_ = false;
     bool over_ = false;

@@ -22,6 +22,9 @@ void PortalLoader::load(const PortalAccount& account, Catalogue& catalogue,
     }
     auto* fetch = new PortalFetch(account, catalogue, reservedNames);
     fetch->setLimits(limits_);
+    if (!cacheFolder_.isEmpty()) {
+        fetch->setCacheFile(portalCacheFile(cacheFolder_, account));
+    }
     fetch->moveToThread(&thread_);
     fetch_ = fetch;
     const quint64 generation = ++generation_;

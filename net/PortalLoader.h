@@ -19,6 +19,9 @@ public:
     ~PortalLoader() override;
 
     void setLimits(const PortalFetch::Limits& limits) { limits_ = limits; }
+    // Where the accounts' channel lists are kept once read (see PortalFetch::setCacheFile);
+    // empty: nowhere.
+    void setCacheFolder(const QString& folder) { cacheFolder_ = folder; }
 
     // Starts reading `account` into `catalogue`, dropping a load under way.
     void load(const PortalAccount& account, Catalogue& catalogue, const QStringList& reservedNames);
@@ -30,6 +33,7 @@ Q_SIGNALS:
 
 private:
     PortalFetch::Limits limits_;
+    QString cacheFolder_;
     QThread thread_;
     PortalFetch* fetch_ = nullptr; // lives on thread_
     quint64 generation_ = 0;

@@ -6,8 +6,10 @@
 #include "support/WaitFor.h"
 
 #include <QDateTime>
+#include <QDirIterator>
 #include <QElapsedTimer>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <optional>
 
@@ -210,6 +212,62 @@ TEST_F(PortalLoading, TheViewersListLoaderTakesAccountsAndReservesTheLockedNames
     EXPECT_FALSE(refused.accepted);
     EXPECT_EQ(refused.rejection, u"no password for the account"_s);
     EXPECT_FALSE(refused.message.contains(portal.password()));
+}
+
+TEST_F(PortalLoading, AnAccountThatStopsAnsweringShowsTheChannelsLastReadAndSaysWhen) {
+    QTemporaryDir cache;
+    portal.generateChannels(25);
+    PlaylistLoader playlists;
+    playlists.setAccountCache(cache.path());
+    QSignalSpy finished(&playlists, &PlaylistLoader::finished);
+    auto report = [&](int n) {
+        EXPECT_TRUE(waitFor([&] { return finished.count() == n; }, 30000));
+        return finished.count() < n ? PlaylistReport{}
+                                    : finished.at(n - 1).at(0).value<PlaylistReport>();
+    };
+    playlists.loadAccount(account(), catalogue);
+    ASSERT_TRUE(report(1).accepted);
+
+    // A list cut off halfway does not replace the whole one kept.
+    portal.generateChannels(2000);
+    portal.setFailure(u"get_live_streams"_s, TestPortal::Failure::CutOff);
+    Catalogue partial;
+    playlists.loadAccount(account(), partial);
+    ASSERT_TRUE(report(2).accepted);
+    EXPECT_GT(partial.StationCount(), 25);
+
+    portal.goDown();
+    Catalogue kept;
+    playlists.loadAccount(account(), kept);
+    const PlaylistReport fromCache = report(3);
+    ASSERT_TRUE(fromCache.accepted) << fromCache.message.toStdString();
+    EXPECT_EQ(kept.StationCount(), 25);
+    EXPECT_EQ(kept.station(25).StreamUrls[0], catalogue.station(25).StreamUrls[0]);
+    EXPECT_EQ(kept.station(2).Group, u"Sports"_s);
+    EXPECT_TRUE(fromCache.account.startsWith(u"the portal does not answer (the portal could not "
+                                             u"be reached"_s))
+        << fromCache.account.toStdString();
+    EXPECT_TRUE(fromCache.account.contains(u"the channels as read on "_s));
+
+    QDirIterator files(cache.path(), QDir::Files, QDirIterator::Subdirectories);
+    int count = 0;
+    while (files.hasNext()) {
+        QFile file(files.next());
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        EXPECT_FALSE(file.readAll().contains(portal.password().toUtf8()))
+            << file.fileName().toStdString();
+        ++count;
+    }
+    EXPECT_EQ(count, 1);
+
+    // A refusal is no silence: an expired account shows no kept channels.
+    portal.comeBack();
+    portal.setFailure(u"get_live_streams"_s, TestPortal::Failure::None);
+    portal.setStatus(u"Expired"_s);
+    Catalogue refused;
+    playlists.loadAccount(account(), refused);
+    EXPECT_FALSE(report(4).accepted);
+    EXPECT_EQ(refused.StationCount(), 0);
 }
 
 } // namespace

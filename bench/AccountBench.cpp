@@ -1,0 +1,142 @@
+// A provider account of 250,000 channels, from the login to the channels shown in the browser:
+// the time it takes, the memory it adds at its peak and once shown, and the longest the
+// window's event loop is held meanwhile. The portal is ours (tests/support/TestPortal) on
+// loopback, in a thread of this process: what it uses is counted too.
+// Goals: at most 5 s, at most 150 MB above idle, no hold over 20 ms.
+//   account_bench [--channels N] [--runs N]
+
+#include "BenchSupport.h"
+#include "app/ListOpener.h"
+#include "catalogue/Catalogue.h"
+#include "playback/FailoverPlayer.h"
+#include "playback/MediaPlayer.h"
+#include "support/FakePlayer.h"
+#include "support/ManualTicker.h"
+#include "support/TestPortal.h"
+#include "window/ChannelBrowser.h"
+#include "window/Form1.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QDateTime>
+#include <QEvent>
+#include <QFile>
+#include <QTreeView>
+#include <cstdio>
+#include <malloc.h>
+
+using namespace orvanto;
+using namespace orvanto::bench;
+
+namespace {
+
+// The peak resident memory of the process so far (VmHWM), in bytes.
+double peakBytes() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly)) {
+        return 0;
+    }
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmHWM:")) {
+            return line.mid(6).trimmed().split(' ').value(0).toDouble() * 1024.0;
+        }
+    }
+    return 0;
+}
+
+// Forgets the peak so far (writing 5 to clear_refs resets VmHWM).
+void resetPeak() {
+    QFile refs(QStringLiteral("/proc/self/clear_refs"));
+    if (refs.open(QIODevice::WriteOnly)) {
+        refs.write("5");
+    }
+}
+
+class PaintWatch : public QObject {
+public:
+    bool painted = false;
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint) {
+            painted = true;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    QApplication app(argc, argv);
+    QCommandLineParser parser;
+    const QCommandLineOption channelsOption(QStringLiteral("channels"), QStringLiteral("channels"),
+                                            QStringLiteral("N"), QStringLiteral("250000"));
+    const QCommandLineOption runsOption(QStringLiteral("runs"), QStringLiteral("runs"),
+                                        QStringLiteral("N"), QStringLiteral("3"));
+    parser.addOptions({channelsOption, runsOption});
+    parser.process(app);
+    const int channels = parser.value(channelsOption).toInt();
+    const int runs = qMax(1, parser.value(runsOption).toInt());
+
+    test::TestPortal portal;
+    portal.setExpiry(QDateTime::currentSecsSinceEpoch() + 30 * 86400);
+    portal.generateChannels(channels);
+    portal.start();
+    const PortalAccount account{portal.baseUrl(), portal.user(), portal.password()};
+
+    std::printf("account of %d channels, %d runs\n", channels, runs);
+    std::vector<double> times, holds, peaks, kept;
+    for (int run = 0; run < runs; ++run) {
+        Catalogue catalogue;
+        test::FakePlayer player;
+        test::ManualTicker ticker;
+        PrintedMessages messages;
+        FailoverPlayer failover{catalogue, player, ticker, messages};
+        Form1 form{catalogue, failover, player, nullptr};
+        form.load({[](Catalogue& c) { c.AddStreamUrl(QStringLiteral("Old"), QStringLiteral("x")); },
+                   {}});
+        form.show();
+        form.openChannelBrowser();
+        ListOpener opener{catalogue, form, failover, player, messages};
+        runFor(200);
+        malloc_trim(0);
+        const double idle = residentBytes();
+        resetPeak();
+
+        bool opened = false;
+        QObject::connect(&opener, &ListOpener::opened, [&] { opened = true; });
+        PaintWatch paints;
+        auto* view = form.channelBrowser()->findChild<QTreeView*>();
+        view->viewport()->installEventFilter(&paints);
+        LoopProbe probe;
+        QElapsedTimer timer;
+        timer.start();
+        probe.start();
+        opener.openAccount(account);
+        runUntil([&] { return opened; }, 120000, 1);
+        paints.painted = false;
+        runUntil([&] { return paints.painted; }, 5000, 1);
+        const double ms = double(timer.nsecsElapsed()) / 1e6;
+        runFor(50);
+        probe.stop();
+        malloc_trim(0);
+        if (!opened || catalogue.StationCount() != channels) {
+            std::printf("  run %d: %d channels shown of %d\n", run + 1, catalogue.StationCount(),
+                        channels);
+        }
+        times.push_back(ms);
+        holds.push_back(probe.worstMs());
+        peaks.push_back(mebibytes(peakBytes() - idle));
+        kept.push_back(mebibytes(residentBytes() - idle));
+        std::printf("  run %d: %.0f ms to the channels shown, longest hold %.1f ms (p99 %.1f), "
+                    "peak +%.0f MiB, shown +%.0f MiB\n",
+                    run + 1, ms, probe.worstMs(), probe.percentileMs(0.99), peaks.back(),
+                    kept.back());
+    }
+    std::printf("median: %s ms to the channels shown (goal <= 5000), longest hold %.1f ms "
+                "(goal <= 20), peak +%.0f MiB (goal <= 150), shown +%.0f MiB\n",
+                qPrintable(msText(median(times))), median(holds), median(peaks), median(kept));
+    return 0;
+}
