@@ -35,6 +35,8 @@ GuideWiring::GuideWiring(Form1& form, const Catalogue& catalogue, GuideService& 
     connect(&service_, &GuideService::scheduleChanged, this, &GuideWiring::scheduleChanged);
     connect(&service_, &GuideService::statusChanged, this, &GuideWiring::statusChanged);
     connect(&service_, &GuideService::dayReady, this, &GuideWiring::dayReady);
+    shortGuide_ = new PortalShortGuide(this);
+    connect(shortGuide_, &PortalShortGuide::ready, this, &GuideWiring::shortGuideReady);
     connect(&form_, &Form1::channelBrowserCreated, this, &GuideWiring::attach);
     if (form_.channelBrowser() != nullptr) {
         attach(form_.channelBrowser());
@@ -129,6 +131,35 @@ void GuideWiring::dayReady(int station, const std::vector<Programme>& programmes
     if (station != dayStation_) {
         return; // an answer for a channel chosen before
     }
+    // A channel of a provider account that the guide lacks: the portal tells what is on today.
+    if (programmes.empty() && dayDate_ == clock_.currentDateTime().date() &&
+        station <= catalogue_.StationCount()) {
+        const QUrl url = shortGuideUrl(catalogue_.station(station).StreamUrls[0]);
+        if (url.isValid()) {
+            shortGuide_->request(station, url);
+        }
+    }
+    showDay(station, programmes);
+}
+
+void GuideWiring::shortGuideReady(int station, const std::vector<PortalProgramme>& programmes) {
+    if (station != dayStation_ || programmes.empty() || !dayProgrammes_.empty()) {
+        return;
+    }
+    std::vector<Programme> day;
+    day.reserve(programmes.size());
+    for (const PortalProgramme& p : programmes) {
+        Programme programme;
+        programme.start = p.start;
+        programme.stop = p.stop;
+        programme.title = p.title;
+        programme.description = p.description;
+        day.push_back(std::move(programme));
+    }
+    showDay(station, day);
+}
+
+void GuideWiring::showDay(int station, const std::vector<Programme>& programmes) {
     dayProgrammes_ = programmes;
     const qint64 time = now();
     std::vector<bool> playable(programmes.size(), false);

@@ -4,6 +4,7 @@
 #include "guide/GuideSchedule.h"
 #include "guide/GuideStatus.h"
 #include "guide/Programme.h"
+#include "net/PortalShortGuide.h"
 
 #include <QDate>
 #include <QObject>
@@ -65,6 +66,8 @@ private:
     void scheduleChanged(const std::shared_ptr<const GuideSchedule>& schedule);
     void statusChanged(const GuideStatus& status);
     void dayReady(int station, const std::vector<Programme>& programmes);
+    void showDay(int station, const std::vector<Programme>& programmes);
+    void shortGuideReady(int station, const std::vector<PortalProgramme>& programmes);
     void requestDay(int station, int dayOffset);
     void playArchive(int station, int index);
     int daysBack() const;
@@ -82,6 +85,8 @@ private:
     int dayStation_ = 0;
     QDate dayDate_;
     std::vector<Programme> dayProgrammes_;
+    // A portal's own short guide, for the chosen channel of an account that the guide lacks.
+    PortalShortGuide* shortGuide_ = nullptr;
     QString list_;
     QString address_;
     QList<QUrl> sources_;

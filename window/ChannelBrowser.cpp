@@ -297,8 +297,9 @@ void ChannelBrowser::setDay(int station, const QDate& date,
         return;
     }
     dayStation_ = station;
+    // (A portal's short guide knows a channel that the big guide does not.)
     day_->showDay(catalogue_.station(station).Name, date, programmes, time,
-                  schedule_ && schedule_->matched(station), playable);
+                  (schedule_ && schedule_->matched(station)) || !programmes.empty(), playable);
 }
 
 void ChannelBrowser::setListNote(const QString& note) {

@@ -3,6 +3,7 @@
 #include "net/PortalAccount.h"
 #include "net/PortalChannels.h"
 #include "net/PortalLogin.h"
+#include "net/PortalShortGuide.h"
 
 #include <QJsonDocument>
 #include <QUrlQuery>
@@ -240,4 +241,42 @@ TEST(ShownAddressOf, AddressesAndTextsHideTheirPasswords) {
               u"the server http://me:"_s + dot3 + u"@p.example/x refused"_s);
     const QString plain = u"http://radio.example/live/stream.mp3"_s;
     EXPECT_EQ(shownAddress(plain), plain);
+}
+
+TEST(PortalShortGuideAnswer, TitlesAreDecodedAndProgrammesOrdered) {
+    const QByteArray body =
+        R"({"epg_listings":[
+            {"title":"U2hvdyAyIG9mIE5ld3M=","description":"w5xiZXIgU2hvdyAy",
+             "start_timestamp":"1765004400","stop_timestamp":"1765008000"},
+            {"title":"U2hvdyAxIG9mIE5ld3M=","description":null,
+             "start_timestamp":1765000800,"stop_timestamp":1765004400},
+            {"title":"Plain title!","start_timestamp":"1765008000","stop_timestamp":"1765011600"},
+            {"title":"","start_timestamp":"1765011600","stop_timestamp":"1765015200"},
+            {"title":"QmFja3dhcmRz","start_timestamp":"1765015200","stop_timestamp":"1765011600"}]})";
+    const std::vector<PortalProgramme> programmes = readShortGuide(body);
+    ASSERT_EQ(programmes.size(), 3u);
+    EXPECT_EQ(programmes[0].title, u"Show 1 of News"_s);
+    EXPECT_EQ(programmes[0].start, 1765000800);
+    EXPECT_EQ(programmes[1].title, u"Show 2 of News"_s);
+    EXPECT_EQ(programmes[1].description, u"\u00dcber Show 2"_s);
+    EXPECT_EQ(programmes[2].title, u"Plain title!"_s);
+    EXPECT_EQ(readShortGuide(body, 1).size(), 1u);
+    EXPECT_TRUE(readShortGuide("<html>").empty());
+    EXPECT_TRUE(readShortGuide(R"({"epg_listings":{}})").empty());
+}
+
+TEST(PortalShortGuideAnswer, IsAskedOnlyOfAPortalsLiveAddresses) {
+    const QUrl url = shortGuideUrl(u"http://p.example:8080/live/me/pw%26x/101.m3u8"_s, 4);
+    const QUrlQuery query(url);
+    EXPECT_EQ(url.path(), u"/player_api.php"_s);
+    EXPECT_EQ(query.queryItemValue(u"username"_s), u"me"_s);
+    EXPECT_EQ(query.queryItemValue(u"password"_s, QUrl::FullyDecoded), u"pw&x"_s);
+    EXPECT_EQ(query.queryItemValue(u"action"_s), u"get_short_epg"_s);
+    EXPECT_EQ(query.queryItemValue(u"stream_id"_s), u"101"_s);
+    EXPECT_EQ(query.queryItemValue(u"limit"_s), u"4"_s);
+    for (const QString& other :
+         {u"http://radio.example/stream.mp3"_s, u"http://p.example/live/me/101.ts"_s,
+          u"rtmp://p.example/live/me/pw/101.ts"_s, u"http://p.example/movie/me/pw/5.mkv"_s}) {
+        EXPECT_FALSE(shortGuideUrl(other).isValid()) << other.toStdString();
+    }
 }
