@@ -8,6 +8,7 @@
 #include "BenchSupport.h"
 #include "app/ListOpener.h"
 #include "catalogue/Catalogue.h"
+#include "net/PortalAccount.h"
 #include "playback/FailoverPlayer.h"
 #include "playback/MediaPlayer.h"
 #include "support/FakePlayer.h"
@@ -95,8 +96,8 @@ int main(int argc, char** argv) {
         PrintedMessages messages;
         FailoverPlayer failover{catalogue, player, ticker, messages};
         Form1 form{catalogue, failover, player, nullptr};
-        form.load({[](Catalogue& c) { c.AddStreamUrl(QStringLiteral("Old"), QStringLiteral("x")); },
-                   {}});
+        form.load(
+            {[](Catalogue& c) { c.AddStreamUrl(QStringLiteral("Old"), QStringLiteral("x")); }, {}});
         form.show();
         form.openChannelBrowser();
         ListOpener opener{catalogue, form, failover, player, messages};

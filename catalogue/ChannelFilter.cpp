@@ -9,6 +9,16 @@
 namespace orvanto {
 
 QString foldForSearch(QStringView text) {
+    // Most names are plain ASCII: lowering is all their folding, in one pass and one string.
+    if (std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; })) {
+        QString folded(text.size(), Qt::Uninitialized);
+        QChar* out = folded.data();
+        for (const QChar c : text) {
+            const char16_t u = c.unicode();
+            *out++ = QChar(u >= u'A' && u <= u'Z' ? char16_t(u + 32) : u);
+        }
+        return folded;
+    }
     const QString decomposed = text.toString().normalized(QString::NormalizationForm_KD);
     QString folded;
     folded.reserve(decomposed.size());
