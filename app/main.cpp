@@ -16,6 +16,7 @@
 #include "core/QtTicker.h"
 #include "core/SteadyClock.h"
 #include "desktop/DesktopServices.h"
+#include "desktop/SecretStores.h"
 #include "lock/PasswordInputBox.h"
 #include "net/StartPage.h"
 #include "net/StreamSniffer.h"
@@ -60,6 +61,7 @@ public:
               .listCheck = listCheck_,
               .checkCacheDir =
                   QStandardPaths::writableLocation(QStandardPaths::CacheLocation) + u"/checks"_s,
+              .secrets = secrets_.get(),
           }) {}
 
     Viewer& viewer() { return viewer_; }
@@ -97,6 +99,9 @@ private:
     QtTicker checkTicker_{100};
     ListCheck listCheck_{[] { return std::make_unique<VlcProbe>(); }, checkTicker_, steady_, clock_,
                          CheckRun::Options{}};
+    // Provider accounts' passwords: the desktop's secret store, else a file only the user reads.
+    std::unique_ptr<SecretStore> secrets_ = desktopSecretStore(
+        QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation) + u"/secrets.conf"_s);
     Viewer viewer_;
     std::unique_ptr<DesktopServices> desktop_; // MPRIS and the screensaver, on the session bus
 };

@@ -6,10 +6,12 @@
 #include "catalogue/PlaylistText.h"
 #include "check/CheckReport.h"
 #include "check/ProgressText.h"
+#include "core/SecretStore.h"
 #include "core/ShownAddress.h"
 #include "net/PlaylistDownload.h"
 #include "net/PortalLoader.h"
 
+#include <QPointer>
 #include <QSaveFile>
 #include <unistd.h>
 
@@ -92,11 +94,30 @@ void CheckCommand::startAccount() {
     if (account.password.isEmpty()) {
         account.password = options_.password;
     }
-    if (account.password.isEmpty()) {
-        later(u"cannot read %1: no password for the account"_s.arg(account.address()));
+    options_.list = account.address(); // as reports show it
+    if (account.password.isEmpty() && secrets_ != nullptr) {
+        QPointer<CheckCommand> self(this);
+        secrets_->read(account.address(), [self, account](const QString& secret, const QString&) {
+            if (self && !self->over_) {
+                PortalAccount known = account;
+                known.password = secret;
+                self->readAccount(known);
+            }
+        });
         return;
     }
-    options_.list = account.address(); // as reports show it
+    QMetaObject::invokeMethod(
+        this, [this, account] { readAccount(account); }, Qt::QueuedConnection);
+}
+
+void CheckCommand::readAccount(PortalAccount account) {
+    if (account.password.isEmpty() && askPassword_) {
+        account.password = askPassword_(account.address());
+    }
+    if (account.password.isEmpty()) {
+        fail(u"cannot read %1: no password for the account"_s.arg(account.address()), UsageStatus);
+        return;
+    }
     catalogue_ = std::make_unique<Catalogue>();
     portal_ = std::make_unique<PortalLoader>();
     connect(portal_.get(), &PortalLoader::finished, this, &CheckCommand::accountRead);

@@ -6,6 +6,7 @@
 #include "check/CheckRun.h"
 #include "core/QtTicker.h"
 #include "core/SteadyClock.h"
+#include "net/PortalAccount.h"
 
 #include <QObject>
 #include <cstdio>
@@ -17,6 +18,7 @@ namespace orvanto {
 class Catalogue;
 class PlaylistDownload;
 class PortalLoader;
+class SecretStore;
 struct PlaylistData;
 struct PortalResult;
 
@@ -32,6 +34,13 @@ public:
     CheckCommand(CheckOptions options, ProbeFactory makeProbe, QObject* parent = nullptr);
     ~CheckCommand() override;
 
+    // Where an account's password is looked for first, and who is asked for it then (on a
+    // terminal); without them, only the options' password is taken.
+    void setSecrets(SecretStore* secrets) { secrets_ = secrets; }
+    void setPasswordPrompt(std::function<QString(const QString& address)> ask) {
+        askPassword_ = std::move(ask);
+    }
+
     void start();
     // Stops at once and prints what was found so far.
     void interrupt();
@@ -41,6 +50,7 @@ Q_SIGNALS:
 
 private:
     void startAccount();
+    void readAccount(PortalAccount account);
     void accountRead(const PortalResult& result);
     void listRead(const PlaylistData& data);
     void check(CheckList list);
@@ -58,6 +68,8 @@ private:
     std::unique_ptr<PlaylistDownload> download_;
     std::unique_ptr<Catalogue> catalogue_; // an account's, while it is read
     std::unique_ptr<PortalLoader> portal_;
+    SecretStore* secrets_ = nullptr;
+    std::function<QString(const QString&)> askPassword_;
     CheckList list_;
     std::unique_ptr<CheckRun> run_;
     bool terminal_ = false;

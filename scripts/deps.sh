@@ -6,6 +6,9 @@ set -euo pipefail
 ORVANTO_PACKAGES=(
     cmake ninja-build g++ pkg-config ccache
     qt6-base-dev libqt6opengl6-dev libgl-dev
+    # Passwords in the desktop's secret store: Qt Keychain, and the libsecret it loads at run time
+    # (not among its package's dependencies).
+    qtkeychain-qt6-dev libsecret-1-0
     # The window on a Wayland session; OpenGL from Mesa (on the GPU, or llvmpipe on the CPU).
     qt6-wayland libgl1-mesa-dri libglx-mesa0 libegl-mesa0
     # libVLC with its codecs; the pictures come through its memory output (in vlc-plugin-base).
@@ -20,6 +23,8 @@ ORVANTO_PACKAGES=(
     # The desktop tests on a private session bus: dbus-daemon and dbus-send, playerctl for
     # MPRIS, the accessibility bus and a reader of it (AT-SPI from Python).
     dbus-daemon dbus-session-bus-common dbus-bin playerctl at-spi2-core python3-gi gir1.2-atspi-2.0
+    # The secret store's tests: a real Secret Service on their private bus.
+    gnome-keyring
     # Streams the player tests make: HLS variants and Matroska tracks (ffmpeg).
     ffmpeg
     # Checking the installed tree (desktop entry, AppStream metadata) and making the .deb (CPack

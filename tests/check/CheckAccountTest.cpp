@@ -1,7 +1,9 @@
 // The built program's --check of a provider account, its password piped in as a script does:
 // what it finds and says, and that the password shows in none of it.
 
+#include "desktop/SecretStores.h"
 #include "support/TestPortal.h"
+#include "support/WaitFor.h"
 
 #include <QDateTime>
 #include <QDirIterator>
@@ -12,6 +14,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -36,14 +39,23 @@ protected:
         return u"xtream://%1@127.0.0.1:%2"_s.arg(portal.user()).arg(portal.port());
     }
 
-    Outcome run(const QStringList& arguments, const QByteArray& input) {
-        QProcess process;
+    // The program's environment: this home alone, and a session bus where nobody answers, so
+    // that no secret store runs.
+    QProcessEnvironment environment() const {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(u"HOME"_s, home.path());
         env.insert(u"XDG_CONFIG_HOME"_s, home.filePath(u"config"_s));
         env.insert(u"XDG_CACHE_HOME"_s, home.filePath(u"cache"_s));
         env.insert(u"XDG_DATA_HOME"_s, home.filePath(u"data"_s));
-        process.setProcessEnvironment(env);
+        env.insert(u"XDG_RUNTIME_DIR"_s, home.path());
+        env.insert(u"DBUS_SESSION_BUS_ADDRESS"_s, u"unix:path="_s + home.filePath(u"no-bus"_s));
+        env.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
+        return env;
+    }
+
+    Outcome run(const QStringList& arguments, const QByteArray& input) {
+        QProcess process;
+        process.setProcessEnvironment(environment());
         process.setWorkingDirectory(home.path());
         process.start(QStringLiteral(ORVANTO_BINARY), QStringList{u"--check"_s} + arguments);
         EXPECT_TRUE(process.waitForStarted());
@@ -57,12 +69,15 @@ protected:
         return outcome;
     }
 
-    // Every file the run left in its home that holds the password.
-    QStringList filesWithPassword() const {
+    // Every file the run left in its home that holds the password, but `allowed`.
+    QStringList filesWithPassword(const QString& allowed = {}) const {
         QStringList found;
         QDirIterator files(home.path(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
         while (files.hasNext()) {
             QFile file(files.next());
+            if (file.fileName() == allowed) {
+                continue;
+            }
             if (file.open(QIODevice::ReadOnly) && file.readAll().contains(secret())) {
                 found.append(file.fileName());
             }
@@ -126,6 +141,41 @@ TEST_F(CheckAccount, AnAccountThatCannotBeUsedEndsWithStatusTwoAndItsStateInWord
     EXPECT_EQ(outcome.status, 2);
     EXPECT_FALSE(QFile::exists(home.filePath(u"out.m3u"_s)));
     EXPECT_EQ(filesWithPassword(), QStringList{});
+}
+
+TEST_F(CheckAccount, TheViewerKeepsThePasswordInTheSecretStoreAlone) {
+    portal.generateChannels(6);
+    // The account was opened before, and its password kept where no secret store runs.
+    const QString secrets = home.filePath(u"config/orvanto-tv/secrets.conf"_s);
+    orvanto::FileSecretStore store(secrets);
+    bool written = false;
+    store.write(address(), portal.password(), [&](const QString& error) {
+        EXPECT_TRUE(error.isEmpty()) << error.toStdString();
+        written = true;
+    });
+    ASSERT_TRUE(orvanto::test::waitFor([&] { return written; }, 5000));
+
+    QProcess viewer;
+    viewer.setProcessEnvironment(environment());
+    viewer.setWorkingDirectory(home.path());
+    viewer.start(QStringLiteral(ORVANTO_BINARY), {u"--playlist"_s, address()});
+    ASSERT_TRUE(viewer.waitForStarted());
+    // Opened: the channel list is kept for when the portal does not answer, and the guide read.
+    const QDir accounts(home.filePath(u"cache/orvanto-tv/accounts"_s));
+    EXPECT_TRUE(orvanto::test::waitFor(
+        [&] {
+            return !accounts.entryList(QDir::Files).isEmpty() && portal.requests(u"xmltv"_s) > 0;
+        },
+        60000));
+    QTest::qWait(1000);
+    viewer.terminate();
+    viewer.waitForFinished(10000);
+    const QByteArray out = viewer.readAllStandardOutput() + viewer.readAllStandardError();
+    EXPECT_FALSE(out.contains(secret())) << out.toStdString();
+    EXPECT_EQ(filesWithPassword(secrets), QStringList{});
+    struct stat info {};
+    ASSERT_EQ(::stat(QFile::encodeName(secrets).constData(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
 }
 
 } // namespace
