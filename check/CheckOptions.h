@@ -9,7 +9,7 @@ struct CheckOptions {
     static constexpr int MaxJobs = 64;
 
     bool wanted = false;
-    QString list; // a file, an http(s) address or an account; empty: the built-in stations
+    QString list;     // a file, an http(s) address or an account; empty: the built-in stations
     QString password; // an account's, where the list is one (never shown or written)
     int jobs = 8;
     int timeoutSeconds = 15;
