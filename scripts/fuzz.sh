@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets of the readers (the channel list's M3U reader, the player's reader
-# of ASX, [Reference], PLS and M3U, and the programme guide's XMLTV reader over gzip and xz) with
+# of ASX, [Reference], PLS and M3U, the programme guide's XMLTV reader over gzip and xz, and the
+# provider portal's JSON answers) with
 # clang (in build-fuzz/) and runs each for a bounded time on a copy of its committed seed corpus.
 # Fails when the fuzzer finds a crash, a sanitizer error or a hang; the input that did it lands in
 # build-fuzz/artifacts/.
@@ -15,7 +16,7 @@ build=build-fuzz
 
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCMAKE_CXX_COMPILER=clang++ -DORVANTO_FUZZ=ON -DORVANTO_TESTS=OFF -DORVANTO_BENCH=OFF
-cmake --build "$build" --target m3u_fuzz playlist_fuzz xmltv_fuzz -j"$(nproc)"
+cmake --build "$build" --target m3u_fuzz playlist_fuzz xmltv_fuzz portal_fuzz -j"$(nproc)"
 
 # New inputs go to scratch corpora, so the committed seeds stay as they are.
 work=$(mktemp -d)
@@ -45,3 +46,4 @@ fuzz() {
 fuzz m3u_fuzz tests/fuzz/m3u.dict tests/fuzz/corpus
 fuzz playlist_fuzz tests/fuzz/playlist.dict tests/fuzz/playlist-corpus tests/fuzz/corpus
 fuzz xmltv_fuzz tests/fuzz/xmltv.dict tests/fuzz/xmltv-corpus
+fuzz portal_fuzz tests/fuzz/portal.dict tests/fuzz/portal-corpus
