@@ -74,11 +74,37 @@ void ListOpener::askAccount(const PortalAccount* known) {
                                                          : u"memory only, until the viewer ends"_s,
                                      form_.window());
     dialog->setAttribute(Qt::WA_DeleteOnClose);
+    const PortalAccount onShow = parseAccountAddress(shown_);
     if (known != nullptr) {
         dialog->setAccount(*known);
+    } else if (onShow.isValid()) {
+        dialog->setAccount(onShow);
     }
     connect(dialog, &AccountDialog::chosen, this, &ListOpener::openAccount);
+    connect(dialog, &AccountDialog::forgetRequested, this, &ListOpener::forgetAccount);
     dialog->open();
+}
+
+void ListOpener::forgetAccount(const PortalAccount& account) {
+    if (secrets_ == nullptr) {
+        return;
+    }
+    QPointer<ListOpener> self(this);
+    const QString address = account.address();
+    secrets_->remove(address, [self, address](const QString& error) {
+        if (!self) {
+            return;
+        }
+        if (!error.isEmpty()) {
+            self->messages_.showMessage(
+                MessageSink::ErrorTitle(),
+                u"The password of %1 could not be forgotten: %2."_s.arg(address, error),
+                MessageSink::Icon::Exclamation);
+        } else if (self->shown_ == address) {
+            self->form_.setListNote(u"%1: its password is forgotten; it will be asked for the "
+                                    u"next time the account is opened"_s.arg(address));
+        }
+    });
 }
 
 void ListOpener::openAccount(const PortalAccount& account) {
@@ -117,6 +143,7 @@ void ListOpener::finish(const QString& source, const PlaylistReport& report) {
         player_.stop();
     }
     catalogue_ = std::move(*incoming_);
+    shown_ = source;
     form_.reload({{}, locked_.adult});
     Q_EMIT opened(source);
     if (!report.message.isEmpty()) {

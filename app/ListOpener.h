@@ -43,8 +43,11 @@ public:
     // whose password comes from the secret store or is asked for); a load still running is
     // dropped.
     void open(const QString& source);
-    // Asks for an account (server, user name, password) and opens it.
+    // Asks for an account (server, user name, password) and opens it; the account on show, if
+    // any, fills the dialog in, which offers to forget it.
     void askAccount(const PortalAccount* known = nullptr);
+    // Takes the password of `account` out of the secret store.
+    void forgetAccount(const PortalAccount& account);
     // Keeps the password of `account` in the secret store and opens its channels.
     void openAccount(const PortalAccount& account);
 
@@ -62,6 +65,7 @@ private:
     MediaPlayer& player_;
     MessageSink& messages_;
     SecretStore* secrets_ = nullptr;
+    QString shown_; // the list on show, as opened
     StationRegistrations locked_;
     QStringList reservedNames_;
     std::unique_ptr<Catalogue> incoming_;

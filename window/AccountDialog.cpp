@@ -58,6 +58,14 @@ AccountDialog::AccountDialog(const QString& place, QWidget* parent) : QDialog(pa
     form->addRow(u"User name:"_s, user_);
     form->addRow(u"Password:"_s, password_);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Open | QDialogButtonBox::Cancel, this);
+    forget_ = buttons->addButton(u"Forget this account"_s, QDialogButtonBox::DestructiveRole);
+    forget_->setObjectName(u"accountForget"_s);
+    forget_->hide();
+    connect(forget_, &QPushButton::clicked, this, [this] {
+        const PortalAccount account = known_;
+        reject();
+        Q_EMIT forgetRequested(account);
+    });
     connect(buttons, &QDialogButtonBox::accepted, this, &AccountDialog::tryAccept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     auto* layout = new QVBoxLayout(this);
@@ -68,6 +76,8 @@ AccountDialog::AccountDialog(const QString& place, QWidget* parent) : QDialog(pa
 }
 
 void AccountDialog::setAccount(const PortalAccount& account) {
+    known_ = PortalAccount{account.server, account.user, {}};
+    forget_->show();
     server_->setText(account.server.toString());
     user_->setText(account.user);
     password_->clear();

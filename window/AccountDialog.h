@@ -6,6 +6,7 @@
 
 class QLabel;
 class QLineEdit;
+class QPushButton;
 
 namespace orvanto {
 
@@ -18,7 +19,8 @@ public:
     // `place`: where the password goes, in words (SecretStore::place()).
     explicit AccountDialog(const QString& place, QWidget* parent = nullptr);
 
-    // Fills the fields from an account already known (its password is asked again).
+    // Fills the fields from an account already known (its password is asked again), and offers
+    // to forget it.
     void setAccount(const PortalAccount& account);
 
     // Why the fields as filled in make no account; empty when they do.
@@ -27,6 +29,8 @@ public:
 
 Q_SIGNALS:
     void chosen(const orvanto::PortalAccount& account);
+    // "Forget this account": its password is to go from where it is kept.
+    void forgetRequested(const orvanto::PortalAccount& account);
 
 private:
     void tryAccept();
@@ -35,6 +39,8 @@ private:
     QLineEdit* user_;
     QLineEdit* password_;
     QLabel* problem_;
+    QPushButton* forget_;
+    PortalAccount known_;
 };
 
 } // namespace orvanto

@@ -15,6 +15,7 @@
 #include <QHash>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -140,6 +141,27 @@ TEST_F(AccountOpening, AnAccountThatCannotBeUsedSaysWhyAndTheChannelsOnShowStay)
     EXPECT_EQ(catalogue.StationCount(), 1);
     EXPECT_EQ(catalogue.station(1).Name, u"Old"_s);
     EXPECT_EQ(note(), address() + u": the account has expired on 1 December 2025"_s);
+}
+
+TEST_F(AccountOpening, TheAccountOnShowCanBeForgottenWithItsPassword) {
+    QSignalSpy opened(&opener, &ListOpener::opened);
+    opener.openAccount(account());
+    ASSERT_TRUE(waitOpenedOrMessage(opened));
+    ASSERT_TRUE(secrets.secrets.contains(address()));
+
+    opener.askAccount();
+    auto* dialog = form.window()->findChild<AccountDialog*>();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(dialog->findChild<QLineEdit*>(u"accountUser"_s)->text(), portal.user());
+    EXPECT_TRUE(dialog->findChild<QLineEdit*>(u"accountPassword"_s)->text().isEmpty());
+    auto* forget = dialog->findChild<QPushButton*>(u"accountForget"_s);
+    ASSERT_NE(forget, nullptr);
+    forget->click();
+    ASSERT_TRUE(waitFor([&] { return !secrets.secrets.contains(address()); }, 5000));
+    EXPECT_TRUE(waitFor([&] { return note().contains(u"its password is forgotten"_s); }, 5000));
+    EXPECT_TRUE(messages.messages.empty());
+    // The channels on show stay.
+    EXPECT_EQ(catalogue.StationCount(), 40);
 }
 
 } // namespace
