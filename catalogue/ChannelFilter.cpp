@@ -34,34 +34,53 @@ QString foldForSearch(QStringView text) {
     return folded.toCaseFolded();
 }
 
-ChannelFilter::ChannelFilter(const Catalogue& catalogue, int count) {
-    count = std::clamp(count, 0, catalogue.StationCount());
-    folded_.reserve(static_cast<size_t>(count));
-    QHash<QString, int> groupIndex;
-    QStringList seen;
-    for (int i = 1; i <= count; ++i) {
-        const Station& station = catalogue.station(i);
+ChannelFilter::ChannelFilter(const Catalogue& catalogue, int count, int foldNow)
+    : catalogue_(&catalogue), count_(std::clamp(count, 0, catalogue.StationCount())) {
+    folded_.reserve(static_cast<size_t>(count_));
+    foldMore(foldNow);
+}
+
+bool ChannelFilter::foldMore(int names) {
+    if (isComplete()) {
+        return true;
+    }
+    const int from = static_cast<int>(folded_.size()) + 1;
+    const int to =
+        static_cast<int>(std::min<qint64>(count_, qint64(from) - 1 + std::max(0, names)));
+    for (int i = from; i <= to; ++i) {
+        const Station& station = catalogue_->station(i);
         Entry entry{foldForSearch(station.Name), -1};
         if (!station.Group.isEmpty()) {
-            auto it = groupIndex.constFind(station.Group);
-            if (it == groupIndex.cend()) {
-                it = groupIndex.insert(station.Group, static_cast<int>(seen.size()));
-                seen.append(station.Group);
+            auto it = groupIndex_.constFind(station.Group);
+            if (it == groupIndex_.cend()) {
+                it = groupIndex_.insert(station.Group, static_cast<int>(groupOrder_.size()));
+                groupOrder_.append(station.Group);
             }
             entry.group = *it;
         }
         folded_.push_back(std::move(entry));
     }
-    groups_ = seen;
+    if (!isComplete()) {
+        return false;
+    }
+    groupIndex_.clear();
+    groups_ = groupOrder_;
     // Entries keep the index of first appearance; only the list shown is sorted.
     QCollator collator;
     collator.setCaseSensitivity(Qt::CaseInsensitive);
     std::sort(groups_.begin(), groups_.end(), collator);
-    groupOrder_ = seen;
+    return true;
 }
 
 std::vector<int> ChannelFilter::matches(QStringView text, const QString& group) const {
     const QString needle = foldForSearch(text);
+    if (needle.isEmpty() && group.isEmpty()) {
+        std::vector<int> all(static_cast<size_t>(count_));
+        for (int i = 0; i < count_; ++i) {
+            all[static_cast<size_t>(i)] = i + 1;
+        }
+        return all;
+    }
     int wanted = -1;
     if (!group.isEmpty()) {
         wanted = static_cast<int>(groupOrder_.indexOf(group));

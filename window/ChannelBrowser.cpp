@@ -167,6 +167,12 @@ void ChannelBrowser::setChannels(int count) {
     connect(list_->selectionModel(), &QItemSelectionModel::currentChanged, this,
             &ChannelBrowser::currentChanged);
     connect(model_, &QAbstractItemModel::modelReset, this, &ChannelBrowser::updateControls);
+    connect(model_, &ChannelListModel::filterComplete, this, [this] {
+        const QSignalBlocker blockGroups(groups_);
+        const QString chosen = groups_->currentData().toString();
+        fillGroups();
+        groups_->setCurrentIndex(std::max(0, groups_->findData(chosen)));
+    });
     QHeaderView* header = list_->header();
     header->setStretchLastSection(false);
     header->setSectionResizeMode(ChannelListModel::NameColumn, QHeaderView::Stretch);

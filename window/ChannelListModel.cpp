@@ -5,14 +5,39 @@
 
 #include <QFont>
 #include <QLocale>
+#include <climits>
+#include <utility>
 
 namespace orvanto {
 
 ChannelListModel::ChannelListModel(const Catalogue& catalogue, int count, QObject* parent)
-    : QAbstractTableModel(parent), catalogue_(catalogue), filter_(catalogue, count),
-      rows_(filter_.matches({})) {}
+    : QAbstractTableModel(parent), catalogue_(catalogue),
+      filter_(catalogue, count, ChannelFilter::FoldAtOnce), rows_(filter_.matches({})) {
+    if (!filter_.isComplete()) {
+        // A long list shows at once; its names are made searchable meanwhile.
+        folding_ = new QTimer(this);
+        connect(folding_, &QTimer::timeout, this, [this] {
+            if (folding_ != nullptr && filter_.foldMore(FoldPerTurn)) {
+                completeFilter();
+            }
+        });
+        folding_->start(0);
+    }
+}
+
+void ChannelListModel::completeFilter() {
+    filter_.foldMore(INT_MAX);
+    // (Called from the timer's own signal too: it goes once that has returned.)
+    QTimer* timer = std::exchange(folding_, nullptr);
+    timer->stop();
+    timer->deleteLater();
+    Q_EMIT filterComplete();
+}
 
 void ChannelListModel::setFilter(const QString& text, const QString& group) {
+    if (folding_ != nullptr && (!text.isEmpty() || !group.isEmpty())) {
+        completeFilter(); // a search cannot wait
+    }
     std::vector<int> rows = filter_.matches(text, group);
     if (rows == rows_) {
         return;

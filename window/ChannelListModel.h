@@ -5,6 +5,7 @@
 #include "guide/GuideSchedule.h"
 
 #include <QAbstractTableModel>
+#include <QTimer>
 #include <memory>
 #include <vector>
 
@@ -26,6 +27,10 @@ public:
         PlaysColumn,
         ColumnCount
     };
+
+    // Names folded for searching on each turn of the event loop, for a list longer than
+    // ChannelFilter::FoldAtOnce.
+    static constexpr int FoldPerTurn = 10000;
 
     // Lists stations 1..count of `catalogue`, which must outlive the model and keep them.
     ChannelListModel(const Catalogue& catalogue, int count, QObject* parent = nullptr);
@@ -55,6 +60,11 @@ public:
     // The station name of `row`, or an empty string.
     QString stationName(int row) const;
 
+Q_SIGNALS:
+    // Every name of a long list is folded for searching now, and its groups are known.
+    void filterComplete();
+
+public:
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
@@ -66,9 +76,12 @@ private:
     QString playsTip(const QString& name) const;
     void rowChanged(const QString& name);
 
+    void completeFilter();
+
     const Catalogue& catalogue_;
     ChannelFilter filter_;
-    std::vector<int> rows_; // catalogue indices
+    QTimer* folding_ = nullptr; // while the filter is being completed
+    std::vector<int> rows_;     // catalogue indices
     QVariant guideData(int station, int column, int role) const;
     void guideChanged();
 

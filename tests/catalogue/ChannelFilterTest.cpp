@@ -102,6 +102,25 @@ TEST(ChannelFilter, GroupsAreListedOnceSortedAndFilterWithTheName) {
     EXPECT_TRUE(filter.matches(QString(), s("No such group")).empty());
 }
 
+TEST(ChannelFilter, ALongListIsFoldedAPartAtATimeAndSearchesWhatIsFolded) {
+    const Catalogue c = mixedCatalogue();
+    ChannelFilter filter(c, 10, 4);
+    EXPECT_FALSE(filter.isComplete());
+    EXPECT_EQ(filter.size(), 10);
+    EXPECT_TRUE(filter.groups().isEmpty()) << "groups are known once every station is read";
+    EXPECT_EQ(filter.matches(s("")), indices({1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
+    EXPECT_EQ(filter.matches(s("plain")), indices({})) << "station 10 is not folded yet";
+    EXPECT_EQ(filter.matches(s("skai")), indices({1}));
+
+    EXPECT_FALSE(filter.foldMore(4));
+    EXPECT_TRUE(filter.foldMore(4));
+    EXPECT_TRUE(filter.foldMore(4));
+    EXPECT_TRUE(filter.isComplete());
+    EXPECT_EQ(filter.matches(s("skai")), indices({1, 5}));
+    EXPECT_EQ(filter.matches(s(""), s("Canada")), indices({4, 10}));
+    EXPECT_EQ(filter.groups(), ChannelFilter(c, 10).groups());
+}
+
 TEST(Favourites, KeepTheUsersOrderWithoutRepeatsUpToNinety) {
     Favourites favourites({s("B"), s("A"), s("B"), QString(), s("C")});
     EXPECT_EQ(favourites.names(), (QStringList{s("B"), s("A"), s("C")}));

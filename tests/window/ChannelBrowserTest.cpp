@@ -97,6 +97,43 @@ TEST_F(ChannelBrowserTest, ListsEveryChannelOfTheListButNoLockedStation) {
     EXPECT_EQ(catalogue.station(91).Page, Station::NoPage);
 }
 
+TEST_F(ChannelBrowserTest, ALongListShowsAtOnceAndIsSearchableAsSoonAsTyped) {
+    constexpr int Count = ChannelFilter::FoldAtOnce + 2 * ChannelListModel::FoldPerTurn + 5;
+    catalogue = Catalogue(); // as a list opened in place of the one on show
+    form->reload({[](Catalogue& c) {
+                      for (int i = 1; i <= Count; ++i) {
+                          c.AddStreamUrl(s("Long %1").arg(i), s("http://tv.example.com/%1").arg(i),
+                                         i % 2 ? s("Long odd") : s("Long even"));
+                      }
+                  },
+                  {}});
+    EXPECT_EQ(browser->model().rowCount(), Count);
+    EXPECT_FALSE(browser->model().filter().isComplete());
+    EXPECT_EQ(groups->findData(s("Long odd")), -1) << "the groups come once all is read";
+    // The last one, far beyond what was folded at once, is found by the first keystrokes.
+    QTest::keyClicks(search, s("long %1").arg(Count));
+    EXPECT_EQ(listed(), QStringList{s("Long %1").arg(Count)});
+    EXPECT_TRUE(browser->model().filter().isComplete());
+    EXPECT_FALSE(groups->isHidden());
+    EXPECT_GE(groups->findData(s("Long odd")), 1);
+    EXPECT_GE(groups->findData(s("Long even")), 1);
+
+    // Left alone, the names are folded a part on each turn of the event loop.
+    catalogue = Catalogue();
+    form->reload({[](Catalogue& c) {
+                      for (int i = 1; i <= Count; ++i) {
+                          c.AddStreamUrl(s("Other %1").arg(i), s("http://tv.example.com/%1").arg(i),
+                                         s("Long one"));
+                      }
+                  },
+                  {}});
+    ASSERT_FALSE(browser->model().filter().isComplete());
+    QSignalSpy complete(&browser->model(), &ChannelListModel::filterComplete);
+    ASSERT_TRUE(complete.wait(5000));
+    EXPECT_TRUE(browser->model().filter().isComplete());
+    EXPECT_GE(groups->findData(s("Long one")), 1);
+}
+
 TEST_F(ChannelBrowserTest, TypingAndTheGroupBoxFilterAsOneGoes) {
     QTest::keyClicks(search, s("s19"));
     EXPECT_EQ(listed(),
