@@ -108,10 +108,19 @@ TEST_F(VideoMenuOnScreen, ZoomAndAspectActOnTheVideoAndHoldAcrossAddresses) {
 
 TEST_F(VideoMenuOnScreen, OpensInFullScreenToo) {
     ASSERT_TRUE(playVideo());
-    // With no window manager the keys go to the window under the pointer.
+    // With no window manager the keys go to the window under the pointer. On a loaded machine
+    // the key can come before the server has the pointer there, and go to the root window: it
+    // is pressed once more, the pointer over the picture again.
     x11::moveTo(videoCentre());
     x11::key(s("F11"));
-    ASSERT_TRUE(waitFor([this] { return player.isFullScreen(); }, 3000));
+    if (!waitFor([this] { return player.isFullScreen(); }, 3000)) {
+        x11::moveTo(videoCentre());
+        QTest::qWait(200);
+        if (!player.isFullScreen()) {
+            x11::key(s("F11"));
+        }
+    }
+    ASSERT_TRUE(waitFor([this] { return player.isFullScreen(); }, 5000));
     VideoMenu* menu = openMenu(QPoint(PrivateDisplay::Width / 2, PrivateDisplay::Height / 2));
     ASSERT_NE(menu, nullptr);
     ASSERT_TRUE(choose(menu, "Othoni"));
