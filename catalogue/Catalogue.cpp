@@ -53,6 +53,11 @@ Catalogue::AddResult Catalogue::AddStreamUrl(const QString& name, const StreamAd
     return AddResult::CreatedStation;
 }
 
+void Catalogue::reserve(int stations) {
+    stations_.reserve(static_cast<size_t>(stations) + 1);
+    byName_.reserve(stations);
+}
+
 const Station& Catalogue::station(int index) const {
     assert(index >= 1 && index <= StationCount());
     return stations_[static_cast<size_t>(index)];

@@ -40,6 +40,9 @@ public:
     const QStringList& guideAddresses() const { return guideAddresses_; }
     void setGuideAddresses(const QStringList& addresses) { guideAddresses_ = addresses; }
 
+    // Makes room for `stations` stations in all, so that a long list grows without copies.
+    void reserve(int stations);
+
     // Valid for indices 1..StationCount().
     const Station& station(int index) const;
     void setPage(int index, int page);

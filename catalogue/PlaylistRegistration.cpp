@@ -6,8 +6,8 @@
 
 #include <QHash>
 #include <QSet>
+#include <deque>
 #include <utility>
-#include <vector>
 
 namespace orvanto {
 
@@ -66,8 +66,8 @@ class EntryRegistration::Plan {
 public:
     Plan(const Catalogue& catalogue, const QStringList& reservedNames, RegistrationLimits limits)
         : catalogue_(catalogue), reserved_(reservedNames.cbegin(), reservedNames.cend()),
-          limits_(limits), stationCount_(catalogue.StationCount()),
-          addressCount_(catalogue.urlCount()) {}
+          limits_(limits), firstStationCount_(catalogue.StationCount()),
+          stationCount_(firstStationCount_), addressCount_(catalogue.urlCount()) {}
 
     void add(M3uEntry&& entry) {
         ++entries_;
@@ -108,7 +108,11 @@ public:
     }
 
     qsizetype entries() const { return entries_; }
-    const std::vector<Accepted>& accepted() const { return accepted_; }
+    // Taken from the front while the catalogue fills, so that an entry's memory goes as its
+    // station's comes.
+    std::deque<Accepted>& accepted() { return accepted_; }
+    // Stations the entries taken create.
+    int newStations() const { return stationCount_ - firstStationCount_; }
     LeftOut& addressesLeftOut() { return addressesLeftOut_; }
 
     // The items of the report about what was left out.
@@ -173,12 +177,13 @@ private:
     const Catalogue& catalogue_;
     const QSet<QString> reserved_;
     const RegistrationLimits limits_;
+    const int firstStationCount_;
     int stationCount_;
     int addressCount_;
     qsizetype addressesBeyondTotal_ = 0;
     qsizetype entries_ = 0;
     QHash<QString, int> urlCounts_; // addresses per station that takes entries
-    std::vector<Accepted> accepted_;
+    std::deque<Accepted> accepted_;
     QSet<HttpHeaders> headerSets_;
 
     QSet<QString> stationsLeftOut_;
@@ -284,7 +289,9 @@ PlaylistReport EntryRegistration::finish(const QString& source, const QStringLis
     PlaylistReport report;
     report.accepted = true;
     catalogue_.setGuideAddresses(guideAddresses);
-    for (const Accepted& entry : plan.accepted()) {
+    catalogue_.reserve(catalogue_.StationCount() + plan.newStations());
+    for (auto& accepted = plan.accepted(); !accepted.empty(); accepted.pop_front()) {
+        const Accepted& entry = accepted.front();
         const QString& name = entry.name;
         switch (
             catalogue_.AddStreamUrl(name, entry.address, entry.group, entry.tags, entry.catchup)) {

@@ -5,45 +5,84 @@
 
 #include <QString>
 #include <cstddef>
+#include <memory>
 #include <utility>
 #include <vector>
 
 namespace orvanto {
 
 // A station's candidate addresses in order, each with the HTTP headers its list asks for and,
-// where the list gives one, how its archive is addressed. Only the filled slots take memory, and
-// only the addresses with an archive keep one, so that a list of many thousands of stations stays
-// small; a slot beyond the last filled one reads as an empty string, as an unused slot always
+// where the list gives one, how its archive is addressed. Most stations of a long list have one
+// address and no archive: that one is kept in place, and only the further addresses and the
+// archives take memory of their own, so that a list of hundreds of thousands of stations stays
+// small. A slot beyond the last filled one reads as an empty string, as an unused slot always
 // has.
 class StreamUrlList {
 public:
+    StreamUrlList() = default;
+    StreamUrlList(const StreamUrlList& other)
+        : first_(other.first_), size_(other.size_),
+          more_(other.more_ ? std::make_unique<More>(*other.more_) : nullptr) {}
+    StreamUrlList& operator=(const StreamUrlList& other) {
+        if (this != &other) {
+            StreamUrlList copy(other);
+            *this = std::move(copy);
+        }
+        return *this;
+    }
+    StreamUrlList(StreamUrlList&&) noexcept = default;
+    StreamUrlList& operator=(StreamUrlList&&) noexcept = default;
+    ~StreamUrlList() = default;
+
     const QString& operator[](std::size_t slot) const { return address(slot).url; }
     const StreamAddress& address(std::size_t slot) const {
         static const StreamAddress unused;
-        return slot < addresses_.size() ? addresses_[slot] : unused;
+        if (slot >= size_) {
+            return unused;
+        }
+        return slot == 0 ? first_ : more_->addresses[slot - 1];
     }
     // The archive of the address in `slot`; one that is not enabled() where it has none.
     const Catchup& catchup(std::size_t slot) const {
         static const Catchup none;
-        for (const auto& [at, catchup] : catchups_) {
-            if (at == slot) {
-                return catchup;
+        if (more_) {
+            for (const auto& [at, catchup] : more_->catchups) {
+                if (at == slot) {
+                    return catchup;
+                }
             }
         }
         return none;
     }
-    bool hasCatchup() const { return !catchups_.empty(); }
-    std::size_t size() const { return addresses_.size(); }
+    bool hasCatchup() const { return more_ && !more_->catchups.empty(); }
+    std::size_t size() const { return size_; }
     void append(const StreamAddress& address, const Catchup& catchup = {}) {
         if (catchup.enabled()) {
-            catchups_.emplace_back(addresses_.size(), catchup);
+            more().catchups.emplace_back(size_, catchup);
         }
-        addresses_.push_back(address);
+        if (size_ == 0) {
+            first_ = address;
+        } else {
+            more().addresses.push_back(address);
+        }
+        ++size_;
     }
 
 private:
-    std::vector<StreamAddress> addresses_;
-    std::vector<std::pair<std::size_t, Catchup>> catchups_; // by slot, in order
+    struct More {
+        std::vector<StreamAddress> addresses;                  // slots 1 and on
+        std::vector<std::pair<std::size_t, Catchup>> catchups; // by slot, in order
+    };
+    More& more() {
+        if (!more_) {
+            more_ = std::make_unique<More>();
+        }
+        return *more_;
+    }
+
+    StreamAddress first_;
+    std::size_t size_ = 0;
+    std::unique_ptr<More> more_;
 };
 
 // How a channel list names a station for its programme guide: the tvg-id and tvg-name of its

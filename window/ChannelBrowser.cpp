@@ -13,10 +13,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
+#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QShortcut>
 #include <QSplitter>
+#include <QTimer>
 #include <QTreeView>
 #include <QVBoxLayout>
 
@@ -195,7 +197,14 @@ void ChannelBrowser::setChannels(int count) {
         search_->clear();
         fillGroups();
     }
-    applyFilter();
+    model_->setFilter(search_->text(), groups_->currentData().toString());
+    // Making the first row current lays the whole list out; on the next turn, that is not added
+    // to the model's own set-up.
+    QTimer::singleShot(0, this, [this, model = QPointer<ChannelListModel>(model_)] {
+        if (model == model_) {
+            chooseFirstRow();
+        }
+    });
     updateControls();
 }
 
@@ -228,6 +237,10 @@ void ChannelBrowser::favouritesChanged() {
 
 void ChannelBrowser::applyFilter() {
     model_->setFilter(search_->text(), groups_->currentData().toString());
+    chooseFirstRow();
+}
+
+void ChannelBrowser::chooseFirstRow() {
     if (!list_->currentIndex().isValid() && model_->rowCount() > 0) {
         list_->setCurrentIndex(model_->index(0, 0));
     }

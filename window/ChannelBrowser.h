@@ -99,6 +99,8 @@ protected:
 
 private:
     void applyFilter();
+    // Makes the first row current where none is.
+    void chooseFirstRow();
     void fillGroups();
     void updateControls();
     QString currentName() const;

@@ -103,6 +103,51 @@ TEST(Catalogue, IndicesStayStableWhileTheCatalogueGrows) {
     EXPECT_EQ(c.station(3).Page, 4);
 }
 
+// A station's first address is kept apart from the others: a copy of the catalogue must carry
+// every slot, header and archive, and stay its own.
+TEST(Catalogue, ACopyHoldsEveryAddressAndArchiveAndStaysItsOwn) {
+    using orvanto::Catchup;
+    using orvanto::HttpHeaders;
+    using orvanto::StreamAddress;
+    Catalogue c;
+    HttpHeaders headers;
+    headers.set(HttpHeaders::Header::Referer, u"http://site.example/");
+    Catchup shift;
+    shift.kind = Catchup::Kind::Shift;
+    shift.days = 2;
+    c.AddStreamUrl(s("A"), StreamAddress(s("http://a.example/1"), headers));
+    c.AddStreamUrl(s("A"), s("http://a.example/2"), {}, {}, shift);
+    c.AddStreamUrl(s("A"), s("http://a.example/3"));
+    c.AddStreamUrl(s("B"), s("http://b.example/1"), {}, {}, shift);
+
+    Catalogue copy = c;
+    copy.AddStreamUrl(s("A"), s("http://a.example/4"));
+    copy.AddStreamUrl(s("B"), s("http://b.example/2"));
+
+    const Station& a = c.station(1);
+    ASSERT_EQ(a.StreamUrls.size(), 3U);
+    EXPECT_EQ(a.StreamUrls.address(0).headers.value(HttpHeaders::Header::Referer),
+              "http://site.example/");
+    EXPECT_EQ(a.StreamUrls[2], s("http://a.example/3"));
+    EXPECT_TRUE(a.StreamUrls[3].isEmpty());
+    EXPECT_FALSE(a.StreamUrls.catchup(0).enabled());
+    EXPECT_EQ(a.StreamUrls.catchup(1).days, 2);
+    EXPECT_EQ(c.station(2).StreamUrls.size(), 1U);
+    EXPECT_TRUE(c.station(2).hasCatchup());
+
+    const Station& copied = copy.station(1);
+    ASSERT_EQ(copied.StreamUrls.size(), 4U);
+    EXPECT_EQ(copied.StreamUrls.address(0), a.StreamUrls.address(0));
+    EXPECT_EQ(copied.StreamUrls.catchup(1), shift);
+    EXPECT_EQ(copied.StreamUrls[3], s("http://a.example/4"));
+    EXPECT_EQ(copy.station(2).StreamUrls[1], s("http://b.example/2"));
+    EXPECT_EQ(copy.station(2).StreamUrls.catchup(0), shift);
+    EXPECT_FALSE(copy.station(2).StreamUrls.catchup(1).enabled());
+
+    c = copy;
+    EXPECT_EQ(c.station(1).StreamUrls.size(), 4U);
+}
+
 } // namespace
 
 namespace orvanto {
