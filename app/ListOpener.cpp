@@ -28,6 +28,7 @@ ListOpener::ListOpener(Catalogue& catalogue, Form1& form, FailoverPlayer& failov
 ListOpener::~ListOpener() = default;
 
 void ListOpener::start(const QString& source) {
+    ++opening_;
     // Dropping the loader ends its download; its catalogue goes with it.
     loader_ = std::make_unique<PlaylistLoader>();
     incoming_ = std::make_unique<Catalogue>();
@@ -53,20 +54,24 @@ void ListOpener::open(const QString& source) {
         return;
     }
     loader_.reset(); // a load under way ends: this one replaces it
+    const quint64 opening = ++opening_;
     QPointer<ListOpener> self(this);
-    secrets_->read(account.address(), [self, account](const QString& secret, const QString&) {
-        if (!self) {
-            return;
-        }
-        if (secret.isEmpty()) {
-            self->askAccount(&account);
-            return;
-        }
-        PortalAccount known = account;
-        known.password = secret;
-        self->start(known.address());
-        self->loader_->loadAccount(known, *self->incoming_);
-    });
+    secrets_->read(account.address(),
+                   [self, account, opening](const QString& secret, const QString&) {
+                       // A list opened while the store looked for the password has replaced this
+                       // one.
+                       if (!self || self->opening_ != opening) {
+                           return;
+                       }
+                       if (secret.isEmpty()) {
+                           self->askAccount(&account);
+                           return;
+                       }
+                       PortalAccount known = account;
+                       known.password = secret;
+                       self->start(known.address());
+                       self->loader_->loadAccount(known, *self->incoming_);
+                   });
 }
 
 void ListOpener::askAccount(const PortalAccount* known) {

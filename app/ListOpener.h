@@ -70,6 +70,7 @@ private:
     QStringList reservedNames_;
     std::unique_ptr<Catalogue> incoming_;
     std::unique_ptr<PlaylistLoader> loader_;
+    quint64 opening_ = 0; // counts the lists opened, so that a late answer finds itself replaced
 };
 
 } // namespace orvanto

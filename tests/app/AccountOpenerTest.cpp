@@ -12,13 +12,17 @@
 #include "window/Form1.h"
 
 #include <QDateTime>
+#include <QFile>
 #include <QHash>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTimer>
+#include <functional>
 #include <gtest/gtest.h>
+#include <vector>
 
 namespace orvanto::test {
 namespace {
@@ -30,7 +34,12 @@ class MemorySecretStore final : public SecretStore {
 public:
     void read(const QString& key, ReadDone done) override {
         ++reads;
-        QTimer::singleShot(0, [this, key, done] { done(secrets.value(key), {}); });
+        auto answer = [this, key, done] { done(secrets.value(key), {}); };
+        if (holdReads) {
+            held.push_back(answer);
+        } else {
+            QTimer::singleShot(0, answer);
+        }
     }
     void write(const QString& key, const QString& secret, Done done) override {
         QTimer::singleShot(0, [this, key, secret, done] {
@@ -48,6 +57,9 @@ public:
 
     QHash<QString, QString> secrets;
     int reads = 0;
+    // Reads wait in `held` until the test answers them, as a store that asks to be unlocked does.
+    bool holdReads = false;
+    std::vector<std::function<void()>> held;
 };
 
 class AccountOpening : public ::testing::Test {
@@ -105,6 +117,33 @@ TEST_F(AccountOpening, AnAccountOpensItsChannelsKeepsItsPasswordAndSaysItsState)
     EXPECT_EQ(secrets.reads, 1);
     EXPECT_EQ(catalogue.StationCount(), 40);
     EXPECT_EQ(form.window()->findChild<AccountDialog*>(), nullptr);
+}
+
+// The store may take its time (a keyring waiting to be unlocked); a list opened meanwhile is the
+// one the user wants, and the account's late password must not replace it.
+TEST_F(AccountOpening, AListOpenedWhileThePasswordIsLookedForStays) {
+    secrets.secrets.insert(address(), portal.password());
+    secrets.holdReads = true;
+    opener.open(address());
+    ASSERT_EQ(secrets.held.size(), 1U);
+
+    QTemporaryDir dir;
+    const QString list = dir.filePath(u"mine.m3u"_s);
+    QFile file(list);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("#EXTM3U\n#EXTINF:-1,Mine\nhttp://mine.example/live\n");
+    file.close();
+    QSignalSpy opened(&opener, &ListOpener::opened);
+    opener.open(list);
+    ASSERT_TRUE(waitOpenedOrMessage(opened));
+    ASSERT_EQ(opened.size(), 1);
+
+    secrets.held.front()();
+    waitFor([&] { return opened.size() > 1 || !portal.requestTargets().isEmpty(); }, 300);
+    EXPECT_EQ(opened.size(), 1);
+    EXPECT_TRUE(portal.requestTargets().isEmpty()) << "the account was not logged in to";
+    ASSERT_EQ(catalogue.StationCount(), 1);
+    EXPECT_EQ(catalogue.station(1).Name, u"Mine"_s);
 }
 
 TEST_F(AccountOpening, WithoutAKeptPasswordTheAccountIsAskedForWithItsServerAndUser) {
