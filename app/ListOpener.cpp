@@ -74,11 +74,38 @@ void ListOpener::open(const QString& source) {
                    });
 }
 
+void ListOpener::setKnownAccounts(const QStringList& accounts) {
+    knownAccounts_.clear();
+    for (const QString& address : accounts) {
+        if (parseAccountAddress(address).isValid() && !knownAccounts_.contains(address) &&
+            knownAccounts_.size() < MaxKnownAccounts) {
+            knownAccounts_.append(address);
+        }
+    }
+}
+
+void ListOpener::changeKnownAccounts(QStringList accounts) {
+    if (accounts.size() > MaxKnownAccounts) {
+        accounts.resize(MaxKnownAccounts);
+    }
+    if (accounts != knownAccounts_) {
+        knownAccounts_ = std::move(accounts);
+        Q_EMIT knownAccountsChanged(knownAccounts_);
+    }
+}
+
 void ListOpener::askAccount(const PortalAccount* known) {
     auto* dialog = new AccountDialog(secrets_ != nullptr ? secrets_->place()
                                                          : u"memory only, until the viewer ends"_s,
                                      form_.window());
     dialog->setAttribute(Qt::WA_DeleteOnClose);
+    if (secrets_ != nullptr) {
+        QList<PortalAccount> accounts;
+        for (const QString& address : knownAccounts_) {
+            accounts.append(parseAccountAddress(address));
+        }
+        dialog->setKnownAccounts(accounts);
+    }
     const PortalAccount onShow = parseAccountAddress(shown_);
     if (known != nullptr) {
         dialog->setAccount(*known);
@@ -105,7 +132,12 @@ void ListOpener::forgetAccount(const PortalAccount& account) {
                 MessageSink::ErrorTitle(),
                 u"The password of %1 could not be forgotten: %2."_s.arg(address, error),
                 MessageSink::Icon::Exclamation);
-        } else if (self->shown_ == address) {
+            return;
+        }
+        QStringList accounts = self->knownAccounts_;
+        accounts.removeAll(address);
+        self->changeKnownAccounts(std::move(accounts));
+        if (self->shown_ == address) {
             self->form_.setListNote(u"%1: its password is forgotten; it will be asked for the "
                                     u"next time the account is opened"_s.arg(address));
         }
@@ -113,6 +145,10 @@ void ListOpener::forgetAccount(const PortalAccount& account) {
 }
 
 void ListOpener::openAccount(const PortalAccount& account) {
+    if (account.password.isEmpty()) {
+        open(account.address()); // with the kept password, or asked for again
+        return;
+    }
     if (secrets_ != nullptr) {
         QPointer<ListOpener> self(this);
         secrets_->write(account.address(), account.password, [self](const QString& error) {
@@ -149,6 +185,12 @@ void ListOpener::finish(const QString& source, const PlaylistReport& report) {
     }
     catalogue_ = std::move(*incoming_);
     shown_ = source;
+    if (isAccountAddress(source) && secrets_ != nullptr) {
+        QStringList accounts = knownAccounts_;
+        accounts.removeAll(source);
+        accounts.prepend(source);
+        changeKnownAccounts(std::move(accounts));
+    }
     form_.reload({{}, locked_.adult});
     Q_EMIT opened(source);
     if (!report.message.isEmpty()) {

@@ -48,16 +48,25 @@ public:
     void askAccount(const PortalAccount* known = nullptr);
     // Takes the password of `account` out of the secret store.
     void forgetAccount(const PortalAccount& account);
-    // Keeps the password of `account` in the secret store and opens its channels.
+    // Keeps the password of `account` in the secret store and opens its channels; without a
+    // password, the kept one is used.
     void openAccount(const PortalAccount& account);
+
+    // The accounts opened whose passwords are kept (xtream://USER@host:port), the latest first:
+    // the account dialog offers them.
+    static constexpr qsizetype MaxKnownAccounts = 20;
+    const QStringList& knownAccounts() const { return knownAccounts_; }
+    void setKnownAccounts(const QStringList& accounts);
 
 Q_SIGNALS:
     // The list at `source` is on show now.
     void opened(const QString& source);
+    void knownAccountsChanged(const QStringList& accounts);
 
 private:
     void start(const QString& source);
     void finish(const QString& source, const PlaylistReport& report);
+    void changeKnownAccounts(QStringList accounts);
 
     Catalogue& catalogue_;
     Form1& form_;
@@ -66,6 +75,7 @@ private:
     MessageSink& messages_;
     SecretStore* secrets_ = nullptr;
     QString shown_; // the list on show, as opened
+    QStringList knownAccounts_;
     StationRegistrations locked_;
     QStringList reservedNames_;
     std::unique_ptr<Catalogue> incoming_;

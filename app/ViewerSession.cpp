@@ -38,6 +38,12 @@ void ViewerSession::start(const QString& list) {
         settings_.save();
         showList(saved);
     });
+    viewer_.lists().setKnownAccounts(settings_.accounts());
+    connect(&viewer_.lists(), &ListOpener::knownAccountsChanged, this,
+            [this](const QStringList& accounts) {
+                settings_.setAccounts(accounts);
+                settings_.save();
+            });
     connect(&viewer_.guide(), &GuideWiring::addressChosen, this,
             [this](const QString& shown, const QString& address) {
                 settings_.setGuideAddress(shown, address);

@@ -12,6 +12,7 @@ namespace {
 using namespace Qt::Literals::StringLiterals;
 
 const QString LastListKey = u"lastList"_s;
+const QString AccountsKey = u"accounts"_s;
 const QString VolumeKey = u"volume"_s;
 const QString FavouritesArray = u"favourites"_s;
 const QString ListKey = u"list"_s;
@@ -83,6 +84,23 @@ QString ViewerSettings::lastList() const {
 void ViewerSettings::setLastList(const QString& list) {
     if (settings_) {
         settings_->setValue(LastListKey, list);
+    }
+}
+
+QStringList ViewerSettings::accounts() const {
+    if (!settings_) {
+        return {};
+    }
+    const QVariant value = settings_->value(AccountsKey);
+    if (value.typeId() == QMetaType::QString) {
+        return {value.toString()}; // a list of one is written as a plain value
+    }
+    return value.typeId() == QMetaType::QStringList ? value.toStringList() : QStringList();
+}
+
+void ViewerSettings::setAccounts(const QStringList& accounts) {
+    if (settings_) {
+        settings_->setValue(AccountsKey, accounts);
     }
 }
 

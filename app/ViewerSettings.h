@@ -33,6 +33,11 @@ public:
     QString lastList() const;
     void setLastList(const QString& list);
 
+    // The provider accounts whose passwords are kept (xtream://USER@host:port), the latest
+    // first; never a password.
+    QStringList accounts() const;
+    void setAccounts(const QStringList& accounts);
+
     // The volume 0..100, if one was saved.
     std::optional<int> volume() const;
     void setVolume(int volume);

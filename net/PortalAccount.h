@@ -14,6 +14,7 @@ struct PortalAccount {
     QString password;
 
     bool isValid() const { return server.isValid() && !server.host().isEmpty() && !user.isEmpty(); }
+    friend bool operator==(const PortalAccount&, const PortalAccount&) = default;
 
     // xtream://USER@host:port, as the user writes it and as it is shown: never the password.
     QString address() const;

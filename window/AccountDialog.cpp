@@ -1,5 +1,6 @@
 #include "window/AccountDialog.h"
 
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QLabel>
@@ -53,7 +54,26 @@ AccountDialog::AccountDialog(const QString& place, QWidget* parent) : QDialog(pa
     problem_->setWordWrap(true);
     problem_->hide();
 
+    knownBox_ = new QComboBox(this);
+    knownBox_->setObjectName(u"accountKnown"_s);
+    knownBox_->addItem(u"New account"_s);
+    knownBox_->hide();
+    connect(knownBox_, &QComboBox::activated, this, [this](int index) {
+        if (index <= 0 || index > knownAccounts_.size()) {
+            known_ = {};
+            forget_->hide();
+            server_->clear();
+            user_->clear();
+            password_->clear();
+            password_->setPlaceholderText({});
+            server_->setFocus();
+            return;
+        }
+        setAccount(knownAccounts_[index - 1]);
+    });
+
     auto* form = new QFormLayout;
+    form->addRow(u"Account:"_s, knownBox_);
     form->addRow(u"Server:"_s, server_);
     form->addRow(u"User name:"_s, user_);
     form->addRow(u"Password:"_s, password_);
@@ -81,7 +101,30 @@ void AccountDialog::setAccount(const PortalAccount& account) {
     server_->setText(account.server.toString());
     user_->setText(account.user);
     password_->clear();
+    password_->setPlaceholderText(isKnown(known_) ? u"the kept password"_s : QString());
     password_->setFocus();
+    const auto at = knownAccounts_.indexOf(known_);
+    knownBox_->setCurrentIndex(at < 0 ? 0 : int(at) + 1);
+}
+
+void AccountDialog::setKnownAccounts(const QList<PortalAccount>& accounts) {
+    knownAccounts_.clear();
+    while (knownBox_->count() > 1) {
+        knownBox_->removeItem(1);
+    }
+    for (const PortalAccount& account : accounts) {
+        if (account.isValid()) {
+            knownAccounts_.append(PortalAccount{account.server, account.user, {}});
+            knownBox_->addItem(account.address());
+        }
+    }
+    knownBox_->setVisible(!knownAccounts_.isEmpty());
+    const auto at = knownAccounts_.indexOf(known_);
+    knownBox_->setCurrentIndex(at < 0 ? 0 : int(at) + 1);
+}
+
+bool AccountDialog::isKnown(const PortalAccount& account) const {
+    return knownAccounts_.contains(PortalAccount{account.server, account.user, {}});
 }
 
 QString AccountDialog::problem() const {
@@ -91,7 +134,7 @@ QString AccountDialog::problem() const {
     if (user_->text().trimmed().isEmpty()) {
         return u"The user name is missing."_s;
     }
-    if (password_->text().isEmpty()) {
+    if (password_->text().isEmpty() && !isKnown(account())) {
         return u"The password is missing."_s;
     }
     return {};

@@ -4,6 +4,7 @@
 
 #include <QDialog>
 
+class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -22,6 +23,9 @@ public:
     // Fills the fields from an account already known (its password is asked again), and offers
     // to forget it.
     void setAccount(const PortalAccount& account);
+    // The accounts whose passwords are kept, to choose from: one chosen fills the fields in and
+    // opens with its kept password unless another is typed.
+    void setKnownAccounts(const QList<PortalAccount>& accounts);
 
     // Why the fields as filled in make no account; empty when they do.
     QString problem() const;
@@ -34,7 +38,10 @@ Q_SIGNALS:
 
 private:
     void tryAccept();
+    bool isKnown(const PortalAccount& account) const;
 
+    QComboBox* knownBox_ = nullptr;
+    QList<PortalAccount> knownAccounts_;
     QLineEdit* server_;
     QLineEdit* user_;
     QLineEdit* password_;

@@ -11,6 +11,7 @@
 #include "window/ChannelBrowser.h"
 #include "window/Form1.h"
 
+#include <QComboBox>
 #include <QDateTime>
 #include <QFile>
 #include <QHash>
@@ -163,6 +164,66 @@ TEST_F(AccountOpening, WithoutAKeptPasswordTheAccountIsAskedForWithItsServerAndU
     Q_EMIT dialog->chosen(dialog->account());
     ASSERT_TRUE(waitOpenedOrMessage(opened));
     EXPECT_EQ(catalogue.StationCount(), 40);
+}
+
+// A user with accounts at two providers: each opened once is offered, the latest first, and
+// opens again with its kept password; a forgotten one is no longer offered.
+TEST_F(AccountOpening, AccountsOpenedAreOfferedAndOpenWithTheirKeptPasswords) {
+    TestPortal other(u"you"_s, u"other-secret"_s);
+    other.setExpiry(QDateTime::currentSecsSinceEpoch() + 86400);
+    other.generateChannels(7);
+    other.start();
+    const PortalAccount second{other.baseUrl(), other.user(), other.password()};
+    QSignalSpy known(&opener, &ListOpener::knownAccountsChanged);
+    QSignalSpy opened(&opener, &ListOpener::opened);
+    opener.openAccount(account());
+    ASSERT_TRUE(waitOpenedOrMessage(opened));
+    opener.openAccount(second);
+    ASSERT_TRUE(waitFor([&] { return opened.size() == 2 || !messages.messages.empty(); }, 30000));
+    ASSERT_EQ(opened.size(), 2) << messages.messages.front().text.toStdString();
+    EXPECT_EQ(catalogue.StationCount(), 7);
+    const QStringList both{second.address(), address()};
+    EXPECT_EQ(opener.knownAccounts(), both);
+    ASSERT_FALSE(known.isEmpty());
+    EXPECT_EQ(known.last().at(0).toStringList(), both);
+    for (const QString& address : both) {
+        EXPECT_FALSE(address.contains(u"secret"_s)) << address.toStdString();
+    }
+
+    opener.askAccount();
+    auto* dialog = form.window()->findChild<AccountDialog*>();
+    ASSERT_NE(dialog, nullptr);
+    auto* choice = dialog->findChild<QComboBox*>(u"accountKnown"_s);
+    ASSERT_NE(choice, nullptr);
+    ASSERT_EQ(choice->count(), 3);
+    EXPECT_EQ(choice->itemText(1), second.address());
+    EXPECT_EQ(choice->currentIndex(), 1) << "the account on show is chosen";
+    choice->setCurrentIndex(2);
+    Q_EMIT choice->activated(2);
+    EXPECT_EQ(dialog->findChild<QLineEdit*>(u"accountUser"_s)->text(), portal.user());
+    EXPECT_TRUE(dialog->findChild<QLineEdit*>(u"accountPassword"_s)->text().isEmpty());
+    EXPECT_TRUE(dialog->problem().isEmpty()) << "its password is kept";
+    Q_EMIT dialog->chosen(dialog->account());
+    ASSERT_TRUE(waitFor([&] { return opened.size() == 3; }, 30000));
+    EXPECT_EQ(opened.last().at(0).toString(), address());
+    EXPECT_EQ(catalogue.StationCount(), 40);
+    EXPECT_EQ(opener.knownAccounts(), (QStringList{address(), second.address()}));
+    dialog->close();
+
+    // A new account typed in still needs its password.
+    opener.askAccount();
+    dialog = form.window()->findChildren<AccountDialog*>().last();
+    choice = dialog->findChild<QComboBox*>(u"accountKnown"_s);
+    choice->setCurrentIndex(0);
+    Q_EMIT choice->activated(0);
+    dialog->findChild<QLineEdit*>(u"accountServer"_s)->setText(other.baseUrl().toString());
+    dialog->findChild<QLineEdit*>(u"accountUser"_s)->setText(u"someone"_s);
+    EXPECT_EQ(dialog->problem(), u"The password is missing."_s);
+
+    opener.forgetAccount(second);
+    ASSERT_TRUE(waitFor([&] { return opener.knownAccounts().size() == 1; }, 5000));
+    EXPECT_EQ(opener.knownAccounts(), QStringList{address()});
+    EXPECT_FALSE(secrets.secrets.contains(second.address()));
 }
 
 TEST_F(AccountOpening, AnAccountThatCannotBeUsedSaysWhyAndTheChannelsOnShowStay) {

@@ -70,6 +70,21 @@ TEST_F(ViewerSettingsTest, ChoicesComeBackAtTheNextStart) {
     EXPECT_EQ(settings.favourites(greek).size(), 3);
 }
 
+TEST_F(ViewerSettingsTest, TheAccountsComeBackInTheirOrderOneAloneToo) {
+    const QStringList two{s("xtream://me@portal.example:8080"), s("xtreams://you@tv.example")};
+    for (const QStringList& accounts : {two, QStringList{two.front()}, QStringList{}}) {
+        {
+            ViewerSettings settings(path());
+            settings.setAccounts(accounts);
+            ASSERT_TRUE(settings.save());
+        }
+        ViewerSettings settings(path());
+        QStringList back = settings.accounts();
+        back.removeAll(QString()); // an empty list may come back as one empty value
+        EXPECT_EQ(back, accounts);
+    }
+}
+
 TEST_F(ViewerSettingsTest, ValuesOfTheWrongKindAreIgnored) {
     writeFile("[General]\nvolume=loud\nlastList=@Variant(\\0\\0\\0\\x7f\\0\\0\\0\\0)\n"
               "[favourites]\nsize=1000000000\n1\\list=/a.m3u\n1\\channels=X\n");
