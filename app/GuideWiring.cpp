@@ -143,6 +143,14 @@ void GuideWiring::dayReady(int station, const std::vector<Programme>& programmes
 }
 
 void GuideWiring::shortGuideReady(int station, const std::vector<PortalProgramme>& programmes) {
+    if (browser_ && !programmes.empty()) {
+        std::vector<ProgrammeSlot> slots;
+        slots.reserve(programmes.size());
+        for (const PortalProgramme& p : programmes) {
+            slots.push_back({p.start, p.stop, p.title});
+        }
+        browser_->setShortGuide(station, std::move(slots));
+    }
     if (station != dayStation_ || programmes.empty() || !dayProgrammes_.empty()) {
         return;
     }

@@ -326,6 +326,10 @@ void ChannelBrowser::setListNote(const QString& note) {
     listNote_->setVisible(!note.isEmpty());
 }
 
+void ChannelBrowser::setShortGuide(int station, std::vector<ProgrammeSlot> programmes) {
+    model_->setShortGuide(station, std::move(programmes));
+}
+
 void ChannelBrowser::setDaysBack(int days) {
     day_->setEarliestOffset(-qMax(1, days));
 }

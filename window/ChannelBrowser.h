@@ -67,6 +67,9 @@ public:
     // `playable[i]`: programme i can be played from the channel's archive.
     void setDay(int station, const QDate& date, const std::vector<Programme>& programmes,
                 qint64 time, const std::vector<bool>& playable = {});
+    // What a provider's portal says is on `station` today, for its now and next columns where
+    // the guide has nothing for it.
+    void setShortGuide(int station, std::vector<ProgrammeSlot> programmes);
     // A line about the list (a provider account's state); empty hides it.
     void setListNote(const QString& note);
     // How many days back the day shown may go (the longest archive of the list, at least one).

@@ -5,6 +5,7 @@
 
 #include <QFont>
 #include <QLocale>
+#include <algorithm>
 #include <climits>
 #include <utility>
 
@@ -98,11 +99,50 @@ void ChannelListModel::guideChanged() {
     }
 }
 
+void ChannelListModel::setShortGuide(int station, std::vector<ProgrammeSlot> programmes) {
+    std::erase_if(shortGuides_, [station](const auto& kept) { return kept.first == station; });
+    if (shortGuides_.size() >= MaxShortGuides) {
+        shortGuides_.erase(shortGuides_.begin());
+    }
+    shortGuides_.emplace_back(station, std::move(programmes));
+    const auto row = std::lower_bound(rows_.begin(), rows_.end(), station);
+    if (row != rows_.end() && *row == station) {
+        const int at = static_cast<int>(row - rows_.begin());
+        Q_EMIT dataChanged(index(at, NowColumn), index(at, NextColumn));
+    }
+}
+
+GuideSchedule::NowNext ChannelListModel::shortNowNext(int station) const {
+    GuideSchedule::NowNext found;
+    for (const auto& [at, programmes] : shortGuides_) {
+        if (at != station) {
+            continue;
+        }
+        for (const ProgrammeSlot& programme : programmes) {
+            if (found.now == nullptr && programme.start <= guideTime_ &&
+                guideTime_ < programme.stop) {
+                found.now = &programme;
+            } else if (programme.start > guideTime_ &&
+                       (found.now == nullptr || programme.start >= found.now->stop)) {
+                found.next = &programme;
+                break;
+            }
+        }
+    }
+    return found;
+}
+
 QVariant ChannelListModel::guideData(int station, int column, int role) const {
-    if (!schedule_ || (role != Qt::DisplayRole && role != Qt::ToolTipRole)) {
+    if (role != Qt::DisplayRole && role != Qt::ToolTipRole) {
         return {};
     }
-    const GuideSchedule::NowNext nowNext = schedule_->at(station, guideTime_);
+    GuideSchedule::NowNext nowNext;
+    if (schedule_) {
+        nowNext = schedule_->at(station, guideTime_);
+    }
+    if (nowNext.now == nullptr && nowNext.next == nullptr) {
+        nowNext = shortNowNext(station);
+    }
     const ProgrammeSlot* slot = column == NowColumn ? nowNext.now : nowNext.next;
     if (slot == nullptr) {
         return {};

@@ -7,6 +7,7 @@
 #include <QAbstractTableModel>
 #include <QTimer>
 #include <memory>
+#include <utility>
 #include <vector>
 
 namespace orvanto {
@@ -54,6 +55,11 @@ public:
     // The time moved on: the now and next columns are brought up to date.
     void setGuideTime(qint64 time);
     qint64 guideTime() const { return guideTime_; }
+    // What a provider's portal says is on `station` today (in order of time): its now and next
+    // columns show it where the guide has nothing for the station. Kept for the last
+    // MaxShortGuides stations asked.
+    static constexpr size_t MaxShortGuides = 64;
+    void setShortGuide(int station, std::vector<ProgrammeSlot> programmes);
 
     // The catalogue index of `row`, or 0 for a row out of range.
     int stationIndex(int row) const;
@@ -90,6 +96,8 @@ private:
     QString playingTitle_;
     std::shared_ptr<const GuideSchedule> schedule_;
     qint64 guideTime_ = 0;
+    std::vector<std::pair<int, std::vector<ProgrammeSlot>>> shortGuides_; // the latest last
+    GuideSchedule::NowNext shortNowNext(int station) const;
 };
 
 } // namespace orvanto

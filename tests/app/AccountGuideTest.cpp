@@ -22,6 +22,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTextBrowser>
+#include <QTreeView>
 #include <gtest/gtest.h>
 
 namespace orvanto::test {
@@ -101,6 +102,15 @@ TEST_F(AccountGuide, WhereTheBigGuideHasNothingTheShortGuideTellsTheDay) {
         << day()->toPlainText().toStdString();
     EXPECT_TRUE(day()->toPlainText().contains(u"\u00dcber Show 2"_s));
     EXPECT_GE(portal.requests(u"get_short_epg"_s), 1);
+
+    // The channel's row tells what is on now and next too.
+    const auto* model = form.channelBrowser()->findChild<QTreeView*>()->model();
+    const int row = form.channelBrowser()->findChild<QTreeView*>()->currentIndex().row();
+    ASSERT_GE(row, 0);
+    const QString now = model->index(row, ChannelListModel::NowColumn).data().toString();
+    const QString next = model->index(row, ChannelListModel::NextColumn).data().toString();
+    EXPECT_TRUE(now.contains(u"Show 1 of News One"_s)) << now.toStdString();
+    EXPECT_TRUE(next.contains(u"Show 2"_s)) << next.toStdString();
 }
 
 } // namespace
