@@ -36,7 +36,8 @@ QString foldForSearch(QStringView text) {
 
 ChannelFilter::ChannelFilter(const Catalogue& catalogue, int count, int foldNow)
     : catalogue_(&catalogue), count_(std::clamp(count, 0, catalogue.StationCount())) {
-    folded_.reserve(static_cast<size_t>(count_));
+    ends_.reserve(static_cast<size_t>(count_));
+    groupOf_.reserve(static_cast<size_t>(count_));
     foldMore(foldNow);
 }
 
@@ -44,25 +45,28 @@ bool ChannelFilter::foldMore(int names) {
     if (isComplete()) {
         return true;
     }
-    const int from = static_cast<int>(folded_.size()) + 1;
+    const int from = static_cast<int>(ends_.size()) + 1;
     const int to =
         static_cast<int>(std::min<qint64>(count_, qint64(from) - 1 + std::max(0, names)));
     for (int i = from; i <= to; ++i) {
         const Station& station = catalogue_->station(i);
-        Entry entry{foldForSearch(station.Name), -1};
+        names_ += foldForSearch(station.Name);
+        ends_.push_back(names_.size());
+        int group = -1;
         if (!station.Group.isEmpty()) {
             auto it = groupIndex_.constFind(station.Group);
             if (it == groupIndex_.cend()) {
                 it = groupIndex_.insert(station.Group, static_cast<int>(groupOrder_.size()));
                 groupOrder_.append(station.Group);
             }
-            entry.group = *it;
+            group = *it;
         }
-        folded_.push_back(std::move(entry));
+        groupOf_.push_back(group);
     }
     if (!isComplete()) {
         return false;
     }
+    names_.squeeze();
     groupIndex_.clear();
     groups_ = groupOrder_;
     // Entries keep the index of first appearance; only the list shown is sorted.
@@ -89,12 +93,13 @@ std::vector<int> ChannelFilter::matches(QStringView text, const QString& group) 
         }
     }
     std::vector<int> found;
-    for (size_t i = 0; i < folded_.size(); ++i) {
-        const Entry& entry = folded_[i];
-        if (wanted >= 0 && entry.group != wanted) {
+    const QStringView names(names_);
+    for (size_t i = 0; i < ends_.size(); ++i) {
+        if (wanted >= 0 && groupOf_[i] != wanted) {
             continue;
         }
-        if (needle.isEmpty() || entry.name.contains(needle)) {
+        const qsizetype start = i == 0 ? 0 : ends_[i - 1];
+        if (needle.isEmpty() || names.sliced(start, ends_[i] - start).contains(needle)) {
             found.push_back(static_cast<int>(i) + 1);
         }
     }

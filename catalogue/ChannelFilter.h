@@ -32,7 +32,7 @@ public:
 
     int size() const { return count_; }
     // Every name is folded, and the groups known.
-    bool isComplete() const { return folded_.size() == static_cast<size_t>(count_); }
+    bool isComplete() const { return ends_.size() == static_cast<size_t>(count_); }
     // Folds up to `names` more names; true once the filter is complete.
     bool foldMore(int names);
     // The groups of the stations, each once, sorted for a person to read; without the empty one.
@@ -45,13 +45,14 @@ public:
     std::vector<int> matches(QStringView text, const QString& group = {}) const;
 
 private:
-    struct Entry {
-        QString name;   // folded
-        int group = -1; // index into groups_, or -1 for none
-    };
-    std::vector<Entry> folded_; // station i is folded_[i - 1]
-    QStringList groups_;        // sorted
-    QStringList groupOrder_;    // in order of first appearance, as Entry::group counts them
+    // The folded names one after another in one text, so that a list of hundreds of thousands
+    // costs its characters and two numbers a name: station i's name ends at ends_[i - 1], and
+    // its group is groupOf_[i - 1] (an index into groupOrder_, or -1 for none).
+    QString names_;
+    std::vector<qsizetype> ends_;
+    std::vector<int> groupOf_;
+    QStringList groups_;     // sorted
+    QStringList groupOrder_; // in order of first appearance, as Entry::group counts them
     const Catalogue* catalogue_ = nullptr;
     int count_ = 0;
     QHash<QString, int> groupIndex_; // while folding
