@@ -237,8 +237,35 @@ void KeychainSecretStore::read(const QString& key, ReadDone done) {
     }
     run(
         newJob<QKeychain::ReadPasswordJob>(key),
-        [done](const Outcome& outcome) { done(outcome.secret, outcome.error); },
+        [this, key, done](const Outcome& outcome) {
+            if (outcome.secret.isEmpty() && outcome.error.isEmpty()) {
+                moveFromFile(key, done);
+            } else {
+                done(outcome.secret, outcome.error);
+            }
+        },
         [this, key, done] { file_.read(key, done); });
+}
+
+void KeychainSecretStore::moveFromFile(const QString& key, ReadDone done) {
+    file_.read(key, [this, key, done](const QString& secret, const QString&) {
+        done(secret, {});
+        if (secret.isEmpty()) {
+            return;
+        }
+        // Kept in the file while no secret store ran: it goes into the one that runs now,
+        // and only then out of the file.
+        auto* job = newJob<QKeychain::WritePasswordJob>(key);
+        job->setTextData(secret);
+        run(
+            job,
+            [this, key](const Outcome& outcome) {
+                if (outcome.error.isEmpty()) {
+                    file_.remove(key, [](const QString&) {});
+                }
+            },
+            [] {});
+    });
 }
 
 void KeychainSecretStore::write(const QString& key, const QString& secret, Done done) {
@@ -260,7 +287,13 @@ void KeychainSecretStore::remove(const QString& key, Done done) {
     }
     run(
         newJob<QKeychain::DeletePasswordJob>(key),
-        [done](const Outcome& outcome) { done(outcome.error); },
+        [this, key, done](const Outcome& outcome) {
+            if (!outcome.error.isEmpty()) {
+                done(outcome.error);
+                return;
+            }
+            file_.remove(key, done); // a copy from a time without a secret store goes too
+        },
         [this, key, done] { file_.remove(key, done); });
 }
 

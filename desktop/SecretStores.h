@@ -66,6 +66,9 @@ private:
     // A job failed for no named reason: asks the bus whether any secret store runs at all.
     void settle(const QString& error, std::function<void(const Outcome&)> finished,
                 std::function<void()> onFile);
+    // Nothing under `key` in the secret store: a secret the file kept under it is handed to
+    // `done`, and moved into the store.
+    void moveFromFile(const QString& key, ReadDone done);
 
     FileSecretStore file_;
     bool usesFallback_ = false;

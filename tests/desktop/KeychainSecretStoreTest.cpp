@@ -142,6 +142,33 @@ TEST_F(KeychainWithSecretService, SecretsGoToTheServiceAndNowhereElse) {
     EXPECT_FALSE(QFileInfo::exists(fallbackFile()));
 }
 
+// A user who ran the viewer without a secret store, and has one now.
+TEST_F(KeychainWithSecretService, APasswordTheFileKeptMovesIntoTheServiceAndForgettingClearsBoth) {
+    const QString folder = QFileInfo(fallbackFile()).path();
+    {
+        FileSecretStore file(fallbackFile());
+        ASSERT_EQ(writeTo(file, Account, u"kept-in-the-file"_s).error, QString());
+    }
+    KeychainSecretStore store(fallbackFile());
+    const Answer read = readFrom(store, Account);
+    EXPECT_EQ(read.secret, u"kept-in-the-file"_s);
+    EXPECT_EQ(read.error, QString());
+    EXPECT_FALSE(store.usesFallback());
+    ASSERT_TRUE(waitFor([&] { return filesHolding(folder, "kept-in-the-file").isEmpty(); }, 10000))
+        << "the file still holds it";
+    KeychainSecretStore other(fallbackFile());
+    EXPECT_EQ(readFrom(other, Account).secret, u"kept-in-the-file"_s) << "the service has it";
+
+    // A copy left in the file goes with the one in the service.
+    {
+        FileSecretStore file(fallbackFile());
+        ASSERT_EQ(writeTo(file, Account, u"left-in-the-file"_s).error, QString());
+    }
+    ASSERT_EQ(removeFrom(store, Account).error, QString());
+    EXPECT_EQ(filesHolding(folder, "left-in-the-file"), QStringList());
+    EXPECT_EQ(readFrom(other, Account).secret, QString());
+}
+
 TEST_F(KeychainWithSecretService, AnUnknownKeyIsEmptyAndRemovingItIsNoError) {
     KeychainSecretStore store(fallbackFile());
     const Answer read = readFrom(store, u"xtream://never@written:1"_s);
