@@ -30,8 +30,9 @@ public:
     };
 
     // Names folded for searching on each turn of the event loop, for a list longer than
-    // ChannelFilter::FoldAtOnce.
-    static constexpr int FoldPerTurn = 10000;
+    // ChannelFilter::FoldAtOnce: a few ms, so that a turn that also lays the list out and
+    // paints it stays short.
+    static constexpr int FoldPerTurn = 4000;
 
     // Lists stations 1..count of `catalogue`, which must outlive the model and keep them.
     ChannelListModel(const Catalogue& catalogue, int count, QObject* parent = nullptr);
