@@ -23,6 +23,7 @@
 #include <QDateTime>
 #include <QEvent>
 #include <QFile>
+#include <QProcess>
 #include <QTreeView>
 #include <cstdio>
 #include <malloc.h>
@@ -77,16 +78,40 @@ int main(int argc, char** argv) {
                                             QStringLiteral("N"), QStringLiteral("250000"));
     const QCommandLineOption runsOption(QStringLiteral("runs"), QStringLiteral("runs"),
                                         QStringLiteral("N"), QStringLiteral("3"));
-    parser.addOptions({channelsOption, runsOption});
+    const QCommandLineOption serveOption(QStringLiteral("serve"),
+                                         QStringLiteral("be the portal (for the benchmark)"));
+    parser.addOptions({channelsOption, runsOption, serveOption});
     parser.process(app);
     const int channels = parser.value(channelsOption).toInt();
     const int runs = qMax(1, parser.value(runsOption).toInt());
 
-    test::TestPortal portal;
-    portal.setExpiry(QDateTime::currentSecsSinceEpoch() + 30 * 86400);
-    portal.generateChannels(channels);
-    portal.start();
-    const PortalAccount account{portal.baseUrl(), portal.user(), portal.password()};
+    if (parser.isSet(serveOption)) {
+        test::TestPortal portal;
+        portal.setExpiry(QDateTime::currentSecsSinceEpoch() + 30 * 86400);
+        portal.generateChannels(channels);
+        portal.start();
+        std::printf("%u %s %s\n", unsigned(portal.port()), qPrintable(portal.user()),
+                    qPrintable(portal.password()));
+        std::fflush(stdout);
+        return app.exec();
+    }
+    // The portal runs in a process of its own, as a provider's server does: what it holds
+    // while it answers is not the viewer's.
+    QProcess server;
+    server.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    server.start(
+        QCoreApplication::applicationFilePath(),
+        {QStringLiteral("--serve"), QStringLiteral("--channels"), QString::number(channels)});
+    while (server.state() != QProcess::NotRunning && !server.canReadLine()) {
+        server.waitForReadyRead(100);
+    }
+    const QStringList served = QString::fromUtf8(server.readLine()).trimmed().split(u' ');
+    if (served.size() != 3) {
+        std::fprintf(stderr, "account_bench: the portal did not start\n");
+        return 1;
+    }
+    const PortalAccount account{QUrl(QStringLiteral("http://127.0.0.1:") + served[0]), served[1],
+                                served[2]};
 
     std::printf("account of %d channels, %d runs\n", channels, runs);
     std::vector<double> times, holds, peaks, kept;
@@ -144,5 +169,9 @@ int main(int argc, char** argv) {
     std::printf("median: %s ms to the channels shown (goal <= 5000), longest hold %.1f ms "
                 "(goal <= 20), peak +%.0f MiB (goal <= 150), shown +%.0f MiB\n",
                 qPrintable(msText(median(times))), median(holds), median(peaks), median(kept));
+    server.kill();
+    server.waitForFinished(5000);
+    server.kill();
+    server.waitForFinished(5000);
     return 0;
 }
