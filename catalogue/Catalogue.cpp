@@ -7,25 +7,53 @@ namespace orvanto {
 Catalogue::Catalogue() : stations_(1) {}
 
 int Catalogue::FindStation(const QString& name) const {
-    // A name is registered once; should it ever be registered again, the higher index wins.
-    return byName_.value(name, NotFound);
-}
-
-namespace {
-
-void fillMissing(QString& kept, const QString& offered) {
-    if (kept.isEmpty()) {
-        kept = offered;
+    if (nameSlots_.empty()) {
+        return NotFound;
+    }
+    // A name is registered once: AddStreamUrl() adds to the station that has it.
+    const size_t mask = nameSlots_.size() - 1;
+    for (size_t slot = qHash(name) & mask;; slot = (slot + 1) & mask) {
+        const qint32 index = nameSlots_[slot];
+        if (index == 0) {
+            return NotFound;
+        }
+        if (stations_[static_cast<size_t>(index)].Name == name) {
+            return index;
+        }
     }
 }
 
-void fillMissing(StationTags& kept, const StationTags& offered) {
-    fillMissing(kept.id, offered.id);
-    fillMissing(kept.name, offered.name);
-    fillMissing(kept.logo, offered.logo);
+void Catalogue::indexName(int index) {
+    if (static_cast<size_t>(StationCount()) * 2 > nameSlots_.size()) {
+        growNameSlots(static_cast<size_t>(StationCount()));
+        return; // growing placed every station, this one too
+    }
+    const size_t mask = nameSlots_.size() - 1;
+    size_t slot = qHash(stations_[static_cast<size_t>(index)].Name) & mask;
+    while (nameSlots_[slot] != 0) {
+        slot = (slot + 1) & mask;
+    }
+    nameSlots_[slot] = index;
 }
 
-} // namespace
+void Catalogue::growNameSlots(size_t wanted) {
+    size_t size = 16;
+    while (size < wanted * 2) {
+        size *= 2;
+    }
+    if (size <= nameSlots_.size()) {
+        return;
+    }
+    nameSlots_.assign(size, 0);
+    const size_t mask = size - 1;
+    for (int index = 1; index <= StationCount(); ++index) {
+        size_t slot = qHash(stations_[static_cast<size_t>(index)].Name) & mask;
+        while (nameSlots_[slot] != 0) {
+            slot = (slot + 1) & mask;
+        }
+        nameSlots_[slot] = index;
+    }
+}
 
 Catalogue::AddResult Catalogue::AddStreamUrl(const QString& name, const StreamAddress& address,
                                              const QString& group, const StationTags& tags,
@@ -39,7 +67,7 @@ Catalogue::AddResult Catalogue::AddStreamUrl(const QString& name, const StreamAd
         }
         existing.StreamUrls.append(address, catchup);
         existing.LastUrlIndex = slot;
-        fillMissing(existing.Tags, tags);
+        existing.Tags = existing.Tags.filledFrom(tags);
         return AddResult::Added;
     }
     Station& created = stations_.emplace_back();
@@ -49,13 +77,13 @@ Catalogue::AddResult Catalogue::AddStreamUrl(const QString& name, const StreamAd
     created.Tags = tags;
     created.StreamUrls.append(address, catchup);
     created.Page = Station::NoPage;
-    byName_.insert(name, StationCount());
+    indexName(StationCount());
     return AddResult::CreatedStation;
 }
 
 void Catalogue::reserve(int stations) {
     stations_.reserve(static_cast<size_t>(stations) + 1);
-    byName_.reserve(stations);
+    growNameSlots(static_cast<size_t>(stations));
 }
 
 const Station& Catalogue::station(int index) const {

@@ -2,7 +2,6 @@
 
 #include "catalogue/Station.h"
 
-#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <vector>
@@ -55,8 +54,14 @@ public:
     int urlCount() const;
 
 private:
+    void indexName(int index);
+    void growNameSlots(size_t wanted);
+
     std::vector<Station> stations_;
-    QHash<QString, int> byName_; // name -> index, so that large lists register in linear time
+    // The stations by name, so that large lists register in linear time: an open-addressed
+    // table of station indices (0: free), at most half full, probed from the name's hash on.
+    // Four bytes a slot where a hash of names took some forty a station.
+    std::vector<qint32> nameSlots_;
     QStringList guideAddresses_;
 };
 

@@ -102,9 +102,9 @@ ExtInfo readExtInf(QStringView info) {
     ExtInfo result;
     result.attributes = attributes;
     result.group = attributeValue(attributes, "group-title"_L1).trimmed().toString();
-    result.tags.id = attributeValue(attributes, "tvg-id"_L1).trimmed().toString();
-    result.tags.name = attributeValue(attributes, "tvg-name"_L1).trimmed().toString();
-    result.tags.logo = attributeValue(attributes, "tvg-logo"_L1).trimmed().toString();
+    const QStringView tvgName = attributeValue(attributes, "tvg-name"_L1).trimmed();
+    result.tags = StationTags(attributeValue(attributes, "tvg-id"_L1).trimmed(), tvgName,
+                              attributeValue(attributes, "tvg-logo"_L1).trimmed());
     if (comma >= 0) {
         const QStringView display = info.sliced(comma + 1).trimmed();
         if (!display.isEmpty()) {
@@ -112,7 +112,7 @@ ExtInfo readExtInf(QStringView info) {
             return result;
         }
     }
-    result.name = result.tags.name;
+    result.name = tvgName.toString();
     return result;
 }
 

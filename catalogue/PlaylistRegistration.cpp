@@ -60,19 +60,32 @@ struct Accepted {
 
 } // namespace
 
-// Decides, entry by entry, what goes into the catalogue; the catalogue itself stays untouched
-// until the whole playlist has been read.
+// Decides, entry by entry, what goes into the catalogue. A catalogue that holds stations stays
+// untouched until the whole playlist has been read: the entries taken are kept aside until then.
+// An empty one (a list read into a catalogue of its own) takes them as they come, which spares a
+// second copy of a long list, and is emptied again should the list be rejected after all.
 class EntryRegistration::Plan {
 public:
-    Plan(const Catalogue& catalogue, const QStringList& reservedNames, RegistrationLimits limits)
-        : catalogue_(catalogue), reserved_(reservedNames.cbegin(), reservedNames.cend()),
-          limits_(limits), firstStationCount_(catalogue.StationCount()),
-          stationCount_(firstStationCount_), addressCount_(catalogue.urlCount()) {}
+    Plan(Catalogue& catalogue, const QStringList& reservedNames, RegistrationLimits limits)
+        : catalogue_(catalogue), direct_(catalogue.StationCount() == 0 ? &catalogue : nullptr),
+          reserved_(reservedNames.cbegin(), reservedNames.cend()), limits_(limits),
+          firstStationCount_(catalogue.StationCount()), stationCount_(firstStationCount_),
+          addressCount_(catalogue.urlCount()) {}
+
+    // The catalogue takes the entries as they come.
+    bool isDirect() const { return direct_ != nullptr; }
+    // Stations and addresses put into the catalogue as they came.
+    int directStations() const { return directStations_; }
+    int directAddresses() const { return directAddresses_; }
 
     void add(M3uEntry&& entry) {
         ++entries_;
         if (reserved_.contains(entry.name)) {
             reservedLeftOut_.add(entry.name);
+            return;
+        }
+        if (direct_) {
+            addDirect(std::move(entry));
             return;
         }
         auto station = urlCounts_.find(entry.name);
@@ -149,6 +162,35 @@ public:
     }
 
 private:
+    void addDirect(M3uEntry&& entry) {
+        const int index = direct_->FindStation(entry.name);
+        if (index == Catalogue::NotFound) {
+            if (stationsLeftOut_.contains(entry.name)) {
+                ++entriesOfStationsLeftOut_;
+                return;
+            }
+            if (stationCount_ >= limits_.stations) {
+                leaveOutStation(entry.name);
+                return;
+            }
+        } else if (direct_->station(index).urlCount() >= Station::MaxUrls) {
+            addressesLeftOut_.add(entry.name);
+            return;
+        }
+        if (addressCount_ >= limits_.addresses) {
+            ++addressesBeyondTotal_;
+            return;
+        }
+        ++addressCount_;
+        const StreamAddress address(std::move(entry.address), shared(entry.headers));
+        if (direct_->AddStreamUrl(entry.name, address, entry.group, entry.tags, entry.catchup) ==
+            Catalogue::AddResult::CreatedStation) {
+            ++stationCount_;
+            ++directStations_;
+        }
+        ++directAddresses_;
+    }
+
     // One copy of each set of headers, however many addresses ask for it.
     HttpHeaders shared(const HttpHeaders& headers) {
         if (headers.isEmpty()) {
@@ -175,6 +217,9 @@ private:
     }
 
     const Catalogue& catalogue_;
+    Catalogue* const direct_;
+    int directStations_ = 0;
+    int directAddresses_ = 0;
     const QSet<QString> reserved_;
     const RegistrationLimits limits_;
     const int firstStationCount_;
@@ -182,8 +227,8 @@ private:
     int addressCount_;
     qsizetype addressesBeyondTotal_ = 0;
     qsizetype entries_ = 0;
-    QHash<QString, int> urlCounts_; // addresses per station that takes entries
-    std::deque<Accepted> accepted_;
+    QHash<QString, int> urlCounts_; // addresses per station that takes entries, when kept aside
+    std::deque<Accepted> accepted_; // kept aside
     QSet<HttpHeaders> headerSets_;
 
     QSet<QString> stationsLeftOut_;
@@ -265,7 +310,13 @@ EntryRegistration::EntryRegistration(Catalogue& catalogue, const QStringList& re
                                      RegistrationLimits limits)
     : catalogue_(catalogue), plan_(std::make_unique<Plan>(catalogue, reservedNames, limits)) {}
 
-EntryRegistration::~EntryRegistration() = default;
+EntryRegistration::~EntryRegistration() {
+    // Entries the catalogue took as they came go again when the list was never finished: a
+    // rejected list leaves nothing behind.
+    if (plan_->isDirect() && !finished_) {
+        catalogue_ = Catalogue();
+    }
+}
 
 void EntryRegistration::add(M3uEntry&& entry) {
     plan_->add(std::move(entry));
@@ -281,15 +332,20 @@ PlaylistReport EntryRegistration::finish(const QString& source, const QStringLis
     if (plan.entries() == 0) {
         return rejected(source, u"it holds no station entries"_s);
     }
-    if (plan.accepted().empty()) {
+    if (plan.isDirect() ? plan.directAddresses() == 0 : plan.accepted().empty()) {
         return rejected(source, u"none of its entries can be used (%1)"_s.arg(
                                     plan.leftOutItems().join(u"; "_s)));
     }
 
+    finished_ = true;
     PlaylistReport report;
     report.accepted = true;
+    report.stations = plan.directStations();
+    report.addresses = plan.directAddresses();
     catalogue_.setGuideAddresses(guideAddresses);
-    catalogue_.reserve(catalogue_.StationCount() + plan.newStations());
+    if (!plan.isDirect()) {
+        catalogue_.reserve(catalogue_.StationCount() + plan.newStations());
+    }
     for (auto& accepted = plan.accepted(); !accepted.empty(); accepted.pop_front()) {
         const Accepted& entry = accepted.front();
         const QString& name = entry.name;

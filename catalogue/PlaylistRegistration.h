@@ -52,8 +52,10 @@ PlaylistReport registerPlaylist(const PlaylistData& data, Catalogue& catalogue,
 struct M3uEntry;
 
 // Registers entries as they come, as registerPlaylist() does with the entries of a playlist:
-// nothing goes into the catalogue before finish(), and nothing at all when the entries are
-// rejected. For channel lists that come as entries rather than as M3U text (a provider account).
+// nothing at all stays in the catalogue when the entries are rejected or finish() is never
+// called. A catalogue that holds stations gets the entries only in finish(); an empty one, which
+// nobody reads until then, takes them as they come. For channel lists that come as entries
+// rather than as M3U text (a provider account).
 class EntryRegistration {
 public:
     EntryRegistration(Catalogue& catalogue, const QStringList& reservedNames,
@@ -74,6 +76,7 @@ private:
     class Plan;
     Catalogue& catalogue_;
     std::unique_ptr<Plan> plan_;
+    bool finished_ = false;
 };
 
 } // namespace orvanto

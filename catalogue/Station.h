@@ -1,6 +1,7 @@
 #pragma once
 
 #include "catalogue/Catchup.h"
+#include "catalogue/StationTags.h"
 #include "core/StreamAddress.h"
 
 #include <QString>
@@ -83,14 +84,6 @@ private:
     StreamAddress first_;
     std::size_t size_ = 0;
     std::unique_ptr<More> more_;
-};
-
-// How a channel list names a station for its programme guide: the tvg-id and tvg-name of its
-// entries, and the address of its logo. Any of them may be empty.
-struct StationTags {
-    QString id;
-    QString name;
-    QString logo;
 };
 
 // One entry of the catalogue: a display name, its group, its guide tags and its ordered candidate

@@ -99,7 +99,7 @@ MprisState::Track MprisPlayer::currentTrack() const {
     const Station& station = parts_.catalogue.station(index);
     track.id = QStringLiteral("/org/example/OrvantoTV/channel/%1").arg(trackNumber_);
     track.channel = station.Name;
-    track.artUrl = artUrl(station.Tags.logo);
+    track.artUrl = artUrl(station.Tags.logo());
     if (archive_ && archive_->isActive()) {
         // A programme of the archive: its own track, with its title and length.
         const ArchiveProgramme& programme = archive_->programme();

@@ -53,8 +53,8 @@ std::vector<GuideMatch> matchChannels(const std::vector<ListedChannel>& channels
                 }
             }
         };
-        tryEach([&](const GuideChannelIndex& guide) { return guide.byId(channel.tags.id); });
-        tryEach([&](const GuideChannelIndex& guide) { return guide.byName(channel.tags.name); });
+        tryEach([&](const GuideChannelIndex& guide) { return guide.byId(channel.tags.id()); });
+        tryEach([&](const GuideChannelIndex& guide) { return guide.byName(channel.tags.name()); });
         tryEach([&](const GuideChannelIndex& guide) { return guide.byName(channel.name); });
     }
     return matches;

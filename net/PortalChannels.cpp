@@ -56,13 +56,13 @@ std::optional<M3uEntry> portalEntry(const QJsonObject& item, const PortalAccount
     }
     entry.address = account.streamUrl(id, login.streamExtension());
     entry.group = categories.value(jsonText(item.value(u"category_id"_s)).trimmed());
-    entry.tags.id = cleaned(jsonText(item.value(u"epg_channel_id"_s)), MaxNameLength);
-    entry.tags.name = entry.name;
+    // The guide is matched by the channel's name where its id finds nothing: a tvg-name equal
+    // to the name would add nothing to that.
     const QString logo = jsonText(item.value(u"stream_icon"_s)).trimmed();
-    if (logo.size() <= MaxLogoLength &&
-        (logo.startsWith(u"http://"_s) || logo.startsWith(u"https://"_s))) {
-        entry.tags.logo = logo;
-    }
+    const bool logoUsable = logo.size() <= MaxLogoLength &&
+                            (logo.startsWith(u"http://"_s) || logo.startsWith(u"https://"_s));
+    entry.tags = StationTags(cleaned(jsonText(item.value(u"epg_channel_id"_s)), MaxNameLength), {},
+                             logoUsable ? QStringView(logo) : QStringView());
     if (jsonInt(item.value(u"tv_archive"_s), 0) == 1) {
         const qint64 days = jsonInt(item.value(u"tv_archive_duration"_s), 0);
         entry.catchup.kind = Catchup::Kind::Xc;

@@ -7,6 +7,8 @@
 using orvanto::Catalogue;
 using orvanto::Station;
 
+using namespace Qt::Literals::StringLiterals;
+
 namespace {
 
 QString s(const char* text) {
@@ -103,6 +105,47 @@ TEST(Catalogue, IndicesStayStableWhileTheCatalogueGrows) {
     EXPECT_EQ(c.station(3).Page, 4);
 }
 
+// The name index is a table of its own that grows as stations come, reserved for some or not.
+TEST(Catalogue, EveryStationIsFoundByItsNameHoweverTheCatalogueGrew) {
+    for (const int reserved : {0, 3, 6000}) {
+        Catalogue c;
+        c.reserve(reserved);
+        for (int i = 0; i < 5000; ++i) {
+            c.AddStreamUrl(u"Channel %1"_s.arg(i), s("u"));
+        }
+        ASSERT_EQ(c.StationCount(), 5000);
+        for (int i = 0; i < 5000; ++i) {
+            ASSERT_EQ(c.FindStation(u"Channel %1"_s.arg(i)), i + 1) << i << " of " << reserved;
+        }
+        EXPECT_EQ(c.FindStation(s("Channel 5000")), Catalogue::NotFound);
+        EXPECT_EQ(c.FindStation(s("channel 1")), Catalogue::NotFound);
+        EXPECT_EQ(c.AddStreamUrl(s("Channel 4999"), s("v")), Catalogue::AddResult::Added);
+        EXPECT_EQ(c.StationCount(), 5000);
+    }
+}
+
+// The three tags share one text: each must come back as it went in, whatever its script, and
+// an empty one must not take a neighbour's characters.
+TEST(StationTags, EachTagComesBackAsItWentInAndOnlyEmptyOnesAreFilled) {
+    using orvanto::StationTags;
+    const StationTags greek(s("ένα.gr"), QString(), s("http://εικόνα.example/1.png"));
+    EXPECT_EQ(greek.id(), s("ένα.gr"));
+    EXPECT_TRUE(greek.name().isEmpty());
+    EXPECT_EQ(greek.logo(), s("http://εικόνα.example/1.png"));
+    EXPECT_FALSE(greek.isEmpty());
+
+    const StationTags onlyName(QString(), s("Ena 🎬"), QString());
+    EXPECT_TRUE(onlyName.id().isEmpty());
+    EXPECT_EQ(onlyName.name(), s("Ena 🎬"));
+    EXPECT_TRUE(onlyName.logo().isEmpty());
+    EXPECT_TRUE(StationTags(QString(), QString(), QString()).isEmpty());
+
+    const StationTags filled = greek.filledFrom(StationTags(s("other"), s("Ena"), s("x")));
+    EXPECT_EQ(filled, StationTags(s("ένα.gr"), s("Ena"), s("http://εικόνα.example/1.png")));
+    EXPECT_EQ(StationTags().filledFrom(onlyName), onlyName);
+    EXPECT_EQ(onlyName.filledFrom(StationTags()), onlyName);
+}
+
 // A station's first address is kept apart from the others: a copy of the catalogue must carry
 // every slot, header and archive, and stay its own.
 TEST(Catalogue, ACopyHoldsEveryAddressAndArchiveAndStaysItsOwn) {
@@ -166,8 +209,8 @@ TEST(Catalogue, ARegisteredListKeepsItsGuideAndEachStationTheGuideTagsItsEntries
     EXPECT_EQ(catalogue.guideAddresses(), QStringList{QStringLiteral("guide.xml.gz")});
     const Station& a = catalogue.station(1);
     // The second entry gives the id the first lacked; the first entry's logo stays.
-    EXPECT_EQ(a.Tags.id, QStringLiteral("a.tv"));
-    EXPECT_EQ(a.Tags.logo, QStringLiteral("http://img.example.com/a.png"));
+    EXPECT_EQ(a.Tags.id(), QStringLiteral("a.tv"));
+    EXPECT_EQ(a.Tags.logo(), QStringLiteral("http://img.example.com/a.png"));
 }
 
 } // namespace

@@ -268,12 +268,12 @@ TEST(M3uParser, HeaderNamesTheGuidesAndEntriesKeepTheirGuideTags) {
     EXPECT_EQ(result.guideAddresses,
               (QStringList{s("http://a.example.com/a.xml"), s("http://b.example.com/b.xml.gz")}));
     ASSERT_EQ(result.entries.size(), 3u);
-    EXPECT_EQ(result.entries[0].tags.id, s("one.gr"));
-    EXPECT_EQ(result.entries[0].tags.name, s("Ena"));
-    EXPECT_EQ(result.entries[0].tags.logo, s("http://img.example.com/1.png"));
+    EXPECT_EQ(result.entries[0].tags.id(), s("one.gr"));
+    EXPECT_EQ(result.entries[0].tags.name(), s("Ena"));
+    EXPECT_EQ(result.entries[0].tags.logo(), s("http://img.example.com/1.png"));
     // Tags belong to their own entry only.
-    EXPECT_TRUE(result.entries[1].tags.id.isEmpty());
-    EXPECT_TRUE(result.entries[2].tags.name.isEmpty());
+    EXPECT_TRUE(result.entries[1].tags.id().isEmpty());
+    EXPECT_TRUE(result.entries[2].tags.name().isEmpty());
 }
 
 TEST(M3uParser, GuideAddressesAreBounded) {

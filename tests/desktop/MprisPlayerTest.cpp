@@ -45,11 +45,11 @@ protected:
         pages.build(
             {[](Catalogue& c) {
                  c.AddStreamUrl(s("One"), s("http://one.example/live"), {},
-                                {.id = {}, .name = {}, .logo = s("http://logos.example/1.png")});
+                                orvanto::StationTags({}, {}, s("http://logos.example/1.png")));
                  c.AddStreamUrl(s("Two"), s("http://two.example/live"), {},
-                                {.id = {}, .name = {}, .logo = s("/usr/share/logos/two.png")});
+                                orvanto::StationTags({}, {}, s("/usr/share/logos/two.png")));
                  c.AddStreamUrl(s("Three"), s("http://three.example/live"), {},
-                                {.id = {}, .name = {}, .logo = s("javascript:alert(1)")});
+                                orvanto::StationTags({}, {}, s("javascript:alert(1)")));
                  Catchup shift;
                  shift.kind = Catchup::Kind::Shift;
                  shift.days = 3;

@@ -1,6 +1,8 @@
 #include "net/PlaylistLoader.h"
 
 #include "catalogue/Catalogue.h"
+#include "catalogue/M3uParser.h"
+#include "catalogue/PlaylistRegistration.h"
 #include "support/TestHttpServer.h"
 
 #include <QFile>
@@ -159,6 +161,54 @@ TEST(PlaylistRegistration, RejectedPlaylistsRegisterNothing) {
         EXPECT_TRUE(report.message.startsWith(s("The playlist \"tv.m3u\" cannot be used: ")))
             << report.message.toStdString();
     }
+}
+
+// A list read into a catalogue of its own goes in as it comes; one that is never finished (an
+// answer cut off, a load dropped) must leave nothing behind, and a catalogue that holds stations
+// must take nothing before the end.
+TEST(PlaylistRegistration, EntriesOfAListNeverFinishedLeaveNothingBehind) {
+    const auto entry = [](const char* name) {
+        orvanto::M3uEntry e;
+        e.name = s(name);
+        e.address = s("http://a.example.com/") + e.name;
+        return e;
+    };
+    Catalogue fresh;
+    {
+        orvanto::EntryRegistration registration(fresh, {});
+        registration.add(entry("One"));
+        registration.add(entry("Two"));
+    }
+    EXPECT_EQ(fresh.StationCount(), 0);
+    EXPECT_EQ(fresh.FindStation(s("One")), Catalogue::NotFound);
+
+    Catalogue held;
+    held.AddStreamUrl(s("Old"), s("http://old.example.com/"));
+    {
+        orvanto::EntryRegistration registration(held, {});
+        registration.add(entry("One"));
+        EXPECT_EQ(held.StationCount(), 1);
+        const PlaylistReport report = registration.finish(s("tv.m3u"));
+        EXPECT_TRUE(report.accepted);
+        EXPECT_EQ(report.stations, 1);
+    }
+    EXPECT_EQ(held.FindStation(s("One")), 2);
+
+    Catalogue finished;
+    {
+        orvanto::EntryRegistration registration(finished, {s("Locked")}, {2, 3});
+        for (const char* name : {"One", "Locked", "Two", "One", "Three", "Two"}) {
+            registration.add(entry(name));
+        }
+        const PlaylistReport report = registration.finish(s("tv.m3u"));
+        EXPECT_TRUE(report.accepted);
+        EXPECT_EQ(report.stations, 2);
+        EXPECT_EQ(report.addresses, 3);
+        EXPECT_TRUE(report.message.contains(s("\"Three\""))) << report.message.toStdString();
+        EXPECT_TRUE(report.message.contains(s("locked station"))) << report.message.toStdString();
+    }
+    EXPECT_EQ(finished.StationCount(), 2);
+    EXPECT_EQ(finished.urlCount(), 3);
 }
 
 TEST(PlaylistRegistration, SkippedLinesAreNamedInTheMessage) {

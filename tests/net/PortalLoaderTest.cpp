@@ -75,7 +75,7 @@ TEST_F(PortalLoading, TheChannelsComeWithTheirGroupsGuideIdsAndArchives) {
     const Station& third = catalogue.station(3);
     EXPECT_EQ(third.Name, u"Channel 3"_s);
     EXPECT_EQ(third.Group, u"Movies"_s);
-    EXPECT_EQ(third.Tags.id, u"ch3.example"_s);
+    EXPECT_EQ(third.Tags.id(), u"ch3.example"_s);
     EXPECT_EQ(third.StreamUrls[0], portal.streamUrl(3, u"ts"_s).toString());
     ASSERT_TRUE(third.hasCatchup());
     EXPECT_EQ(third.StreamUrls.catchup(0).kind, Catchup::Kind::Xc);

@@ -207,8 +207,8 @@ TEST(PortalChannel, BecomesAnEntryOfTheAccount) {
     EXPECT_EQ(entry->name, u"News 24"_s);
     EXPECT_EQ(entry->address, u"http://portal.example:8080/live/me/pw/101.m3u8"_s);
     EXPECT_EQ(entry->group, u"News"_s);
-    EXPECT_EQ(entry->tags.id, u"news24.example"_s);
-    EXPECT_EQ(entry->tags.logo, u"http://i.example/1.png"_s);
+    EXPECT_EQ(entry->tags.id(), u"news24.example"_s);
+    EXPECT_EQ(entry->tags.logo(), u"http://i.example/1.png"_s);
     EXPECT_EQ(entry->catchup.kind, Catchup::Kind::Xc);
     EXPECT_EQ(entry->catchup.days, 5);
     EXPECT_EQ(entry->catchup.timeZone, "Europe/Berlin");
@@ -219,7 +219,7 @@ TEST(PortalChannel, BecomesAnEntryOfTheAccount) {
                         account, login, categories);
     ASSERT_TRUE(entry);
     EXPECT_EQ(entry->name, u"12345"_s);
-    EXPECT_TRUE(entry->tags.logo.isEmpty());
+    EXPECT_TRUE(entry->tags.logo().isEmpty());
     EXPECT_TRUE(entry->group.isEmpty());
     EXPECT_FALSE(entry->catchup.enabled());
 
