@@ -18,8 +18,8 @@
 #include <QEvent>
 #include <QFile>
 #include <QLineEdit>
+#include <QTableView>
 #include <QTemporaryDir>
-#include <QTreeView>
 #include <algorithm>
 #include <cstdio>
 #include <malloc.h>
@@ -131,7 +131,7 @@ int main(int argc, char** argv) {
     QElapsedTimer timer;
     timer.start();
     auto browser = std::make_unique<ChannelBrowser>(catalogue, Channels, favourites);
-    auto* view = browser->findChild<QTreeView*>(QStringLiteral("channelList"));
+    auto* view = browser->findChild<QTableView*>(QStringLiteral("channelList"));
     view->viewport()->installEventFilter(&watch);
     browser->present();
     while (!watch.painted && timer.elapsed() < 10000) {

@@ -14,7 +14,7 @@ class QLabel;
 class QLineEdit;
 class QProgressBar;
 class QPushButton;
-class QTreeView;
+class QTableView;
 
 namespace orvanto {
 
@@ -120,7 +120,7 @@ private:
     ChannelListModel* model_ = nullptr;
     QLineEdit* search_ = nullptr;
     QComboBox* groups_ = nullptr;
-    QTreeView* list_ = nullptr;
+    QTableView* list_ = nullptr;
     QPushButton* play_ = nullptr;
     QPushButton* pin_ = nullptr;
     QLabel* status_ = nullptr;

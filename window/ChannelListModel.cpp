@@ -13,7 +13,9 @@ namespace orvanto {
 
 ChannelListModel::ChannelListModel(const Catalogue& catalogue, int count, QObject* parent)
     : QAbstractTableModel(parent), catalogue_(catalogue),
-      filter_(catalogue, count, ChannelFilter::FoldAtOnce), rows_(filter_.matches({})) {
+      // A long list is folded only on the turns after this one, which sets it up.
+      filter_(catalogue, count, count <= ChannelFilter::FoldAtOnce ? count : 0),
+      rows_(filter_.matches({})) {
     if (!filter_.isComplete()) {
         // A long list shows at once; its names are made searchable meanwhile.
         folding_ = new QTimer(this);

@@ -20,9 +20,9 @@
 
 #include <QDirIterator>
 #include <QSignalSpy>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTextBrowser>
-#include <QTreeView>
 #include <gtest/gtest.h>
 
 namespace orvanto::test {
@@ -104,8 +104,8 @@ TEST_F(AccountGuide, WhereTheBigGuideHasNothingTheShortGuideTellsTheDay) {
     EXPECT_GE(portal.requests(u"get_short_epg"_s), 1);
 
     // The channel's row tells what is on now and next too.
-    const auto* model = form.channelBrowser()->findChild<QTreeView*>()->model();
-    const int row = form.channelBrowser()->findChild<QTreeView*>()->currentIndex().row();
+    const auto* model = form.channelBrowser()->findChild<QTableView*>()->model();
+    const int row = form.channelBrowser()->findChild<QTableView*>()->currentIndex().row();
     ASSERT_GE(row, 0);
     const QString now = model->index(row, ChannelListModel::NowColumn).data().toString();
     const QString next = model->index(row, ChannelListModel::NextColumn).data().toString();

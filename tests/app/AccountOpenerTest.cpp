@@ -111,8 +111,8 @@ TEST_F(AccountOpening, AnAccountOpensItsChannelsKeepsItsPasswordAndSaysItsState)
     EXPECT_FALSE(note().contains(portal.password()));
 
     // Opened again by its address alone (as the viewer does at start), the password comes from
-    // the store: nothing is asked.
-    catalogue = Catalogue();
+    // the store: nothing is asked. (The catalogue on show stays as it is until the new one
+    // replaces it: the browser's rows read it.)
     opener.open(address());
     ASSERT_TRUE(waitOpenedOrMessage(opened) && waitFor([&] { return opened.size() == 2; }, 30000));
     EXPECT_EQ(secrets.reads, 1);

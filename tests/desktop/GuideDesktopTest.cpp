@@ -25,13 +25,13 @@
 #include <QApplication>
 #include <QDateTime>
 #include <QPushButton>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBrowser>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QToolTip>
-#include <QTreeView>
 #include <gtest/gtest.h>
 
 namespace orvanto::test {
@@ -132,7 +132,7 @@ TEST_F(GuideDesktop, AGzipGuideFromTheListsHeaderShowsInTheBrowserAndOnTheButton
         << qPrintable(service.status().text);
 
     // The third channel, chosen with the real pointer, shows its day.
-    auto* view = browser->findChild<QTreeView*>(s("channelList"));
+    auto* view = browser->findChild<QTableView*>(s("channelList"));
     const QRect row = view->visualRect(browser->model().index(2, ChannelListModel::NameColumn));
     x11::click(view->viewport()->mapToGlobal(row.center()));
     auto* day = browser->findChild<QTextBrowser*>(s("channelDay"));

@@ -14,11 +14,11 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
+#include <QTableView>
 #include <QTest>
 #include <QTextBrowser>
 #include <QTextCursor>
 #include <QTextDocument>
-#include <QTreeView>
 
 namespace orvanto::test {
 namespace {
@@ -52,7 +52,7 @@ protected:
         ASSERT_NE(browser, nullptr);
         search = browser->findChild<QLineEdit*>(s("channelSearch"));
         groups = browser->findChild<QComboBox*>(s("channelGroup"));
-        list = browser->findChild<QTreeView*>(s("channelList"));
+        list = browser->findChild<QTableView*>(s("channelList"));
         ASSERT_TRUE(search && groups && list);
     }
 
@@ -81,7 +81,7 @@ protected:
     ChannelBrowser* browser = nullptr;
     QLineEdit* search = nullptr;
     QComboBox* groups = nullptr;
-    QTreeView* list = nullptr;
+    QTableView* list = nullptr;
 };
 
 TEST_F(ChannelBrowserTest, ListsEveryChannelOfTheListButNoLockedStation) {
