@@ -4,6 +4,7 @@
 #include "app/BrowserCheck.h"
 #include "app/GuideWiring.h"
 #include "app/ListOpener.h"
+#include "core/Clock.h"
 #include "core/MessageSink.h"
 #include "guide/GuideService.h"
 #include "lock/AdultButtons.h"
@@ -12,8 +13,11 @@
 #include "shortcuts/WebShortcuts.h"
 #include "window/Form1.h"
 #include "window/FormControls.h"
+#include "window/PlayerArea.h"
+#include "window/RecordControls.h"
 
 #include <QStandardPaths>
+#include <QToolButton>
 
 namespace orvanto {
 
@@ -68,7 +72,29 @@ void Viewer::start(const StationRegistrations& registrations) {
             : services_.guideCacheDir);
     guide_ = std::make_unique<GuideWiring>(*form_, catalogue_, *guideService_, services_.clock);
     guide_->setArchive(archive_.get());
+    if (services_.recorder) {
+        bindRecording(*services_.recorder);
+    }
     form_->show();
+}
+
+// The channel that plays, the guide's programme on it now, and the folder chosen.
+void Viewer::bindRecording(Recorder& recorder) {
+    auto requestNow = [this] {
+        Recorder::Request request;
+        request.channel = failover_.channel();
+        if (const int index = catalogue_.FindStation(request.channel); index > 0) {
+            request.programme = guide_->titleNow(catalogue_.station(index));
+        }
+        request.start = services_.clock.currentDateTime();
+        request.folder = services_.recordingFolder;
+        return request;
+    };
+    record_ = std::make_unique<RecordControls>(recorder, services_.messages, std::move(requestNow));
+    form_->addPlayerActions({record_->action()});
+    form_->playerArea().addButton(record_->makeButton());
+    QObject::connect(&failover_, &FailoverPlayer::channelChanged, record_.get(),
+                     &RecordControls::channelChanged);
 }
 
 FormControls& Viewer::controls() {

@@ -27,6 +27,8 @@ class MediaPlayer;
 class MessageSink;
 class ParentalLock;
 class PasswordPrompt;
+class RecordControls;
+class Recorder;
 class SecretStore;
 class Ticker;
 class UrlOpener;
@@ -52,6 +54,10 @@ struct ViewerServices {
     QString guideCacheDir = {};
     // Where provider accounts' passwords are kept; null: asked for each time.
     SecretStore* secrets = nullptr;
+    // What records the player's stream; null: the window offers no recording.
+    Recorder* recorder = nullptr;
+    // Where recordings go; empty: ~/Videos/Orvanto or ~/Music/Orvanto.
+    QString recordingFolder = {};
 };
 
 // The viewer as one piece: the catalogue and the failover player, the window, the parental lock,
@@ -89,6 +95,8 @@ public:
     void showError(const QString& text);
 
 private:
+    void bindRecording(Recorder& recorder);
+
     ViewerServices services_;
     Catalogue catalogue_;
     FailoverPlayer failover_;
@@ -101,6 +109,7 @@ private:
     std::unique_ptr<ListOpener> lists_;
     std::unique_ptr<BrowserCheck> browserCheck_;
     std::unique_ptr<GuideWiring> guide_;
+    std::unique_ptr<RecordControls> record_;
     QStringList unbound_;
 };
 

@@ -230,4 +230,13 @@ bool ViewerSettings::save() {
     return true;
 }
 
+QString ViewerSettings::recordingFolder() const {
+    if (!settings_) {
+        return {};
+    }
+    // A folder of one's own: ~ and relative paths are not guessed at.
+    const QString folder = settings_->value(QStringLiteral("recordings/folder")).toString();
+    return QDir::isAbsolutePath(folder) ? QDir::cleanPath(folder) : QString();
+}
+
 } // namespace orvanto

@@ -51,6 +51,10 @@ public:
     // Sets it; an empty address forgets it.
     void setGuideAddress(const QString& list, const QString& address);
 
+    // The folder recordings go to, as the user set it in the file ([recordings] folder=...);
+    // empty: the desktop's videos and music folders.
+    QString recordingFolder() const;
+
     // Writes what has changed; false (and a warning) when it could not be written.
     bool save();
 

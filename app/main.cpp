@@ -21,6 +21,7 @@
 #include "net/StartPage.h"
 #include "net/StreamSniffer.h"
 #include "orvanto/Version.h"
+#include "playback/Recorder.h"
 #include "playback/VlcEngine.h"
 #include "playback/VlcPlayer.h"
 #include "shortcuts/DesktopUrlOpener.h"
@@ -45,7 +46,7 @@ constexpr int StartPageDelayMs = 300;
 // viewer goes before the player, timers and boxes it uses.
 class Program {
 public:
-    explicit Program(VideoDrawing drawing)
+    Program(VideoDrawing drawing, const QString& recordingFolder)
         : player_(nullptr, nullptr, drawing),
           viewer_(ViewerServices{
               .player = player_,
@@ -62,6 +63,8 @@ public:
               .checkCacheDir =
                   QStandardPaths::writableLocation(QStandardPaths::CacheLocation) + u"/checks"_s,
               .secrets = secrets_.get(),
+              .recorder = &recorder_,
+              .recordingFolder = recordingFolder,
           }) {}
 
     Viewer& viewer() { return viewer_; }
@@ -88,7 +91,8 @@ private:
     }
 
     VlcPlayer player_;
-    QtTicker attemptTicker_; // one second
+    Recorder recorder_{player_.streamPlayer()}; // finishes its file before the player goes
+    QtTicker attemptTicker_;                    // one second
     QtMessageSink messages_;
     QtPasswordPrompt prompt_;
     DesktopUrlOpener opener_;
@@ -133,7 +137,7 @@ int main(int argc, char** argv) {
     if (!settings.warning().isEmpty()) {
         std::fprintf(stderr, "orvanto-tv: %s\n", qUtf8Printable(settings.warning()));
     }
-    Program program(commandLine.videoDrawing);
+    Program program(commandLine.videoDrawing, settings.recordingFolder());
     ViewerSession session(program.viewer(), settings);
     session.start(commandLine.playlist);
     program.windowShown();

@@ -77,8 +77,17 @@ qint64 StreamConnection::read(char* data, qint64 max) {
     const qint64 n = readBody(data, max);
     if (n > 0) {
         position_ += n;
+        const std::lock_guard lock(tapMutex_);
+        if (tap_) {
+            tap_->take(data, n);
+        }
     }
     return n;
+}
+
+void StreamConnection::setTap(std::shared_ptr<ByteTap> tap) {
+    const std::lock_guard lock(tapMutex_);
+    tap_ = std::move(tap);
 }
 
 bool StreamConnection::seek(qint64 offset) {

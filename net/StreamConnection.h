@@ -1,5 +1,6 @@
 #pragma once
 
+#include "net/ByteTap.h"
 #include "net/ChunkedDecoder.h"
 #include "net/IcyReader.h"
 
@@ -7,6 +8,7 @@
 #include <QUrl>
 #include <atomic>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <optional>
 
@@ -52,6 +54,10 @@ public:
     // Called on the reader's thread whenever title() changes; set before reading starts.
     void setTitleListener(std::function<void()> listener) { titleListener_ = std::move(listener); }
 
+    // From the next read on, every body byte read is handed to `tap` too (none: to nobody).
+    // Any thread; the tap read under way finishes first.
+    void setTap(std::shared_ptr<ByteTap> tap);
+
     const QUrl& url() const { return url_; }
     // The whole body's length when the server announced it, else -1.
     qint64 size() const { return size_; }
@@ -73,6 +79,8 @@ private:
     mutable std::mutex titleMutex_;
     QString title_; // icy_'s, for other threads
     std::function<void()> titleListener_;
+    std::mutex tapMutex_;
+    std::shared_ptr<ByteTap> tap_;
     qint64 remaining_ = -1;
     qint64 size_ = -1;
     bool ended_ = false;

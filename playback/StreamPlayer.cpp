@@ -5,6 +5,7 @@
 #include "core/Ticker.h"
 #include "net/PlaylistParser.h"
 #include "net/Sniffer.h"
+#include "net/StreamConnection.h"
 #include "playback/PlayState.h"
 
 namespace orvanto {
@@ -160,6 +161,10 @@ void StreamPlayer::startEngine(const std::shared_ptr<StreamConnection>& connecti
     Q_EMIT aboutToOpen();
     MediaSource source;
     source.connection = connection;
+    connection_ = connection;
+    if (connection) {
+        connection->setTap(tap_);
+    }
     source.headers = entryHeaders();
     if (entry_.url.isLocalFile()) {
         source.location = entry_.url.toLocalFile();
@@ -170,6 +175,13 @@ void StreamPlayer::startEngine(const std::shared_ptr<StreamConnection>& connecti
             entry_.depth == 0 ? url_.trimmed() : entry_.url.toString(QUrl::FullyEncoded);
     }
     engine_->play(source);
+}
+
+void StreamPlayer::setTap(std::shared_ptr<ByteTap> tap) {
+    tap_ = std::move(tap);
+    if (const auto connection = connection_.lock()) {
+        connection->setTap(tap_);
+    }
 }
 
 // The headers of the address go with its playlists' entries too; its cookie only to its own

@@ -8,9 +8,11 @@
 
 #include <QObject>
 #include <QPointer>
+#include <memory>
 
 namespace orvanto {
 
+class ByteTap;
 class Sniffer;
 class SteadyClock;
 class Ticker;
@@ -81,6 +83,13 @@ public:
     // effect on opening (the quality) does; meanwhile a stream that played counts as
     // reconnecting. Does nothing unless the engine has the entry.
     void reopen();
+    // Whether the engine reads the current entry from our own connection (a stream over HTTP),
+    // whose bytes a tap can take; not for what the engine opens itself (HLS, DASH, MMS, RTSP).
+    bool readsOwnStream() const { return !connection_.expired(); }
+    // Every byte of the streams read from our own connections from now on (this entry's, the
+    // reopened ones after an outage, other addresses' after a failover) goes to `tap` too, until
+    // another tap or none is set.
+    void setTap(std::shared_ptr<ByteTap> tap);
 
 Q_SIGNALS:
     // Once per change of playState().
@@ -148,7 +157,9 @@ private:
     qint64 nextRetryMs_ = -1; // when the entry is opened again; -1: no retry waits
     int retries_ = 0;         // reopenings since the entry last played
     int refusalStatus_ = 0;
-    Sniffer::Result sniffed_; // what the look at the current media found
+    Sniffer::Result sniffed_;                    // what the look at the current media found
+    std::weak_ptr<StreamConnection> connection_; // the engine's, while it reads one of ours
+    std::shared_ptr<ByteTap> tap_;
     DataFlow flow_;
 };
 

@@ -81,6 +81,9 @@ public:
     void chooseQuality(int height) override;
     void forgetChoices() override;
 
+    // The player's rules, with the stream's bytes for a recorder; as long as this player.
+    StreamPlayer& streamPlayer() { return *rules_; }
+
     // The widget showing the video; lives as long as its parent (or this player, without one).
     QWidget* videoWidget() const;
     VideoView* videoView() const;

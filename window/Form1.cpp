@@ -136,6 +136,13 @@ void Form1::wireControls() {
     playerArea_->setWindowActions(windowActions_);
 }
 
+void Form1::addPlayerActions(const QList<QAction*>& actions) {
+    windowActions_ = actions + windowActions_;
+    playerArea_->setWindowActions(
+        archiveControls_ ? QList<QAction*>{archiveControls_->liveAction()} + windowActions_
+                         : windowActions_);
+}
+
 void Form1::setArchive(ArchivePlayback& archive) {
     Q_ASSERT(!archiveControls_);
     archiveControls_ = new ArchiveControls(archive, *playerArea_, this);

@@ -76,6 +76,9 @@ public:
     void setArchive(ArchivePlayback& archive);
     ArchiveControls* archiveControls() const { return archiveControls_; }
 
+    // Actions on what plays (recording it) that the video's context menu offers first.
+    void addPlayerActions(const QList<QAction*>& actions);
+
     // What a station button's tooltip says, asked for when it is about to show.
     void setStationTips(StationTips::Provider provider) { tips_->setProvider(std::move(provider)); }
 

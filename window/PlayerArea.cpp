@@ -107,6 +107,11 @@ void PlayerArea::addToBar(QWidget* widget) {
     barLayout_->insertWidget(2, widget, 1);
 }
 
+void PlayerArea::addButton(QWidget* button) {
+    button->setParent(barLayout_->parentWidget());
+    barLayout_->insertWidget(2, button);
+}
+
 QWidget* PlayerArea::makeBar(int initialVolume) {
     auto* bar = new QWidget(this);
     bar->setObjectName(QStringLiteral("transportBar"));

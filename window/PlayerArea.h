@@ -46,6 +46,8 @@ public:
     // Puts `widget` into the control bar, between the play and stop buttons and the volume,
     // taking the room there.
     void addToBar(QWidget* widget);
+    // Puts a button into the control bar, right after the play and stop buttons.
+    void addButton(QWidget* button);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

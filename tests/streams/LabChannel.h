@@ -50,6 +50,7 @@ public:
     const QString& name() const { return name_; }
     const FailoverPlayer& failover() const { return *failover_; }
     const VlcPlayer& player() const { return player_; }
+    VlcPlayer& player() { return player_; }
     int failureBoxes() const { return int(messages_.messages.size()); }
     // The received figure of the last progress text in the status label (-1 without one).
     qint64 receivedShown() const {

@@ -1,0 +1,127 @@
+// Recording what plays from real servers: an icecast2 radio and ffmpeg's one-client server,
+// recorded while the window's player goes on playing them on the one connection it holds.
+#include "LabChannel.h"
+#include "playback/Recorder.h"
+#include "support/LabServers.h"
+#include "support/WaitFor.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace orvanto;
+using namespace orvanto::test;
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+constexpr int AcceptMs = 40000;
+
+// What ffprobe reads of a file's first stream: its format, codec and decoded length in seconds
+// (by its frames and their timestamps, not by the file's size).
+struct Probed {
+    QString format;
+    QString codec;
+    double seconds = 0;
+};
+
+Probed probe(const QString& path) {
+    QProcess ffprobe;
+    ffprobe.start(u"ffprobe"_s, {u"-v"_s, u"error"_s, u"-show_entries"_s,
+                                 u"format=format_name:stream=codec_name"_s, u"-of"_s,
+                                 u"default=noprint_wrappers=1"_s, path});
+    ffprobe.waitForFinished(30000);
+    Probed probed;
+    for (const QString& line : QString::fromUtf8(ffprobe.readAllStandardOutput()).split(u'\n')) {
+        if (line.startsWith(u"format_name="_s)) {
+            probed.format = line.mid(12);
+        } else if (line.startsWith(u"codec_name="_s) && probed.codec.isEmpty()) {
+            probed.codec = line.mid(11);
+        }
+    }
+    // The decoded length: the last packet's end less the first packet's start.
+    QProcess packets;
+    packets.start(u"ffprobe"_s,
+                  {u"-v"_s, u"error"_s, u"-select_streams"_s, u"0"_s, u"-show_entries"_s,
+                   u"packet=pts_time,duration_time"_s, u"-of"_s, u"csv=p=0"_s, path});
+    packets.waitForFinished(60000);
+    double first = -1;
+    double last = 0;
+    for (const QString& line : QString::fromUtf8(packets.readAllStandardOutput()).split(u'\n')) {
+        const QStringList fields = line.split(u',');
+        bool ok = false;
+        const double pts = fields.value(0).toDouble(&ok);
+        if (!ok) {
+            continue;
+        }
+        if (first < 0) {
+            first = pts;
+        }
+        last = qMax(last, pts + fields.value(1).toDouble());
+    }
+    probed.seconds = first < 0 ? 0 : last - first;
+    return probed;
+}
+
+// Plays `address` as the window does, records `seconds` of it, and returns the file.
+QString recordWhilePlaying(LabChannel& channel, const QString& folder, int seconds) {
+    channel.select();
+    if (!waitFor([&] { return channel.accepted > 0 || channel.failureBoxes(); }, AcceptMs) ||
+        channel.accepted == 0) {
+        ADD_FAILURE() << "not accepted: " << channel.describe();
+        return {};
+    }
+    Recorder recorder(channel.player().streamPlayer());
+    QSignalSpy ended(&recorder, &Recorder::ended);
+    const QString refusal = recorder.start({.channel = channel.name(),
+                                            .programme = {},
+                                            .start = QDateTime(QDate(2026, 12, 9), QTime(20, 0)),
+                                            .folder = folder});
+    EXPECT_EQ(refusal, QString());
+    QTest::qWait(seconds * 1000);
+    recorder.stop();
+    EXPECT_TRUE(ended.wait(20000));
+    if (ended.isEmpty()) {
+        return {};
+    }
+    const QList<QVariant> report = ended.takeFirst();
+    EXPECT_EQ(report[2].toString(), QString());
+    EXPECT_TRUE(channel.keptPlaying()) << channel.describe();
+    return report[0].toString();
+}
+
+} // namespace
+
+TEST(RecordStreams, ARadioRecordedTwentySecondsDecodesToTwentySeconds) {
+    LabServers lab;
+    ASSERT_TRUE(lab.startIcecast()) << lab.error().toStdString();
+    LabChannel channel(u"Radio One"_s, {lab.icecast(u"/radio.mp3"_s).toString()});
+    QTemporaryDir folder;
+    const QString path = recordWhilePlaying(channel, folder.path(), 20);
+    ASSERT_FALSE(path.isEmpty());
+    EXPECT_EQ(path, folder.path() + u"/Radio One \u2014 2026-12-09 20.00.mp3"_s);
+    const Probed probed = probe(path);
+    EXPECT_EQ(probed.format, u"mp3"_s);
+    EXPECT_NEAR(probed.seconds, 20.0, 1.0);
+}
+
+// ffmpeg -listen 1 serves one client: a second connection for the recording would be refused,
+// and the player's own would end with it.
+TEST(RecordStreams, AOneClientServerIsRecordedOnThePlayersOwnConnection) {
+    LabServers lab;
+    const QUrl address = lab.startListenTs();
+    ASSERT_FALSE(address.isEmpty()) << lab.error().toStdString();
+    LabChannel channel(u"One Client"_s, {address.toString()});
+    QTemporaryDir folder;
+    const QString path = recordWhilePlaying(channel, folder.path(), 10);
+    ASSERT_FALSE(path.isEmpty());
+    EXPECT_TRUE(path.endsWith(u".ts"_s)) << path.toStdString();
+    const Probed probed = probe(path);
+    EXPECT_EQ(probed.format, u"mpegts"_s);
+    EXPECT_EQ(probed.codec, u"h264"_s);
+    EXPECT_NEAR(probed.seconds, 10.0, 1.5);
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files).size(), 1);
+}

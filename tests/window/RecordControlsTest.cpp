@@ -1,0 +1,117 @@
+// "Record" in the window: what it starts, what stops it, and what it says.
+#include "window/RecordControls.h"
+
+#include "net/StreamConnection.h"
+#include "playback/StreamPlayerFixture.h"
+#include "support/RecordingMessageSink.h"
+
+#include <QAction>
+#include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <sys/socket.h>
+#include <unistd.h>
+
+using namespace orvanto;
+using namespace orvanto::test;
+using namespace Qt::Literals::StringLiterals;
+
+class RecordControlsTest : public StreamPlayerTest {
+protected:
+    void SetUp() override {
+        StreamPlayerTest::SetUp();
+        int pair[2] = {-1, -1};
+        ASSERT_EQ(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pair), 0);
+        server = pair[1];
+        connection = std::make_shared<StreamConnection>(QUrl(u"http://radio.example/live"_s),
+                                                        pair[0], QByteArray(), QByteArray(),
+                                                        std::nullopt, std::nullopt, -1, -1);
+    }
+    void TearDown() override { ::close(server); }
+    void playOwnStream() {
+        Sniffer::Result stream;
+        stream.kind = Kind::Stream;
+        stream.connection = connection;
+        player.setURL(u"http://radio.example/live"_s);
+        ASSERT_TRUE(sniffer.decide(stream));
+        enginePlays();
+    }
+    void clickRecord() { controls.action()->trigger(); }
+
+    QTemporaryDir dir;
+    int server = -1;
+    std::shared_ptr<StreamConnection> connection;
+    Recorder recorder{player};
+    RecordingMessageSink messages;
+    QString channel = u"News 24"_s;
+    RecordControls controls{recorder, messages, [this] {
+                                return Recorder::Request{.channel = channel,
+                                                         .programme = {},
+                                                         .start = QDateTime::currentDateTime(),
+                                                         .folder = dir.path()};
+                            }};
+};
+
+TEST_F(RecordControlsTest, RecordIsDownWhileItRecordsAndAnotherChannelEndsIt) {
+    playOwnStream();
+    clickRecord();
+    EXPECT_TRUE(recorder.isRecording());
+    EXPECT_TRUE(controls.action()->isChecked());
+    EXPECT_TRUE(controls.action()->toolTip().contains(u"News 24"_s));
+    controls.channelChanged(u"News 24"_s); // a failover within the channel: goes on
+    EXPECT_TRUE(recorder.isRecording());
+    QSignalSpy ended(&recorder, &Recorder::ended);
+    controls.channelChanged(u"Sports"_s);
+    EXPECT_FALSE(recorder.isRecording());
+    EXPECT_FALSE(controls.action()->isChecked());
+    ASSERT_TRUE(ended.wait(20000));
+    // Nothing came before it ended: it says so.
+    ASSERT_EQ(messages.messages.size(), 1u);
+    EXPECT_TRUE(messages.messages[0].text.contains(u"Nothing came to record."_s));
+}
+
+TEST_F(RecordControlsTest, WhatCannotBeRecordedSaysWhyAndLeavesRecordUp) {
+    clickRecord(); // nothing plays
+    EXPECT_FALSE(recorder.isRecording());
+    EXPECT_FALSE(controls.action()->isChecked());
+    ASSERT_EQ(messages.messages.size(), 1u);
+    EXPECT_EQ(messages.messages[0].icon, MessageSink::Icon::Exclamation);
+}
+
+TEST_F(RecordControlsTest, AFinishedRecordingSaysNothingAndAFailedOneSaysWhy) {
+    QByteArray packets;
+    for (int i = 0; i < 200; ++i) {
+        packets += QByteArray(1, 0x47) + QByteArray(187, 'x');
+    }
+    auto send = [&] {
+        ASSERT_EQ(::write(server, packets.constData(), size_t(packets.size())), packets.size());
+        QByteArray read(packets.size(), 0);
+        for (qsizetype at = 0; at < read.size();) {
+            const qint64 n = connection->read(read.data() + at, read.size() - at);
+            ASSERT_GT(n, 0);
+            at += qsizetype(n);
+        }
+    };
+    playOwnStream();
+    QSignalSpy ended(&recorder, &Recorder::ended);
+    clickRecord();
+    send();
+    clickRecord(); // up again: the recording ends
+    EXPECT_FALSE(recorder.isRecording());
+    ASSERT_TRUE(ended.wait(20000));
+    EXPECT_TRUE(messages.messages.empty()) << "a recording that ends well says nothing";
+    EXPECT_TRUE(controls.action()->toolTip().startsWith(u"Last recording: "_s))
+        << controls.action()->toolTip().toStdString();
+
+    clickRecord();
+    send();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !recorder.path().isEmpty(); }, 20000));
+    ASSERT_TRUE(QFile::remove(recorder.path()));
+    send();
+    ASSERT_TRUE(ended.wait(20000));
+    EXPECT_FALSE(controls.action()->isChecked());
+    ASSERT_EQ(messages.messages.size(), 1u);
+    EXPECT_EQ(messages.messages[0].text,
+              u"The recording stopped. The recording's file was removed."_s);
+}
