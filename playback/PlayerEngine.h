@@ -16,6 +16,7 @@ namespace orvanto {
 
 class FrameExchange;
 class StreamConnection;
+class StreamCopy;
 
 // What the engine opens: an address, a local file, or a stream on a connection already open.
 struct MediaSource {
@@ -108,6 +109,10 @@ public:
     // The highest picture an adaptive stream (HLS, DASH) opened from now on takes, which it
     // then keeps; 0: the engine chooses and adapts as it goes.
     virtual void setMaxHeight(int height) = 0;
+    // A copy of `source` (one the engine reads itself: HLS, DASH) into the file open on
+    // `descriptor`, which it takes; made while the engine goes on playing, on a player of its own
+    // with no picture or sound. Null (the descriptor closed) where the engine cannot copy.
+    virtual std::unique_ptr<StreamCopy> copyTo(const MediaSource& source, int descriptor);
 
 Q_SIGNALS:
     void engineEvent(orvanto::PlayerEngine::Event event, qint64 value);

@@ -2,9 +2,11 @@
 
 #include "playback/RecordingFile.h"
 #include "playback/RecordingName.h"
+#include "playback/StreamCopy.h"
 #include "playback/StreamPlayer.h"
 
 #include <QDir>
+#include <QFile>
 
 namespace orvanto {
 
@@ -22,13 +24,11 @@ QString Recorder::start(const Request& request) {
     if (file_) {
         return QStringLiteral("A recording is already under way.");
     }
-    if (!player_.readsOwnStream()) {
-        return QStringLiteral("This stream cannot be recorded: only streams the viewer reads "
-                              "itself can be, and this one (HLS, DASH, MMS or RTSP) is read by "
-                              "the player.");
-    }
     if (!request.folder.isEmpty() && !QDir().mkpath(request.folder)) {
         return QStringLiteral("The folder %1 cannot be made.").arg(request.folder);
+    }
+    if (!player_.readsOwnStream()) {
+        return startCopy(request);
     }
     const quint64 id = ++lastId_;
     auto namer = [request](const QByteArray& first) {
@@ -52,7 +52,50 @@ QString Recorder::start(const Request& request) {
     return {};
 }
 
+QString Recorder::startCopy(const Request& request) {
+    const QString wanted = RecordingName::folderFor(true, request.folder) + u'/' +
+                           RecordingName::fileName(request.channel, request.programme,
+                                                   request.start, QStringLiteral("ts"));
+    QString made;
+    QString error;
+    const int descriptor = RecordingFile::create(wanted, {}, &made, &error);
+    if (descriptor < 0) {
+        return error;
+    }
+    copy_ = player_.copyTo(descriptor);
+    if (!copy_) {
+        QFile::remove(made);
+        return QStringLiteral("Nothing plays that can be recorded.");
+    }
+    copyPath_ = made;
+    connect(copy_.get(), &StreamCopy::ended, this, &Recorder::endCopy);
+    Q_EMIT recordingChanged(true);
+    return {};
+}
+
+// The copy stops, by itself (`reason`) or asked to.
+void Recorder::endCopy(const QString& reason) {
+    const qint64 bytes = copy_->bytesWritten();
+    copy_->stop();
+    copy_.release()->deleteLater(); // it may be the copy that reports
+    if (bytes == 0) {
+        QFile::remove(copyPath_);
+    }
+    const QString path = bytes > 0 ? std::exchange(copyPath_, {}) : QString();
+    copyPath_.clear();
+    Q_EMIT recordingChanged(false);
+    const QString why =
+        !reason.isEmpty() || bytes > 0 ? reason : QStringLiteral("Nothing came to record.");
+    // After the caller's turn, as for a file finished on its own thread.
+    QMetaObject::invokeMethod(
+        this, [this, path, bytes, why] { Q_EMIT ended(path, bytes, why); }, Qt::QueuedConnection);
+}
+
 void Recorder::stop() {
+    if (copy_) {
+        endCopy({});
+        return;
+    }
     if (!file_) {
         return;
     }
@@ -63,11 +106,11 @@ void Recorder::stop() {
 }
 
 qint64 Recorder::bytesWritten() const {
-    return file_ ? file_->bytesWritten() : 0;
+    return file_ ? file_->bytesWritten() : copy_ ? copy_->bytesWritten() : 0;
 }
 
 QString Recorder::path() const {
-    return file_ ? file_->path() : QString();
+    return file_ ? file_->path() : copyPath_;
 }
 
 void Recorder::onEnded(quint64 id, bool failed, const QString& path, qint64 bytes,

@@ -129,32 +129,44 @@ void RecordingFile::run() {
     }
 }
 
-bool RecordingFile::openFor(const QByteArray& first) {
-    const QString path = namer_(first);
+int RecordingFile::create(const QString& path, const Opener& opener, QString* made,
+                          QString* error) {
     const QString folder = QFileInfo(path).absolutePath();
     if (!QDir().mkpath(folder)) {
-        fail(QStringLiteral("The folder %1 cannot be made.").arg(folder));
-        return false;
+        *error = QStringLiteral("The folder %1 cannot be made.").arg(folder);
+        return -1;
     }
     for (int n = 1; n <= MaxNameTries; ++n) {
         const QString candidate = numbered(path, n);
-        const int descriptor = opener_(candidate);
+        const int descriptor = opener ? opener(candidate) : createNew(candidate);
         if (descriptor >= 0) {
-            descriptor_ = descriptor;
-            const std::lock_guard lock(mutex_);
-            path_ = candidate;
-            return true;
+            *made = candidate;
+            return descriptor;
         }
         if (errno != EEXIST) {
-            fail(QStringLiteral("The file %1 cannot be made: %2.")
-                     .arg(candidate, qt_error_string(errno)));
-            return false;
+            *error = QStringLiteral("The file %1 cannot be made: %2.")
+                         .arg(candidate, qt_error_string(errno));
+            return -1;
         }
     }
-    fail(QStringLiteral("The folder %1 already holds %2 recordings of that name.")
-             .arg(folder)
-             .arg(MaxNameTries));
-    return false;
+    *error = QStringLiteral("The folder %1 already holds %2 recordings of that name.")
+                 .arg(folder)
+                 .arg(MaxNameTries);
+    return -1;
+}
+
+bool RecordingFile::openFor(const QByteArray& first) {
+    QString made;
+    QString error;
+    const int descriptor = create(namer_(first), opener_, &made, &error);
+    if (descriptor < 0) {
+        fail(error);
+        return false;
+    }
+    descriptor_ = descriptor;
+    const std::lock_guard lock(mutex_);
+    path_ = made;
+    return true;
 }
 
 bool RecordingFile::writeOut(const QByteArray& bytes) {

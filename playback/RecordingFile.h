@@ -49,6 +49,10 @@ public:
     RecordingFile(const RecordingFile&) = delete;
     RecordingFile& operator=(const RecordingFile&) = delete;
 
+    // Makes the file at `path` (its folder too), or " (2)", " (3)", ... before its extension
+    // where that is taken: its descriptor, with the path in `made`; or -1 with why in `error`.
+    static int create(const QString& path, const Opener& opener, QString* made, QString* error);
+
     void take(const char* data, qint64 size) override;
     // No more bytes: what is queued is written, the file closed and `ended` called. Returns at
     // once.

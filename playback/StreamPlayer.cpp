@@ -7,6 +7,9 @@
 #include "net/Sniffer.h"
 #include "net/StreamConnection.h"
 #include "playback/PlayState.h"
+#include "playback/StreamCopy.h"
+
+#include <unistd.h>
 
 namespace orvanto {
 
@@ -159,12 +162,17 @@ void StreamPlayer::onSniffed(const Sniffer::Result& result) {
 void StreamPlayer::startEngine(const std::shared_ptr<StreamConnection>& connection) {
     engineStarted_ = true;
     Q_EMIT aboutToOpen();
-    MediaSource source;
+    MediaSource source = entrySource();
     source.connection = connection;
     connection_ = connection;
     if (connection) {
         connection->setTap(tap_);
     }
+    engine_->play(source);
+}
+
+MediaSource StreamPlayer::entrySource() const {
+    MediaSource source;
     source.headers = entryHeaders();
     if (entry_.url.isLocalFile()) {
         source.location = entry_.url.toLocalFile();
@@ -174,7 +182,16 @@ void StreamPlayer::startEngine(const std::shared_ptr<StreamConnection>& connecti
         source.location =
             entry_.depth == 0 ? url_.trimmed() : entry_.url.toString(QUrl::FullyEncoded);
     }
-    engine_->play(source);
+    return source;
+}
+
+std::unique_ptr<StreamCopy> StreamPlayer::copyTo(int descriptor) {
+    if (!engine_ || !entryActive_ || !engineStarted_ || readsOwnStream() ||
+        entry_.url.isLocalFile()) {
+        ::close(descriptor);
+        return nullptr;
+    }
+    return engine_->copyTo(entrySource(), descriptor);
 }
 
 void StreamPlayer::setTap(std::shared_ptr<ByteTap> tap) {

@@ -15,6 +15,7 @@ namespace orvanto {
 class ByteTap;
 class Sniffer;
 class SteadyClock;
+class StreamCopy;
 class Ticker;
 
 // The player's rules over an engine, and the one way an address is opened and its playlists
@@ -90,6 +91,10 @@ public:
     // reopened ones after an outage, other addresses' after a failover) goes to `tap` too, until
     // another tap or none is set.
     void setTap(std::shared_ptr<ByteTap> tap);
+    // A copy of the entry the engine reads itself (not readsOwnStream()) into the file open on
+    // `descriptor`, which it takes, while the entry goes on playing; null (the descriptor
+    // closed) when nothing such plays or the engine cannot copy it.
+    std::unique_ptr<StreamCopy> copyTo(int descriptor);
 
 Q_SIGNALS:
     // Once per change of playState().
@@ -115,6 +120,7 @@ private:
     void openEntry();
     void onSniffed(const Sniffer::Result& result);
     void startEngine(const std::shared_ptr<StreamConnection>& connection);
+    MediaSource entrySource() const;
     void attemptFailed(EntryFailure::Kind kind);
     void breakOff();
     void retry();

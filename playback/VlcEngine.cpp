@@ -1,4 +1,5 @@
 #include "playback/VlcEngine_p.h"
+#include "playback/VlcStreamCopy.h"
 #include "playback/VlcVideoOutput.h"
 
 #include <QByteArrayList>
@@ -6,6 +7,7 @@
 #include <QFileInfo>
 #include <array>
 #include <dlfcn.h>
+#include <unistd.h>
 #include <vector>
 
 namespace orvanto {
@@ -346,6 +348,14 @@ bool VlcEngine::setMuted(bool muted) {
     }
     libvlc_audio_set_mute(d_->player, muted ? 1 : 0);
     return libvlc_audio_get_mute(d_->player) == (muted ? 1 : 0);
+}
+
+std::unique_ptr<StreamCopy> VlcEngine::copyTo(const MediaSource& source, int descriptor) {
+    if (!d_->vlc || source.connection || source.isLocalPath) {
+        ::close(descriptor);
+        return nullptr;
+    }
+    return copyStream(d_->vlc, source, descriptor);
 }
 
 } // namespace orvanto

@@ -50,6 +50,7 @@ public:
     int currentTrack(TrackKind kind) const override;
     bool setTrack(TrackKind kind, int id) override;
     void setMaxHeight(int height) override;
+    std::unique_ptr<StreamCopy> copyTo(const MediaSource& source, int descriptor) override;
 
 private:
     struct Private;

@@ -26,7 +26,7 @@ for folder in "${!rank[@]}"; do
              sed 's/#include "\(.*\)"/\1/' | sed 's/:/::/')
 done
 
-engine="playback/VlcEngine_p.h playback/VlcVideoOutput.cpp playback/VlcWarmUp.cpp"
+engine="playback/VlcEngine_p.h playback/VlcStreamCopy.cpp playback/VlcVideoOutput.cpp playback/VlcWarmUp.cpp"
 vlc=$(grep -rl --include='*.cpp' --include='*.h' '#include <vlc/' \
           core catalogue net guide playback check window lock alarm shortcuts app | sort | xargs || true)
 if [ "$vlc" != "$engine" ]; then

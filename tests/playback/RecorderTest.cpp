@@ -111,14 +111,79 @@ TEST_F(RecorderTest, AStreamBridgedAfterAnOutageGoesOnInTheSameFile) {
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 1);
 }
 
-TEST_F(RecorderTest, WhatThePlayerReadsItselfIsRefusedWithWhy) {
+// A copy that writes what the test says into its file.
+class FakeCopy final : public StreamCopy {
+public:
+    explicit FakeCopy(int descriptor) : descriptor_(descriptor) {}
+    ~FakeCopy() override { stop(); }
+    void write(const QByteArray& bytes) const {
+        ASSERT_EQ(::write(descriptor_, bytes.constData(), size_t(bytes.size())), bytes.size());
+    }
+    void fail(const QString& reason) { Q_EMIT ended(reason); }
+    void stop() override {
+        if (descriptor_ >= 0) {
+            ::close(descriptor_);
+            descriptor_ = -1;
+        }
+        ++stops;
+    }
+    qint64 bytesWritten() const override {
+        return descriptor_ >= 0 ? qint64(::lseek(descriptor_, 0, SEEK_END)) : 0;
+    }
+    int stops = 0;
+
+private:
+    int descriptor_;
+};
+
+TEST_F(RecorderTest, WhatTheEngineReadsItselfItCopiesIntoANewFile) {
     EXPECT_FALSE(recorder.start(request()).isEmpty()) << "nothing plays";
     player.setURL(u"http://tv.example/live.m3u8"_s);
     ASSERT_TRUE(sniffer.decide(Kind::Stream)); // the engine opens it itself
     enginePlays();
-    const QString refusal = recorder.start(request());
-    EXPECT_TRUE(refusal.contains(u"HLS"_s)) << refusal.toStdString();
+    // An engine that cannot copy: said at once, no file left.
+    EXPECT_FALSE(recorder.start(request()).isEmpty());
     EXPECT_FALSE(recorder.isRecording());
+    EXPECT_TRUE(QDir(dir.path()).entryList(QDir::Files).isEmpty());
+
+    FakeCopy* copy = nullptr;
+    QString copied;
+    engine.copier = [&](const MediaSource& source, int descriptor) {
+        copied = source.location;
+        auto made = std::make_unique<FakeCopy>(descriptor);
+        copy = made.get();
+        return made;
+    };
+    QSignalSpy ended(&recorder, &Recorder::ended);
+    ASSERT_EQ(recorder.start(request()), QString());
+    EXPECT_EQ(copied, u"http://tv.example/live.m3u8"_s);
+    EXPECT_TRUE(recorder.isRecording());
+    const QString path = dir.path() + u"/News 24 \u2014 Evening \u2014 2026-12-09 20.00.ts"_s;
+    EXPECT_EQ(recorder.path(), path);
+    copy->write(tsPackets(10, 'a'));
+    EXPECT_EQ(recorder.bytesWritten(), 1880);
+    recorder.stop();
+    EXPECT_FALSE(recorder.isRecording());
+    ASSERT_TRUE(ended.wait(5000));
+    EXPECT_EQ(ended[0][0].toString(), path);
+    EXPECT_EQ(ended[0][1].toLongLong(), 1880);
+    EXPECT_EQ(ended[0][2].toString(), QString());
+
+    // One that fails by itself says why; one with nothing in it leaves no file.
+    ASSERT_EQ(recorder.start(request()), QString());
+    EXPECT_EQ(recorder.path(),
+              dir.path() + u"/News 24 \u2014 Evening \u2014 2026-12-09 20.00 (2).ts"_s);
+    copy->write(tsPackets(5, 'b'));
+    copy->fail(u"The disk is full."_s);
+    EXPECT_FALSE(recorder.isRecording());
+    ASSERT_TRUE(ended.wait(5000));
+    EXPECT_EQ(ended[1][2].toString(), u"The disk is full."_s);
+    ASSERT_EQ(recorder.start(request()), QString());
+    recorder.stop();
+    ASSERT_TRUE(ended.wait(5000));
+    EXPECT_EQ(ended[2][0].toString(), QString());
+    EXPECT_EQ(ended[2][2].toString(), u"Nothing came to record."_s);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 2);
 }
 
 TEST_F(RecorderTest, ARecordingThatFailsEndsAndSaysWhy) {

@@ -20,11 +20,11 @@ namespace {
 
 constexpr int AcceptMs = 40000;
 
-// What ffprobe reads of a file's first stream: its format, codec and decoded length in seconds
-// (by its frames and their timestamps, not by the file's size).
+// What ffprobe reads of a file: its format, its streams' codecs and the first stream's decoded
+// length in seconds (by its packets' timestamps, not by the file's size).
 struct Probed {
     QString format;
-    QString codec;
+    QStringList codecs; // of every stream
     double seconds = 0;
 };
 
@@ -38,8 +38,8 @@ Probed probe(const QString& path) {
     for (const QString& line : QString::fromUtf8(ffprobe.readAllStandardOutput()).split(u'\n')) {
         if (line.startsWith(u"format_name="_s)) {
             probed.format = line.mid(12);
-        } else if (line.startsWith(u"codec_name="_s) && probed.codec.isEmpty()) {
-            probed.codec = line.mid(11);
+        } else if (line.startsWith(u"codec_name="_s)) {
+            probed.codecs << line.mid(11);
         }
     }
     // The decoded length: the last packet's end less the first packet's start.
@@ -121,7 +121,26 @@ TEST(RecordStreams, AOneClientServerIsRecordedOnThePlayersOwnConnection) {
     EXPECT_TRUE(path.endsWith(u".ts"_s)) << path.toStdString();
     const Probed probed = probe(path);
     EXPECT_EQ(probed.format, u"mpegts"_s);
-    EXPECT_EQ(probed.codec, u"h264"_s);
+    EXPECT_TRUE(probed.codecs.contains(u"h264"_s)) << probed.codecs.join(u' ').toStdString();
     EXPECT_NEAR(probed.seconds, 10.0, 1.5);
     EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files).size(), 1);
+}
+
+// Live HLS from nginx, which libVLC reads itself: copied into MPEG-TS by a player of the
+// engine's own while the window's goes on.
+TEST(RecordStreams, ALiveHlsChannelIsCopiedIntoTransportStream) {
+    LabServers lab;
+    ASSERT_TRUE(lab.startHls()) << lab.error().toStdString();
+    LabChannel channel(u"Live TV"_s, {lab.hls(u"/hls/live_0.m3u8"_s).toString()});
+    QTemporaryDir folder;
+    const QString path = recordWhilePlaying(channel, folder.path(), 12);
+    ASSERT_FALSE(path.isEmpty());
+    EXPECT_EQ(path, folder.path() + u"/Live TV \u2014 2026-12-09 20.00.ts"_s);
+    const Probed probed = probe(path);
+    EXPECT_EQ(probed.format, u"mpegts"_s);
+    EXPECT_TRUE(probed.codecs.contains(u"h264"_s)) << probed.codecs.join(u' ').toStdString();
+    EXPECT_TRUE(probed.codecs.contains(u"aac"_s)) << "every track";
+    // From the live edge on, which lies a few segments back.
+    EXPECT_GE(probed.seconds, 10.0);
+    EXPECT_LE(probed.seconds, 20.0);
 }

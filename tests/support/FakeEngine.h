@@ -1,8 +1,10 @@
 #pragma once
 
 #include "playback/PlayerEngine.h"
+#include "playback/StreamCopy.h"
 
 #include <QStringList>
+#include <functional>
 
 namespace orvanto::test {
 
@@ -72,6 +74,9 @@ public:
         return true;
     }
     void setMaxHeight(int height) override { maxHeight = height; }
+    std::unique_ptr<StreamCopy> copyTo(const MediaSource& source, int descriptor) override {
+        return copier ? copier(source, descriptor) : PlayerEngine::copyTo(source, descriptor);
+    }
 
     // Reports an event of the current media.
     void report(Event event, qint64 value = 0) { Q_EMIT engineEvent(event, value); }
@@ -91,6 +96,8 @@ public:
     QList<std::shared_ptr<StreamConnection>> connections;
     QList<HttpHeaders> openedHeaders;
     QStringList refusedSchemes; // schemes opens() says no to
+    // What copyTo() makes; none: the engine cannot copy.
+    std::function<std::unique_ptr<StreamCopy>(const MediaSource&, int)> copier;
     bool playing = false;
     int stops = 0;
     Stats counters; // these three are the current media's: stop() clears them
