@@ -42,6 +42,15 @@ struct Options {
     QCommandLineOption dropDead{u"drop-dead"_s,
                                 u"leave addresses that do not play out of the written list"_s};
     QCommandLineOption quiet{u"quiet"_s, u"no progress of --check on standard error"_s};
+    QCommandLineOption record{
+        u"record"_s, u"record CHANNEL of LIST (the two arguments: a file, an http(s) address or "
+                     u"an account, and a channel's name) without a window, trying its addresses "
+                     u"as the window does, and exit with 0 once something was recorded"_s};
+    QCommandLineOption forMinutes{
+        u"for"_s, u"how long --record records once the channel plays, in minutes (1.5 too)"_s,
+        u"MINUTES"_s};
+    QCommandLineOption output{
+        u"output"_s, u"the file --record writes (default: the recordings folder)"_s, u"FILE"_s};
 };
 
 void describe(QCommandLineParser& parser, const Options& options) {
@@ -53,7 +62,8 @@ void describe(QCommandLineParser& parser, const Options& options) {
     parser.addOption(options.version);
     for (const QCommandLineOption* option :
          {&options.check, &options.jobs, &options.timeout, &options.json, &options.writeM3u,
-          &options.dropDead, &options.quiet}) {
+          &options.dropDead, &options.quiet, &options.record, &options.forMinutes,
+          &options.output}) {
         parser.addOption(*option);
     }
     parser.addPositionalArgument(u"PATH_OR_URL"_s,
@@ -116,7 +126,10 @@ QString parseProblem(const QCommandLineParser& parser, const QStringList& argume
     if (last == u"--jobs"_s || last == u"--timeout"_s) {
         return u"%1 needs a number"_s.arg(last);
     }
-    if (last == u"--json"_s || last == u"--write-m3u"_s) {
+    if (last == u"--for"_s) {
+        return u"--for needs a number of minutes"_s;
+    }
+    if (last == u"--json"_s || last == u"--write-m3u"_s || last == u"--output"_s) {
         return u"%1 needs a file"_s.arg(last);
     }
     if (last == u"--video-output"_s) {
@@ -165,6 +178,41 @@ QString readCheck(const QCommandLineParser& parser, const Options& options, Chec
     return {};
 }
 
+// --record LIST CHANNEL --for MINUTES [--output FILE], alone.
+CommandLine readRecord(const QCommandLineParser& parser, const Options& options,
+                       const QString& help) {
+    for (const QCommandLineOption* option :
+         {&options.check, &options.playlist, &options.jobs, &options.timeout, &options.json,
+          &options.writeM3u, &options.dropDead, &options.quiet}) {
+        if (parser.isSet(*option)) {
+            return usageError(u"--record goes with --for and --output only"_s, help);
+        }
+    }
+    const QStringList positional = parser.positionalArguments();
+    if (positional.size() != 2 || positional[0].isEmpty() || positional[1].trimmed().isEmpty()) {
+        return usageError(u"--record needs the list and the channel: --record LIST CHANNEL"_s,
+                          help);
+    }
+    bool ok = false;
+    const double minutes = parser.value(options.forMinutes).toDouble(&ok);
+    if (!parser.isSet(options.forMinutes) || !ok || !(minutes > 0) ||
+        minutes > RecordOptions::MaxMinutes) {
+        return usageError(u"--record needs --for MINUTES, more than 0 and at most %1"_s.arg(
+                              RecordOptions::MaxMinutes),
+                          help);
+    }
+    if (parser.isSet(options.output) && parser.value(options.output).isEmpty()) {
+        return usageError(u"--output needs a file"_s, help);
+    }
+    CommandLine result;
+    result.record = {.wanted = true,
+                     .list = positional[0],
+                     .channel = positional[1],
+                     .minutes = minutes,
+                     .output = parser.value(options.output)};
+    return result;
+}
+
 } // namespace
 
 CommandLine parseCommandLine(const QStringList& arguments) {
@@ -188,6 +236,12 @@ CommandLine parseCommandLine(const QStringList& arguments) {
         return exitWith(Program + u" "_s + QString::fromLatin1(Version) + u"\n"_s);
     }
 
+    if (parser.isSet(options.record)) {
+        return readRecord(parser, options, help);
+    }
+    if (parser.isSet(options.forMinutes) || parser.isSet(options.output)) {
+        return usageError(u"--for and --output go with --record"_s, help);
+    }
     QStringList playlists = parser.values(options.playlist);
     const QStringList positional = parser.positionalArguments();
     if (positional.size() > 1) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/RecordOptions.h"
 #include "check/CheckOptions.h"
 #include "playback/VideoDrawing.h"
 
@@ -21,6 +22,8 @@ struct CommandLine {
     VideoDrawing videoDrawing = VideoDrawing::Automatic;
     // --check: check the addresses instead of starting the viewer.
     CheckOptions check;
+    // --record LIST CHANNEL --for MINUTES [--output FILE]: record instead of starting the viewer.
+    RecordOptions record;
 };
 
 // Reads `arguments` (the program's name first): -p/--playlist PATH_OR_URL (also
@@ -28,9 +31,10 @@ struct CommandLine {
 // --video-output auto|opengl|cpu, -h/--help,
 // --version, and --check [LIST] with its options (--jobs N, --timeout S, --json FILE,
 // --write-m3u FILE, --drop-dead, --quiet; each --opt=VALUE too), where the one positional
-// argument is the list to check. Needs no QCoreApplication, so that help and version answer
-// without a display. A usage error (unknown option, missing value, stray argument, two
-// playlists) prints the usage to standard error and exits with 2.
+// argument is the list to check; and --record LIST CHANNEL --for MINUTES [--output FILE]. Needs no
+// QCoreApplication, so that help and version answer without a display. A usage error (unknown
+// option, missing value, stray argument, two playlists) prints the usage to standard error and
+// exits with 2.
 CommandLine parseCommandLine(const QStringList& arguments);
 
 } // namespace orvanto

@@ -6,6 +6,7 @@
 #include "app/CheckMain.h"
 #include "app/CommandLine.h"
 #include "app/GuideWiring.h"
+#include "app/RecordMain.h"
 #include "app/Viewer.h"
 #include "app/ViewerSession.h"
 #include "app/ViewerSettings.h"
@@ -79,7 +80,7 @@ public:
         new AfterFirstPaint(window, [this] { startEngine(); });
         desktop_ = std::make_unique<DesktopServices>(
             viewer_.form(), viewer_.failover(), player_, viewer_.catalogue(),
-            QDBusConnection::sessionBus(), &viewer_.guide(), &viewer_.archive());
+            QDBusConnection::sessionBus(), &viewer_.guide(), &viewer_.archive(), &recorder_);
         QTimer::singleShot(StartPageDelayMs, &viewer_.form(),
                            [this] { StartPage::request(viewer_.form()); });
     }
@@ -126,6 +127,9 @@ int main(int argc, char** argv) {
     }
     if (commandLine.check.wanted) {
         return runCheck(argc, argv, commandLine.check);
+    }
+    if (commandLine.record.wanted) {
+        return runRecord(argc, argv, commandLine.record);
     }
 
     QApplication app(argc, argv);

@@ -12,7 +12,7 @@ const QString Reason = QStringLiteral("Playing video");
 
 DesktopServices::DesktopServices(Form1& form, FailoverPlayer& failover, MediaPlayer& player,
                                  const Catalogue& catalogue, const QDBusConnection& bus,
-                                 ProgrammeNow* guide, ArchivePlayback* archive)
+                                 ProgrammeNow* guide, ArchivePlayback* archive, Recorder* recorder)
     : mpris_({.player = player,
               .failover = failover,
               .transport = form.playerArea().transport(),
@@ -20,7 +20,8 @@ DesktopServices::DesktopServices(Form1& form, FailoverPlayer& failover, MediaPla
               .pages = form.pages(),
               .window = form,
               .guide = guide,
-              .archive = archive}),
+              .archive = archive,
+              .recorder = recorder}),
       service_(mpris_, bus), screenSaver_(bus, QStringLiteral("orvanto-tv"), Reason),
       portal_(bus, Reason), hold_({&screenSaver_, &portal_}) {
     QObject::connect(&player, &MediaPlayer::pictureChanged, &mpris_,

@@ -15,16 +15,19 @@ class FailoverPlayer;
 class Form1;
 class MediaPlayer;
 class ProgrammeNow;
+class Recorder;
 
 // The viewer on the desktop's session bus: an MPRIS player for the media keys and the shells'
 // controls, and the screensaver held off while a picture shows (never for sound alone), let go
 // when it ends and when the viewer quits.
 class DesktopServices {
 public:
-    // Everything handed in outlives the services; `guide` and `archive` may be null.
+    // Everything handed in outlives the services; `guide`, `archive` and `recorder` may be
+    // null.
     DesktopServices(Form1& form, FailoverPlayer& failover, MediaPlayer& player,
                     const Catalogue& catalogue, const QDBusConnection& bus,
-                    ProgrammeNow* guide = nullptr, ArchivePlayback* archive = nullptr);
+                    ProgrammeNow* guide = nullptr, ArchivePlayback* archive = nullptr,
+                    Recorder* recorder = nullptr);
 
     MprisPlayer& mpris() { return mpris_; }
     const MprisService& mprisService() const { return service_; }

@@ -61,6 +61,11 @@ QVariantMap MprisPlayerAdaptor::metadata() const {
     if (track.lengthUs > 0) {
         map.insert(QStringLiteral("mpris:length"), QVariant::fromValue(qlonglong(track.lengthUs)));
     }
+    if (track.recording) {
+        // Shells that show a comment show this; our own key says it to scripts.
+        map.insert(QStringLiteral("xesam:comment"), QStringList{QStringLiteral("Recording")});
+        map.insert(QStringLiteral("orvanto:recording"), true);
+    }
     return map;
 }
 

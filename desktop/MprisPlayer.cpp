@@ -6,6 +6,7 @@
 #include "playback/FailoverPlayer.h"
 #include "playback/MediaPlayer.h"
 #include "playback/PlayState.h"
+#include "playback/Recorder.h"
 #include "window/StationPages.h"
 #include "window/Transport.h"
 
@@ -46,6 +47,9 @@ MprisPlayer::MprisPlayer(const Parts& parts, QObject* parent)
         connect(archive_, &ArchivePlayback::changed, this, &MprisPlayer::refresh);
         connect(archive_, &ArchivePlayback::sought, this,
                 [this](qint64 seconds) { Q_EMIT seeked(seconds * 1000000); });
+    }
+    if (parts_.recorder) {
+        connect(parts_.recorder, &Recorder::recordingChanged, this, &MprisPlayer::refresh);
     }
     trackChannel_ = parts_.failover.channel();
     state_ = current();
@@ -110,6 +114,7 @@ MprisState::Track MprisPlayer::currentTrack() const {
         track.lengthUs = archive_->lengthSeconds() * 1000000;
         return track;
     }
+    track.recording = parts_.recorder && parts_.recorder->isRecording();
     track.title = parts_.player.nowPlaying();
     if (track.title.isEmpty() && guide_) {
         track.title = guide_->titleNow(station);

@@ -14,6 +14,7 @@ class Catalogue;
 class FailoverPlayer;
 class MediaPlayer;
 class ProgrammeNow;
+class Recorder;
 class StationPages;
 class Transport;
 
@@ -34,6 +35,7 @@ public:
         QWidget& window;                    // raised, and closed to quit
         ProgrammeNow* guide = nullptr;      // what is on; none without a guide
         ArchivePlayback* archive = nullptr; // past programmes; none: never an archive
+        Recorder* recorder = nullptr;       // what records; none: never recording
     };
 
     explicit MprisPlayer(const Parts& parts, QObject* parent = nullptr);

@@ -11,11 +11,12 @@ struct MprisState {
     // What plays: a channel (with the stream's title or the guide's programme as its title, when
     // there is one) or nothing.
     struct Track {
-        QString id;          // an object path, the same while one channel plays
-        QString title;       // what plays now; the channel's name when nothing better is known
-        QString channel;     // the channel's name; empty when no channel plays
-        QString artUrl;      // the channel's logo, when its list names one
-        qint64 lengthUs = 0; // an archive's programme: its length (0: a live stream has none)
+        QString id;             // an object path, the same while one channel plays
+        QString title;          // what plays now; the channel's name when nothing better is known
+        QString channel;        // the channel's name; empty when no channel plays
+        QString artUrl;         // the channel's logo, when its list names one
+        qint64 lengthUs = 0;    // an archive's programme: its length (0: a live stream has none)
+        bool recording = false; // what plays is being recorded
 
         friend bool operator==(const Track&, const Track&) = default;
     };

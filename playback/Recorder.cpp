@@ -32,6 +32,9 @@ QString Recorder::start(const Request& request) {
     }
     const quint64 id = ++lastId_;
     auto namer = [request](const QByteArray& first) {
+        if (!request.path.isEmpty()) {
+            return request.path;
+        }
         const QString extension = RecordingName::extensionFor(first);
         return RecordingName::folderFor(RecordingName::isVideo(extension), request.folder) + u'/' +
                RecordingName::fileName(request.channel, request.programme, request.start,
@@ -53,9 +56,11 @@ QString Recorder::start(const Request& request) {
 }
 
 QString Recorder::startCopy(const Request& request) {
-    const QString wanted = RecordingName::folderFor(true, request.folder) + u'/' +
-                           RecordingName::fileName(request.channel, request.programme,
-                                                   request.start, QStringLiteral("ts"));
+    const QString wanted = !request.path.isEmpty()
+                               ? request.path
+                               : RecordingName::folderFor(true, request.folder) + u'/' +
+                                     RecordingName::fileName(request.channel, request.programme,
+                                                             request.start, QStringLiteral("ts"));
     QString made;
     QString error;
     const int descriptor = RecordingFile::create(wanted, {}, &made, &error);

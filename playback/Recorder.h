@@ -27,6 +27,7 @@ public:
         QString programme; // the guide's title of the moment; may be empty
         QDateTime start;
         QString folder; // the user's choice; empty: ~/Videos/Orvanto or ~/Music/Orvanto
+        QString path;   // the file itself, chosen by the user; empty: named and placed as above
     };
 
     explicit Recorder(StreamPlayer& player, QObject* parent = nullptr);

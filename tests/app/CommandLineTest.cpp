@@ -181,4 +181,35 @@ TEST(CommandLine, CheckUsageErrorsSayWhatIsWrong) {
     }
 }
 
+TEST(CommandLine, RecordTakesTheListTheChannelAndItsMinutes) {
+    const auto cl = parseCommandLine(
+        args({"--record", "tv.m3u", "News 24", "--for", "1.5", "--output", "/tmp/n.ts"}));
+    EXPECT_TRUE(cl.run);
+    EXPECT_TRUE(cl.record.wanted);
+    EXPECT_FALSE(cl.check.wanted);
+    EXPECT_EQ(cl.record.list, QStringLiteral("tv.m3u"));
+    EXPECT_EQ(cl.record.channel, QStringLiteral("News 24"));
+    EXPECT_DOUBLE_EQ(cl.record.minutes, 1.5);
+    EXPECT_EQ(cl.record.output, QStringLiteral("/tmp/n.ts"));
+    EXPECT_TRUE(
+        parseCommandLine(args({"--record", "tv.m3u", "N", "--for=30"})).record.output.isEmpty());
+
+    for (const auto& wrong :
+         {args({"--record", "tv.m3u", "News"}), args({"--record", "tv.m3u", "--for", "5"}),
+          args({"--record", "tv.m3u", "News", "--for", "0"}),
+          args({"--record", "tv.m3u", "News", "--for", "-3"}),
+          args({"--record", "tv.m3u", "News", "--for", "nan"}),
+          args({"--record", "tv.m3u", "News", "--for", "1441"}),
+          args({"--record", "tv.m3u", "News", "--for", "5", "--check"}),
+          args({"--record", "tv.m3u", "News", "--for", "5", "--output="}),
+          args({"--record", "tv.m3u", "News", "x", "--for", "5"}), args({"--for", "5"}),
+          args({"tv.m3u", "--output", "x.ts"}), args({"--record", "tv.m3u", "News", "--for"})}) {
+        const auto refused = parseCommandLine(wrong);
+        EXPECT_FALSE(refused.run) << wrong.join(u' ').toStdString();
+        EXPECT_EQ(refused.exitCode, 2);
+        EXPECT_TRUE(refused.standardError.contains(QStringLiteral("--")))
+            << refused.standardError.toStdString();
+    }
+}
+
 } // namespace

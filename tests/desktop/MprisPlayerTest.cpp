@@ -5,21 +5,30 @@
 
 #include "catalogue/Catalogue.h"
 #include "catalogue/ProgrammeNow.h"
+#include "net/StreamConnection.h"
 #include "playback/ArchivePlayback.h"
 #include "playback/FailoverPlayer.h"
 #include "playback/PlayState.h"
+#include "playback/Recorder.h"
+#include "playback/StreamPlayer.h"
 #include "support/FakeClock.h"
+#include "support/FakeEngine.h"
 #include "support/FakePlayer.h"
+#include "support/FakeSniffer.h"
+#include "support/FakeSteadyClock.h"
 #include "support/ManualTicker.h"
 #include "support/RecordingMessageSink.h"
 #include "window/StationPages.h"
 #include "window/Transport.h"
 
 #include <QHash>
+#include <QTemporaryDir>
 #include <QWidget>
 #include <gtest/gtest.h>
 #include <limits>
 #include <memory>
+#include <sys/socket.h>
+#include <unistd.h>
 
 namespace orvanto::test {
 namespace {
@@ -63,7 +72,8 @@ protected:
                                                                 .pages = pages,
                                                                 .window = window,
                                                                 .guide = &guide,
-                                                                .archive = &archive});
+                                                                .archive = &archive,
+                                                                .recorder = &recorder});
         QObject::connect(made.get(), &MprisPlayer::changed,
                          [this](const MprisChanges& c) { changes << c.player + c.root; });
     }
@@ -89,6 +99,13 @@ protected:
     FakeGuide guide;
     FakeClock clock{QDateTime(QDate(2026, 12, 9), QTime(21, 0), Qt::UTC)};
     ArchivePlayback archive{catalogue, failover, player, messages, clock};
+    // What records: the player's rules over a fake engine.
+    FakeEngine engine;
+    FakeSniffer sniffer;
+    ManualTicker watchdog;
+    FakeSteadyClock steady;
+    StreamPlayer streams{watchdog, steady};
+    Recorder recorder{streams};
     std::unique_ptr<MprisPlayer> made; // once the pages are there
     QStringList changes;
 };
@@ -202,6 +219,34 @@ TEST_F(MprisPlayerTest, FullScreenRaiseAndQuit) {
     EXPECT_FALSE(window.isMinimized());
     mpris().quit();
     EXPECT_FALSE(window.isVisible());
+}
+
+TEST_F(MprisPlayerTest, ARecordingShowsInTheMetadataWhileItLasts) {
+    plays(s("One"));
+    EXPECT_FALSE(track().recording);
+    streams.attach(engine, sniffer);
+    int pair[2] = {-1, -1};
+    ASSERT_EQ(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pair), 0);
+    Sniffer::Result stream;
+    stream.kind = Sniffer::Result::Kind::Stream;
+    stream.connection = std::make_shared<StreamConnection>(QUrl(s("http://one.example/live")),
+                                                           pair[0], QByteArray(), QByteArray(),
+                                                           std::nullopt, std::nullopt, -1, -1);
+    streams.setURL(s("http://one.example/live"));
+    ASSERT_TRUE(sniffer.decide(stream));
+    QTemporaryDir folder;
+    changes.clear();
+    ASSERT_EQ(recorder.start({.channel = s("One"),
+                              .programme = {},
+                              .start = clock.currentDateTime(),
+                              .folder = folder.path(),
+                              .path = {}}),
+              QString());
+    EXPECT_TRUE(track().recording);
+    EXPECT_EQ(changes, QStringList{s("Metadata")});
+    recorder.stop();
+    EXPECT_FALSE(track().recording);
+    ::close(pair[1]);
 }
 
 TEST(MprisChanges, NameOnlyWhatDiffers) {

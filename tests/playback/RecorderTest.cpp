@@ -70,7 +70,8 @@ protected:
         return {.channel = u"News 24"_s,
                 .programme = u"Evening"_s,
                 .start = QDateTime(QDate(2026, 12, 9), QTime(20, 0)),
-                .folder = dir.path()};
+                .folder = dir.path(),
+                .path = {}};
     }
     QTemporaryDir dir;
     Recorder recorder{player};

@@ -79,7 +79,8 @@ QString recordWhilePlaying(LabChannel& channel, const QString& folder, int secon
     const QString refusal = recorder.start({.channel = channel.name(),
                                             .programme = {},
                                             .start = QDateTime(QDate(2026, 12, 9), QTime(20, 0)),
-                                            .folder = folder});
+                                            .folder = folder,
+                                            .path = {}});
     EXPECT_EQ(refusal, QString());
     QTest::qWait(seconds * 1000);
     recorder.stop();

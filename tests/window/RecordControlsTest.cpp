@@ -49,7 +49,8 @@ protected:
                                 return Recorder::Request{.channel = channel,
                                                          .programme = {},
                                                          .start = QDateTime::currentDateTime(),
-                                                         .folder = dir.path()};
+                                                         .folder = dir.path(),
+                                                         .path = {}};
                             }};
 };
 
