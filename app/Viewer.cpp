@@ -10,14 +10,20 @@
 #include "lock/AdultButtons.h"
 #include "lock/ParentalLock.h"
 #include "playback/ArchivePlayback.h"
+#include "playback/MediaPlayer.h"
+#include "playback/RecordingList.h"
+#include "shortcuts/UrlOpener.h"
 #include "shortcuts/WebShortcuts.h"
 #include "window/Form1.h"
 #include "window/FormControls.h"
 #include "window/PlayerArea.h"
 #include "window/RecordControls.h"
+#include "window/RecordingsDialog.h"
 
+#include <QAction>
 #include <QStandardPaths>
 #include <QToolButton>
+#include <QUrl>
 
 namespace orvanto {
 
@@ -91,10 +97,35 @@ void Viewer::bindRecording(Recorder& recorder) {
         return request;
     };
     record_ = std::make_unique<RecordControls>(recorder, services_.messages, std::move(requestNow));
-    form_->addPlayerActions({record_->action()});
+    recordings_ = std::make_unique<RecordingList>(
+        QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) +
+        QStringLiteral("/recordings.conf"));
+    record_->setList(recordings_.get());
+    auto* list = new QAction(QStringLiteral("Recordings..."), form_.get());
+    list->setObjectName(QStringLiteral("showRecordings"));
+    QObject::connect(list, &QAction::triggered, form_.get(), [this] { showRecordings(); });
+    form_->addPlayerActions({record_->action(), list});
     form_->playerArea().addButton(record_->makeButton());
     QObject::connect(&failover_, &FailoverPlayer::channelChanged, record_.get(),
                      &RecordControls::channelChanged);
+}
+
+// The recordings made, played in the window and their folder opened by the desktop.
+void Viewer::showRecordings() {
+    RecordingsDialog::Actions actions{
+        .play =
+            [this](const QString& path) {
+                failover_.standDown();
+                services_.player.setURL(QUrl::fromLocalFile(path).toString());
+            },
+        .openFolder =
+            [this](const QString& folder) {
+                services_.opener.open(QUrl::fromLocalFile(folder).toString());
+            },
+    };
+    auto* dialog = new RecordingsDialog(*recordings_, std::move(actions), form_.get());
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->show(); // beside the window, whose player plays what is chosen
 }
 
 FormControls& Viewer::controls() {

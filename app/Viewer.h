@@ -29,6 +29,7 @@ class ParentalLock;
 class PasswordPrompt;
 class RecordControls;
 class Recorder;
+class RecordingList;
 class SecretStore;
 class Ticker;
 class UrlOpener;
@@ -96,6 +97,7 @@ public:
 
 private:
     void bindRecording(Recorder& recorder);
+    void showRecordings();
 
     ViewerServices services_;
     Catalogue catalogue_;
@@ -109,6 +111,7 @@ private:
     std::unique_ptr<ListOpener> lists_;
     std::unique_ptr<BrowserCheck> browserCheck_;
     std::unique_ptr<GuideWiring> guide_;
+    std::unique_ptr<RecordingList> recordings_;
     std::unique_ptr<RecordControls> record_;
     QStringList unbound_;
 };

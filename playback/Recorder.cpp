@@ -1,5 +1,6 @@
 #include "playback/Recorder.h"
 
+#include "playback/PlayState.h"
 #include "playback/RecordingFile.h"
 #include "playback/RecordingName.h"
 #include "playback/StreamCopy.h"
@@ -10,7 +11,17 @@
 
 namespace orvanto {
 
-Recorder::Recorder(StreamPlayer& player, QObject* parent) : QObject(parent), player_(player) {}
+Recorder::Recorder(StreamPlayer& player, QObject* parent) : QObject(parent), player_(player) {
+    // A copy follows the player to another address of the channel that the engine reads itself.
+    connect(&player_, &StreamPlayer::playStateChanged, this, [this](int state) {
+        if (copy_ && state == PlayState::Playing && !player_.readsOwnStream()) {
+            const MediaSource source = player_.entrySource();
+            if (!source.isLocalPath && source.location != copy_->location()) {
+                copy_->follow(source.location);
+            }
+        }
+    });
+}
 
 Recorder::~Recorder() {
     if (file_) {
@@ -21,7 +32,7 @@ Recorder::~Recorder() {
 }
 
 QString Recorder::start(const Request& request) {
-    if (file_) {
+    if (isRecording()) {
         return QStringLiteral("A recording is already under way.");
     }
     if (!request.folder.isEmpty() && !QDir().mkpath(request.folder)) {

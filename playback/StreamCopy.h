@@ -17,6 +17,10 @@ public:
 
     // Ends the copy and closes the file; ended() does not follow.
     virtual void stop() = 0;
+    // Goes on from `location` instead (the player moved to another address of the channel),
+    // appending to the same file.
+    virtual void follow(const QString& location) = 0;
+    virtual QString location() const = 0;
     // The file's size now.
     virtual qint64 bytesWritten() const = 0;
 

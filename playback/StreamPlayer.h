@@ -95,6 +95,8 @@ public:
     // `descriptor`, which it takes, while the entry goes on playing; null (the descriptor
     // closed) when nothing such plays or the engine cannot copy it.
     std::unique_ptr<StreamCopy> copyTo(int descriptor);
+    // What the engine is given for the current entry: its address (or file) and headers.
+    MediaSource entrySource() const;
 
 Q_SIGNALS:
     // Once per change of playState().
@@ -120,7 +122,6 @@ private:
     void openEntry();
     void onSniffed(const Sniffer::Result& result);
     void startEngine(const std::shared_ptr<StreamConnection>& connection);
-    MediaSource entrySource() const;
     void attemptFailed(EntryFailure::Kind kind);
     void breakOff();
     void retry();

@@ -64,6 +64,17 @@ public:
         }
     }
 
+    void follow(const QString& location) override {
+        if (location == source_.location || descriptor_ < 0) {
+            return;
+        }
+        source_.location = location;
+        if (!open()) {
+            end(QStringLiteral("The stream could not be opened again."));
+        }
+    }
+    QString location() const override { return source_.location; }
+
     qint64 bytesWritten() const override {
         struct stat status {};
         return descriptor_ >= 0 && ::fstat(descriptor_, &status) == 0 ? qint64(status.st_size)

@@ -1,6 +1,7 @@
 #include "window/RecordControls.h"
 
 #include "core/MessageSink.h"
+#include "playback/RecordingList.h"
 
 #include <QAction>
 #include <QFileInfo>
@@ -59,6 +60,8 @@ void RecordControls::toggle(bool on) {
     }
     const Recorder::Request request = request_();
     channel_ = request.channel;
+    recording_ = request;
+    length_.start();
     const QString refusal = recorder_.start(request);
     if (!refusal.isEmpty()) {
         showState();
@@ -84,6 +87,15 @@ void RecordControls::showState() {
 }
 
 void RecordControls::onEnded(const QString& path, qint64 bytes, const QString& reason) {
+    if (list_) {
+        list_->add({.path = path,
+                    .channel = recording_.channel,
+                    .programme = recording_.programme,
+                    .start = recording_.start,
+                    .lengthMs = length_.isValid() ? length_.elapsed() : 0,
+                    .bytes = bytes,
+                    .failure = reason});
+    }
     if (!path.isEmpty()) {
         lastTip_ = QStringLiteral("Last recording: %1 (%2)").arg(path, sizeText(bytes));
     }

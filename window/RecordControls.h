@@ -2,6 +2,7 @@
 
 #include "playback/Recorder.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QPointer>
 #include <QTimer>
@@ -13,6 +14,7 @@ class QToolButton;
 namespace orvanto {
 
 class MessageSink;
+class RecordingList;
 
 // "Record" in the player's control bar, in the video's context menu and on Ctrl+R: starts and
 // stops recording what plays. The button stays down while it records and its tooltip says
@@ -37,6 +39,8 @@ public:
 
     // A channel other than the one recorded was chosen: the recording ends.
     void channelChanged(const QString& channel);
+    // Where each recording is listed once it is over (none: nowhere); it must outlive this.
+    void setList(RecordingList* list) { list_ = list; }
 
 private:
     void toggle(bool on);
@@ -47,6 +51,9 @@ private:
     MessageSink& messages_;
     RequestFor request_;
     QAction* action_ = nullptr;
+    RecordingList* list_ = nullptr;
+    Recorder::Request recording_; // of the recording under way, or the last one
+    QElapsedTimer length_;
     QString channel_; // of the recording under way
     QString lastTip_; // where the last recording went
     QTimer tipTimer_;

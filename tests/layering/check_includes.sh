@@ -2,8 +2,8 @@
 # The folders' include arrows run one way: a folder includes only itself and the folders of a
 # lower rank. Siblings of one rank (playback and guide; lock, alarm, shortcuts) do not include
 # each other. libVLC is included by the engine alone: its private header VlcEngine_p.h (which
-# only the engine's VlcEngine*.cpp include), its video side VlcVideoOutput.cpp and its start-up
-# VlcWarmUp.cpp; no other header.
+# only the engine's VlcEngine*.cpp include), its video side VlcVideoOutput.cpp, its start-up
+# VlcWarmUp.cpp and its copies of streams for recordings VlcStreamCopy.cpp; no other header.
 #   tests/layering/check_includes.sh [SOURCE_DIR]
 set -euo pipefail
 export LC_ALL=C # one order of file names everywhere

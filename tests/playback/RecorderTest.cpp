@@ -121,6 +121,10 @@ public:
         ASSERT_EQ(::write(descriptor_, bytes.constData(), size_t(bytes.size())), bytes.size());
     }
     void fail(const QString& reason) { Q_EMIT ended(reason); }
+    void follow(const QString& location) override { followed << location; }
+    QString location() const override { return followed.isEmpty() ? first : followed.last(); }
+    QString first;
+    QStringList followed;
     void stop() override {
         if (descriptor_ >= 0) {
             ::close(descriptor_);
@@ -152,6 +156,7 @@ TEST_F(RecorderTest, WhatTheEngineReadsItselfItCopiesIntoANewFile) {
     engine.copier = [&](const MediaSource& source, int descriptor) {
         copied = source.location;
         auto made = std::make_unique<FakeCopy>(descriptor);
+        made->first = source.location;
         copy = made.get();
         return made;
     };
@@ -163,6 +168,11 @@ TEST_F(RecorderTest, WhatTheEngineReadsItselfItCopiesIntoANewFile) {
     EXPECT_EQ(recorder.path(), path);
     copy->write(tsPackets(10, 'a'));
     EXPECT_EQ(recorder.bytesWritten(), 1880);
+    // The player moves to another address the engine reads itself: the copy goes with it.
+    player.setURL(u"http://backup.example/live.m3u8"_s);
+    ASSERT_TRUE(sniffer.decide(Kind::Stream));
+    enginePlays();
+    EXPECT_EQ(copy->followed, QStringList{u"http://backup.example/live.m3u8"_s});
     recorder.stop();
     EXPECT_FALSE(recorder.isRecording());
     ASSERT_TRUE(ended.wait(5000));

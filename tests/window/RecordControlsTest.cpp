@@ -2,6 +2,7 @@
 #include "window/RecordControls.h"
 
 #include "net/StreamConnection.h"
+#include "playback/RecordingList.h"
 #include "playback/StreamPlayerFixture.h"
 #include "support/RecordingMessageSink.h"
 
@@ -94,6 +95,8 @@ TEST_F(RecordControlsTest, AFinishedRecordingSaysNothingAndAFailedOneSaysWhy) {
             at += qsizetype(n);
         }
     };
+    RecordingList list(dir.filePath(u"recordings.conf"_s));
+    controls.setList(&list);
     playOwnStream();
     QSignalSpy ended(&recorder, &Recorder::ended);
     clickRecord();
@@ -115,4 +118,10 @@ TEST_F(RecordControlsTest, AFinishedRecordingSaysNothingAndAFailedOneSaysWhy) {
     ASSERT_EQ(messages.messages.size(), 1u);
     EXPECT_EQ(messages.messages[0].text,
               u"The recording stopped. The recording's file was removed."_s);
+    // Both are listed, the failed one with why.
+    ASSERT_EQ(list.entries().size(), 2);
+    EXPECT_EQ(list.entries()[0].failure, u"The recording's file was removed."_s);
+    EXPECT_EQ(list.entries()[1].channel, u"News 24"_s);
+    EXPECT_EQ(list.entries()[1].bytes, 200 * 188);
+    EXPECT_TRUE(list.entries()[1].failure.isEmpty());
 }
