@@ -49,18 +49,8 @@ void RecordCommand::start() {
               u"recorded from the window"_s);
         return;
     }
-    const QUrl location = playlistLocation(options_.list);
-    if (!location.isValid()) {
-        later(u"cannot read %1: it is neither a file nor an http(s) address"_s.arg(options_.list));
-    } else if (location.isLocalFile()) {
-        QMetaObject::invokeMethod(
-            this, [this, location] { listRead(readLocalPlaylist(options_.list, location)); },
-            Qt::QueuedConnection);
-    } else {
-        download_ = std::make_unique<PlaylistDownload>();
-        connect(download_.get(), &PlaylistDownload::finished, this, &RecordCommand::listRead);
-        download_->start(options_.list, location);
-    }
+    download_ =
+        readPlaylist(this, options_.list, [this](const PlaylistData& data) { listRead(data); });
 }
 
 void RecordCommand::listRead(const PlaylistData& data) {

@@ -96,7 +96,8 @@ void Viewer::bindRecording(Recorder& recorder) {
         request.folder = services_.recordingFolder;
         return request;
     };
-    record_ = std::make_unique<RecordControls>(recorder, services_.messages, std::move(requestNow));
+    record_ = std::make_unique<RecordControls>(recorder, services_.messages, services_.clock,
+                                               std::move(requestNow));
     recordings_ = std::make_unique<RecordingList>(
         QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) +
         QStringLiteral("/recordings.conf"));

@@ -54,24 +54,8 @@ void CheckCommand::start() {
         startAccount();
         return;
     }
-    const QUrl location = playlistLocation(options_.list);
-    if (!location.isValid()) {
-        QMetaObject::invokeMethod(
-            this,
-            [this] {
-                listRead(PlaylistData{
-                    options_.list, {}, {}, u"it is neither a file nor an http(s) address"_s});
-            },
-            Qt::QueuedConnection);
-    } else if (location.isLocalFile()) {
-        QMetaObject::invokeMethod(
-            this, [this, location] { listRead(readLocalPlaylist(options_.list, location)); },
-            Qt::QueuedConnection);
-    } else {
-        download_ = std::make_unique<PlaylistDownload>();
-        connect(download_.get(), &PlaylistDownload::finished, this, &CheckCommand::listRead);
-        download_->start(options_.list, location);
-    }
+    download_ =
+        readPlaylist(this, options_.list, [this](const PlaylistData& data) { listRead(data); });
 }
 
 void CheckCommand::startAccount() {

@@ -75,4 +75,25 @@ void PlaylistDownload::done() {
     Q_EMIT finished(data);
 }
 
+std::unique_ptr<PlaylistDownload> readPlaylist(QObject* context, const QString& source,
+                                               std::function<void(const PlaylistData&)> done) {
+    const QUrl location = playlistLocation(source);
+    if (location.isValid() && !location.isLocalFile()) {
+        auto download = std::make_unique<PlaylistDownload>();
+        QObject::connect(download.get(), &PlaylistDownload::finished, context, std::move(done));
+        download->start(source, location);
+        return download;
+    }
+    QMetaObject::invokeMethod(
+        context,
+        [source, location, done = std::move(done)] {
+            done(location.isValid()
+                     ? readLocalPlaylist(source, location)
+                     : PlaylistData{
+                           source, {}, {}, u"it is neither a file nor an http(s) address"_s});
+        },
+        Qt::QueuedConnection);
+    return nullptr;
+}
+
 } // namespace orvanto

@@ -6,6 +6,8 @@
 #include <QObject>
 #include <QTimer>
 #include <chrono>
+#include <functional>
+#include <memory>
 
 namespace orvanto {
 
@@ -39,5 +41,12 @@ private:
     HttpGet get_;
     PlaylistData data_;
 };
+
+// Reads the list `source` names: a file at once, an http(s) address by a download. `done`
+// follows once, on `context`'s thread and never before this returns; an address that is
+// neither gives a PlaylistData with its error. Returns the download under way, which the caller
+// keeps until `done` (nullptr where there is none).
+std::unique_ptr<PlaylistDownload> readPlaylist(QObject* context, const QString& source,
+                                               std::function<void(const PlaylistData&)> done);
 
 } // namespace orvanto

@@ -11,6 +11,19 @@
 
 namespace orvanto {
 
+namespace {
+
+// The file chosen by the user, else one named and placed after what it holds.
+QString pathFor(const Recorder::Request& request, const QString& extension) {
+    if (!request.path.isEmpty()) {
+        return request.path;
+    }
+    return RecordingName::folderFor(RecordingName::isVideo(extension), request.folder) + u'/' +
+           RecordingName::fileName(request.channel, request.programme, request.start, extension);
+}
+
+} // namespace
+
 Recorder::Recorder(StreamPlayer& player, QObject* parent) : QObject(parent), player_(player) {
     // A copy follows the player to another address of the channel that the engine reads itself.
     connect(&player_, &StreamPlayer::playStateChanged, this, [this](int state) {
@@ -43,13 +56,7 @@ QString Recorder::start(const Request& request) {
     }
     const quint64 id = ++lastId_;
     auto namer = [request](const QByteArray& first) {
-        if (!request.path.isEmpty()) {
-            return request.path;
-        }
-        const QString extension = RecordingName::extensionFor(first);
-        return RecordingName::folderFor(RecordingName::isVideo(extension), request.folder) + u'/' +
-               RecordingName::fileName(request.channel, request.programme, request.start,
-                                       extension);
+        return pathFor(request, RecordingName::extensionFor(first));
     };
     // Called on the file's writer thread; the report is taken on this object's.
     auto ended = [this, id](const RecordingFile::Outcome& outcome) {
@@ -67,11 +74,7 @@ QString Recorder::start(const Request& request) {
 }
 
 QString Recorder::startCopy(const Request& request) {
-    const QString wanted = !request.path.isEmpty()
-                               ? request.path
-                               : RecordingName::folderFor(true, request.folder) + u'/' +
-                                     RecordingName::fileName(request.channel, request.programme,
-                                                             request.start, QStringLiteral("ts"));
+    const QString wanted = pathFor(request, QStringLiteral("ts")); // a remux into MPEG-TS
     QString made;
     QString error;
     const int descriptor = RecordingFile::create(wanted, {}, &made, &error);

@@ -43,20 +43,6 @@ bool hasPlugin(const QString& file) {
     return false;
 }
 
-// libVLC's HTTP access, and its HLS and DASH modules for their playlists and segments, send the
-// User-Agent and the Referer of these options; it has none for an Origin or a cookie.
-void addHeaderOptions(libvlc_media_t* media, const HttpHeaders& headers) {
-    using Header = HttpHeaders::Header;
-    const QByteArray agent = headers.value(Header::UserAgent);
-    if (!agent.isEmpty()) {
-        libvlc_media_add_option(media, (":http-user-agent=" + agent).constData());
-    }
-    const QByteArray referer = headers.value(Header::Referer);
-    if (!referer.isEmpty()) {
-        libvlc_media_add_option(media, (":http-referrer=" + referer).constData());
-    }
-}
-
 // A media read from an open connection: libVLC calls these on its input thread.
 int connectionOpen(void* opaque, void** data, uint64_t* size) {
     auto* connection = static_cast<StreamConnection*>(opaque);

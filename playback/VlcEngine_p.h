@@ -1,5 +1,5 @@
 // The libVLC objects behind VlcEngine and the callbacks libVLC calls on its own threads: shared by
-// the engine's source files, included by nothing else.
+// the engine's source files (its copies of streams too), included by nothing else.
 #pragma once
 
 #include "net/StreamConnection.h"
@@ -16,6 +16,20 @@
 #include <vlc/vlc.h>
 
 namespace orvanto {
+
+// libVLC's HTTP access, and its HLS and DASH modules for their playlists and segments, send the
+// User-Agent and the Referer of these options; it has none for an Origin or a cookie.
+inline void addHeaderOptions(libvlc_media_t* media, const HttpHeaders& headers) {
+    using Header = HttpHeaders::Header;
+    const QByteArray agent = headers.value(Header::UserAgent);
+    if (!agent.isEmpty()) {
+        libvlc_media_add_option(media, (":http-user-agent=" + agent).constData());
+    }
+    const QByteArray referer = headers.value(Header::Referer);
+    if (!referer.isEmpty()) {
+        libvlc_media_add_option(media, (":http-referrer=" + referer).constData());
+    }
+}
 
 struct VlcEngine::Private {
     VlcEngine* owner = nullptr;

@@ -1,5 +1,7 @@
 #include "playback/VlcStreamCopy.h"
 
+#include "playback/VlcEngine_p.h"
+
 #include <QElapsedTimer>
 #include <QTimer>
 #include <sys/stat.h>
@@ -96,14 +98,7 @@ private:
         libvlc_media_add_option(media_, output.constData());
         libvlc_media_add_option(media_, ":sout-all"); // every track, not just the first
         libvlc_media_add_option(media_, ":no-sout-display");
-        const QByteArray agent = source_.headers.value(HttpHeaders::Header::UserAgent);
-        if (!agent.isEmpty()) {
-            libvlc_media_add_option(media_, (":http-user-agent=" + agent).constData());
-        }
-        const QByteArray referer = source_.headers.value(HttpHeaders::Header::Referer);
-        if (!referer.isEmpty()) {
-            libvlc_media_add_option(media_, (":http-referrer=" + referer).constData());
-        }
+        addHeaderOptions(media_, source_.headers);
         libvlc_media_player_set_media(player_, media_);
         reopenAt_ = -1;
         return libvlc_media_player_play(player_) == 0;

@@ -1,5 +1,6 @@
 #include "window/RecordControls.h"
 
+#include "core/Clock.h"
 #include "core/MessageSink.h"
 #include "playback/RecordingList.h"
 
@@ -7,6 +8,7 @@
 #include <QFileInfo>
 #include <QLocale>
 #include <QToolButton>
+#include <algorithm>
 
 namespace orvanto {
 
@@ -23,10 +25,10 @@ QString sizeText(qint64 bytes) {
 
 } // namespace
 
-RecordControls::RecordControls(Recorder& recorder, MessageSink& messages, RequestFor request,
-                               QObject* parent)
-    : QObject(parent), recorder_(recorder), messages_(messages), request_(std::move(request)),
-      action_(new QAction(recordText(), this)) {
+RecordControls::RecordControls(Recorder& recorder, MessageSink& messages, const Clock& clock,
+                               RequestFor request, QObject* parent)
+    : QObject(parent), recorder_(recorder), messages_(messages), clock_(clock),
+      request_(std::move(request)), action_(new QAction(recordText(), this)) {
     action_->setObjectName(QStringLiteral("record"));
     action_->setCheckable(true);
     action_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
@@ -61,7 +63,6 @@ void RecordControls::toggle(bool on) {
     const Recorder::Request request = request_();
     channel_ = request.channel;
     recording_ = request;
-    length_.start();
     const QString refusal = recorder_.start(request);
     if (!refusal.isEmpty()) {
         showState();
@@ -88,13 +89,14 @@ void RecordControls::showState() {
 
 void RecordControls::onEnded(const QString& path, qint64 bytes, const QString& reason) {
     if (list_) {
-        list_->add({.path = path,
-                    .channel = recording_.channel,
-                    .programme = recording_.programme,
-                    .start = recording_.start,
-                    .lengthMs = length_.isValid() ? length_.elapsed() : 0,
-                    .bytes = bytes,
-                    .failure = reason});
+        list_->add(
+            {.path = path,
+             .channel = recording_.channel,
+             .programme = recording_.programme,
+             .start = recording_.start,
+             .lengthMs = std::max<qint64>(0, recording_.start.msecsTo(clock_.currentDateTime())),
+             .bytes = bytes,
+             .failure = reason});
     }
     if (!path.isEmpty()) {
         lastTip_ = QStringLiteral("Last recording: %1 (%2)").arg(path, sizeText(bytes));

@@ -2,7 +2,6 @@
 
 #include "playback/Recorder.h"
 
-#include <QElapsedTimer>
 #include <QObject>
 #include <QPointer>
 #include <QTimer>
@@ -13,6 +12,7 @@ class QToolButton;
 
 namespace orvanto {
 
+class Clock;
 class MessageSink;
 class RecordingList;
 
@@ -25,12 +25,13 @@ class RecordControls : public QObject {
 public:
     static constexpr int TipUpdateMs = 1000;
 
-    // What the recording started now is of: the channel, its programme, the folder.
+    // What the recording started now is of: the channel, its programme, the folder, the start
+    // by `clock`.
     using RequestFor = std::function<Recorder::Request()>;
 
-    // All must outlive this.
-    RecordControls(Recorder& recorder, MessageSink& messages, RequestFor request,
-                   QObject* parent = nullptr);
+    // All must outlive this. A recording's length is timed by `clock` from the request's start.
+    RecordControls(Recorder& recorder, MessageSink& messages, const Clock& clock,
+                   RequestFor request, QObject* parent = nullptr);
 
     // Checked while recording; its shortcut is the window's.
     QAction* action() const { return action_; }
@@ -49,13 +50,13 @@ private:
 
     Recorder& recorder_;
     MessageSink& messages_;
+    const Clock& clock_;
     RequestFor request_;
     QAction* action_ = nullptr;
     RecordingList* list_ = nullptr;
     Recorder::Request recording_; // of the recording under way, or the last one
-    QElapsedTimer length_;
-    QString channel_; // of the recording under way
-    QString lastTip_; // where the last recording went
+    QString channel_;             // of the recording under way
+    QString lastTip_;             // where the last recording went
     QTimer tipTimer_;
 };
 

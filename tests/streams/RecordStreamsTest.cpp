@@ -94,54 +94,68 @@ QString recordWhilePlaying(LabChannel& channel, const QString& folder, int secon
     return report[0].toString();
 }
 
+// What was recorded of a channel played as the window plays it, and ffprobe's reading of it.
+struct Recorded {
+    QString path; // empty: the recording failed, and the test with it
+    Probed probed;
+};
+
+class RecordStreams : public testing::Test {
+protected:
+    Recorded record(const QString& name, const QUrl& address, int seconds) {
+        LabChannel channel(name, {address.toString()});
+        Recorded recorded;
+        recorded.path = recordWhilePlaying(channel, folder.path(), seconds);
+        if (!recorded.path.isEmpty()) {
+            recorded.probed = probe(recorded.path);
+        }
+        return recorded;
+    }
+    // The name a recording started at 20.00 on 2026-12-09 is given, in the folder.
+    QString named(const QString& file) const { return folder.path() + u'/' + file; }
+
+    LabServers lab;
+    QTemporaryDir folder;
+};
+
 } // namespace
 
-TEST(RecordStreams, ARadioRecordedTwentySecondsDecodesToTwentySeconds) {
-    LabServers lab;
+TEST_F(RecordStreams, ARadioRecordedTwentySecondsDecodesToTwentySeconds) {
     ASSERT_TRUE(lab.startIcecast()) << lab.error().toStdString();
-    LabChannel channel(u"Radio One"_s, {lab.icecast(u"/radio.mp3"_s).toString()});
-    QTemporaryDir folder;
-    const QString path = recordWhilePlaying(channel, folder.path(), 20);
-    ASSERT_FALSE(path.isEmpty());
-    EXPECT_EQ(path, folder.path() + u"/Radio One \u2014 2026-12-09 20.00.mp3"_s);
-    const Probed probed = probe(path);
-    EXPECT_EQ(probed.format, u"mp3"_s);
-    EXPECT_NEAR(probed.seconds, 20.0, 1.0);
+    const Recorded recorded = record(u"Radio One"_s, lab.icecast(u"/radio.mp3"_s), 20);
+    ASSERT_FALSE(recorded.path.isEmpty());
+    EXPECT_EQ(recorded.path, named(u"Radio One \u2014 2026-12-09 20.00.mp3"_s));
+    EXPECT_EQ(recorded.probed.format, u"mp3"_s);
+    EXPECT_NEAR(recorded.probed.seconds, 20.0, 1.0);
 }
 
 // ffmpeg -listen 1 serves one client: a second connection for the recording would be refused,
 // and the player's own would end with it.
-TEST(RecordStreams, AOneClientServerIsRecordedOnThePlayersOwnConnection) {
-    LabServers lab;
+TEST_F(RecordStreams, AOneClientServerIsRecordedOnThePlayersOwnConnection) {
     const QUrl address = lab.startListenTs();
     ASSERT_FALSE(address.isEmpty()) << lab.error().toStdString();
-    LabChannel channel(u"One Client"_s, {address.toString()});
-    QTemporaryDir folder;
-    const QString path = recordWhilePlaying(channel, folder.path(), 10);
-    ASSERT_FALSE(path.isEmpty());
-    EXPECT_TRUE(path.endsWith(u".ts"_s)) << path.toStdString();
-    const Probed probed = probe(path);
-    EXPECT_EQ(probed.format, u"mpegts"_s);
-    EXPECT_TRUE(probed.codecs.contains(u"h264"_s)) << probed.codecs.join(u' ').toStdString();
-    EXPECT_NEAR(probed.seconds, 10.0, 1.5);
+    const Recorded recorded = record(u"One Client"_s, address, 10);
+    ASSERT_FALSE(recorded.path.isEmpty());
+    EXPECT_TRUE(recorded.path.endsWith(u".ts"_s)) << recorded.path.toStdString();
+    EXPECT_EQ(recorded.probed.format, u"mpegts"_s);
+    EXPECT_TRUE(recorded.probed.codecs.contains(u"h264"_s))
+        << recorded.probed.codecs.join(u' ').toStdString();
+    EXPECT_NEAR(recorded.probed.seconds, 10.0, 1.5);
     EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files).size(), 1);
 }
 
 // Live HLS from nginx, which libVLC reads itself: copied into MPEG-TS by a player of the
 // engine's own while the window's goes on.
-TEST(RecordStreams, ALiveHlsChannelIsCopiedIntoTransportStream) {
-    LabServers lab;
+TEST_F(RecordStreams, ALiveHlsChannelIsCopiedIntoTransportStream) {
     ASSERT_TRUE(lab.startHls()) << lab.error().toStdString();
-    LabChannel channel(u"Live TV"_s, {lab.hls(u"/hls/live_0.m3u8"_s).toString()});
-    QTemporaryDir folder;
-    const QString path = recordWhilePlaying(channel, folder.path(), 12);
-    ASSERT_FALSE(path.isEmpty());
-    EXPECT_EQ(path, folder.path() + u"/Live TV \u2014 2026-12-09 20.00.ts"_s);
-    const Probed probed = probe(path);
-    EXPECT_EQ(probed.format, u"mpegts"_s);
-    EXPECT_TRUE(probed.codecs.contains(u"h264"_s)) << probed.codecs.join(u' ').toStdString();
-    EXPECT_TRUE(probed.codecs.contains(u"aac"_s)) << "every track";
+    const Recorded recorded = record(u"Live TV"_s, lab.hls(u"/hls/live_0.m3u8"_s), 12);
+    ASSERT_FALSE(recorded.path.isEmpty());
+    EXPECT_EQ(recorded.path, named(u"Live TV \u2014 2026-12-09 20.00.ts"_s));
+    EXPECT_EQ(recorded.probed.format, u"mpegts"_s);
+    const QStringList& codecs = recorded.probed.codecs;
+    EXPECT_TRUE(codecs.contains(u"h264"_s)) << codecs.join(u' ').toStdString();
+    EXPECT_TRUE(codecs.contains(u"aac"_s)) << "every track";
     // From the live edge on, which lies a few segments back.
-    EXPECT_GE(probed.seconds, 10.0);
-    EXPECT_LE(probed.seconds, 20.0);
+    EXPECT_GE(recorded.probed.seconds, 10.0);
+    EXPECT_LE(recorded.probed.seconds, 20.0);
 }

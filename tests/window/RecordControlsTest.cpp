@@ -4,6 +4,7 @@
 #include "net/StreamConnection.h"
 #include "playback/RecordingList.h"
 #include "playback/StreamPlayerFixture.h"
+#include "support/FakeClock.h"
 #include "support/RecordingMessageSink.h"
 
 #include <QAction>
@@ -46,10 +47,11 @@ protected:
     Recorder recorder{player};
     RecordingMessageSink messages;
     QString channel = u"News 24"_s;
-    RecordControls controls{recorder, messages, [this] {
+    FakeClock clock{QDateTime(QDate(2026, 12, 9), QTime(20, 0))};
+    RecordControls controls{recorder, messages, clock, [this] {
                                 return Recorder::Request{.channel = channel,
                                                          .programme = {},
-                                                         .start = QDateTime::currentDateTime(),
+                                                         .start = clock.currentDateTime(),
                                                          .folder = dir.path(),
                                                          .path = {}};
                             }};
@@ -101,6 +103,7 @@ TEST_F(RecordControlsTest, AFinishedRecordingSaysNothingAndAFailedOneSaysWhy) {
     QSignalSpy ended(&recorder, &Recorder::ended);
     clickRecord();
     send();
+    clock.advanceSeconds(95);
     clickRecord(); // up again: the recording ends
     EXPECT_FALSE(recorder.isRecording());
     ASSERT_TRUE(ended.wait(20000));
@@ -123,5 +126,6 @@ TEST_F(RecordControlsTest, AFinishedRecordingSaysNothingAndAFailedOneSaysWhy) {
     EXPECT_EQ(list.entries()[0].failure, u"The recording's file was removed."_s);
     EXPECT_EQ(list.entries()[1].channel, u"News 24"_s);
     EXPECT_EQ(list.entries()[1].bytes, 200 * 188);
+    EXPECT_EQ(list.entries()[1].lengthMs, 95000) << "timed by the clock its start came from";
     EXPECT_TRUE(list.entries()[1].failure.isEmpty());
 }
