@@ -10,12 +10,14 @@
 #include "lock/AdultButtons.h"
 #include "lock/ParentalLock.h"
 #include "playback/ArchivePlayback.h"
+#include "playback/LivePause.h"
 #include "playback/MediaPlayer.h"
 #include "playback/RecordingList.h"
 #include "shortcuts/UrlOpener.h"
 #include "shortcuts/WebShortcuts.h"
 #include "window/Form1.h"
 #include "window/FormControls.h"
+#include "window/LiveControls.h"
 #include "window/PlayerArea.h"
 #include "window/RecordControls.h"
 #include "window/RecordingsDialog.h"
@@ -81,7 +83,17 @@ void Viewer::start(const StationRegistrations& registrations) {
     if (services_.recorder) {
         bindRecording(*services_.recorder);
     }
+    if (services_.livePause) {
+        bindLivePause(*services_.livePause);
+    }
     form_->show();
+}
+
+void Viewer::bindLivePause(LivePause& pause) {
+    live_ = std::make_unique<LiveControls>(pause, form_->playerArea(), services_.messages);
+    QObject::connect(&pause, &LivePause::userPaused, &failover_,
+                     [this](bool paused) { failover_.setUserPaused(paused); });
+    form_->addPlayerActions({live_->pauseAction(), live_->liveAction()});
 }
 
 // The channel that plays, the guide's programme on it now, and the folder chosen.

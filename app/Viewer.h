@@ -28,6 +28,8 @@ class MessageSink;
 class ParentalLock;
 class PasswordPrompt;
 class RecordControls;
+class LiveControls;
+class LivePause;
 class Recorder;
 class RecordingList;
 class SecretStore;
@@ -59,6 +61,8 @@ struct ViewerServices {
     Recorder* recorder = nullptr;
     // Where recordings go; empty: ~/Videos/Orvanto or ~/Music/Orvanto.
     QString recordingFolder = {};
+    // What pauses a live channel; null: the window offers no pause.
+    LivePause* livePause = nullptr;
 };
 
 // The viewer as one piece: the catalogue and the failover player, the window, the parental lock,
@@ -97,6 +101,7 @@ public:
 
 private:
     void bindRecording(Recorder& recorder);
+    void bindLivePause(LivePause& pause);
     void showRecordings();
 
     ViewerServices services_;
@@ -113,6 +118,7 @@ private:
     std::unique_ptr<GuideWiring> guide_;
     std::unique_ptr<RecordingList> recordings_;
     std::unique_ptr<RecordControls> record_;
+    std::unique_ptr<LiveControls> live_;
     QStringList unbound_;
 };
 

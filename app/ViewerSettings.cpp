@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QSettings>
 #include <QStandardPaths>
+#include <algorithm>
 
 namespace orvanto {
 
@@ -237,6 +238,14 @@ QString ViewerSettings::recordingFolder() const {
     // A folder of one's own: ~ and relative paths are not guessed at.
     const QString folder = settings_->value(QStringLiteral("recordings/folder")).toString();
     return QDir::isAbsolutePath(folder) ? QDir::cleanPath(folder) : QString();
+}
+
+int ViewerSettings::pauseMinutes() const {
+    constexpr int Default = 30;
+    bool ok = false;
+    const int minutes =
+        settings_ ? settings_->value(QStringLiteral("pause/minutes"), Default).toInt(&ok) : Default;
+    return ok ? std::clamp(minutes, 1, 600) : Default;
 }
 
 } // namespace orvanto

@@ -54,6 +54,9 @@ public:
     // The folder recordings go to, as the user set it in the file ([recordings] folder=...);
     // empty: the desktop's videos and music folders.
     QString recordingFolder() const;
+    // How long a paused live channel keeps what arrives, in minutes ([pause] minutes=, 30 by
+    // default, 1 to 600).
+    int pauseMinutes() const;
 
     // Writes what has changed; false (and a warning) when it could not be written.
     bool save();

@@ -22,6 +22,7 @@
 #include "net/StartPage.h"
 #include "net/StreamSniffer.h"
 #include "orvanto/Version.h"
+#include "playback/LivePause.h"
 #include "playback/Recorder.h"
 #include "playback/VlcEngine.h"
 #include "playback/VlcPlayer.h"
@@ -47,8 +48,12 @@ constexpr int StartPageDelayMs = 300;
 // viewer goes before the player, timers and boxes it uses.
 class Program {
 public:
-    Program(VideoDrawing drawing, const QString& recordingFolder)
+    Program(VideoDrawing drawing, const QString& recordingFolder, int pauseMinutes)
         : player_(nullptr, nullptr, drawing),
+          livePause_(player_.streamPlayer(), steady_,
+                     {.folder = QStandardPaths::writableLocation(QStandardPaths::CacheLocation) +
+                                u"/paused"_s,
+                      .limits = {.maxMs = pauseMinutes * 60 * 1000}}),
           viewer_(ViewerServices{
               .player = player_,
               .videoWidget = player_.videoWidget(),
@@ -66,6 +71,7 @@ public:
               .secrets = secrets_.get(),
               .recorder = &recorder_,
               .recordingFolder = recordingFolder,
+              .livePause = &livePause_,
           }) {}
 
     Viewer& viewer() { return viewer_; }
@@ -80,7 +86,8 @@ public:
         new AfterFirstPaint(window, [this] { startEngine(); });
         desktop_ = std::make_unique<DesktopServices>(
             viewer_.form(), viewer_.failover(), player_, viewer_.catalogue(),
-            QDBusConnection::sessionBus(), &viewer_.guide(), &viewer_.archive(), &recorder_);
+            QDBusConnection::sessionBus(), &viewer_.guide(), &viewer_.archive(), &recorder_,
+            &livePause_);
         QTimer::singleShot(StartPageDelayMs, &viewer_.form(),
                            [this] { StartPage::request(viewer_.form()); });
     }
@@ -101,6 +108,7 @@ private:
     QtTicker alarmWatch_{1000};
     QtTicker alarmRing_{2000};
     SystemSteadyClock steady_;
+    LivePause livePause_; // what a pause keeps goes with the connection, in the player
     QtTicker checkTicker_{100};
     ListCheck listCheck_{[] { return std::make_unique<VlcProbe>(); }, checkTicker_, steady_, clock_,
                          CheckRun::Options{}};
@@ -141,7 +149,7 @@ int main(int argc, char** argv) {
     if (!settings.warning().isEmpty()) {
         std::fprintf(stderr, "orvanto-tv: %s\n", qUtf8Printable(settings.warning()));
     }
-    Program program(commandLine.videoDrawing, settings.recordingFolder());
+    Program program(commandLine.videoDrawing, settings.recordingFolder(), settings.pauseMinutes());
     ViewerSession session(program.viewer(), settings);
     session.start(commandLine.playlist);
     program.windowShown();

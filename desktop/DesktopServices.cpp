@@ -12,7 +12,8 @@ const QString Reason = QStringLiteral("Playing video");
 
 DesktopServices::DesktopServices(Form1& form, FailoverPlayer& failover, MediaPlayer& player,
                                  const Catalogue& catalogue, const QDBusConnection& bus,
-                                 ProgrammeNow* guide, ArchivePlayback* archive, Recorder* recorder)
+                                 ProgrammeNow* guide, ArchivePlayback* archive, Recorder* recorder,
+                                 LivePause* livePause)
     : mpris_({.player = player,
               .failover = failover,
               .transport = form.playerArea().transport(),
@@ -21,7 +22,8 @@ DesktopServices::DesktopServices(Form1& form, FailoverPlayer& failover, MediaPla
               .window = form,
               .guide = guide,
               .archive = archive,
-              .recorder = recorder}),
+              .recorder = recorder,
+              .livePause = livePause}),
       service_(mpris_, bus), screenSaver_(bus, QStringLiteral("orvanto-tv"), Reason),
       portal_(bus, Reason), hold_({&screenSaver_, &portal_}) {
     QObject::connect(&player, &MediaPlayer::pictureChanged, &mpris_,

@@ -15,6 +15,7 @@ class FailoverPlayer;
 class Form1;
 class MediaPlayer;
 class ProgrammeNow;
+class LivePause;
 class Recorder;
 
 // The viewer on the desktop's session bus: an MPRIS player for the media keys and the shells'
@@ -22,12 +23,12 @@ class Recorder;
 // when it ends and when the viewer quits.
 class DesktopServices {
 public:
-    // Everything handed in outlives the services; `guide`, `archive` and `recorder` may be
-    // null.
+    // Everything handed in outlives the services; `guide`, `archive`, `recorder` and
+    // `livePause` may be null.
     DesktopServices(Form1& form, FailoverPlayer& failover, MediaPlayer& player,
                     const Catalogue& catalogue, const QDBusConnection& bus,
                     ProgrammeNow* guide = nullptr, ArchivePlayback* archive = nullptr,
-                    Recorder* recorder = nullptr);
+                    Recorder* recorder = nullptr, LivePause* livePause = nullptr);
 
     MprisPlayer& mpris() { return mpris_; }
     const MprisService& mprisService() const { return service_; }

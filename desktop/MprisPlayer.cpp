@@ -4,6 +4,7 @@
 #include "catalogue/ProgrammeNow.h"
 #include "playback/ArchivePlayback.h"
 #include "playback/FailoverPlayer.h"
+#include "playback/LivePause.h"
 #include "playback/MediaPlayer.h"
 #include "playback/PlayState.h"
 #include "playback/Recorder.h"
@@ -83,7 +84,9 @@ MprisState MprisPlayer::current() const {
     state.canGoNext = paged;
     state.canGoPrevious = paged;
     state.canPlay = paged || !parts_.player.URL().isEmpty() || !steppingFrom().isEmpty();
-    state.canPause = state.playbackStatus == QLatin1String("Playing");
+    const bool pausedLive =
+        playState == PlayState::Paused && parts_.livePause && parts_.livePause->canPause();
+    state.canPause = state.playbackStatus == QLatin1String("Playing") || pausedLive;
     state.canSeek = archive_ && archive_->canSeek();
     state.fullscreen = parts_.player.isFullScreen();
     state.track = currentTrack();
@@ -138,6 +141,11 @@ void MprisPlayer::play() {
     if (state_.playbackStatus == QLatin1String("Playing")) {
         return;
     }
+    if (parts_.livePause && parts_.livePause->isPaused()) {
+        parts_.livePause->resume();
+        refresh();
+        return;
+    }
     parts_.transport.play();
     if (parts_.player.URL().isEmpty()) {
         // Nothing was played yet: the channel chosen last, else the pages' first.
@@ -151,12 +159,18 @@ void MprisPlayer::play() {
 }
 
 void MprisPlayer::pause() {
+    if (parts_.livePause && parts_.livePause->canPause() && !parts_.failover.isTrying()) {
+        if (parts_.livePause->pause().isEmpty()) {
+            refresh();
+            return;
+        }
+    }
     stop();
 }
 
 void MprisPlayer::playPause() {
     if (state_.playbackStatus == QLatin1String("Playing")) {
-        stop();
+        pause();
     } else {
         play();
     }

@@ -12,6 +12,7 @@ namespace orvanto {
 class ArchivePlayback;
 class Catalogue;
 class FailoverPlayer;
+class LivePause;
 class MediaPlayer;
 class ProgrammeNow;
 class Recorder;
@@ -20,8 +21,9 @@ class Transport;
 
 // The viewer as the desktop's media controls see it (an MPRIS player), with no bus of its own:
 // what it shows (state()) and what the controls do. Next and Previous step through the channels
-// of the station pages; Pause stops, as a live stream cannot wait; Play plays again what played
-// last, or else the first channel of the pages. While a programme plays from a channel's archive
+// of the station pages; Pause pauses a live channel that can wait (what arrives meanwhile is kept)
+// and stops any other; Play plays on from the pause, or plays again what played last, or else the
+// first channel of the pages. While a programme plays from a channel's archive
 // it is the track, with its length, its position and seeking in it.
 class MprisPlayer : public QObject {
     Q_OBJECT
@@ -36,6 +38,7 @@ public:
         ProgrammeNow* guide = nullptr;      // what is on; none without a guide
         ArchivePlayback* archive = nullptr; // past programmes; none: never an archive
         Recorder* recorder = nullptr;       // what records; none: never recording
+        LivePause* livePause = nullptr;     // what pauses live; none: Pause stops
     };
 
     explicit MprisPlayer(const Parts& parts, QObject* parent = nullptr);

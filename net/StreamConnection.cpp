@@ -1,11 +1,14 @@
 #include "net/StreamConnection.h"
 
+#include "net/KeptStream.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <vector>
 
 namespace orvanto {
 
@@ -18,6 +21,10 @@ StreamConnection::StreamConnection(const QUrl& url, int descriptor, QByteArray b
       size_(size) {}
 
 StreamConnection::~StreamConnection() {
+    interrupt();
+    if (pump_.joinable()) {
+        pump_.join();
+    }
     if (descriptor_ >= 0) {
         ::close(descriptor_);
     }
@@ -28,6 +35,9 @@ StreamConnection::~StreamConnection() {
 
 void StreamConnection::interrupt() {
     interrupted_ = true;
+    if (const std::shared_ptr<KeptStream> kept = this->kept()) {
+        kept->interrupt();
+    }
     if (wake_ >= 0) {
         const quint64 one = 1;
         [[maybe_unused]] const ssize_t written = ::write(wake_, &one, sizeof one);
@@ -74,6 +84,19 @@ qint64 StreamConnection::receive(char* data, qint64 max) {
 }
 
 qint64 StreamConnection::read(char* data, qint64 max) {
+    if (const std::shared_ptr<KeptStream> kept = this->kept()) {
+        return kept->read(data, max);
+    }
+    std::unique_lock lock(liveMutex_);
+    // Kept since this read began waiting for the socket: the pump reads it from now on.
+    if (const std::shared_ptr<KeptStream> kept = this->kept()) {
+        lock.unlock();
+        return kept->read(data, max);
+    }
+    return readLive(data, max);
+}
+
+qint64 StreamConnection::readLive(char* data, qint64 max) {
     const qint64 n = readBody(data, max);
     if (n > 0) {
         position_ += n;
@@ -90,13 +113,54 @@ void StreamConnection::setTap(std::shared_ptr<ByteTap> tap) {
     tap_ = std::move(tap);
 }
 
+void StreamConnection::keep(std::shared_ptr<KeptStream> kept) {
+    {
+        const std::lock_guard lock(keptMutex_);
+        if (kept_ || !kept) {
+            return;
+        }
+        kept_ = std::move(kept);
+    }
+    if (interrupted_) {
+        kept_->interrupt();
+    }
+    pump_ = std::thread([this] { pump(); });
+}
+
+std::shared_ptr<KeptStream> StreamConnection::kept() const {
+    const std::lock_guard lock(keptMutex_);
+    return kept_;
+}
+
+// Takes over the socket once the reader's read under way is done, and reads it as it arrives.
+void StreamConnection::pump() {
+    const std::lock_guard lock(liveMutex_);
+    const std::shared_ptr<KeptStream> kept = this->kept();
+    kept->begin(position_);
+    std::vector<char> buffer(static_cast<size_t>(ReadChunkBytes));
+    while (true) {
+        const qint64 n = readLive(buffer.data(), ReadChunkBytes);
+        if (n <= 0) {
+            kept->end(n < 0);
+            return;
+        }
+        if (!kept->append(buffer.data(), n)) {
+            return; // the disk is full: the reader gets what is kept, then the failure
+        }
+    }
+}
+
 bool StreamConnection::seek(qint64 offset) {
+    if (const std::shared_ptr<KeptStream> kept = this->kept()) {
+        return kept->seek(offset);
+    }
+    const std::lock_guard lock(liveMutex_);
     if (offset < position_ || offset - position_ > MaxSkipBytes) {
         return false;
     }
     char skipped[4096];
     while (position_ < offset) {
-        if (read(skipped, qMin<qint64>(sizeof skipped, offset - position_)) <= 0) {
+        if (readLive(skipped, qMin<qint64>(sizeof skipped, offset - position_)) <= 0) {
             return false;
         }
     }

@@ -11,8 +11,11 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <thread>
 
 namespace orvanto {
+
+class KeptStream;
 
 // The rest of an HTTP response's body on a connection that is already open, handed over by
 // HttpGet to a reader on another thread (the engine's input thread), so that a server that
@@ -58,6 +61,13 @@ public:
     // Any thread; the tap read under way finishes first.
     void setTap(std::shared_ptr<ByteTap> tap);
 
+    // From now on the body is read on a thread of its own as it arrives, into `kept`, and the
+    // reader reads it from there: a live stream's reader may wait (a paused channel) as long as
+    // `kept` keeps, and go back in it. Once; any thread, without waiting for a read under way.
+    void keep(std::shared_ptr<KeptStream> kept);
+    // What keep() was given; null before.
+    std::shared_ptr<KeptStream> kept() const;
+
     const QUrl& url() const { return url_; }
     // The whole body's length when the server announced it, else -1.
     qint64 size() const { return size_; }
@@ -65,6 +75,9 @@ public:
 private:
     // Waits for the socket; false when interrupted or failed.
     bool waitReadable();
+    // The body as it arrives, to the tap too; under liveMutex_.
+    qint64 readLive(char* data, qint64 max);
+    void pump();
     qint64 receive(char* data, qint64 max);
     qint64 readBody(char* data, qint64 max);
 
@@ -86,6 +99,10 @@ private:
     bool ended_ = false;
     qint64 position_ = 0; // body bytes read so far
     std::atomic<bool> interrupted_{false};
+    std::mutex liveMutex_; // one reader of the socket at a time: the engine's or the pump
+    mutable std::mutex keptMutex_;
+    std::shared_ptr<KeptStream> kept_;
+    std::thread pump_;
 };
 
 } // namespace orvanto

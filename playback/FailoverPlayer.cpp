@@ -45,6 +45,7 @@ FailoverPlayer::~FailoverPlayer() {
 }
 
 void FailoverPlayer::SelectStation(const QString& name, int startSlot) {
+    userPaused_ = false;
     const int index = catalogue_.FindStation(name);
     if (index == Catalogue::NotFound) {
         messages_.showMessage(MessageSink::ErrorTitle(), notInCatalogueText(name),
@@ -218,6 +219,9 @@ void FailoverPlayer::CheckInterruption() {
         return; // stops by the program or the user never restart anything
     }
     const int state = player_.playState();
+    if (state == PlayState::Paused && userPaused_) {
+        return; // the station waits for the user, what arrives meanwhile kept
+    }
     if (state != PlayState::Buffering && state != PlayState::Playing && stationPlaying_) {
         stationPlaying_ = false;
         if (archive_) {

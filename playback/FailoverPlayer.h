@@ -52,6 +52,9 @@ public:
     // deliberate change of what the player plays (the alarm's ring) is not taken for a
     // broken stream. The player itself is not touched.
     void standDown();
+    // The user paused the station (or played it on): while paused by the user it waits instead
+    // of being restarted, as any other pause is. The next station chosen clears it.
+    void setUserPaused(bool paused) { userPaused_ = paused; }
 
     bool StationPlaying() const { return stationPlaying_; }
     // The station of the last successful attempt (a full copy), if any.
@@ -109,6 +112,7 @@ private:
     MessageSink& messages_;
 
     bool stationPlaying_ = false;
+    bool userPaused_ = false;
     std::optional<Station> currentStation_;
     int currentUrlIndex_ = 0;
     bool archive_ = false;

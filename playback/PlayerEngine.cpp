@@ -11,4 +11,12 @@ std::unique_ptr<StreamCopy> PlayerEngine::copyTo(const MediaSource&, int descrip
     return nullptr;
 }
 
+bool PlayerEngine::setPaused(bool) {
+    return false;
+}
+
+bool PlayerEngine::reread() {
+    return false;
+}
+
 } // namespace orvanto

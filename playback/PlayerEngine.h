@@ -86,6 +86,13 @@ public:
     // and the seek to `ms` into it; false when refused.
     virtual bool isSeekable() const = 0;
     virtual bool seek(qint64 ms) = 0;
+    // Pauses the current media or plays it on from where it paused, reported with Paused and
+    // Playing; false where the engine cannot.
+    virtual bool setPaused(bool paused);
+    // Reads the current media's connection anew from where its reader stands now (a paused
+    // stream's keeping, moved within), dropping what the engine had read ahead; playing.
+    // False where the engine cannot.
+    virtual bool reread();
     virtual Tracks tracks() const = 0;
     // The addresses the engine found inside the current media when it was a playlist.
     virtual QList<QUrl> subItems() const = 0;

@@ -194,6 +194,26 @@ std::unique_ptr<StreamCopy> StreamPlayer::copyTo(int descriptor) {
     return engine_->copyTo(entrySource(), descriptor);
 }
 
+std::shared_ptr<StreamConnection> StreamPlayer::liveConnection() const {
+    std::shared_ptr<StreamConnection> connection = connection_.lock();
+    return connection && connection->size() < 0 ? connection : nullptr;
+}
+
+bool StreamPlayer::setPaused(bool paused) {
+    return engine_ && engineOpened_ && engine_->setPaused(paused);
+}
+
+bool StreamPlayer::rereadKept() {
+    if (!engine_ || !engineOpened_ || !liveConnection() || !engine_->reread()) {
+        return false;
+    }
+    // A media of its own: its counters start again, and it plays once it decodes.
+    flow_.restart();
+    lastDataMs_ = clock_.nowMs();
+    mediaDecoded_ = false;
+    return true;
+}
+
 void StreamPlayer::setTap(std::shared_ptr<ByteTap> tap) {
     tap_ = std::move(tap);
     if (const auto connection = connection_.lock()) {
@@ -293,6 +313,9 @@ void StreamPlayer::onEngineEvent(PlayerEngine::Event event, qint64 value) {
         }
         break;
     case PlayerEngine::Event::Playing:
+        if (state_ == PlayState::Paused) {
+            lastDataMs_ = clock_.nowMs(); // nothing was read while it waited
+        }
         engineOpened_ = true;
         applyVolume(); // an audio output may exist from now on
         notify(mediaDecoded_ ? PlayState::Playing : PlayState::Buffering); // (after a pause)

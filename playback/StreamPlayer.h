@@ -97,6 +97,14 @@ public:
     std::unique_ptr<StreamCopy> copyTo(int descriptor);
     // What the engine is given for the current entry: its address (or file) and headers.
     MediaSource entrySource() const;
+    // The connection the engine reads a live stream from (one without a length: not a file or
+    // an archive), which can keep what arrives while the engine waits; null for anything else.
+    std::shared_ptr<StreamConnection> liveConnection() const;
+    // Pauses what plays, or plays it on; false where the engine cannot.
+    bool setPaused(bool paused);
+    // Plays the live connection's keeping anew from where its reader was moved to; false where
+    // there is none or the engine cannot.
+    bool rereadKept();
 
 Q_SIGNALS:
     // Once per change of playState().

@@ -79,7 +79,11 @@ void StreamPlayer::onWatchdog() {
     if (!volumeApplied_) {
         applyVolume();
     }
-    if (!entryIsNetwork_ || state_ == PlayState::Paused) {
+    if (state_ == PlayState::Paused) {
+        lastDataMs_ = now; // nothing is read while it waits, and no outage is counted
+        return;
+    }
+    if (!entryIsNetwork_) {
         return; // local files need no watching
     }
     watchPlayedEntry(now);

@@ -1,3 +1,4 @@
+#include "net/KeptStream.h"
 #include "playback/VlcEngine_p.h"
 #include "playback/VlcStreamCopy.h"
 #include "playback/VlcVideoOutput.h"
@@ -317,6 +318,40 @@ bool VlcEngine::seek(qint64 ms) {
         return false;
     }
     libvlc_media_player_set_time(d_->player, qMax<qint64>(0, ms));
+    return true;
+}
+
+bool VlcEngine::setPaused(bool paused) {
+    if (!d_->player || !d_->media || (paused && !libvlc_media_player_can_pause(d_->player))) {
+        return false;
+    }
+    libvlc_media_player_set_pause(d_->player, paused ? 1 : 0);
+    return true;
+}
+
+bool VlcEngine::reread() {
+    const std::shared_ptr<KeptStream> kept = d_->connection ? d_->connection->kept() : nullptr;
+    if (!d_->player || !d_->media || !kept) {
+        return false;
+    }
+    ++d_->generation; // the old media's reports are stale
+    decodePoll_.stop();
+    opened_ = false;
+    decoded_ = Decoding::NotYet;
+    kept->holdReader(true); // libVLC's read returns, and its input ends
+    libvlc_media_player_stop(d_->player);
+    kept->holdReader(false);
+    d_->releaseMedia();
+    d_->media = libvlc_media_new_callbacks(d_->vlc, &connectionOpen, &connectionRead,
+                                           &connectionSeek, &connectionClose, d_->connection.get());
+    if (!d_->media) {
+        reportError();
+        return true;
+    }
+    d_->watchMedia();
+    libvlc_media_player_set_media(d_->player, d_->media);
+    libvlc_media_player_play(d_->player);
+    decodePoll_.start();
     return true;
 }
 

@@ -39,6 +39,8 @@ public:
     Position position() const override;
     bool isSeekable() const override;
     bool seek(qint64 ms) override;
+    bool setPaused(bool paused) override;
+    bool reread() override;
     Tracks tracks() const override;
     QList<QUrl> subItems() const override;
     bool hasVideo() const override;

@@ -3,6 +3,7 @@
 #include "playback/ArchivePlayback.h"
 #include "window/GuideText.h"
 #include "window/PlayerArea.h"
+#include "window/SeekSlider.h"
 
 #include <QAction>
 #include <QApplication>
@@ -34,10 +35,8 @@ ArchiveControls::ArchiveControls(ArchivePlayback& archive, PlayerArea& area, QOb
     : QObject(parent), archive_(archive) {
     box_ = new QWidget;
     box_->setObjectName(u"archiveBar"_s);
-    slider_ = new QSlider(Qt::Horizontal, box_);
-    slider_->setObjectName(u"archivePosition"_s);
-    slider_->setAccessibleName(u"Thesi"_s);
-    slider_->setFocusPolicy(Qt::TabFocus);
+    slider_ = makeSeekSlider(box_, u"archivePosition"_s, u"Thesi"_s,
+                             [this](int seconds) { archive_.seek(seconds); });
     time_ = new QLabel(box_);
     time_->setObjectName(u"archiveTime"_s);
     auto* layout = new QHBoxLayout(box_);
@@ -53,18 +52,6 @@ ArchiveControls::ArchiveControls(ArchivePlayback& archive, PlayerArea& area, QOb
     live_->setShortcutContext(Qt::WidgetShortcut); // the key is handled below, everywhere
     live_->setVisible(false);
     connect(live_, &QAction::triggered, &archive_, &ArchivePlayback::backToLive);
-
-    connect(slider_, &QSlider::sliderPressed, this, [this] { dragging_ = true; });
-    connect(slider_, &QSlider::sliderReleased, this, [this] {
-        dragging_ = false;
-        archive_.seek(slider_->value());
-    });
-    // A step of the keyboard or a click beside the handle (not a drag) seeks at once.
-    connect(slider_, &QSlider::actionTriggered, this, [this](int action) {
-        if (action != QAbstractSlider::SliderMove) {
-            QTimer::singleShot(0, this, [this] { archive_.seek(slider_->value()); });
-        }
-    });
 
     timer_ = new QTimer(this);
     timer_->setInterval(RefreshMs);
@@ -104,14 +91,15 @@ void ArchiveControls::refresh() {
     const qint64 length = archive_.lengthSeconds();
     const qint64 position = archive_.positionSeconds();
     slider_->setEnabled(archive_.canSeek());
-    if (!dragging_) {
+    if (!slider_->isSliderDown()) {
         const QSignalBlocker quiet(slider_);
         slider_->setRange(0, static_cast<int>(qMax<qint64>(0, length)));
         slider_->setValue(static_cast<int>(position));
     }
     slider_->setSingleStep(StepSeconds);
     slider_->setPageStep(StepSeconds * 6);
-    time_->setText(clockOf(dragging_ ? slider_->value() : position) + u" / "_s + clockOf(length));
+    time_->setText(clockOf(slider_->isSliderDown() ? slider_->value() : position) + u" / "_s +
+                   clockOf(length));
 }
 
 bool ArchiveControls::eventFilter(QObject* watched, QEvent* event) {

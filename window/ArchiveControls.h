@@ -51,7 +51,6 @@ private:
     QLabel* time_ = nullptr;
     QAction* live_ = nullptr;
     QTimer* timer_ = nullptr;
-    bool dragging_ = false;
 };
 
 } // namespace orvanto

@@ -211,6 +211,23 @@ TEST_F(PlayingStationTest, PausedEndedAndReadyEachRestart) {
     }
 }
 
+TEST_F(PlayingStationTest, APauseTheUserAskedForWaitsUntilAnotherChoice) {
+    failover.setUserPaused(true);
+    player.openedUrls.clear();
+    player.setState(PlayState::Paused);
+    EXPECT_TRUE(player.openedUrls.isEmpty()) << "not restarted";
+    EXPECT_TRUE(failover.StationPlaying());
+    player.setState(PlayState::Ready); // broken off while paused: restarted
+    EXPECT_EQ(player.openedUrls.value(0), s("u2"));
+    runAttempt();
+
+    failover.SelectStation(s("STAR"), 0); // another choice: a pause by itself restarts again
+    runAttempt();
+    player.openedUrls.clear();
+    player.setState(PlayState::Paused);
+    EXPECT_FALSE(player.openedUrls.isEmpty());
+}
+
 TEST_F(PlayingStationTest, ChoosingTheSameStationAgainStartsFromSlotZero) {
     failover.SelectStation(s("STAR"), 0);
     runAttempt();

@@ -3,6 +3,7 @@
 #include "playback/RecordingFile.h"
 
 #include "playback/RecordingName.h"
+#include "support/FileSizeLimit.h"
 
 #include <QDir>
 #include <QFile>
@@ -14,11 +15,11 @@
 #include <gtest/gtest.h>
 #include <mutex>
 #include <optional>
-#include <sys/resource.h>
 #include <thread>
 #include <unistd.h>
 
 using namespace orvanto;
+using orvanto::test::FileSizeLimit;
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
@@ -249,23 +250,17 @@ TEST_F(RecordingFileTest, AFullDiskStopsItWithAMessage) {
 // it stays in the file.
 TEST_F(RecordingFileTest, AWriteRefusedMidwayKeepsEverythingWrittenBeforeIt) {
     constexpr rlim_t Limit = 1000 * 188 + 100;
-    rlimit saved{};
-    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
-    const auto previous = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit limited = saved;
-    limited.rlim_cur = Limit;
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limited), 0);
     const QByteArray stream = tsPackets(3000);
     std::optional<RecordingFile::Outcome> outcome;
     {
+        const FileSizeLimit limit(Limit);
+        ASSERT_TRUE(limit.ok());
         RecordingFile file(namer(), ended.listener());
         for (qsizetype at = 0; at < stream.size(); at += 188 * 50) {
             file.take(stream.constData() + at, 188 * 50);
         }
         outcome = ended.wait();
     }
-    ::setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, previous);
     ASSERT_TRUE(outcome);
     EXPECT_TRUE(outcome->failed);
     EXPECT_FALSE(outcome->reason.isEmpty());

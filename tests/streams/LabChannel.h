@@ -49,6 +49,7 @@ public:
 
     const QString& name() const { return name_; }
     const FailoverPlayer& failover() const { return *failover_; }
+    FailoverPlayer& failover() { return *failover_; }
     const VlcPlayer& player() const { return player_; }
     VlcPlayer& player() { return player_; }
     int failureBoxes() const { return int(messages_.messages.size()); }

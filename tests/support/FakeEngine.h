@@ -43,6 +43,20 @@ public:
         at.timeMs = ms;
         return true;
     }
+    // Pauses as libVLC does, reporting it at once.
+    bool setPaused(bool value) override {
+        if (!pausable) {
+            return false;
+        }
+        paused = value;
+        report(value ? Event::Paused : Event::Playing);
+        return true;
+    }
+    bool reread() override {
+        ++rereads;
+        paused = false;
+        return true;
+    }
     Tracks tracks() const override { return found; }
     QList<QUrl> subItems() const override { return items; }
     bool hasVideo() const override { return video; }
@@ -99,6 +113,9 @@ public:
     // What copyTo() makes; none: the engine cannot copy.
     std::function<std::unique_ptr<StreamCopy>(const MediaSource&, int)> copier;
     bool playing = false;
+    bool pausable = true;
+    bool paused = false;
+    int rereads = 0;
     int stops = 0;
     Stats counters; // these three are the current media's: stop() clears them
     Position at;
