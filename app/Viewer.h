@@ -30,6 +30,7 @@ class PasswordPrompt;
 class RecordControls;
 class Recorder;
 class RecordingList;
+class ScheduleWiring;
 class SecretStore;
 class Ticker;
 class UrlOpener;
@@ -59,6 +60,11 @@ struct ViewerServices {
     Recorder* recorder = nullptr;
     // Where recordings go; empty: ~/Videos/Orvanto or ~/Music/Orvanto.
     QString recordingFolder = {};
+    // Scheduled recordings: their tick, once a second (null: no scheduled recordings), and the
+    // seconds they start before their programme and go on after it.
+    Ticker* scheduleTicker = nullptr;
+    qint64 paddingBefore = 2 * 60;
+    qint64 paddingAfter = 5 * 60;
 };
 
 // The viewer as one piece: the catalogue and the failover player, the window, the parental lock,
@@ -89,6 +95,8 @@ public:
     BrowserCheck& browserCheck() { return *browserCheck_; }
     GuideWiring& guide() { return *guide_; }
     ArchivePlayback& archive() { return *archive_; }
+    // Null without recording or without a schedule ticker.
+    ScheduleWiring* schedule() { return schedule_.get(); }
     // Controls of the layout that no logic could be bound to (empty when all are bound).
     const QStringList& unboundControls() const { return unbound_; }
 
@@ -98,6 +106,7 @@ public:
 private:
     void bindRecording(Recorder& recorder);
     void showRecordings();
+    void showSchedule();
 
     ViewerServices services_;
     Catalogue catalogue_;
@@ -113,6 +122,7 @@ private:
     std::unique_ptr<GuideWiring> guide_;
     std::unique_ptr<RecordingList> recordings_;
     std::unique_ptr<RecordControls> record_;
+    std::unique_ptr<ScheduleWiring> schedule_;
     QStringList unbound_;
 };
 

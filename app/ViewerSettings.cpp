@@ -239,4 +239,19 @@ QString ViewerSettings::recordingFolder() const {
     return QDir::isAbsolutePath(folder) ? QDir::cleanPath(folder) : QString();
 }
 
+ViewerSettings::Padding ViewerSettings::recordingPadding() const {
+    Padding padding;
+    if (!settings_) {
+        return padding;
+    }
+    auto minutes = [this](const QString& key, qint64 fallback) {
+        bool ok = false;
+        const int value = settings_->value(key).toInt(&ok);
+        return ok && value >= 0 && value <= MaxPaddingMinutes ? qint64(value) * 60 : fallback;
+    };
+    padding.before = minutes(QStringLiteral("recordings/before"), padding.before);
+    padding.after = minutes(QStringLiteral("recordings/after"), padding.after);
+    return padding;
+}
+
 } // namespace orvanto

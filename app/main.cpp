@@ -47,7 +47,8 @@ constexpr int StartPageDelayMs = 300;
 // viewer goes before the player, timers and boxes it uses.
 class Program {
 public:
-    Program(VideoDrawing drawing, const QString& recordingFolder)
+    Program(VideoDrawing drawing, const QString& recordingFolder,
+            const ViewerSettings::Padding& padding)
         : player_(nullptr, nullptr, drawing),
           viewer_(ViewerServices{
               .player = player_,
@@ -66,6 +67,9 @@ public:
               .secrets = secrets_.get(),
               .recorder = &recorder_,
               .recordingFolder = recordingFolder,
+              .scheduleTicker = &scheduleTicker_,
+              .paddingBefore = padding.before,
+              .paddingAfter = padding.after,
           }) {}
 
     Viewer& viewer() { return viewer_; }
@@ -100,6 +104,7 @@ private:
     SystemClock clock_;
     QtTicker alarmWatch_{1000};
     QtTicker alarmRing_{2000};
+    QtTicker scheduleTicker_{1000};
     SystemSteadyClock steady_;
     QtTicker checkTicker_{100};
     ListCheck listCheck_{[] { return std::make_unique<VlcProbe>(); }, checkTicker_, steady_, clock_,
@@ -141,7 +146,8 @@ int main(int argc, char** argv) {
     if (!settings.warning().isEmpty()) {
         std::fprintf(stderr, "orvanto-tv: %s\n", qUtf8Printable(settings.warning()));
     }
-    Program program(commandLine.videoDrawing, settings.recordingFolder());
+    Program program(commandLine.videoDrawing, settings.recordingFolder(),
+                    settings.recordingPadding());
     ViewerSession session(program.viewer(), settings);
     session.start(commandLine.playlist);
     program.windowShown();

@@ -112,6 +112,11 @@ ChannelBrowser::ChannelBrowser(const Catalogue& catalogue, int count, const Favo
             Q_EMIT archiveRequested(dayStation_, index);
         }
     });
+    connect(day_, &DayView::recordChosen, this, [this](int index) {
+        if (dayStation_ > 0) {
+            Q_EMIT recordRequested(dayStation_, index);
+        }
+    });
 
     auto* top = new QHBoxLayout;
     top->addWidget(search_, 1);
@@ -337,6 +342,10 @@ void ChannelBrowser::setListNote(const QString& note) {
 
 void ChannelBrowser::setShortGuide(int station, std::vector<ProgrammeSlot> programmes) {
     model_->setShortGuide(station, std::move(programmes));
+}
+
+void ChannelBrowser::setRecordingOffered(bool offered) {
+    day_->setRecordingOffered(offered);
 }
 
 void ChannelBrowser::setDaysBack(int days) {

@@ -74,6 +74,8 @@ public:
     void setListNote(const QString& note);
     // How many days back the day shown may go (the longest archive of the list, at least one).
     void setDaysBack(int days);
+    // Whether the day's programmes not over yet offer "Record".
+    void setRecordingOffered(bool offered);
     // The catalogue index of the channel chosen, or 0.
     int currentStation() const;
 
@@ -94,6 +96,8 @@ Q_SIGNALS:
     void dayRequested(int station, int dayOffset);
     // Programme `index` of the day shown on `station` is to be played from its archive.
     void archiveRequested(int station, int index);
+    // Programme `index` of the day shown on `station` is to be recorded at its time.
+    void recordRequested(int station, int index);
     // "Guide..." was pressed: the user wants to set the list's guide address.
     void guideAddressRequested();
 

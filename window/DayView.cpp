@@ -25,6 +25,9 @@ DayView::DayView(QWidget* parent) : QWidget(parent) {
         if (index >= 0) {
             Q_EMIT programmeChosen(index);
         }
+        if (const int record = GuideText::recordIndex(link.toString()); record >= 0) {
+            Q_EMIT recordChosen(record);
+        }
     });
     before_ = new QPushButton(u"‹ Day before"_s, this);
     before_->setObjectName(u"dayBefore"_s);
@@ -47,7 +50,7 @@ DayView::DayView(QWidget* parent) : QWidget(parent) {
 void DayView::showDay(const QString& channel, const QDate& date,
                       const std::vector<Programme>& programmes, qint64 time, bool inGuide,
                       const std::vector<bool>& playable) {
-    text_->setHtml(GuideText::day(channel, date, programmes, time, inGuide, playable));
+    text_->setHtml(GuideText::day(channel, date, programmes, time, inGuide, playable, recordable_));
     if (offset_ == 0) {
         text_->scrollToAnchor(u"now"_s);
     }
@@ -83,9 +86,13 @@ void DayView::updateButtons() {
 bool DayView::eventFilter(QObject* watched, QEvent* event) {
     if (watched == text_->viewport() && event->type() == QEvent::MouseButtonDblClick) {
         const auto* mouse = static_cast<QMouseEvent*>(event);
-        const int index = GuideText::archiveIndex(text_->anchorAt(mouse->position().toPoint()));
-        if (index >= 0) {
+        const QString link = text_->anchorAt(mouse->position().toPoint());
+        if (const int index = GuideText::archiveIndex(link); index >= 0) {
             Q_EMIT programmeChosen(index);
+            return true;
+        }
+        if (const int index = GuideText::recordIndex(link); index >= 0) {
+            Q_EMIT recordChosen(index);
             return true;
         }
     }
