@@ -19,6 +19,17 @@ RecordingScheduler::RecordingScheduler(RecordingSchedule& schedule,
                                        RecordingSessionFactory& sessions, const Clock& clock,
                                        Ticker& ticker, QObject* parent)
     : QObject(parent), schedule_(schedule), factory_(sessions), clock_(clock), ticker_(ticker) {
+    ticker_.start([this] { check(); });
+}
+
+RecordingScheduler::~RecordingScheduler() {
+    ticker_.stop();
+    sessions_.clear(); // each session finishes its file as it goes
+}
+
+// What the schedule holds from the last run: missed, or to start anew.
+void RecordingScheduler::resume() {
+    resumed_ = true;
     const qint64 time = now();
     const QList<ScheduledRecording> entries = schedule_.entries(); // updates reorder the list
     for (ScheduledRecording entry : entries) {
@@ -34,12 +45,6 @@ RecordingScheduler::RecordingScheduler(RecordingSchedule& schedule,
             schedule_.update(entry);
         }
     }
-    ticker_.start([this] { check(); });
-}
-
-RecordingScheduler::~RecordingScheduler() {
-    ticker_.stop();
-    sessions_.clear(); // each session finishes its file as it goes
 }
 
 qint64 RecordingScheduler::now() const {
@@ -117,6 +122,9 @@ void RecordingScheduler::retime(const QString& list, const QString& channel,
 }
 
 void RecordingScheduler::check() {
+    if (!resumed_) {
+        resume();
+    }
     over_.clear();
     const qint64 time = now();
     const QList<ScheduledRecording> entries = schedule_.entries();

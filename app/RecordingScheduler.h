@@ -17,8 +17,8 @@ class Ticker;
 // Runs the scheduled recordings: each starts at its programme's start less the padding before
 // and stops at its stop plus the padding after, on a session of its own, so that recordings
 // that overlap both run. It looks at the schedule on each tick of `ticker` (once a second).
-// When it is made, a recording whose time went by while the program was not running is marked
-// failed; one whose time is under way starts on the first look, anew.
+// On its first look, a recording whose time went by while the program was not running is marked
+// failed, and one whose time is under way starts anew.
 class RecordingScheduler : public QObject {
     Q_OBJECT
 public:
@@ -59,6 +59,7 @@ private:
         bool stopping = false;
     };
     qint64 now() const;
+    void resume();
     void begin(ScheduledRecording entry);
     void stop(quint64 id);
     void ended(quint64 id, const RecordingSessionFactory::Ended& end);
@@ -71,6 +72,7 @@ private:
     std::map<quint64, Running> sessions_;
     // Sessions that ended, let go on the next look rather than inside their own report.
     std::vector<std::unique_ptr<RecordingSession>> over_;
+    bool resumed_ = false;
 };
 
 } // namespace orvanto

@@ -215,6 +215,9 @@ TEST_F(RecordingSchedulerTest, ARestartFailsWhatWasMissedAndResumesWhatIsUnderWa
     scheduler.reset();
     clock.now = at(20, 0);
     restart();
+    QSignalSpy finished(scheduler.get(), &RecordingScheduler::finished);
+    sessions.starts.clear();
+    ticker.tick();
 
     EXPECT_EQ(entry(missed).state, State::Failed);
     EXPECT_EQ(entry(missed).reason, u"The program was not running at its time."_s);
@@ -222,12 +225,29 @@ TEST_F(RecordingSchedulerTest, ARestartFailsWhatWasMissedAndResumesWhatIsUnderWa
     EXPECT_EQ(entry(cut).reason, u"The program was closed while it recorded."_s);
     EXPECT_EQ(entry(later).state, State::Scheduled);
     EXPECT_EQ(entry(later).programme, u"Late"_s);
-
-    sessions.starts.clear();
-    ticker.tick();
+    EXPECT_EQ(finished.size(), 2) << "the two failed go to the recordings made";
     ASSERT_EQ(sessions.starts.size(), 1u);
     EXPECT_EQ(sessions.starts[0].id, running);
     EXPECT_EQ(entry(running).state, State::Recording);
+}
+
+// Scheduled, the program closed and started again, the guide read anew: it records at the
+// programme's new time, on the padding kept with it.
+TEST_F(RecordingSchedulerTest, AfterARestartAGuideReadAnewStillMovesIt) {
+    const quint64 id = record(programme(u"News"_s, 20, 0, 21, 0));
+    restart();
+    ticker.tick();
+    scheduler->retime(u"/lists/tv.m3u"_s, u"One"_s, {programme(u"News"_s, 21, 0, 22, 0)});
+    restart();
+    EXPECT_EQ(entry(id).start, secs(21, 0)) << "the new time is kept too";
+    goTo(at(19, 58));
+    EXPECT_TRUE(sessions.starts.empty());
+    goTo(at(20, 58));
+    ASSERT_EQ(sessions.starts.size(), 1u);
+    goTo(at(22, 5));
+    EXPECT_TRUE(sessions.stopped(id));
+    sessions.end(id, 1);
+    EXPECT_EQ(entry(id).state, State::Done);
 }
 
 TEST_F(RecordingSchedulerTest, RefusedSessionsAndOnesThatEndEarlyFailWithTheirReason) {
