@@ -37,8 +37,17 @@ bool RecordingSchedule::valid(const ScheduledRecording& entry) {
 }
 
 quint64 RecordingSchedule::add(ScheduledRecording entry) {
-    if (entries_.size() >= MaxEntries || !valid(entry)) {
+    if (!valid(entry)) {
         return 0;
+    }
+    if (entries_.size() >= MaxEntries) {
+        // The one that ended first makes room; what is still to come stays.
+        auto over =
+            std::ranges::find_if(entries_, [](const ScheduledRecording& e) { return !e.isOpen(); });
+        if (over == entries_.end()) {
+            return 0;
+        }
+        entries_.erase(over);
     }
     entry.id = ++lastId_;
     entries_.append(entry);

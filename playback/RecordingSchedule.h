@@ -47,8 +47,9 @@ public:
     const QList<ScheduledRecording>& entries() const { return entries_; }
     const ScheduledRecording* find(quint64 id) const;
 
-    // Adds `entry` under a new id, which it returns; 0 when the schedule is full or the entry
-    // cannot be (no channel, its stop not after its start).
+    // Adds `entry` under a new id, which it returns; 0 when the entry cannot be (no channel, its
+    // stop not after its start) or the schedule is full of recordings still to come. When it is
+    // full, the finished one that started first is forgotten.
     quint64 add(ScheduledRecording entry);
     // Replaces the entry of the same id; false when there is none.
     bool update(const ScheduledRecording& entry);

@@ -120,13 +120,24 @@ TEST(RecordingSchedule, ReadsABoundedNumberAndDropsGarbage) {
     EXPECT_EQ(schedule.entries().first().start, T + 2) << "of two with one id, the first is kept";
     EXPECT_NE(schedule.find(8), nullptr);
 
-    // Full: no more is taken until one goes.
+    // Full of recordings still to come: no more is taken until one goes.
     while (schedule.entries().size() < RecordingSchedule::MaxEntries) {
         ASSERT_NE(schedule.add(entry(u"Two"_s, T)), 0u);
     }
     EXPECT_EQ(schedule.add(entry(u"Two"_s, T)), 0u);
     schedule.remove(8);
     EXPECT_NE(schedule.add(entry(u"Two"_s, T)), 0u);
+    // Once some are over, the first of those makes room.
+    ScheduledRecording done = *schedule.find(20);
+    done.state = State::Done;
+    schedule.update(done);
+    ScheduledRecording failed = *schedule.find(10);
+    failed.state = State::Failed;
+    schedule.update(failed);
+    EXPECT_NE(schedule.add(entry(u"Three"_s, T + 5000)), 0u);
+    EXPECT_EQ(schedule.find(10), nullptr) << "it started first";
+    EXPECT_NE(schedule.find(20), nullptr);
+    EXPECT_EQ(schedule.entries().size(), RecordingSchedule::MaxEntries);
 
     QFile garbage(dir.filePath(u"garbage.conf"_s));
     ASSERT_TRUE(garbage.open(QIODevice::WriteOnly));
