@@ -175,21 +175,30 @@ void GuideWiring::showDay(int station, const std::vector<Programme>& programmes)
     dayProgrammes_ = programmes;
     const qint64 time = now();
     std::vector<bool> playable(programmes.size(), false);
-    if (archive_ && station <= catalogue_.StationCount()) {
+    std::vector<bool> scheduled(programmes.size(), false);
+    if (station <= catalogue_.StationCount()) {
         const Station& channel = catalogue_.station(station);
         for (size_t i = 0; i < programmes.size(); ++i) {
-            playable[i] = ArchivePlayback::reaches(channel, programmes[i].start, time);
+            playable[i] = archive_ && ArchivePlayback::reaches(channel, programmes[i].start, time);
+            scheduled[i] = scheduled_ && scheduled_(channel.Name, programmes[i]);
         }
     }
     if (browser_) {
-        browser_->setDay(station, dayDate_, programmes, time, playable);
+        browser_->setDay(station, dayDate_, programmes, time, playable, scheduled);
     }
 }
 
-void GuideWiring::offerRecording() {
+void GuideWiring::offerRecording(ScheduledTest scheduled) {
     recordable_ = true;
+    scheduled_ = std::move(scheduled);
     if (browser_) {
         browser_->setRecordingOffered(true);
+    }
+}
+
+void GuideWiring::refreshDay() {
+    if (dayStation_ > 0 && !dayProgrammes_.empty()) {
+        showDay(dayStation_, std::vector<Programme>(dayProgrammes_));
     }
 }
 

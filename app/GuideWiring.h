@@ -10,6 +10,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QTimer>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -49,8 +50,12 @@ public:
     // Where the day view's past programmes are played from their channel's archive (none: the
     // day view offers none). It must outlive this.
     void setArchive(ArchivePlayback* archive) { archive_ = archive; }
-    // The day view's programmes not over yet offer "Record", which gives recordRequested().
-    void offerRecording();
+    // The day view's programmes not over yet offer "Record", which gives recordRequested(), or
+    // say "Scheduled" where `scheduled(channel, programme)` holds.
+    using ScheduledTest = std::function<bool(const QString& channel, const Programme& programme)>;
+    void offerRecording(ScheduledTest scheduled);
+    // Shows the day on show again (what is scheduled changed).
+    void refreshDay();
     // Asks for the programmes of `channel` (a station of the list on show) between `from` and
     // `to`, for the scheduled recordings: programmesReady() follows.
     void requestProgrammes(int channel, qint64 from, qint64 to);
@@ -95,6 +100,7 @@ private:
     QPointer<ChannelBrowser> browser_;
     ArchivePlayback* archive_ = nullptr;
     bool recordable_ = false;
+    ScheduledTest scheduled_;
     // The day last asked for, and what came of it.
     int dayStation_ = 0;
     QDate dayDate_;

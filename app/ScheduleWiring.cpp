@@ -12,6 +12,7 @@
 
 #include <QDateTime>
 #include <QLocale>
+#include <algorithm>
 #include <map>
 
 namespace orvanto {
@@ -29,7 +30,14 @@ ScheduleWiring::ScheduleWiring(const Parts& parts, const Setup& setup, QObject* 
     scheduler_ =
         std::make_unique<RecordingScheduler>(schedule_, sessions_, parts_.clock, parts_.ticker);
     connect(scheduler_.get(), &RecordingScheduler::finished, this, &ScheduleWiring::finished);
-    parts_.guide.offerRecording();
+    parts_.guide.offerRecording([this](const QString& channel, const Programme& programme) {
+        return std::ranges::any_of(schedule_.entries(), [&](const ScheduledRecording& entry) {
+            return entry.isOpen() && entry.list == parts_.guide.list() &&
+                   entry.channel == channel && entry.programme == programme.title &&
+                   entry.start == programme.start;
+        });
+    });
+    connect(&schedule_, &RecordingSchedule::changed, &parts_.guide, &GuideWiring::refreshDay);
     connect(&parts_.guide, &GuideWiring::recordRequested, this, &ScheduleWiring::record);
     connect(&parts_.guide, &GuideWiring::guideChanged, this, &ScheduleWiring::guideChanged);
     connect(&parts_.guide, &GuideWiring::programmesReady, this, &ScheduleWiring::programmesReady);
@@ -53,8 +61,11 @@ void ScheduleWiring::record(const QString& channel, const Programme& programme) 
         programme.title, channel,
         QLocale().toString(QDateTime::fromSecsSinceEpoch(programme.start), QLocale::ShortFormat));
     if (entry == nullptr) {
-        parts_.messages.showMessage(u"Record"_s, u"%1 is over or scheduled already."_s.arg(what),
-                                    MessageSink::Icon::None);
+        parts_.messages.showMessage(
+            u"Record"_s,
+            u"%1 cannot be scheduled: it is over or scheduled already, or the schedule is full of "
+            u"recordings to come."_s.arg(what),
+            MessageSink::Icon::None);
         return;
     }
     const QString risk = warning(*entry);

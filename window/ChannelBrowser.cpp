@@ -325,14 +325,15 @@ void ChannelBrowser::showGuideParts() {
 
 void ChannelBrowser::setDay(int station, const QDate& date,
                             const std::vector<Programme>& programmes, qint64 time,
-                            const std::vector<bool>& playable) {
+                            const std::vector<bool>& playable, const std::vector<bool>& scheduled) {
     if (station != currentStation()) {
         return;
     }
     dayStation_ = station;
     // (A portal's short guide knows a channel that the big guide does not.)
     day_->showDay(catalogue_.station(station).Name, date, programmes, time,
-                  (schedule_ && schedule_->matched(station)) || !programmes.empty(), playable);
+                  (schedule_ && schedule_->matched(station)) || !programmes.empty(), playable,
+                  scheduled);
 }
 
 void ChannelBrowser::setListNote(const QString& note) {

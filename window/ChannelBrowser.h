@@ -64,9 +64,11 @@ public:
     // Where the list's guide stands; without a guide its columns and the day are hidden.
     void setGuideStatus(const GuideStatus& status);
     // The programmes of `date` on catalogue station `station`, shown if it is still chosen;
-    // `playable[i]`: programme i can be played from the channel's archive.
+    // `playable[i]`: programme i can be played from the channel's archive; `scheduled[i]`: it is
+    // to be recorded.
     void setDay(int station, const QDate& date, const std::vector<Programme>& programmes,
-                qint64 time, const std::vector<bool>& playable = {});
+                qint64 time, const std::vector<bool>& playable = {},
+                const std::vector<bool>& scheduled = {});
     // What a provider's portal says is on `station` today, for its now and next columns where
     // the guide has nothing for it.
     void setShortGuide(int station, std::vector<ProgrammeSlot> programmes);

@@ -49,8 +49,9 @@ DayView::DayView(QWidget* parent) : QWidget(parent) {
 
 void DayView::showDay(const QString& channel, const QDate& date,
                       const std::vector<Programme>& programmes, qint64 time, bool inGuide,
-                      const std::vector<bool>& playable) {
-    text_->setHtml(GuideText::day(channel, date, programmes, time, inGuide, playable, recordable_));
+                      const std::vector<bool>& playable, const std::vector<bool>& scheduled) {
+    text_->setHtml(
+        GuideText::day(channel, date, programmes, time, inGuide, playable, recordable_, scheduled));
     if (offset_ == 0) {
         text_->scrollToAnchor(u"now"_s);
     }

@@ -26,10 +26,10 @@ public:
 
     // Shows `programmes` of `channel` on `date` (`time`: now); `playable[i]`: programme i can be
     // played from the archive. `inGuide`: the guide knows the channel. With recording offered,
-    // the programmes not over yet have "Record".
+    // the programmes not over yet have "Record", or "Scheduled" where `scheduled[i]` holds.
     void showDay(const QString& channel, const QDate& date,
                  const std::vector<Programme>& programmes, qint64 time, bool inGuide,
-                 const std::vector<bool>& playable);
+                 const std::vector<bool>& playable, const std::vector<bool>& scheduled = {});
     void clear();
 
     // The day shown, in days from today (0: today, -1: yesterday), and how far back it may go.

@@ -73,7 +73,8 @@ int recordIndex(const QString& link) {
 }
 
 QString day(const QString& channel, const QDate& date, const std::vector<Programme>& programmes,
-            qint64 time, bool inGuide, const std::vector<bool>& playable, bool recordable) {
+            qint64 time, bool inGuide, const std::vector<bool>& playable, bool recordable,
+            const std::vector<bool>& scheduled) {
     QString html = u"<p><b>%1</b> — %2</p>"_s.arg(channel.toHtmlEscaped(),
                                                   QLocale().toString(date, QLocale::LongFormat));
     if (!inGuide) {
@@ -98,7 +99,9 @@ QString day(const QString& channel, const QDate& date, const std::vector<Program
             }
         }
         if (recordable && time < p.stop) {
-            heading += u"  <a href=\"%1\">Record</a>"_s.arg(recordLink(static_cast<int>(i)));
+            heading += i < scheduled.size() && scheduled[i]
+                           ? u"  <i>Scheduled</i>"_s
+                           : u"  <a href=\"%1\">Record</a>"_s.arg(recordLink(static_cast<int>(i)));
         }
         QStringList details;
         if (!p.subTitle.isEmpty()) {

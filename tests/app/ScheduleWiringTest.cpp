@@ -126,6 +126,8 @@ TEST_F(ScheduleWiringTest, RecordInTheDaySchedulesTheProgrammeAndWarnsOfAServerS
     EXPECT_EQ(entry.start, local(20, 30).toSecsSinceEpoch());
     EXPECT_EQ(entry.recordFrom(), local(20, 28).toSecsSinceEpoch());
     EXPECT_EQ(entry.recordUntil(), local(22, 5).toSecsSinceEpoch());
+    EXPECT_FALSE(day->toHtml().contains(u"record:2"_s)) << "the day says it is scheduled";
+    EXPECT_TRUE(day->toPlainText().contains(u"Film Scheduled"_s)) << qPrintable(day->toPlainText());
     ASSERT_FALSE(messages.messages.empty());
     EXPECT_TRUE(messages.messages.back().text.contains(u"is scheduled: it records"_s))
         << qPrintable(messages.messages.back().text) << " (another server: nothing to fear)";

@@ -456,6 +456,11 @@ TEST_F(ChannelBrowserGuideTest, TheProgrammesNotOverYetOfferRecord) {
     EXPECT_FALSE(html.contains(s("record:0"))) << "over";
     EXPECT_TRUE(html.contains(s("record:1"))) << "on now";
     EXPECT_TRUE(html.contains(s("record:2")));
+    browser->setDay(3, today, day3, at(20, 30), {}, {false, false, true});
+    EXPECT_FALSE(day()->toHtml().contains(s("record:2"))) << "scheduled already";
+    EXPECT_TRUE(day()->toPlainText().contains(s("Film Scheduled")))
+        << qPrintable(day()->toPlainText());
+    browser->setDay(3, today, day3, at(20, 30), {});
 
     browser->show();
     QApplication::setActiveWindow(browser);
