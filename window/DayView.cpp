@@ -6,6 +6,7 @@
 #include <QHBoxLayout>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTextBrowser>
 #include <QVBoxLayout>
 
@@ -50,15 +51,24 @@ DayView::DayView(QWidget* parent) : QWidget(parent) {
 void DayView::showDay(const QString& channel, const QDate& date,
                       const std::vector<Programme>& programmes, qint64 time, bool inGuide,
                       const std::vector<bool>& playable, const std::vector<bool>& scheduled) {
+    // The same day shown again (what is scheduled changed) stays where the user scrolled it.
+    const bool again = channel == shownChannel_ && date == shownDate_;
+    const int scrolled = text_->verticalScrollBar()->value();
     text_->setHtml(
         GuideText::day(channel, date, programmes, time, inGuide, playable, recordable_, scheduled));
-    if (offset_ == 0) {
+    shownChannel_ = channel;
+    shownDate_ = date;
+    if (again) {
+        text_->verticalScrollBar()->setValue(scrolled);
+    } else if (offset_ == 0) {
         text_->scrollToAnchor(u"now"_s);
     }
 }
 
 void DayView::clear() {
     text_->clear();
+    shownChannel_.clear();
+    shownDate_ = {};
 }
 
 void DayView::setOffset(int offset) {

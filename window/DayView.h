@@ -59,6 +59,8 @@ private:
     int offset_ = 0;
     int earliest_ = -1;
     bool recordable_ = false;
+    QString shownChannel_; // the day on show
+    QDate shownDate_;
 };
 
 } // namespace orvanto
