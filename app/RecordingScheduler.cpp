@@ -110,7 +110,7 @@ void RecordingScheduler::retime(const QString& list, const QString& channel,
             }
         }
         if (nearest == nullptr || nearest->stop <= nearest->start) {
-            continue; // not in this part of the guide: it keeps its times
+            continue; // not in these hours of the guide: it keeps its times
         }
         if (entry.state == State::Scheduled) {
             entry.start = nearest->start;

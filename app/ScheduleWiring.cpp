@@ -23,45 +23,44 @@ using namespace Qt::Literals::StringLiterals;
 
 } // namespace
 
-ScheduleWiring::ScheduleWiring(const Parts& parts, const Setup& setup, QObject* parent)
-    : QObject(parent), parts_(parts), setup_(setup), schedule_(setup.file),
+ScheduleWiring::ScheduleWiring(const Collaborators& with, const Setup& setup, QObject* parent)
+    : QObject(parent), with_(with), setup_(setup), schedule_(setup.file),
       sessions_([this](const QString& list, const QString& channel) { return find(list, channel); },
                 setup.folder) {
     scheduler_ =
-        std::make_unique<RecordingScheduler>(schedule_, sessions_, parts_.clock, parts_.ticker);
+        std::make_unique<RecordingScheduler>(schedule_, sessions_, with_.clock, with_.ticker);
     connect(scheduler_.get(), &RecordingScheduler::finished, this, &ScheduleWiring::finished);
-    parts_.guide.offerRecording([this](const QString& channel, const Programme& programme) {
+    with_.guide.offerRecording([this](const QString& channel, const Programme& programme) {
         return std::ranges::any_of(schedule_.entries(), [&](const ScheduledRecording& entry) {
-            return entry.isOpen() && entry.list == parts_.guide.list() &&
-                   entry.channel == channel && entry.programme == programme.title &&
-                   entry.start == programme.start;
+            return entry.isOpen() && entry.list == with_.guide.list() && entry.channel == channel &&
+                   entry.programme == programme.title && entry.start == programme.start;
         });
     });
-    connect(&schedule_, &RecordingSchedule::changed, &parts_.guide, &GuideWiring::refreshDay);
-    connect(&parts_.guide, &GuideWiring::recordRequested, this, &ScheduleWiring::record);
-    connect(&parts_.guide, &GuideWiring::guideChanged, this, &ScheduleWiring::guideChanged);
-    connect(&parts_.guide, &GuideWiring::programmesReady, this, &ScheduleWiring::programmesReady);
+    connect(&schedule_, &RecordingSchedule::changed, &with_.guide, &GuideWiring::refreshDay);
+    connect(&with_.guide, &GuideWiring::recordRequested, this, &ScheduleWiring::record);
+    connect(&with_.guide, &GuideWiring::guideChanged, this, &ScheduleWiring::guideChanged);
+    connect(&with_.guide, &GuideWiring::programmesReady, this, &ScheduleWiring::programmesReady);
 }
 
 ScheduleWiring::~ScheduleWiring() = default;
 
 const Station* ScheduleWiring::find(const QString& list, const QString& channel) const {
-    if (list != parts_.guide.list()) {
+    if (list != with_.guide.list()) {
         return nullptr;
     }
-    const int index = parts_.catalogue.FindStation(channel);
-    return index > 0 ? &parts_.catalogue.station(index) : nullptr;
+    const int index = with_.catalogue.FindStation(channel);
+    return index > 0 ? &with_.catalogue.station(index) : nullptr;
 }
 
 void ScheduleWiring::record(const QString& channel, const Programme& programme) {
-    const quint64 id = scheduler_->schedule(parts_.guide.list(), channel, programme,
+    const quint64 id = scheduler_->schedule(with_.guide.list(), channel, programme,
                                             setup_.paddingBefore, setup_.paddingAfter);
     const ScheduledRecording* entry = schedule_.find(id);
     const QString what = u"%1 (%2, %3)"_s.arg(
         programme.title, channel,
         QLocale().toString(QDateTime::fromSecsSinceEpoch(programme.start), QLocale::ShortFormat));
     if (entry == nullptr) {
-        parts_.messages.showMessage(
+        with_.messages.showMessage(
             u"Record"_s,
             u"%1 cannot be scheduled: it is over or scheduled already, or the schedule is full of "
             u"recordings to come."_s.arg(what),
@@ -69,7 +68,7 @@ void ScheduleWiring::record(const QString& channel, const Programme& programme) 
         return;
     }
     const QString risk = warning(*entry);
-    parts_.messages.showMessage(
+    with_.messages.showMessage(
         u"Record"_s,
         risk.isEmpty() ? u"%1 is scheduled: it records %2."_s.arg(
                              what, GuideText::span(entry->recordFrom(), entry->recordUntil()))
@@ -85,7 +84,7 @@ QString ScheduleWiring::warning(const ScheduledRecording& entry) const {
         return {};
     }
     QList<const Station*> alongside;
-    if (const Station* shown = find(entry.list, parts_.window.channel())) {
+    if (const Station* shown = find(entry.list, with_.window.channel())) {
         alongside << shown;
     }
     for (const ScheduledRecording& other : schedule_.entries()) {
@@ -96,7 +95,7 @@ QString ScheduleWiring::warning(const ScheduledRecording& entry) const {
             }
         }
     }
-    return connectionWarning(*recorded, alongside, parts_.lists.allowedConnections());
+    return connectionWarning(*recorded, alongside, with_.lists.allowedConnections());
 }
 
 // The guide was read again: each channel with something scheduled asks for its programmes
@@ -104,10 +103,10 @@ QString ScheduleWiring::warning(const ScheduledRecording& entry) const {
 void ScheduleWiring::guideChanged() {
     std::map<int, std::pair<qint64, qint64>> spans;
     for (const ScheduledRecording& entry : schedule_.entries()) {
-        if (!entry.isOpen() || entry.list != parts_.guide.list()) {
+        if (!entry.isOpen() || entry.list != with_.guide.list()) {
             continue;
         }
-        const int index = parts_.catalogue.FindStation(entry.channel);
+        const int index = with_.catalogue.FindStation(entry.channel);
         if (index <= 0) {
             continue;
         }
@@ -119,25 +118,25 @@ void ScheduleWiring::guideChanged() {
         }
     }
     for (const auto& [index, span] : spans) {
-        parts_.guide.requestProgrammes(index, span.first, span.second);
+        with_.guide.requestProgrammes(index, span.first, span.second);
     }
 }
 
 void ScheduleWiring::programmesReady(int channel, const std::vector<Programme>& programmes) {
-    if (channel > 0 && channel <= parts_.catalogue.StationCount()) {
-        scheduler_->retime(parts_.guide.list(), parts_.catalogue.station(channel).Name, programmes);
+    if (channel > 0 && channel <= with_.catalogue.StationCount()) {
+        scheduler_->retime(with_.guide.list(), with_.catalogue.station(channel).Name, programmes);
     }
 }
 
 void ScheduleWiring::finished(const ScheduledRecording& entry, qint64 bytes) {
     const bool done = entry.state == ScheduledRecording::State::Done;
-    parts_.made.add({.path = entry.path,
-                     .channel = entry.channel,
-                     .programme = entry.programme,
-                     .start = QDateTime::fromSecsSinceEpoch(entry.recordFrom()),
-                     .lengthMs = done ? (entry.recordUntil() - entry.recordFrom()) * 1000 : 0,
-                     .bytes = bytes,
-                     .failure = done ? QString() : entry.reason});
+    with_.made.add({.path = entry.path,
+                    .channel = entry.channel,
+                    .programme = entry.programme,
+                    .start = QDateTime::fromSecsSinceEpoch(entry.recordFrom()),
+                    .lengthMs = done ? (entry.recordUntil() - entry.recordFrom()) * 1000 : 0,
+                    .bytes = bytes,
+                    .failure = done ? QString() : entry.reason});
 }
 
 } // namespace orvanto

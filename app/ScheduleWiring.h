@@ -32,7 +32,7 @@ public:
         qint64 paddingBefore = 0; // seconds
         qint64 paddingAfter = 0;
     };
-    struct Parts {
+    struct Collaborators {
         const Catalogue& catalogue; // the list on show
         GuideWiring& guide;
         const ListOpener& lists;
@@ -43,8 +43,8 @@ public:
         RecordingList& made;
     };
 
-    // All of `parts` must outlive this.
-    ScheduleWiring(const Parts& parts, const Setup& setup, QObject* parent = nullptr);
+    // All of `with` must outlive this.
+    ScheduleWiring(const Collaborators& with, const Setup& setup, QObject* parent = nullptr);
     ~ScheduleWiring() override;
 
     RecordingSchedule& schedule() { return schedule_; }
@@ -60,7 +60,7 @@ private:
     void programmesReady(int channel, const std::vector<Programme>& programmes);
     void finished(const ScheduledRecording& entry, qint64 bytes);
 
-    Parts parts_;
+    Collaborators with_;
     Setup setup_;
     RecordingSchedule schedule_;
     ScheduledSessions sessions_;

@@ -96,14 +96,14 @@ protected:
     ListOpener lists{catalogue, form, failover, player, messages};
     ManualTicker scheduleTicker;
     RecordingList made{files.filePath(u"recordings.conf"_s)};
-    ScheduleWiring wiring{ScheduleWiring::Parts{.catalogue = catalogue,
-                                                .guide = guide,
-                                                .lists = lists,
-                                                .window = failover,
-                                                .messages = messages,
-                                                .clock = clock,
-                                                .ticker = scheduleTicker,
-                                                .made = made},
+    ScheduleWiring wiring{ScheduleWiring::Collaborators{.catalogue = catalogue,
+                                                        .guide = guide,
+                                                        .lists = lists,
+                                                        .window = failover,
+                                                        .messages = messages,
+                                                        .clock = clock,
+                                                        .ticker = scheduleTicker,
+                                                        .made = made},
                           ScheduleWiring::Setup{.file = files.filePath(u"schedule.conf"_s),
                                                 .folder = files.filePath(u"recorded"_s),
                                                 .paddingBefore = 120,
