@@ -35,6 +35,7 @@ GuideWiring::GuideWiring(Form1& form, const Catalogue& catalogue, GuideService& 
     connect(&service_, &GuideService::scheduleChanged, this, &GuideWiring::scheduleChanged);
     connect(&service_, &GuideService::statusChanged, this, &GuideWiring::statusChanged);
     connect(&service_, &GuideService::dayReady, this, &GuideWiring::dayReady);
+    connect(&service_, &GuideService::programmesReady, this, &GuideWiring::programmesReady);
     shortGuide_ = new PortalShortGuide(this);
     connect(shortGuide_, &PortalShortGuide::ready, this, &GuideWiring::shortGuideReady);
     connect(&form_, &Form1::channelBrowserCreated, this, &GuideWiring::attach);
@@ -98,6 +99,8 @@ void GuideWiring::attach(ChannelBrowser* browser) {
     browser_->setDaysBack(daysBack());
     connect(browser_, &ChannelBrowser::dayRequested, this, &GuideWiring::requestDay);
     connect(browser_, &ChannelBrowser::archiveRequested, this, &GuideWiring::playArchive);
+    connect(browser_, &ChannelBrowser::recordRequested, this, &GuideWiring::record);
+    browser_->setRecordingOffered(recordable_);
     connect(browser_, &ChannelBrowser::guideAddressRequested, this, &GuideWiring::askAddress);
     if (const int station = browser_->currentStation(); station > 0) {
         requestDay(station, 0);
@@ -110,6 +113,7 @@ void GuideWiring::scheduleChanged(const std::shared_ptr<const GuideSchedule>& sc
     }
     arm();
     Q_EMIT changed();
+    Q_EMIT guideChanged();
 }
 
 void GuideWiring::statusChanged(const GuideStatus& status) {
@@ -171,15 +175,44 @@ void GuideWiring::showDay(int station, const std::vector<Programme>& programmes)
     dayProgrammes_ = programmes;
     const qint64 time = now();
     std::vector<bool> playable(programmes.size(), false);
-    if (archive_ && station <= catalogue_.StationCount()) {
+    std::vector<bool> scheduled(programmes.size(), false);
+    if (station <= catalogue_.StationCount()) {
         const Station& channel = catalogue_.station(station);
         for (size_t i = 0; i < programmes.size(); ++i) {
-            playable[i] = ArchivePlayback::reaches(channel, programmes[i].start, time);
+            playable[i] = archive_ && ArchivePlayback::reaches(channel, programmes[i].start, time);
+            scheduled[i] = scheduled_ && scheduled_(channel.Name, programmes[i]);
         }
     }
     if (browser_) {
-        browser_->setDay(station, dayDate_, programmes, time, playable);
+        browser_->setDay(station, dayDate_, programmes, time, playable, scheduled);
     }
+}
+
+void GuideWiring::offerRecording(ScheduledTest scheduled) {
+    recordable_ = true;
+    scheduled_ = std::move(scheduled);
+    if (browser_) {
+        browser_->setRecordingOffered(true);
+    }
+}
+
+void GuideWiring::refreshDay() {
+    if (dayStation_ > 0 && !dayProgrammes_.empty()) {
+        showDay(dayStation_, std::vector<Programme>(dayProgrammes_));
+    }
+}
+
+void GuideWiring::record(int station, int index) {
+    if (station != dayStation_ || index < 0 || index >= static_cast<int>(dayProgrammes_.size()) ||
+        station > catalogue_.StationCount()) {
+        return;
+    }
+    Q_EMIT recordRequested(catalogue_.station(station).Name,
+                           dayProgrammes_[static_cast<size_t>(index)]);
+}
+
+void GuideWiring::requestProgrammes(int channel, qint64 from, qint64 to) {
+    service_.requestProgrammes(channel, from, to);
 }
 
 void GuideWiring::playArchive(int station, int index) {

@@ -10,6 +10,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QTimer>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -41,12 +42,23 @@ public:
     // `address`, when not empty, is the guide the user set for it, used instead of the list's own.
     void showList(const QString& list, const QString& address = {});
 
+    // The list on show, as showList() was given it.
+    const QString& list() const { return list_; }
     // The guides the list on show uses.
     const QList<QUrl>& sources() const { return sources_; }
 
     // Where the day view's past programmes are played from their channel's archive (none: the
     // day view offers none). It must outlive this.
     void setArchive(ArchivePlayback* archive) { archive_ = archive; }
+    // The day view's programmes not over yet offer "Record", which gives recordRequested(), or
+    // say "Scheduled" where `scheduled(channel, programme)` holds.
+    using ScheduledTest = std::function<bool(const QString& channel, const Programme& programme)>;
+    void offerRecording(ScheduledTest scheduled);
+    // Shows the day on show again (what is scheduled changed).
+    void refreshDay();
+    // Asks for the programmes of `channel` (a station of the list on show) between `from` and
+    // `to`, for the scheduled recordings: programmesReady() follows.
+    void requestProgrammes(int channel, qint64 from, qint64 to);
 
     // Brings what is shown up to the clock's time, asking for now and next again and for the
     // guides that are due when their time has come. The timer calls it at wakeAt().
@@ -59,6 +71,11 @@ public:
 Q_SIGNALS:
     // The user set `address` (empty: none) as the guide of `list`; it is shown at once.
     void addressChosen(const QString& list, const QString& address);
+    // "Record" on `programme` of the channel `channel` of the list on show.
+    void recordRequested(const QString& channel, const orvanto::Programme& programme);
+    // The guide was read again or replaced: what is scheduled may have moved.
+    void guideChanged();
+    void programmesReady(int channel, const std::vector<orvanto::Programme>& programmes);
 
 private:
     void attach(ChannelBrowser* browser);
@@ -70,6 +87,7 @@ private:
     void shortGuideReady(int station, const std::vector<PortalProgramme>& programmes);
     void requestDay(int station, int dayOffset);
     void playArchive(int station, int index);
+    void record(int station, int index);
     int daysBack() const;
     QString stationTip(const QString& name) const;
     qint64 now() const;
@@ -81,6 +99,8 @@ private:
     const Clock& clock_;
     QPointer<ChannelBrowser> browser_;
     ArchivePlayback* archive_ = nullptr;
+    bool recordable_ = false;
+    ScheduledTest scheduled_;
     // The day last asked for, and what came of it.
     int dayStation_ = 0;
     QDate dayDate_;

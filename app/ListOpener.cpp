@@ -166,6 +166,9 @@ void ListOpener::openAccount(const PortalAccount& account) {
 }
 
 void ListOpener::finish(const QString& source, const PlaylistReport& report) {
+    if (report.accepted) {
+        allowedConnections_ = report.allowedConnections;
+    }
     if (isAccountAddress(source)) {
         form_.setListNote(report.accepted ? u"%1: %2"_s.arg(source, report.account)
                                           : u"%1: %2"_s.arg(source, report.rejection));

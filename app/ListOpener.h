@@ -57,6 +57,9 @@ public:
     static constexpr qsizetype MaxKnownAccounts = 20;
     const QStringList& knownAccounts() const { return knownAccounts_; }
     void setKnownAccounts(const QStringList& accounts);
+    // How many connections the account on show allows at once; 0 for a list, or when its
+    // portal does not say.
+    int allowedConnections() const { return allowedConnections_; }
 
 Q_SIGNALS:
     // The list at `source` is on show now.
@@ -81,6 +84,7 @@ private:
     std::unique_ptr<Catalogue> incoming_;
     std::unique_ptr<PlaylistLoader> loader_;
     quint64 opening_ = 0; // counts the lists opened, so that a late answer finds itself replaced
+    int allowedConnections_ = 0;
 };
 
 } // namespace orvanto

@@ -1,14 +1,11 @@
 #include "app/RecordCommand.h"
 
+#include "app/QuietChannel.h"
 #include "catalogue/PlaylistRegistration.h"
 #include "catalogue/PlaylistSource.h"
 #include "net/PlaylistDownload.h"
 #include "net/PortalAccount.h"
-#include "net/StreamSniffer.h"
-#include "playback/FailoverPlayer.h"
 #include "playback/Recorder.h"
-#include "playback/VlcEngine.h"
-#include "playback/VlcPlayer.h"
 
 #include <QDateTime>
 #include <QFileInfo>
@@ -31,13 +28,10 @@ RecordCommand::RecordCommand(RecordOptions options, QObject* parent)
     : QObject(parent), options_(std::move(options)) {
     length_.setSingleShot(true);
     length_.setTimerType(Qt::VeryCoarseTimer);
-    connect(&length_, &QTimer::timeout, this, [this] { recorder_->stop(); });
+    connect(&length_, &QTimer::timeout, this, [this] { quiet_->recorder().stop(); });
 }
 
-RecordCommand::~RecordCommand() {
-    recorder_.reset(); // the file is finished before the player goes
-    failover_.reset();
-}
+RecordCommand::~RecordCommand() = default;
 
 void RecordCommand::start() {
     auto later = [this](QString text) {
@@ -86,37 +80,33 @@ void RecordCommand::listRead(const PlaylistData& data) {
 }
 
 void RecordCommand::play(const QString& name) {
-    player_ = std::make_unique<VlcPlayer>();
-    player_->attach(std::make_unique<VlcEngine>(VlcEngine::Options{.dummyOutputs = true}),
-                    std::make_unique<StreamSniffer>());
-    recorder_ = std::make_unique<Recorder>(player_->streamPlayer());
-    connect(recorder_.get(), &Recorder::ended, this, &RecordCommand::ended);
-    failover_ = std::make_unique<FailoverPlayer>(catalogue_, *player_, attempts_, messages_);
-    connect(failover_.get(), &FailoverPlayer::stationAccepted, this, &RecordCommand::accepted);
-    messages_.shown = [this](const QString& text) {
-        if (recorder_->isRecording()) {
+    quiet_ = std::make_unique<QuietChannel>(catalogue_);
+    connect(&quiet_->recorder(), &Recorder::ended, this, &RecordCommand::ended);
+    connect(quiet_.get(), &QuietChannel::accepted, this, &RecordCommand::accepted);
+    connect(quiet_.get(), &QuietChannel::message, this, [this](const QString& text) {
+        if (quiet_->recorder().isRecording()) {
             reason_ = text;
-            recorder_->stop(); // ended() says what became of it
+            quiet_->recorder().stop(); // ended() says what became of it
         } else {
             fail(text, FailedStatus);
         }
-    };
+    });
     print(stderr, u"orvanto-tv: playing %1\n"_s.arg(name));
-    failover_->SelectStation(name, 0);
+    quiet_->play(name);
 }
 
 // The first address accepted starts the recording; a restart after a break goes on in it.
 void RecordCommand::accepted() {
-    if (recorder_->isRecording() || over_) {
+    if (quiet_->recorder().isRecording() || over_) {
         return;
     }
     Recorder::Request request;
-    request.channel = failover_->channel();
+    request.channel = quiet_->channel();
     request.start = QDateTime::currentDateTime();
     if (!options_.output.isEmpty()) {
         request.path = QFileInfo(options_.output).absoluteFilePath();
     }
-    const QString refusal = recorder_->start(request);
+    const QString refusal = quiet_->recorder().start(request);
     if (!refusal.isEmpty()) {
         fail(refusal, FailedStatus);
         return;
@@ -127,8 +117,8 @@ void RecordCommand::accepted() {
 
 void RecordCommand::interrupt() {
     interrupted_ = true;
-    if (recorder_ && recorder_->isRecording()) {
-        recorder_->stop();
+    if (quiet_ && quiet_->recorder().isRecording()) {
+        quiet_->recorder().stop();
     } else {
         fail(u"interrupted before anything was recorded"_s, InterruptedStatus);
     }
@@ -145,8 +135,7 @@ void RecordCommand::ended(const QString& path, qint64 bytes, const QString& reas
         }
         print(stdout, path + u'\n');
         over_ = true;
-        failover_->standDown();
-        player_->stop();
+        quiet_->standDown();
         Q_EMIT finished(0);
         return;
     }
@@ -160,9 +149,8 @@ void RecordCommand::fail(const QString& text, int status) {
     }
     over_ = true;
     length_.stop();
-    if (failover_) {
-        failover_->standDown();
-        player_->stop();
+    if (quiet_) {
+        quiet_->standDown();
     }
     print(stderr, u"orvanto-tv: "_s + text + u'\n');
     Q_EMIT finished(status);

@@ -2,20 +2,15 @@
 
 #include "app/RecordOptions.h"
 #include "catalogue/Catalogue.h"
-#include "core/MessageSink.h"
-#include "core/QtTicker.h"
 
 #include <QObject>
 #include <QTimer>
-#include <functional>
 #include <memory>
 
 namespace orvanto {
 
-class FailoverPlayer;
 class PlaylistDownload;
-class Recorder;
-class VlcPlayer;
+class QuietChannel;
 struct PlaylistData;
 
 // The recording run from the command line: reads the list, plays the channel as the window
@@ -41,17 +36,6 @@ Q_SIGNALS:
     void finished(int exitStatus);
 
 private:
-    // The failover player's boxes, kept for the reason printed.
-    class Messages final : public MessageSink {
-    public:
-        void showMessage(const QString&, const QString& text, Icon) override {
-            if (shown) {
-                shown(text);
-            }
-        }
-        std::function<void(const QString&)> shown;
-    };
-
     void listRead(const PlaylistData& data);
     void play(const QString& name);
     void accepted();
@@ -60,11 +44,7 @@ private:
 
     RecordOptions options_;
     Catalogue catalogue_;
-    Messages messages_;
-    QtTicker attempts_{1000};
-    std::unique_ptr<VlcPlayer> player_;
-    std::unique_ptr<FailoverPlayer> failover_;
-    std::unique_ptr<Recorder> recorder_;
+    std::unique_ptr<QuietChannel> quiet_;
     std::unique_ptr<PlaylistDownload> download_;
     QTimer length_;  // the minutes asked, from the first accepted address on
     QString reason_; // why the player gave up, while recording

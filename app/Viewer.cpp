@@ -4,6 +4,7 @@
 #include "app/BrowserCheck.h"
 #include "app/GuideWiring.h"
 #include "app/ListOpener.h"
+#include "app/ScheduleWiring.h"
 #include "core/Clock.h"
 #include "core/MessageSink.h"
 #include "guide/GuideService.h"
@@ -21,6 +22,7 @@
 #include "window/PlayerArea.h"
 #include "window/RecordControls.h"
 #include "window/RecordingsDialog.h"
+#include "window/ScheduleDialog.h"
 
 #include <QAction>
 #include <QStandardPaths>
@@ -117,7 +119,28 @@ void Viewer::bindRecording(Recorder& recorder) {
     auto* list = new QAction(QStringLiteral("Recordings..."), form_.get());
     list->setObjectName(QStringLiteral("showRecordings"));
     QObject::connect(list, &QAction::triggered, form_.get(), [this] { showRecordings(); });
-    form_->addPlayerActions({record_->action(), list});
+    QList<QAction*> actions{record_->action(), list};
+    if (services_.scheduleTicker != nullptr) {
+        const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+        schedule_ = std::make_unique<ScheduleWiring>(
+            ScheduleWiring::Collaborators{.catalogue = catalogue_,
+                                          .guide = *guide_,
+                                          .lists = *lists_,
+                                          .window = failover_,
+                                          .messages = services_.messages,
+                                          .clock = services_.clock,
+                                          .ticker = *services_.scheduleTicker,
+                                          .made = *recordings_},
+            ScheduleWiring::Setup{.file = folder + QStringLiteral("/schedule.conf"),
+                                  .folder = services_.recordingFolder,
+                                  .paddingBefore = services_.paddingBefore,
+                                  .paddingAfter = services_.paddingAfter});
+        auto* scheduled = new QAction(QStringLiteral("Scheduled recordings..."), form_.get());
+        scheduled->setObjectName(QStringLiteral("showSchedule"));
+        QObject::connect(scheduled, &QAction::triggered, form_.get(), [this] { showSchedule(); });
+        actions << scheduled;
+    }
+    form_->addPlayerActions(actions);
     form_->playerArea().addButton(record_->makeButton());
     QObject::connect(&failover_, &FailoverPlayer::channelChanged, record_.get(),
                      &RecordControls::channelChanged);
@@ -139,6 +162,15 @@ void Viewer::showRecordings() {
     auto* dialog = new RecordingsDialog(*recordings_, std::move(actions), form_.get());
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->show(); // beside the window, whose player plays what is chosen
+}
+
+// What is scheduled, how it stands, and a way to cancel it.
+void Viewer::showSchedule() {
+    auto* dialog = new ScheduleDialog(
+        schedule_->schedule(), [this](quint64 id) { schedule_->scheduler().cancel(id); },
+        form_.get());
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->show();
 }
 
 FormControls& Viewer::controls() {

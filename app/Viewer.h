@@ -32,6 +32,7 @@ class LiveControls;
 class LivePause;
 class Recorder;
 class RecordingList;
+class ScheduleWiring;
 class SecretStore;
 class Ticker;
 class UrlOpener;
@@ -63,6 +64,11 @@ struct ViewerServices {
     QString recordingFolder = {};
     // What pauses a live channel; null: the window offers no pause.
     LivePause* livePause = nullptr;
+    // Scheduled recordings: their tick, once a second (null: no scheduled recordings), and the
+    // seconds they start before their programme and go on after it.
+    Ticker* scheduleTicker = nullptr;
+    qint64 paddingBefore = 2 * 60;
+    qint64 paddingAfter = 5 * 60;
 };
 
 // The viewer as one piece: the catalogue and the failover player, the window, the parental lock,
@@ -93,6 +99,8 @@ public:
     BrowserCheck& browserCheck() { return *browserCheck_; }
     GuideWiring& guide() { return *guide_; }
     ArchivePlayback& archive() { return *archive_; }
+    // Null without recording or without a schedule ticker.
+    ScheduleWiring* schedule() { return schedule_.get(); }
     // Controls of the layout that no logic could be bound to (empty when all are bound).
     const QStringList& unboundControls() const { return unbound_; }
 
@@ -103,6 +111,7 @@ private:
     void bindRecording(Recorder& recorder);
     void bindLivePause(LivePause& pause);
     void showRecordings();
+    void showSchedule();
 
     ViewerServices services_;
     Catalogue catalogue_;
@@ -119,6 +128,7 @@ private:
     std::unique_ptr<RecordingList> recordings_;
     std::unique_ptr<RecordControls> record_;
     std::unique_ptr<LiveControls> live_;
+    std::unique_ptr<ScheduleWiring> schedule_;
     QStringList unbound_;
 };
 

@@ -248,4 +248,19 @@ int ViewerSettings::pauseMinutes() const {
     return ok ? std::clamp(minutes, 1, 600) : Default;
 }
 
+ViewerSettings::Padding ViewerSettings::recordingPadding() const {
+    Padding padding;
+    if (!settings_) {
+        return padding;
+    }
+    auto minutes = [this](const QString& key, qint64 fallback) {
+        bool ok = false;
+        const int value = settings_->value(key).toInt(&ok);
+        return ok && value >= 0 && value <= MaxPaddingMinutes ? qint64(value) * 60 : fallback;
+    };
+    padding.before = minutes(QStringLiteral("recordings/before"), padding.before);
+    padding.after = minutes(QStringLiteral("recordings/after"), padding.after);
+    return padding;
+}
+
 } // namespace orvanto

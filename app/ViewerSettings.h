@@ -57,6 +57,14 @@ public:
     // How long a paused live channel keeps what arrives, in minutes ([pause] minutes=, 30 by
     // default, 1 to 600).
     int pauseMinutes() const;
+    // The minutes a scheduled recording starts before its programme and goes on after it
+    // ([recordings] before=2, after=5), 0 to MaxPaddingMinutes; in seconds.
+    static constexpr int MaxPaddingMinutes = 60;
+    struct Padding {
+        qint64 before = 2 * 60;
+        qint64 after = 5 * 60;
+    };
+    Padding recordingPadding() const;
 
     // Writes what has changed; false (and a warning) when it could not be written.
     bool save();

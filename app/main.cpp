@@ -48,7 +48,8 @@ constexpr int StartPageDelayMs = 300;
 // viewer goes before the player, timers and boxes it uses.
 class Program {
 public:
-    Program(VideoDrawing drawing, const QString& recordingFolder, int pauseMinutes)
+    Program(VideoDrawing drawing, const QString& recordingFolder, int pauseMinutes,
+            const ViewerSettings::Padding& padding)
         : player_(nullptr, nullptr, drawing),
           livePause_(player_.streamPlayer(), steady_,
                      {.folder = QStandardPaths::writableLocation(QStandardPaths::CacheLocation) +
@@ -72,6 +73,9 @@ public:
               .recorder = &recorder_,
               .recordingFolder = recordingFolder,
               .livePause = &livePause_,
+              .scheduleTicker = &scheduleTicker_,
+              .paddingBefore = padding.before,
+              .paddingAfter = padding.after,
           }) {}
 
     Viewer& viewer() { return viewer_; }
@@ -107,6 +111,7 @@ private:
     SystemClock clock_;
     QtTicker alarmWatch_{1000};
     QtTicker alarmRing_{2000};
+    QtTicker scheduleTicker_{1000};
     SystemSteadyClock steady_;
     LivePause livePause_; // what a pause keeps goes with the connection, in the player
     QtTicker checkTicker_{100};
@@ -149,7 +154,8 @@ int main(int argc, char** argv) {
     if (!settings.warning().isEmpty()) {
         std::fprintf(stderr, "orvanto-tv: %s\n", qUtf8Printable(settings.warning()));
     }
-    Program program(commandLine.videoDrawing, settings.recordingFolder(), settings.pauseMinutes());
+    Program program(commandLine.videoDrawing, settings.recordingFolder(), settings.pauseMinutes(),
+                    settings.recordingPadding());
     ViewerSession session(program.viewer(), settings);
     session.start(commandLine.playlist);
     program.windowShown();

@@ -38,6 +38,8 @@ struct PlaylistReport {
     // For a provider account: its state in words ("active until ..., 1 of 2 connections in
     // use"), or why it cannot be used.
     QString account;
+    // For a provider account: how many connections it allows at once; 0 when it does not say.
+    int allowedConnections = 0;
 };
 
 // Registers the entries of `data` into `catalogue` with AddStreamUrl, in file order: at most

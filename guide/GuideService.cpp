@@ -85,7 +85,13 @@ void GuideService::refreshSchedule(qint64 now) {
 
 void GuideService::requestDay(int channel, qint64 from, qint64 to) {
     post([worker = worker_, generation = generation_, channel, from, to] {
-        worker->day(generation, channel, from, to);
+        worker->day(generation, channel, from, to, false);
+    });
+}
+
+void GuideService::requestProgrammes(int channel, qint64 from, qint64 to) {
+    post([worker = worker_, generation = generation_, channel, from, to] {
+        worker->day(generation, channel, from, to, true);
     });
 }
 
@@ -106,9 +112,14 @@ void GuideService::deliverStatus(int generation, const GuideStatus& status, qint
     Q_EMIT statusChanged(status_);
 }
 
-void GuideService::deliverDay(int generation, int channel,
-                              const std::vector<Programme>& programmes) {
-    if (generation == generation_) {
+void GuideService::deliverDay(int generation, int channel, const std::vector<Programme>& programmes,
+                              bool forRecordings) {
+    if (generation != generation_) {
+        return;
+    }
+    if (forRecordings) {
+        Q_EMIT programmesReady(channel, programmes);
+    } else {
         Q_EMIT dayReady(channel, programmes);
     }
 }

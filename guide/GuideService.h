@@ -46,6 +46,9 @@ public:
     void refreshSchedule(qint64 now);
     // Asks for the programmes of `channel` between `from` and `to`: dayReady() follows.
     void requestDay(int channel, qint64 from, qint64 to);
+    // The same for the scheduled recordings, which find their programmes again in a guide read
+    // anew: programmesReady() follows.
+    void requestProgrammes(int channel, qint64 from, qint64 to);
 
     // The schedule on show; never null.
     const std::shared_ptr<const GuideSchedule>& schedule() const { return schedule_; }
@@ -57,13 +60,15 @@ Q_SIGNALS:
     void scheduleChanged(const std::shared_ptr<const orvanto::GuideSchedule>& schedule);
     void statusChanged(const orvanto::GuideStatus& status);
     void dayReady(int channel, const std::vector<orvanto::Programme>& programmes);
+    void programmesReady(int channel, const std::vector<orvanto::Programme>& programmes);
 
 private:
     friend class GuideWorker;
     template <typename Work> void post(Work work);
     void deliverSchedule(int generation, std::shared_ptr<const GuideSchedule> schedule);
     void deliverStatus(int generation, const GuideStatus& status, qint64 nextDue);
-    void deliverDay(int generation, int channel, const std::vector<Programme>& programmes);
+    void deliverDay(int generation, int channel, const std::vector<Programme>& programmes,
+                    bool forRecordings);
 
     QThread thread_;
     GuideWorker* worker_ = nullptr; // lives in thread_

@@ -207,7 +207,7 @@ void GuideWorker::sendSchedule(qint64 now) {
     });
 }
 
-void GuideWorker::day(int generation, int channel, qint64 from, qint64 to) {
+void GuideWorker::day(int generation, int channel, qint64 from, qint64 to, bool forRecordings) {
     if (generation != generation_) {
         return;
     }
@@ -219,9 +219,9 @@ void GuideWorker::day(int generation, int channel, qint64 from, qint64 to) {
                 sources_[static_cast<size_t>(match.source)].reader->between(match.key, from, to);
         }
     }
-    deliver([service = service_, generation, channel, programmes = std::move(programmes)] {
-        service->deliverDay(generation, channel, programmes);
-    });
+    deliver(
+        [service = service_, generation, channel, programmes = std::move(programmes),
+         forRecordings] { service->deliverDay(generation, channel, programmes, forRecordings); });
 }
 
 qint64 GuideWorker::nextDue() const {

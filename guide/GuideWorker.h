@@ -32,7 +32,8 @@ public:
                   qint64 now, qint64 keepSeconds);
     void refreshDue(int generation, qint64 now);
     void refreshSchedule(int generation, qint64 now);
-    void day(int generation, int channel, qint64 from, qint64 to);
+    // `forRecordings`: the answer goes to the scheduled recordings rather than the day view.
+    void day(int generation, int channel, qint64 from, qint64 to, bool forRecordings);
 
 private:
     struct Source {

@@ -93,6 +93,7 @@ void PlaylistLoader::accountRead(const PortalResult& result) {
         report.account = report.accepted
                              ? accountStateText(result.login, QDateTime::currentSecsSinceEpoch())
                              : report.rejection;
+        report.allowedConnections = qMax(0, result.login.maxConnections);
     }
     Q_EMIT finished(report);
 }

@@ -112,6 +112,11 @@ ChannelBrowser::ChannelBrowser(const Catalogue& catalogue, int count, const Favo
             Q_EMIT archiveRequested(dayStation_, index);
         }
     });
+    connect(day_, &DayView::recordChosen, this, [this](int index) {
+        if (dayStation_ > 0) {
+            Q_EMIT recordRequested(dayStation_, index);
+        }
+    });
 
     auto* top = new QHBoxLayout;
     top->addWidget(search_, 1);
@@ -320,14 +325,15 @@ void ChannelBrowser::showGuideParts() {
 
 void ChannelBrowser::setDay(int station, const QDate& date,
                             const std::vector<Programme>& programmes, qint64 time,
-                            const std::vector<bool>& playable) {
+                            const std::vector<bool>& playable, const std::vector<bool>& scheduled) {
     if (station != currentStation()) {
         return;
     }
     dayStation_ = station;
     // (A portal's short guide knows a channel that the big guide does not.)
     day_->showDay(catalogue_.station(station).Name, date, programmes, time,
-                  (schedule_ && schedule_->matched(station)) || !programmes.empty(), playable);
+                  (schedule_ && schedule_->matched(station)) || !programmes.empty(), playable,
+                  scheduled);
 }
 
 void ChannelBrowser::setListNote(const QString& note) {
@@ -337,6 +343,10 @@ void ChannelBrowser::setListNote(const QString& note) {
 
 void ChannelBrowser::setShortGuide(int station, std::vector<ProgrammeSlot> programmes) {
     model_->setShortGuide(station, std::move(programmes));
+}
+
+void ChannelBrowser::setRecordingOffered(bool offered) {
+    day_->setRecordingOffered(offered);
 }
 
 void ChannelBrowser::setDaysBack(int days) {

@@ -64,9 +64,11 @@ public:
     // Where the list's guide stands; without a guide its columns and the day are hidden.
     void setGuideStatus(const GuideStatus& status);
     // The programmes of `date` on catalogue station `station`, shown if it is still chosen;
-    // `playable[i]`: programme i can be played from the channel's archive.
+    // `playable[i]`: programme i can be played from the channel's archive; `scheduled[i]`: it is
+    // to be recorded.
     void setDay(int station, const QDate& date, const std::vector<Programme>& programmes,
-                qint64 time, const std::vector<bool>& playable = {});
+                qint64 time, const std::vector<bool>& playable = {},
+                const std::vector<bool>& scheduled = {});
     // What a provider's portal says is on `station` today, for its now and next columns where
     // the guide has nothing for it.
     void setShortGuide(int station, std::vector<ProgrammeSlot> programmes);
@@ -74,6 +76,8 @@ public:
     void setListNote(const QString& note);
     // How many days back the day shown may go (the longest archive of the list, at least one).
     void setDaysBack(int days);
+    // Whether the day's programmes not over yet offer "Record".
+    void setRecordingOffered(bool offered);
     // The catalogue index of the channel chosen, or 0.
     int currentStation() const;
 
@@ -94,6 +98,8 @@ Q_SIGNALS:
     void dayRequested(int station, int dayOffset);
     // Programme `index` of the day shown on `station` is to be played from its archive.
     void archiveRequested(int station, int index);
+    // Programme `index` of the day shown on `station` is to be recorded at its time.
+    void recordRequested(int station, int index);
     // "Guide..." was pressed: the user wants to set the list's guide address.
     void guideAddressRequested();
 

@@ -6,6 +6,7 @@
 #include <QHBoxLayout>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTextBrowser>
 #include <QVBoxLayout>
 
@@ -24,6 +25,9 @@ DayView::DayView(QWidget* parent) : QWidget(parent) {
         const int index = GuideText::archiveIndex(link.toString());
         if (index >= 0) {
             Q_EMIT programmeChosen(index);
+        }
+        if (const int record = GuideText::recordIndex(link.toString()); record >= 0) {
+            Q_EMIT recordChosen(record);
         }
     });
     before_ = new QPushButton(u"‹ Day before"_s, this);
@@ -46,15 +50,25 @@ DayView::DayView(QWidget* parent) : QWidget(parent) {
 
 void DayView::showDay(const QString& channel, const QDate& date,
                       const std::vector<Programme>& programmes, qint64 time, bool inGuide,
-                      const std::vector<bool>& playable) {
-    text_->setHtml(GuideText::day(channel, date, programmes, time, inGuide, playable));
-    if (offset_ == 0) {
+                      const std::vector<bool>& playable, const std::vector<bool>& scheduled) {
+    // The same day shown again (what is scheduled changed) stays where the user scrolled it.
+    const bool again = channel == shownChannel_ && date == shownDate_;
+    const int scrolled = text_->verticalScrollBar()->value();
+    text_->setHtml(
+        GuideText::day(channel, date, programmes, time, inGuide, playable, recordable_, scheduled));
+    shownChannel_ = channel;
+    shownDate_ = date;
+    if (again) {
+        text_->verticalScrollBar()->setValue(scrolled);
+    } else if (offset_ == 0) {
         text_->scrollToAnchor(u"now"_s);
     }
 }
 
 void DayView::clear() {
     text_->clear();
+    shownChannel_.clear();
+    shownDate_ = {};
 }
 
 void DayView::setOffset(int offset) {
@@ -83,9 +97,13 @@ void DayView::updateButtons() {
 bool DayView::eventFilter(QObject* watched, QEvent* event) {
     if (watched == text_->viewport() && event->type() == QEvent::MouseButtonDblClick) {
         const auto* mouse = static_cast<QMouseEvent*>(event);
-        const int index = GuideText::archiveIndex(text_->anchorAt(mouse->position().toPoint()));
-        if (index >= 0) {
+        const QString link = text_->anchorAt(mouse->position().toPoint());
+        if (const int index = GuideText::archiveIndex(link); index >= 0) {
             Q_EMIT programmeChosen(index);
+            return true;
+        }
+        if (const int index = GuideText::recordIndex(link); index >= 0) {
+            Q_EMIT recordChosen(index);
             return true;
         }
     }

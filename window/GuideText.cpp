@@ -47,17 +47,34 @@ QString archiveLink(int index) {
     return u"archive:%1"_s.arg(index);
 }
 
-int archiveIndex(const QString& link) {
-    if (!link.startsWith(u"archive:"_s)) {
+namespace {
+
+int linkIndex(const QString& link, const QString& prefix) {
+    if (!link.startsWith(prefix)) {
         return -1;
     }
     bool ok = false;
-    const int index = link.sliced(8).toInt(&ok);
+    const int index = link.sliced(prefix.size()).toInt(&ok);
     return ok && index >= 0 ? index : -1;
 }
 
+} // namespace
+
+int archiveIndex(const QString& link) {
+    return linkIndex(link, u"archive:"_s);
+}
+
+QString recordLink(int index) {
+    return u"record:%1"_s.arg(index);
+}
+
+int recordIndex(const QString& link) {
+    return linkIndex(link, u"record:"_s);
+}
+
 QString day(const QString& channel, const QDate& date, const std::vector<Programme>& programmes,
-            qint64 time, bool inGuide, const std::vector<bool>& playable) {
+            qint64 time, bool inGuide, const std::vector<bool>& playable, bool recordable,
+            const std::vector<bool>& scheduled) {
     QString html = u"<p><b>%1</b> — %2</p>"_s.arg(channel.toHtmlEscaped(),
                                                   QLocale().toString(date, QLocale::LongFormat));
     if (!inGuide) {
@@ -80,6 +97,11 @@ QString day(const QString& channel, const QDate& date, const std::vector<Program
             if (archived) {
                 heading += u"  <a href=\"%1\">From the start</a>"_s.arg(link);
             }
+        }
+        if (recordable && time < p.stop) {
+            heading += i < scheduled.size() && scheduled[i]
+                           ? u"  <i>Scheduled</i>"_s
+                           : u"  <a href=\"%1\">Record</a>"_s.arg(recordLink(static_cast<int>(i)));
         }
         QStringList details;
         if (!p.subTitle.isEmpty()) {

@@ -23,12 +23,16 @@ QString tip(const GuideSchedule::NowNext& nowNext, qint64 time);
 // A channel's programmes of `date`, with times and descriptions, as rich text; the one on at
 // `time` stands out. `inGuide`: the guide has the channel at all. Programme i for which
 // `playable[i]` holds can be played from the channel's archive: a past one's heading links to
-// "archive:i", the one on now has a "From the start" link to it.
+// "archive:i", the one on now has a "From the start" link to it. With `recordable`, each one not
+// over yet has a "Record" link ("record:i"), or "Scheduled" where `scheduled[i]` holds.
 QString day(const QString& channel, const QDate& date, const std::vector<Programme>& programmes,
-            qint64 time, bool inGuide = true, const std::vector<bool>& playable = {});
+            qint64 time, bool inGuide = true, const std::vector<bool>& playable = {},
+            bool recordable = false, const std::vector<bool>& scheduled = {});
 // The link of programme `index` in day(), and the programme a link names (-1: none).
 QString archiveLink(int index);
 int archiveIndex(const QString& link);
+QString recordLink(int index);
+int recordIndex(const QString& link);
 
 } // namespace GuideText
 } // namespace orvanto

@@ -1,6 +1,7 @@
 #include "window/RecordingsDialog.h"
 
 #include "playback/RecordingList.h"
+#include "window/RowTable.h"
 
 #include <QDialogButtonBox>
 #include <QFileInfo>
@@ -31,15 +32,10 @@ RecordingsDialog::RecordingsDialog(RecordingList& list, Actions actions, QWidget
     : QDialog(parent), list_(list), actions_(std::move(actions)) {
     setWindowTitle(QStringLiteral("Recordings"));
     setObjectName(QStringLiteral("recordings"));
-    table_ = new QTableWidget(0, Columns, this);
-    table_->setHorizontalHeaderLabels({QStringLiteral("Channel"), QStringLiteral("Programme"),
-                                       QStringLiteral("Start"), QStringLiteral("Length"),
-                                       QStringLiteral("Size")});
-    table_->setSelectionBehavior(QAbstractItemView::SelectRows);
-    table_->setSelectionMode(QAbstractItemView::SingleSelection);
-    table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    table_->verticalHeader()->hide();
-    table_->horizontalHeader()->setStretchLastSection(true);
+    table_ =
+        makeRowTable({QStringLiteral("Channel"), QStringLiteral("Programme"),
+                      QStringLiteral("Start"), QStringLiteral("Length"), QStringLiteral("Size")},
+                     this);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
     play_ = buttons->addButton(QStringLiteral("Play"), QDialogButtonBox::ActionRole);
     delete_ = buttons->addButton(QStringLiteral("Delete"), QDialogButtonBox::ActionRole);

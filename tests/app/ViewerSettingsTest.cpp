@@ -143,3 +143,17 @@ TEST_F(ViewerSettingsTest, EachListKeepsTheGuideAddressTheUserSetForIt) {
 }
 
 } // namespace
+
+// Scheduled recordings' padding: minutes in the file, within bounds, else the defaults.
+TEST_F(ViewerSettingsTest, ThePaddingOfScheduledRecordingsIsKeptWithinBounds) {
+    EXPECT_EQ(ViewerSettings(path()).recordingPadding().before, 2 * 60);
+    EXPECT_EQ(ViewerSettings(path()).recordingPadding().after, 5 * 60);
+    writeFile("[recordings]\nbefore=0\nafter=15\n");
+    EXPECT_EQ(ViewerSettings(path()).recordingPadding().before, 0);
+    EXPECT_EQ(ViewerSettings(path()).recordingPadding().after, 15 * 60);
+    writeFile("[recordings]\nbefore=-1\nafter=61\n");
+    EXPECT_EQ(ViewerSettings(path()).recordingPadding().before, 2 * 60);
+    EXPECT_EQ(ViewerSettings(path()).recordingPadding().after, 5 * 60);
+    writeFile("[recordings]\nbefore=soon\n");
+    EXPECT_EQ(ViewerSettings(path()).recordingPadding().before, 2 * 60);
+}

@@ -10,6 +10,8 @@
 #include "check/ListCheck.h"
 #include "playback/FailoverPlayer.h"
 #include "playback/PlayState.h"
+#include "playback/Recorder.h"
+#include "playback/StreamPlayer.h"
 #include "support/FakeClock.h"
 #include "support/FakePlayer.h"
 #include "support/FakeProbe.h"
@@ -34,8 +36,10 @@ inline QString s(const char* text) {
     return QString::fromUtf8(text);
 }
 
-// The program's composition with fakes for every collaborator, not started yet.
-class ViewerRig : public ::testing::Test {
+// The program's composition with fakes for every collaborator, not started yet; `Recording`:
+// with the window's recording and the scheduled recordings (on a recorder over the player's
+// rules, which records nothing, and a schedule ticker the test ticks).
+template <bool Recording> class ViewerRigOf : public ::testing::Test {
 protected:
     FakePlayer player;
     ManualTicker failoverTicker;
@@ -50,6 +54,10 @@ protected:
     FakeSteadyClock steady;
     ListCheck listCheck{probes.factory(), checkTicker, steady, clock, CheckRun::Options{}};
     QTemporaryDir cache;
+    ManualTicker recordWatchdog;
+    StreamPlayer recordStreams{recordWatchdog, steady};
+    Recorder recorder{recordStreams};
+    ManualTicker scheduleTicker;
 
     Viewer viewer{ViewerServices{
         .player = player,
@@ -65,10 +73,14 @@ protected:
         .listCheck = listCheck,
         .checkCacheDir = cache.path(),
         .guideCacheDir = cache.filePath(s("guides")),
+        .recorder = Recording ? &recorder : nullptr,
+        .scheduleTicker = Recording ? &scheduleTicker : nullptr,
     }};
     Catalogue& catalogue = viewer.catalogue();
     FailoverPlayer& failover = viewer.failover();
 };
+
+using ViewerRig = ViewerRigOf<false>;
 
 class ViewerTest : public ViewerRig {
 protected:

@@ -437,5 +437,50 @@ TEST_F(ChannelBrowserGuideTest, ThePastProgrammesOfTheArchivePlayOnEnterOrADoubl
     EXPECT_EQ(asked.last().at(1).toInt(), -1);
 }
 
+// Where recording is offered, the programmes not over yet have "Record", taken on Enter or a
+// double click, as the archive's links are.
+TEST_F(ChannelBrowserGuideTest, TheProgrammesNotOverYetOfferRecord) {
+    QSignalSpy recorded(browser, &ChannelBrowser::recordRequested);
+    QTest::keyClicks(search, s("S3"));
+    std::vector<Programme> day3(3);
+    day3[0].start = at(19, 0), day3[0].stop = at(20, 0), day3[0].title = s("Old news");
+    day3[1].start = at(20, 0), day3[1].stop = at(21, 0), day3[1].title = s("Quiz");
+    day3[2].start = at(21, 0), day3[2].stop = at(22, 0), day3[2].title = s("Film");
+    const QDate today = QDateTime::fromSecsSinceEpoch(at(20, 30)).date();
+    browser->setDay(3, today, day3, at(20, 30), {});
+    EXPECT_FALSE(day()->toHtml().contains(s("record:"))) << "not offered";
+
+    browser->setRecordingOffered(true);
+    browser->setDay(3, today, day3, at(20, 30), {});
+    const QString html = day()->toHtml();
+    EXPECT_FALSE(html.contains(s("record:0"))) << "over";
+    EXPECT_TRUE(html.contains(s("record:1"))) << "on now";
+    EXPECT_TRUE(html.contains(s("record:2")));
+    browser->setDay(3, today, day3, at(20, 30), {}, {false, false, true});
+    EXPECT_FALSE(day()->toHtml().contains(s("record:2"))) << "scheduled already";
+    EXPECT_TRUE(day()->toPlainText().contains(s("Film Scheduled")))
+        << qPrintable(day()->toPlainText());
+    browser->setDay(3, today, day3, at(20, 30), {});
+
+    browser->show();
+    QApplication::setActiveWindow(browser);
+    day()->setFocus();
+    ASSERT_TRUE(QTest::qWaitFor([this] { return day()->hasFocus(); }));
+    QTest::keyClick(day(), Qt::Key_Tab);
+    QTest::keyClick(day(), Qt::Key_Return);
+    ASSERT_EQ(recorded.count(), 1);
+    EXPECT_EQ(recorded.last().at(0).toInt(), 3);
+    EXPECT_EQ(recorded.last().at(1).toInt(), 1);
+
+    // The second "Record" is the film's.
+    QTextCursor cursor = day()->document()->find(s("Record"));
+    cursor = day()->document()->find(s("Record"), cursor);
+    ASSERT_FALSE(cursor.isNull());
+    const QPoint where = day()->cursorRect(cursor).center() - QPoint(8, 0);
+    QTest::mouseDClick(day()->viewport(), Qt::LeftButton, {}, where);
+    ASSERT_EQ(recorded.count(), 2);
+    EXPECT_EQ(recorded.last().at(1).toInt(), 2);
+}
+
 } // namespace
 } // namespace orvanto::test
