@@ -3,6 +3,7 @@
 #include "catalogue/Catalogue.h"
 #include "catalogue/Favourites.h"
 #include "window/ChannelListModel.h"
+#include "window/ChannelTable.h"
 #include "window/DayView.h"
 
 #include <QComboBox>
@@ -52,7 +53,7 @@ ChannelBrowser::ChannelBrowser(const Catalogue& catalogue, int count, const Favo
     // A table, not a tree: a tree lays out an item for every row before it shows any, which for
     // a provider's 250,000 channels held the window some 14 ms; a table's rows cost nothing
     // until they are painted.
-    list_ = new QTableView(this);
+    list_ = new ChannelTable(this);
     list_->setObjectName(u"channelList"_s);
     list_->setShowGrid(false);
     list_->setWordWrap(false);

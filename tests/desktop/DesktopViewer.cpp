@@ -13,7 +13,7 @@
 
 namespace orvanto::test {
 
-DesktopViewer::DesktopViewer()
+DesktopViewer::DesktopViewer(bool recording)
     : check([] { return std::make_unique<VlcProbe>(); }, checkTimeouts, steady, wallClock,
             CheckRun::Options{4, 15000}),
       viewer(ViewerServices{
@@ -29,6 +29,9 @@ DesktopViewer::DesktopViewer()
           .alarmSound = AlarmClock::defaultSoundPath(),
           .listCheck = check,
           .checkCacheDir = checkCache.path(),
+          .recorder = recording ? &recorder : nullptr,
+          .recordingFolder = recordings.path(),
+          .livePause = recording ? &livePause : nullptr,
       }) {
     server.route(QStringLiteral("/video"), TestHttpServer::video());
     server.route(QStringLiteral("/video2"), TestHttpServer::video());

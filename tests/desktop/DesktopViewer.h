@@ -13,6 +13,8 @@
 #include "core/QtTicker.h"
 #include "core/SteadyClock.h"
 #include "playback/FailoverPlayer.h"
+#include "playback/LivePause.h"
+#include "playback/Recorder.h"
 #include "playback/VlcPlayer.h"
 #include "support/FakeClock.h"
 #include "support/ManualTicker.h"
@@ -31,7 +33,9 @@ namespace orvanto::test {
 
 class DesktopViewer : public ::testing::Test {
 protected:
-    DesktopViewer();
+    DesktopViewer() : DesktopViewer(false) {}
+    // `recording`: with the program's recorder and live pause in the window too.
+    explicit DesktopViewer(bool recording);
     ~DesktopViewer() override;
 
     QWidget* control(const char* name) const;
@@ -63,6 +67,11 @@ protected:
     SystemClock wallClock;
     ListCheck check;
     QTemporaryDir checkCache;
+    QTemporaryDir recordings; // where recordings go, and what a pause keeps
+    Recorder recorder{player.streamPlayer()};
+    LivePause livePause{player.streamPlayer(),
+                        steady,
+                        {.folder = recordings.filePath(QStringLiteral("paused")), .limits = {}}};
     Viewer viewer;
     Catalogue& catalogue = viewer.catalogue();
     FailoverPlayer& failover = viewer.failover();

@@ -159,3 +159,40 @@ TEST_F(RecordStreams, ALiveHlsChannelIsCopiedIntoTransportStream) {
     EXPECT_GE(recorded.probed.seconds, 10.0);
     EXPECT_LE(recorded.probed.seconds, 20.0);
 }
+
+// Icecast drops its listeners when the source goes: the player bridges the outage on a new
+// connection, and the recording goes on in the same file.
+TEST_F(RecordStreams, ARadioWhoseSourceGoesAwayIsRecordedOnInOneFile) {
+    ASSERT_TRUE(lab.startIcecast()) << lab.error().toStdString();
+    LabChannel channel(u"Radio One"_s, {lab.icecast(u"/radio.mp3"_s).toString()});
+    channel.select();
+    ASSERT_TRUE(waitFor([&] { return channel.accepted > 0; }, AcceptMs)) << channel.describe();
+    Recorder recorder(channel.player().streamPlayer());
+    QSignalSpy ended(&recorder, &Recorder::ended);
+    ASSERT_EQ(recorder.start({.channel = channel.name(),
+                              .programme = {},
+                              .start = QDateTime(QDate(2026, 12, 9), QTime(20, 0)),
+                              .folder = folder.path(),
+                              .path = {}}),
+              QString());
+    QTest::qWait(5000);
+    lab.stopIcecastSource(u"/radio.mp3"_s);
+    QTest::qWait(2000);
+    ASSERT_TRUE(lab.startIcecastSource(u"/radio.mp3"_s)) << lab.error().toStdString();
+    const qint64 before = channel.player().receivedPackets();
+    ASSERT_TRUE(waitFor([&] { return channel.player().receivedPackets() > before + 20; }, AcceptMs))
+        << channel.describe();
+    QTest::qWait(5000);
+    EXPECT_TRUE(recorder.isRecording()) << "the outage did not end it";
+    recorder.stop();
+    ASSERT_TRUE(ended.wait(20000));
+    const QList<QVariant> report = ended.takeFirst();
+    EXPECT_EQ(report[2].toString(), QString());
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files).size(), 1) << "one file";
+    const Probed probed = probe(report[0].toString());
+    EXPECT_EQ(probed.format, u"mp3"_s);
+    // Five seconds before and at least five after, less nothing but the outage itself.
+    EXPECT_GE(probed.seconds, 9.0);
+    EXPECT_LE(probed.seconds, 20.0);
+    EXPECT_TRUE(channel.keptPlaying()) << channel.describe();
+}

@@ -166,6 +166,20 @@ TEST_F(ChannelBrowserTest, EnterInTheSearchAndOnTheListPlaysFromTheFirstAddress)
                            s("http://s120.example.com/3")}));
 }
 
+// A list of channels: Home and End go to the first and the last one, in whatever column.
+TEST_F(ChannelBrowserTest, HomeAndEndGoToTheFirstAndTheLastChannel) {
+    const int rows = browser->model().rowCount();
+    list->setFocus();
+    list->setCurrentIndex(browser->model().index(5, 1));
+    QTest::keyClick(list, Qt::Key_End);
+    EXPECT_EQ(list->currentIndex().row(), rows - 1);
+    QTest::keyClick(list, Qt::Key_Home);
+    EXPECT_EQ(list->currentIndex().row(), 0);
+    QTest::keyClick(list, Qt::Key_Down);
+    QTest::keyClick(list, Qt::Key_Home, Qt::ControlModifier); // as before, too
+    EXPECT_EQ(list->currentIndex().row(), 0);
+}
+
 TEST_F(ChannelBrowserTest, DoubleClickPlaysTheChannel) {
     QTest::keyClicks(search, s("s77"));
     ASSERT_TRUE(QTest::qWaitForWindowExposed(browser));

@@ -6,7 +6,7 @@
 #include "net/StreamConnection.h"
 #include "playback/FailoverPlayer.h"
 #include "playback/LivePause.h"
-#include "playback/StreamPlayerFixture.h"
+#include "playback/OwnStreamFixture.h"
 #include "support/FakePlayer.h"
 #include "support/RecordingMessageSink.h"
 #include "window/PlayerArea.h"
@@ -16,7 +16,6 @@
 #include <QSlider>
 #include <QTemporaryDir>
 #include <QTest>
-#include <sys/socket.h>
 #include <unistd.h>
 
 using namespace orvanto;
@@ -25,26 +24,11 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-class LiveControlsTest : public StreamPlayerTest {
+class LiveControlsTest : public OwnStreamTest {
 protected:
     void SetUp() override {
-        StreamPlayerTest::SetUp();
-        int pair[2] = {-1, -1};
-        ASSERT_EQ(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pair), 0);
-        server = pair[1];
-        connection = std::make_shared<StreamConnection>(QUrl(u"http://tv.example/live"_s), pair[0],
-                                                        QByteArray(), QByteArray(), std::nullopt,
-                                                        std::nullopt, -1, size);
+        OwnStreamTest::SetUp();
         area.show();
-    }
-    void TearDown() override { ::close(server); }
-    void playOwnStream() {
-        Sniffer::Result stream;
-        stream.kind = Kind::Stream;
-        stream.connection = connection;
-        player.setURL(u"http://tv.example/live"_s);
-        ASSERT_TRUE(sniffer.decide(stream));
-        enginePlays();
     }
     // What the server sends while the engine waits, taken by the keeping.
     void send(const QByteArray& bytes) {
@@ -52,9 +36,6 @@ protected:
     }
 
     QTemporaryDir cache;
-    int server = -1;
-    qint64 size = -1; // live: no length
-    std::shared_ptr<StreamConnection> connection;
     LivePause pause{player, clock, {.folder = cache.path(), .limits = {}}};
     RecordingMessageSink messages;
     // The window's bar, around a player the controls do not use.
@@ -110,10 +91,7 @@ TEST_F(LiveControlsTest, AChannelWithALengthOrAnEngineThatCannotWaitIsNotPaused)
     EXPECT_FALSE(controls.pauseAction()->isChecked());
     EXPECT_EQ(player.playState(), PlayState::Playing);
 
-    size = 5000; // an archive's programme, or a file served with its length
-    connection =
-        std::make_shared<StreamConnection>(QUrl(u"http://tv.example/archive"_s), -1, QByteArray(),
-                                           QByteArray(), std::nullopt, std::nullopt, -1, size);
+    connectStream(5000); // an archive's programme, or a file served with its length
     playOwnStream();
     EXPECT_FALSE(pause.canPause());
     EXPECT_FALSE(controls.pauseAction()->isEnabled());

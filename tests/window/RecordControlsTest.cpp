@@ -2,8 +2,8 @@
 #include "window/RecordControls.h"
 
 #include "net/StreamConnection.h"
+#include "playback/OwnStreamFixture.h"
 #include "playback/RecordingList.h"
-#include "playback/StreamPlayerFixture.h"
 #include "support/FakeClock.h"
 #include "support/RecordingMessageSink.h"
 
@@ -19,31 +19,11 @@ using namespace orvanto;
 using namespace orvanto::test;
 using namespace Qt::Literals::StringLiterals;
 
-class RecordControlsTest : public StreamPlayerTest {
+class RecordControlsTest : public OwnStreamTest {
 protected:
-    void SetUp() override {
-        StreamPlayerTest::SetUp();
-        int pair[2] = {-1, -1};
-        ASSERT_EQ(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pair), 0);
-        server = pair[1];
-        connection = std::make_shared<StreamConnection>(QUrl(u"http://radio.example/live"_s),
-                                                        pair[0], QByteArray(), QByteArray(),
-                                                        std::nullopt, std::nullopt, -1, -1);
-    }
-    void TearDown() override { ::close(server); }
-    void playOwnStream() {
-        Sniffer::Result stream;
-        stream.kind = Kind::Stream;
-        stream.connection = connection;
-        player.setURL(u"http://radio.example/live"_s);
-        ASSERT_TRUE(sniffer.decide(stream));
-        enginePlays();
-    }
     void clickRecord() { controls.action()->trigger(); }
 
     QTemporaryDir dir;
-    int server = -1;
-    std::shared_ptr<StreamConnection> connection;
     Recorder recorder{player};
     RecordingMessageSink messages;
     QString channel = u"News 24"_s;
