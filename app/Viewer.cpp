@@ -92,6 +92,8 @@ void Viewer::start(const StationRegistrations& registrations) {
 }
 
 void Viewer::bindLivePause(LivePause& pause) {
+    // An archive the engine reads itself starts again from its beginning when copied.
+    pause.setLiveTest([this] { return !archive_->isActive(); });
     live_ = std::make_unique<LiveControls>(pause, form_->playerArea(), services_.messages);
     QObject::connect(&pause, &LivePause::userPaused, &failover_,
                      [this](bool paused) { failover_.setUserPaused(paused); });

@@ -29,6 +29,8 @@ public:
         // still to come (the first ones included); the stream is read from it rather than from
         // a new connection. Null when the engine is to open the address itself.
         std::shared_ptr<StreamConnection> connection;
+        // Stream: an HLS playlist or DASH manifest that says its stream ends (a film, not live).
+        bool ends = false;
         // Failed: the server sent a web page, which no player plays.
         bool webPage = false;
         // Failed: what came began as a playlist does, but is binary data.

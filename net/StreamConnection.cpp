@@ -70,7 +70,8 @@ qint64 StreamConnection::receive(char* data, qint64 max) {
         if (!waitReadable()) {
             return -1;
         }
-        const ssize_t n = ::recv(descriptor_, data, size_t(max), 0);
+        // read(), not recv(): the body may come through a pipe too (a stream's copy).
+        const ssize_t n = ::read(descriptor_, data, size_t(max));
         if (n >= 0) {
             if (remaining_ >= 0) {
                 remaining_ -= n;
@@ -138,15 +139,19 @@ void StreamConnection::pump() {
     const std::shared_ptr<KeptStream> kept = this->kept();
     kept->begin(position_);
     std::vector<char> buffer(static_cast<size_t>(ReadChunkBytes));
+    // Once the disk is full the reader gets what is kept, then the failure; the stream is still
+    // read (and dropped), so that the sender (a server of one connection, a copy into a pipe)
+    // never waits on us and a recording's tap goes on.
+    bool keeping = true;
     while (true) {
         const qint64 n = readLive(buffer.data(), ReadChunkBytes);
         if (n <= 0) {
-            kept->end(n < 0);
+            if (keeping) {
+                kept->end(n < 0);
+            }
             return;
         }
-        if (!kept->append(buffer.data(), n)) {
-            return; // the disk is full: the reader gets what is kept, then the failure
-        }
+        keeping = keeping && kept->append(buffer.data(), n);
     }
 }
 

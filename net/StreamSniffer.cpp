@@ -135,6 +135,15 @@ void StreamSniffer::decideOnWhatCame() {
     }
 }
 
+// An HLS media playlist with its end (or of a film); a DASH manifest that is not live ("static"
+// is its type unless it says "dynamic").
+bool StreamSniffer::saysItEnds(const QByteArray& text) {
+    if (text.contains("<MPD")) {
+        return !text.contains("type=\"dynamic\"") && !text.contains("type='dynamic'");
+    }
+    return text.contains("#EXT-X-ENDLIST") || text.contains("#EXT-X-PLAYLIST-TYPE:VOD");
+}
+
 void StreamSniffer::decide(Result::Kind kind, const Playlist& playlist) {
     Result result;
     result.kind = kind;
@@ -156,6 +165,8 @@ void StreamSniffer::decide(Result::Kind kind, const Playlist& playlist) {
         // one client at a time is not asked a second time. A file is opened by the engine
         // itself, unless its name would mislead the engine.
         result.connection = get_.takeConnection(head_);
+    } else if (kind == Result::Kind::Stream) {
+        result.ends = saysItEnds(head_);
     }
     auto done = std::move(done_);
     abort();

@@ -40,6 +40,7 @@ public:
     bool isRunning() const { return get_.isRunning(); }
 
 private:
+    static bool saysItEnds(const QByteArray& text);
     void onHead();
     void onBody();
     void onFinished();

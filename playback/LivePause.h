@@ -4,10 +4,12 @@
 
 #include <QObject>
 #include <QString>
+#include <functional>
 #include <memory>
 
 namespace orvanto {
 
+class KeptCopy;
 class SteadyClock;
 class StreamConnection;
 class StreamPlayer;
@@ -16,8 +18,9 @@ class StreamPlayer;
 // time, 30 minutes by default) while the picture waits; playing on goes on where it stopped,
 // behind live by the time it waited, and stays that far behind; the viewer moves within what is
 // kept, and back to live.
-// Where the player reads the stream on a connection of its own; what the engine reads itself
-// (HLS, DASH) and what has a length (a file, an archive) are not paused here.
+// Where the player reads the stream on a connection of its own, what arrives on it is kept; where
+// the engine reads a live stream itself (HLS, DASH), a copy of it is (KeptCopy), and playing on
+// reads the copy. What has a length (a file, an archive) is not paused here.
 class LivePause : public QObject {
     Q_OBJECT
 public:
@@ -29,6 +32,11 @@ public:
     // Both outlive this.
     LivePause(StreamPlayer& player, const SteadyClock& clock, Settings settings,
               QObject* parent = nullptr);
+    ~LivePause() override;
+
+    // Whether what plays is live, where the player cannot tell (an archive is not); by default
+    // everything the engine reads itself and cannot seek in is.
+    void setLiveTest(std::function<bool()> isLive) { isLive_ = std::move(isLive); }
 
     // Whether what plays now can be paused, and is.
     bool canPause() const;
@@ -44,7 +52,7 @@ public:
     qint64 keptMs() const;
     // To what arrived `ms` ago (within what is kept; 0: back to live), playing from there.
     void moveBehind(qint64 ms);
-    // Why keeping stopped (the disk full); empty while it goes on.
+    // Why keeping stopped (the disk full, the copy ended); empty while it goes on.
     QString failure() const;
 
 Q_SIGNALS:
@@ -56,10 +64,16 @@ Q_SIGNALS:
 
 private:
     std::shared_ptr<KeptStream> kept() const;
+    bool copies() const; // a copy keeps what plays, and the engine still reads its own media
+    bool readsKept();    // the engine reads anew from where the reader was moved to
+    void dropCopy();
 
     StreamPlayer& player_;
     const SteadyClock& clock_;
     Settings settings_;
+    std::function<bool()> isLive_;
+    std::unique_ptr<KeptCopy> copy_;
+    QString copyFailure_;
 };
 
 } // namespace orvanto

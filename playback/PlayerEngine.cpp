@@ -19,4 +19,8 @@ bool PlayerEngine::reread() {
     return false;
 }
 
+bool PlayerEngine::readFrom(std::shared_ptr<StreamConnection>) {
+    return false;
+}
+
 } // namespace orvanto

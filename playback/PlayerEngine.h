@@ -93,6 +93,10 @@ public:
     // stream's keeping, moved within), dropping what the engine had read ahead; playing.
     // False where the engine cannot.
     virtual bool reread();
+    // Plays on from `connection` instead of the current media: a copy of the stream kept while
+    // it waited (a paused HLS channel), read from where its reader stands. Every later reread()
+    // reads it too. False where the engine cannot.
+    virtual bool readFrom(std::shared_ptr<StreamConnection> connection);
     virtual Tracks tracks() const = 0;
     // The addresses the engine found inside the current media when it was a playlist.
     virtual QList<QUrl> subItems() const = 0;

@@ -7,9 +7,6 @@
 #include "net/Sniffer.h"
 #include "net/StreamConnection.h"
 #include "playback/PlayState.h"
-#include "playback/StreamCopy.h"
-
-#include <unistd.h>
 
 namespace orvanto {
 
@@ -89,6 +86,7 @@ void StreamPlayer::stopMedia() {
     if (engine_) {
         engine_->stop();
     }
+    connection_.reset(); // the engine has let go of it
     const bool engineHadIt = engineStarted_;
     flow_.restart();
     engineStarted_ = false;
@@ -183,42 +181,6 @@ MediaSource StreamPlayer::entrySource() const {
             entry_.depth == 0 ? url_.trimmed() : entry_.url.toString(QUrl::FullyEncoded);
     }
     return source;
-}
-
-std::unique_ptr<StreamCopy> StreamPlayer::copyTo(int descriptor) {
-    if (!engine_ || !entryActive_ || !engineStarted_ || readsOwnStream() ||
-        entry_.url.isLocalFile()) {
-        ::close(descriptor);
-        return nullptr;
-    }
-    return engine_->copyTo(entrySource(), descriptor);
-}
-
-std::shared_ptr<StreamConnection> StreamPlayer::liveConnection() const {
-    std::shared_ptr<StreamConnection> connection = connection_.lock();
-    return connection && connection->size() < 0 ? connection : nullptr;
-}
-
-bool StreamPlayer::setPaused(bool paused) {
-    return engine_ && engineOpened_ && engine_->setPaused(paused);
-}
-
-bool StreamPlayer::rereadKept() {
-    if (!engine_ || !engineOpened_ || !liveConnection() || !engine_->reread()) {
-        return false;
-    }
-    // A media of its own: its counters start again, and it plays once it decodes.
-    flow_.restart();
-    lastDataMs_ = clock_.nowMs();
-    mediaDecoded_ = false;
-    return true;
-}
-
-void StreamPlayer::setTap(std::shared_ptr<ByteTap> tap) {
-    tap_ = std::move(tap);
-    if (const auto connection = connection_.lock()) {
-        connection->setTap(tap_);
-    }
 }
 
 // The headers of the address go with its playlists' entries too; its cookie only to its own

@@ -105,6 +105,13 @@ public:
     // Plays the live connection's keeping anew from where its reader was moved to; false where
     // there is none or the engine cannot.
     bool rereadKept();
+    // Whether the engine reads a live entry itself (HLS, DASH, MMS: not from a connection of
+    // ours, not a file, nor a stream whose playlist says it ends): what a copy of it keeps while
+    // paused.
+    bool readsItselfLive() const;
+    // Plays such an entry on from `connection` (its copy, kept while paused); from then on it is
+    // read from there as liveConnection(). False where it cannot.
+    bool playFrom(const std::shared_ptr<StreamConnection>& connection);
 
 Q_SIGNALS:
     // Once per change of playState().
@@ -140,6 +147,7 @@ private:
     void onEngineEvent(PlayerEngine::Event event, qint64 value);
     void onWatchdog();
     void watchPlayedEntry(qint64 now);
+    void keptMediaStarted();
     void applyVolume();
     bool notify(int state);
 

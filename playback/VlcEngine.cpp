@@ -355,6 +355,14 @@ bool VlcEngine::reread() {
     return true;
 }
 
+bool VlcEngine::readFrom(std::shared_ptr<StreamConnection> connection) {
+    if (!d_->player || !d_->media || !connection || !connection->kept()) {
+        return false;
+    }
+    d_->connection = std::move(connection);
+    return reread();
+}
+
 bool VlcEngine::hasVideo() const {
     return d_->player && libvlc_media_player_has_vout(d_->player) > 0;
 }

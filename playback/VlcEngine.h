@@ -41,6 +41,7 @@ public:
     bool seek(qint64 ms) override;
     bool setPaused(bool paused) override;
     bool reread() override;
+    bool readFrom(std::shared_ptr<StreamConnection> connection) override;
     Tracks tracks() const override;
     QList<QUrl> subItems() const override;
     bool hasVideo() const override;

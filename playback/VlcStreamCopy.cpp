@@ -106,18 +106,31 @@ private:
 
     void check() {
         struct stat status {};
-        if (::fstat(descriptor_, &status) != 0 || status.st_nlink == 0) {
+        if (::fstat(descriptor_, &status) != 0) {
             end(QStringLiteral("The recording's file was removed."));
             return;
         }
-        struct statvfs disk {};
-        if (::fstatvfs(descriptor_, &disk) == 0 &&
-            qint64(disk.f_bavail) * qint64(disk.f_frsize) < MinFreeBytes) {
-            end(QStringLiteral("The disk is full."));
-            return;
+        // A file's disk and links; a pipe (a paused channel's copy) has neither, and the copy
+        // goes on while libVLC reads.
+        qint64 progress = 0;
+        if (S_ISREG(status.st_mode)) {
+            if (status.st_nlink == 0) {
+                end(QStringLiteral("The recording's file was removed."));
+                return;
+            }
+            struct statvfs disk {};
+            if (::fstatvfs(descriptor_, &disk) == 0 &&
+                qint64(disk.f_bavail) * qint64(disk.f_frsize) < MinFreeBytes) {
+                end(QStringLiteral("The disk is full."));
+                return;
+            }
+            size_ = qMax(size_, qint64(status.st_size));
+            progress = size_;
+        } else if (libvlc_media_stats_t stats{}; media_ && libvlc_media_get_stats(media_, &stats)) {
+            progress = stats.i_read_bytes;
         }
-        if (qint64(status.st_size) > size_) {
-            size_ = qint64(status.st_size);
+        if (progress != progress_) {
+            progress_ = progress;
             sinceGrowth_.restart();
         }
         const libvlc_state_t state = libvlc_media_player_get_state(player_);
@@ -147,6 +160,7 @@ private:
     QElapsedTimer sinceGrowth_;
     qint64 reopenAt_ = -1; // on sinceGrowth_'s clock; -1: no reopening waits
     qint64 size_ = 0;
+    qint64 progress_ = 0; // the file's size, or what libVLC read of the current media
 };
 
 } // namespace

@@ -200,9 +200,12 @@ protected:
 
     // Opens the video's context menu on the picture and chooses with `keys`.
     ::testing::AssertionResult choose(const QStringList& keys) {
-        const QRect picture = card().isNull() ? program.onScreen(kPlayer) : card();
-        // Near the picture's top: the menu opens below the pointer and fits on the screen.
-        const QPoint at(picture.center().x(), picture.top() + 8);
+        // Near the picture's top: the menu opens below the pointer and fits on the screen. A
+        // picture not found (a loaded desktop caught in a redraw) leaves the player's middle, as
+        // the player's top is the labels' strip, which has a menu of its own.
+        const QRect picture = card();
+        const QPoint at = picture.isNull() ? program.onScreen(kPlayer).center()
+                                           : QPoint(picture.center().x(), picture.top() + 8);
         const QRect corner(at + QPoint(6, 6), QSize(40, 20));
         const auto menuShows = [&] {
             return pixels::count(pixels::grabScreen(), corner, pixels::isLight) >

@@ -273,4 +273,53 @@ TEST(StreamConnectionKeeping, TheReaderGoesOnFromWhatIsKeptWithoutALostOrDoubled
     EXPECT_EQ(tap->bytes, "head"_ba + numbered(4, 208000)) << "a recording goes on while paused";
 }
 
+// A full disk ends the keeping; the stream is still read, so that the sender (a server of one
+// connection, a copy writing into a pipe) never waits on it, and a recording goes on.
+TEST(StreamConnectionKeeping, AFullDiskEndsTheKeepingButNotTheReading) {
+    int pair[2] = {-1, -1};
+    ASSERT_EQ(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pair), 0);
+    const int server = pair[1];
+    TestClock clock;
+    QTemporaryDir dir;
+    auto tap = std::make_shared<Collected>();
+    const QByteArray sent = numbered(0, 4 << 20); // far more than the socket holds
+    StreamConnection connection(QUrl(u"http://tv.example/live"_s), pair[0], {}, {}, std::nullopt,
+                                std::nullopt, -1, -1);
+    connection.setTap(tap);
+    {
+        const FileSizeLimit limit(3000);
+        ASSERT_TRUE(limit.ok());
+        connection.keep(
+            std::make_shared<KeptStream>(dir.filePath(u"kept"_s), KeptStream::Limits{}, clock));
+        auto sending = std::async(std::launch::async, [&] {
+            return ::write(server, sent.constData(), size_t(sent.size())) == sent.size();
+        });
+        const bool done = sending.wait_for(std::chrono::seconds(20)) == std::future_status::ready;
+        if (!done) {
+            ::shutdown(server, SHUT_RDWR); // the sender would wait for ever
+        }
+        EXPECT_TRUE(done && sending.get()) << "the sender waited on a keeping that had stopped";
+    }
+    ::close(server);
+    EXPECT_FALSE(connection.kept()->failure().isEmpty());
+    QByteArray read;
+    char chunk[1000];
+    qint64 n = 0;
+    while ((n = connection.read(chunk, sizeof chunk)) > 0) {
+        read.append(chunk, qsizetype(n));
+    }
+    EXPECT_EQ(n, -1) << "what was kept, then the failure";
+    EXPECT_EQ(read, sent.left(read.size()));
+    EXPECT_LE(read.size(), 3000);
+    // The pump reads on to the end of the stream.
+    const auto tapped = [&] {
+        const std::lock_guard lock(tap->mutex);
+        return tap->bytes.size();
+    };
+    for (int i = 0; i < 1000 && tapped() < sent.size(); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    EXPECT_EQ(tapped(), sent.size()) << "the recording got it all";
+}
+
 } // namespace

@@ -4,6 +4,7 @@
 
 #include "StreamPlayerFixture.h"
 #include "net/StreamConnection.h"
+#include "support/FakeCopy.h"
 
 #include <QDir>
 #include <QFile>
@@ -51,16 +52,6 @@ struct Served {
     int server = -1;
     std::shared_ptr<StreamConnection> connection;
 };
-
-QByteArray tsPackets(int count, char fill) {
-    QByteArray bytes;
-    for (int i = 0; i < count; ++i) {
-        QByteArray packet(188, fill);
-        packet[0] = 0x47;
-        bytes += packet;
-    }
-    return bytes;
-}
 
 } // namespace
 
@@ -113,34 +104,6 @@ TEST_F(RecorderTest, AStreamBridgedAfterAnOutageGoesOnInTheSameFile) {
 }
 
 // A copy that writes what the test says into its file.
-class FakeCopy final : public StreamCopy {
-public:
-    explicit FakeCopy(int descriptor) : descriptor_(descriptor) {}
-    ~FakeCopy() override { stop(); }
-    void write(const QByteArray& bytes) const {
-        ASSERT_EQ(::write(descriptor_, bytes.constData(), size_t(bytes.size())), bytes.size());
-    }
-    void fail(const QString& reason) { Q_EMIT ended(reason); }
-    void follow(const QString& location) override { followed << location; }
-    QString location() const override { return followed.isEmpty() ? first : followed.last(); }
-    QString first;
-    QStringList followed;
-    void stop() override {
-        if (descriptor_ >= 0) {
-            ::close(descriptor_);
-            descriptor_ = -1;
-        }
-        ++stops;
-    }
-    qint64 bytesWritten() const override {
-        return descriptor_ >= 0 ? qint64(::lseek(descriptor_, 0, SEEK_END)) : 0;
-    }
-    int stops = 0;
-
-private:
-    int descriptor_;
-};
-
 TEST_F(RecorderTest, WhatTheEngineReadsItselfItCopiesIntoANewFile) {
     EXPECT_FALSE(recorder.start(request()).isEmpty()) << "nothing plays";
     player.setURL(u"http://tv.example/live.m3u8"_s);

@@ -57,6 +57,13 @@ public:
         paused = false;
         return true;
     }
+    bool readFrom(std::shared_ptr<StreamConnection> connection) override {
+        if (!rereadsFrom) {
+            return false;
+        }
+        readsFrom << connection;
+        return reread();
+    }
     Tracks tracks() const override { return found; }
     QList<QUrl> subItems() const override { return items; }
     bool hasVideo() const override { return video; }
@@ -116,6 +123,8 @@ public:
     bool pausable = true;
     bool paused = false;
     int rereads = 0;
+    bool rereadsFrom = true;                            // readFrom() is taken
+    QList<std::shared_ptr<StreamConnection>> readsFrom; // every readFrom() taken
     int stops = 0;
     Stats counters; // these three are the current media's: stop() clears them
     Position at;
