@@ -219,13 +219,21 @@ public:
     QByteArray bytes;
 };
 
-TEST(StreamConnectionKeeping, TheReaderGoesOnFromWhatIsKeptWithoutALostOrDoubledByte) {
+// A connection on one end of a socket pair, whose other end the test sends on.
+class StreamConnectionKeeping : public testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pair), 0);
+        server = pair[1];
+    }
     int pair[2] = {-1, -1};
-    ASSERT_EQ(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pair), 0);
-    const int server = pair[1];
+    int server = -1;
     TestClock clock;
     QTemporaryDir dir;
-    auto tap = std::make_shared<Collected>();
+    std::shared_ptr<Collected> tap = std::make_shared<Collected>();
+};
+
+TEST_F(StreamConnectionKeeping, TheReaderGoesOnFromWhatIsKeptWithoutALostOrDoubledByte) {
     {
         StreamConnection connection(QUrl(u"http://tv.example/live"_s), pair[0], "head"_ba, {},
                                     std::nullopt, std::nullopt, -1, -1);
@@ -275,13 +283,7 @@ TEST(StreamConnectionKeeping, TheReaderGoesOnFromWhatIsKeptWithoutALostOrDoubled
 
 // A full disk ends the keeping; the stream is still read, so that the sender (a server of one
 // connection, a copy writing into a pipe) never waits on it, and a recording goes on.
-TEST(StreamConnectionKeeping, AFullDiskEndsTheKeepingButNotTheReading) {
-    int pair[2] = {-1, -1};
-    ASSERT_EQ(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pair), 0);
-    const int server = pair[1];
-    TestClock clock;
-    QTemporaryDir dir;
-    auto tap = std::make_shared<Collected>();
+TEST_F(StreamConnectionKeeping, AFullDiskEndsTheKeepingButNotTheReading) {
     const QByteArray sent = numbered(0, 4 << 20); // far more than the socket holds
     StreamConnection connection(QUrl(u"http://tv.example/live"_s), pair[0], {}, {}, std::nullopt,
                                 std::nullopt, -1, -1);
