@@ -52,18 +52,6 @@ bool near(const QRect& a, const QRect& b, int tolerance = 2) {
            near(a.right(), b.right(), tolerance) && near(a.bottom(), b.bottom(), tolerance);
 }
 
-// Keeps what the screen shows for the failure's message: the picture's path.
-std::string keepScreen() {
-    const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
-    const QString path = QDir::temp().filePath(
-        QStringLiteral("orvanto-%1-%2-%3.png")
-            .arg(DesktopSession::nameOf(currentDesktop->kind()),
-                 QString::fromUtf8(test->name()).replace(QLatin1Char('/'), QLatin1Char('-')))
-            .arg(QCoreApplication::applicationPid()));
-    pixels::grabScreen().save(path);
-    return " (the screen: " + path.toStdString() + ")";
-}
-
 std::string text(const QRect& r) {
     return r.isNull() ? std::string("nothing")
                       : QStringLiteral("%1x%2+%3+%4")

@@ -3,6 +3,8 @@
 #include "ScreenPixels.h"
 #include "support/WaitFor.h"
 
+#include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTest>
@@ -137,5 +139,18 @@ void key(const QString& name) {
 }
 
 } // namespace input
+
+extern DesktopSession* currentDesktop;
+
+std::string keepScreen() {
+    const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
+    const QString path = QDir::temp().filePath(
+        QStringLiteral("orvanto-%1-%2-%3.png")
+            .arg(DesktopSession::nameOf(currentDesktop->kind()),
+                 QString::fromUtf8(test->name()).replace(QLatin1Char('/'), QLatin1Char('-')))
+            .arg(QCoreApplication::applicationPid()));
+    pixels::grabScreen().save(path);
+    return " (the screen: " + path.toStdString() + ")";
+}
 
 } // namespace orvanto::test

@@ -47,6 +47,9 @@ private:
     int scale_ = 1;
 };
 
+// Keeps what the screen shows, for a failure's message: the picture's path.
+std::string keepScreen();
+
 // Real input, in the screen's pixels.
 namespace input {
 void moveTo(const QPoint& at);
