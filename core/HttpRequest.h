@@ -38,6 +38,11 @@ struct HttpRequest {
     // Asks a SHOUTcast or Icecast server for the stream's titles ("Icy-MetaData: 1"); the
     // body is then read without them.
     bool icyTitles = false;
+    // Asks for the body only if it changed since a copy the caller keeps: the copy's entity tag
+    // (If-None-Match) and time (If-Modified-Since), as the server sent them. A server that
+    // finds it unchanged answers 304 without a body.
+    QByteArray ifNoneMatch;
+    QByteArray ifModifiedSince;
 };
 
 inline HttpRequest httpRequest(const QUrl& url, qint64 maxBodyBytes = -1,

@@ -13,6 +13,18 @@ using namespace Qt::Literals::StringLiterals;
 
 constexpr qint64 FileReadBytes = 256 * 1024;
 constexpr qint64 ProgressEveryMs = 100;
+constexpr qsizetype MaxValidatorBytes = 512; // of each of the server's entity tag and time
+
+// A server's validator of `location`, as kept in the store: the address, its entity tag and its
+// time, a line each.
+QString httpValidatorOf(const QUrl& location, const QByteArray& tag, const QByteArray& modified) {
+    if (tag.isEmpty() && modified.isEmpty()) {
+        return {};
+    }
+    return location.toString(QUrl::FullyEncoded) + u'\n' +
+           QString::fromLatin1(tag.left(MaxValidatorBytes)) + u'\n' +
+           QString::fromLatin1(modified.left(MaxValidatorBytes));
+}
 
 } // namespace
 
@@ -48,6 +60,7 @@ QString GuideFetch::validatorOf(const QUrl& location) {
 void GuideFetch::start() {
     running_ = true;
     sinceProgress_.start();
+    previous_ = store_.info();
     if (!import_.begin()) {
         QTimer::singleShot(0, this, [this] { fail(import_.failure()); });
         return;
@@ -76,7 +89,16 @@ void GuideFetch::start() {
     connect(get_.get(), &HttpGet::headReceived, this, &GuideFetch::onHead);
     connect(get_.get(), &HttpGet::bodyReceived, this, &GuideFetch::onBody);
     connect(get_.get(), &HttpGet::finished, this, &GuideFetch::onHttpFinished);
-    get_->start(httpRequest(location_, GuideLimits::MaxRawBytes));
+    HttpRequest request = httpRequest(location_, GuideLimits::MaxRawBytes);
+    // Only for a whole guide of this very address.
+    const QStringList validator = previous_.validator.split(u'\n');
+    if (previous_.fetched > 0 && previous_.programmes > 0 && validator.size() == 3 &&
+        validator[0] == location_.toString(QUrl::FullyEncoded)) {
+        request.ifNoneMatch = validator[1].toLatin1();
+        request.ifModifiedSince = validator[2].toLatin1();
+        conditional_ = true;
+    }
+    get_->start(request);
     idle_.start(IdleTimeout);
     limit_.start(TotalTimeout);
 }
@@ -118,6 +140,10 @@ void GuideFetch::readFile() {
 
 void GuideFetch::onHead() {
     const int status = get_->status();
+    if (status == 304 && conditional_) {
+        keepUnchanged();
+        return;
+    }
     if (status < 200 || status >= 300) {
         fail(u"the server answered %1 %2"_s.arg(status).arg(
             QString::fromLatin1(get_->reason().left(80))));
@@ -227,10 +253,42 @@ void GuideFetch::complete() {
     info.source = source_;
     info.fetched = now_;
     info.due = dueFromHeaders();
-    info.validator = validatorOf(location_);
+    info.validator = location_.isLocalFile() ? validatorOf(location_) : httpValidator();
     result_.due = info.due;
     result_.outcome = import_.finish(info);
     file_.close();
+    Q_EMIT finished();
+}
+
+QString GuideFetch::httpValidator() const {
+    return get_ && get_->hasHead()
+               ? httpValidatorOf(location_, get_->header("etag"), get_->header("last-modified"))
+               : QString();
+}
+
+// The server found the guide kept unchanged: it stays, and is read again when due.
+void GuideFetch::keepUnchanged() {
+    running_ = false;
+    idle_.stop();
+    limit_.stop();
+    import_.cancel();
+    GuideInfo info = previous_;
+    info.fetched = now_;
+    info.due = dueFromHeaders();
+    // A 304 may bring a newer validator; without one the old holds.
+    if (const QString renewed = httpValidator(); !renewed.isEmpty()) {
+        info.validator = renewed;
+    }
+    get_->abort();
+    result_ = {};
+    result_.due = info.due;
+    result_.unchanged = true;
+    result_.outcome.channels = info.channels;
+    result_.outcome.programmes = info.programmes;
+    if (!store_.renew(info)) {
+        result_.unchanged = false;
+        result_.outcome.failure = u"the guide cannot be stored (%1)"_s.arg(store_.error());
+    }
     Q_EMIT finished();
 }
 

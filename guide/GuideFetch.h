@@ -18,6 +18,9 @@ class HttpGet;
 // store as the bytes come, on the thread it lives in, a piece per turn of that thread's event
 // loop so that other work there goes on between them. A transfer that fails, stalls for
 // IdleTimeout, takes longer than TotalTimeout or is cancelled leaves the store's guide as it was.
+// A guide read over http(s) before is asked for only if it changed (its entity tag and time, as
+// the server sent them): one the server finds unchanged costs one round trip, and the store
+// keeps its guide, read again later.
 class GuideFetch : public QObject {
     Q_OBJECT
 public:
@@ -29,6 +32,7 @@ public:
     struct Result {
         GuideImport::Outcome outcome; // outcome.failure: why the store kept its guide
         qint64 due = 0;               // when to read the guide again
+        bool unchanged = false;       // the server said the guide kept is still the guide
     };
 
     // `location`: a file: or http(s) URL; `now`: the time of the fetch; `limits`: the import's.
@@ -61,6 +65,8 @@ private:
     void complete();
     void reportProgress(bool force = false);
     qint64 dueFromHeaders() const;
+    QString httpValidator() const;
+    void keepUnchanged();
 
     GuideStore& store_;
     GuideImport import_;
@@ -75,6 +81,8 @@ private:
     QTimer limit_;
     QElapsedTimer sinceProgress_;
     Result result_;
+    GuideInfo previous_;       // what the store held when the fetch began
+    bool conditional_ = false; // asked only if it changed since then
 };
 
 } // namespace orvanto

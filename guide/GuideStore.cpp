@@ -182,6 +182,23 @@ void GuideStore::recordFailure(const QString& why, qint64 at) {
     setMeta("failedAt", at);
 }
 
+bool GuideStore::renew(const GuideInfo& info) {
+    if (!statements_ || importing_ || !db_.exec("BEGIN IMMEDIATE")) {
+        return false;
+    }
+    setMeta("fetched", info.fetched);
+    setMeta("due", info.due);
+    setMeta("validator", info.validator);
+    setMeta("failure", QString());
+    setMeta("failedAt", qint64(0));
+    if (!db_.exec("COMMIT")) {
+        error_ = db_.error();
+        db_.exec("ROLLBACK");
+        return false;
+    }
+    return true;
+}
+
 bool GuideStore::begin() {
     if (!statements_ || importing_) {
         return false;

@@ -29,7 +29,8 @@ struct GuideInfo {
     QString source;     // where the guide comes from, as the list names it
     qint64 fetched = 0; // when the guide was last read whole (seconds since the epoch), or 0
     qint64 due = 0;     // when it is to be read again
-    QString validator;  // what tells a changed source (a file's time and size), or empty
+    QString validator;  // what tells a changed source (a file's time and size, a server's
+                        // entity tag and time), or empty
     qint64 channels = 0;
     qint64 programmes = 0;
     QString problem;     // what was wrong with the guide last read, if anything
@@ -60,6 +61,9 @@ public:
     GuideInfo info() const;
     // Notes a refresh that failed, keeping the guide as it is.
     void recordFailure(const QString& why, qint64 at);
+    // Notes a refresh that found the source unchanged: `info`'s times and validator, the guide
+    // kept as it is.
+    bool renew(const GuideInfo& info);
 
     // The import: begin(), the guide's channels and programmes, then commit() or rollback().
     bool begin();

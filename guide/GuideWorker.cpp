@@ -39,13 +39,34 @@ template <typename Delivery> void GuideWorker::deliver(Delivery delivery) {
 
 void GuideWorker::showList(int generation, const QList<QUrl>& sources,
                            std::vector<ListedChannel> channels, qint64 now, qint64 keepSeconds) {
-    fetch_.reset();
-    queue_.clear();
     generation_ = generation;
     now_ = now;
     keepSeconds_ =
         std::clamp(keepSeconds, GuideLimits::DefaultKeepSeconds, GuideLimits::MaxKeepSeconds);
     channels_ = std::move(channels);
+    // The same guides again (the list shown anew, its channels perhaps changed): what is being
+    // read goes on.
+    const auto same = [&] {
+        if (sources_.size() != size_t(std::min<qsizetype>(sources.size(), MaxSources))) {
+            return false;
+        }
+        for (size_t i = 0; i < sources_.size(); ++i) {
+            if (sources_[i].location != sources[qsizetype(i)]) {
+                return false;
+            }
+        }
+        return true;
+    };
+    if (same()) {
+        rematch();
+        sendSchedule(now);
+        queueDue(now);
+        startNextFetch();
+        sendStatus();
+        return;
+    }
+    fetch_.reset();
+    queue_.clear();
     sources_.clear();
     for (const QUrl& location : sources) {
         if (sources_.size() >= MaxSources) {
@@ -151,7 +172,9 @@ void GuideWorker::fetchFinished() {
     fetch_.release()->deleteLater();
     Source& source = sources_[fetching_];
     if (!result.outcome.committed) {
-        source.writer->recordFailure(result.outcome.failure, now_);
+        if (!result.unchanged) {
+            source.writer->recordFailure(result.outcome.failure, now_);
+        }
         // The guide kept is shown on: without what has ended since.
         source.writer->prune(now_ - keepSeconds_);
     }

@@ -54,6 +54,34 @@ QString episodeFromXmltvNs(QStringView text) {
     return words.join(u' ');
 }
 
+// Whether a document that starts with `start` is in UTF-8: what its XML declaration says, and
+// without one, unless a byte order mark says UTF-16 or UTF-32.
+bool isUtf8(QByteArrayView start) {
+    if (start.startsWith("\xFE\xFF") || start.startsWith("\xFF\xFE") ||
+        start.startsWith(QByteArrayView("\0\0\xFE\xFF", 4))) {
+        return false;
+    }
+    if (!start.startsWith("<?xml")) {
+        return true;
+    }
+    const qsizetype at = start.indexOf("encoding");
+    if (at < 0) {
+        return true;
+    }
+    QByteArrayView rest = start.sliced(at + 8).trimmed();
+    if (!rest.startsWith('=')) {
+        return true;
+    }
+    rest = rest.sliced(1).trimmed();
+    if (rest.isEmpty() || (rest.front() != '"' && rest.front() != '\'')) {
+        return true;
+    }
+    const qsizetype end = rest.indexOf(rest.front(), 1);
+    const QByteArray name = rest.sliced(1, end < 0 ? rest.size() - 1 : end - 1).toByteArray();
+    return name.compare("utf-8", Qt::CaseInsensitive) == 0 ||
+           name.compare("utf8", Qt::CaseInsensitive) == 0;
+}
+
 } // namespace
 
 XmltvReader::XmltvReader(XmltvSink& sink) : sink_(sink) {
@@ -64,6 +92,21 @@ bool XmltvReader::feed(QByteArrayView bytes) {
     if (!error_.isEmpty()) {
         return false;
     }
+    if (encodingKnown_) {
+        return read(mends_ ? QByteArrayView(mend_.mend(bytes)) : bytes);
+    }
+    // The declaration ends at the first '>'; a start without one within 1 KiB has none.
+    start_ += bytes;
+    if (!start_.contains('>') && start_.size() < 1024) {
+        return true;
+    }
+    encodingKnown_ = true;
+    mends_ = isUtf8(start_);
+    const QByteArray start = std::exchange(start_, {});
+    return feed(start);
+}
+
+bool XmltvReader::read(QByteArrayView bytes) {
     while (!bytes.isEmpty()) {
         const QByteArrayView piece = bytes.first(qMin(Slice, bytes.size()));
         bytes = bytes.sliced(piece.size());
@@ -82,6 +125,14 @@ bool XmltvReader::feed(QByteArrayView bytes) {
 }
 
 bool XmltvReader::finish() {
+    if (!encodingKnown_) {
+        encodingKnown_ = true;
+        mends_ = isUtf8(start_);
+        feed(std::exchange(start_, {}));
+    }
+    if (mends_ && error_.isEmpty()) {
+        read(mend_.finish());
+    }
     if (!error_.isEmpty()) {
         return false;
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "guide/Programme.h"
+#include "guide/Utf8Mend.h"
 
 #include <QByteArrayView>
 #include <QString>
@@ -38,7 +39,9 @@ public:
 // entities of its own is refused when its DOCTYPE is read, before any could be expanded; an
 // undeclared entity is left out; nothing outside the document is ever loaded. Markup nested
 // deeper than MaxDepth, or one piece of markup or text longer than MaxTokenBytes, stops the
-// reading like malformed XML: what was handed on before stays handed on.
+// reading like malformed XML: what was handed on before stays handed on. In a guide in UTF-8 (as
+// it declares, or by default) bytes that are not UTF-8 are read as U+FFFD, and the reading goes
+// on.
 class XmltvReader {
 public:
     static constexpr qsizetype MaxIdLength = 256;
@@ -79,6 +82,7 @@ private:
         RatingValue,
     };
 
+    bool read(QByteArrayView bytes);
     bool readTokens();
     void startElement();
     void endElement();
@@ -97,6 +101,11 @@ private:
     bool ended_ = false;
     bool inRating_ = false;
     qsizetype stalledBytes_ = 0; // bytes handed in since the last complete token
+    // The document's start, until its XML declaration says what it is encoded in.
+    QByteArray start_;
+    bool encodingKnown_ = false;
+    bool mends_ = false; // UTF-8: what is not UTF-8 is mended before the XML reader sees it
+    Utf8Mend mend_;
 
     // What is being read: a channel or a programme at depth 2, and one of its fields.
     enum class Entity { None, Channel, Programme } entity_ = Entity::None;

@@ -2,6 +2,12 @@
 
 namespace orvanto {
 
+namespace {
+
+constexpr qsizetype MaxConditionBytes = 512;
+
+} // namespace
+
 QByteArray requestHead(const HttpRequest& request, const QUrl& url) {
     QByteArray target = url.path(QUrl::FullyEncoded).toLatin1();
     if (target.isEmpty()) {
@@ -29,6 +35,20 @@ QByteArray requestHead(const HttpRequest& request, const QUrl& url) {
             head += HttpHeaders::name(header).toByteArray() + ": " + value + "\r\n";
         }
     }
+    // What a server sent back, without anything that would end the line.
+    const auto condition = [&head](const char* name, const QByteArray& value) {
+        QByteArray clean;
+        for (const char c : value.left(MaxConditionBytes)) {
+            if (static_cast<unsigned char>(c) >= 0x20 && c != 0x7F) {
+                clean += c;
+            }
+        }
+        if (!clean.trimmed().isEmpty()) {
+            head += name + (": " + clean.trimmed()) + "\r\n";
+        }
+    };
+    condition("If-None-Match", request.ifNoneMatch);
+    condition("If-Modified-Since", request.ifModifiedSince);
     return head + "Accept: */*\r\n" + (request.icyTitles ? "Icy-MetaData: 1\r\n" : "") +
            "Connection: close\r\n\r\n";
 }

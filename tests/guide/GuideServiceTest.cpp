@@ -165,6 +165,52 @@ TEST_F(GuideServiceTest, TheServersCachingHeadersBringTheRefreshForward) {
     EXPECT_EQ(service.nextDue(), Now + 7200);
 }
 
+// A guide is asked for again only if it changed: an unchanged one costs one round trip, and the
+// store keeps it.
+TEST_F(GuideServiceTest, ARefreshAsksOnlyForAChangedGuide) {
+    TestHttpServer::Route first =
+        TestHttpServer::body("application/gzip", gzipped(threeChannels()));
+    first.headers = "ETag: \"v1\"\r\nLast-Modified: Mon, 04 Mar 2024 09:00:00 GMT\r\n";
+    server.route(s("/guide.xml.gz"), first);
+    const QList<QUrl> sources{server.url(s("/guide.xml.gz"))};
+    GuideService service(folder.path());
+    ASSERT_TRUE(showAndSettle(service, sources));
+    EXPECT_EQ(server.headerValues(s("/guide.xml.gz"), "if-none-match"), QByteArrayList{""});
+
+    TestHttpServer::Route unchanged = TestHttpServer::body({}, {}, "304 Not Modified");
+    unchanged.headers = "Cache-Control: max-age=3600\r\n";
+    server.route(s("/guide.xml.gz"), unchanged);
+    service.refreshDue(Now + 13 * 3600);
+    ASSERT_TRUE(waitFor([&] { return server.requests(s("/guide.xml.gz")) == 2; }, 10000));
+    ASSERT_TRUE(settle(service));
+    EXPECT_EQ(server.headerValues(s("/guide.xml.gz"), "if-none-match").value(1), "\"v1\"");
+    EXPECT_EQ(server.headerValues(s("/guide.xml.gz"), "if-modified-since").value(1),
+              "Mon, 04 Mar 2024 09:00:00 GMT");
+    EXPECT_FALSE(service.status().text.contains(s("could not be read again")))
+        << qPrintable(service.status().text);
+    EXPECT_EQ(service.status().matched, 2);
+    EXPECT_EQ(nowTitle(service, 1), s("a11"));
+    EXPECT_EQ(service.nextDue(), Now + 14 * 3600) << "as the answer's caching headers say";
+
+    // Changed: read whole (its validator is the one asked with the next time).
+    TestHttpServer::Route changed =
+        TestHttpServer::body("application/gzip", gzipped(threeChannels("new ")));
+    changed.headers = "ETag: \"v2\"\r\nCache-Control: max-age=3600\r\n";
+    server.route(s("/guide.xml.gz"), changed);
+    service.refreshDue(Now + 14 * 3600);
+    ASSERT_TRUE(waitFor([&] { return server.requests(s("/guide.xml.gz")) == 3; }, 10000));
+    ASSERT_TRUE(settle(service));
+    EXPECT_EQ(service.status().matched, 2);
+    GuideService again(folder.path());
+    server.route(s("/guide.xml.gz"), unchanged);
+    ASSERT_TRUE(showAndSettle(again, sources, Now + 15 * 3600));
+    ASSERT_TRUE(waitFor([&] { return server.requests(s("/guide.xml.gz")) == 4; }, 10000));
+    ASSERT_TRUE(settle(again));
+    EXPECT_EQ(server.headerValues(s("/guide.xml.gz"), "if-none-match").value(3), "\"v2\"")
+        << "the new validator, kept across restarts";
+    EXPECT_EQ(again.status().matched, 2) << "the guide kept";
+}
+
 TEST_F(GuideServiceTest, AGuideThatMatchesNoChannelSaysSo) {
     QTemporaryDir files;
     const QString path = files.filePath(s("other.xml"));
@@ -188,6 +234,18 @@ TEST_F(GuideServiceTest, AnotherListEndsTheImportUnderWayAndLeavesTheStoreAsItWa
     ASSERT_TRUE(showAndSettle(service, {server.url(s("/guide.xml.gz"))}));
     EXPECT_EQ(service.status().matched, 2);
     EXPECT_TRUE(waitFor([&] { return server.openConnections() == 0; }, 5000));
+}
+
+TEST_F(GuideServiceTest, TheSameListShownAgainGoesOnWithTheReadUnderWay) {
+    server.route(s("/slow.xml"), TestHttpServer::silent());
+    GuideService service(folder.path());
+    service.showList({server.url(s("/slow.xml"))}, listChannels(), Now);
+    ASSERT_TRUE(waitFor([&] { return server.requests(s("/slow.xml")) == 1; }, 5000));
+    service.showList({server.url(s("/slow.xml"))}, listChannels(), Now + 60);
+    QTest::qWait(500);
+    EXPECT_TRUE(service.status().busy);
+    EXPECT_EQ(server.requests(s("/slow.xml")), 1) << "not asked again";
+    EXPECT_EQ(server.openConnections(), 1);
 }
 
 TEST(GuideLocation, NamesAddressesAndFilesButADownloadedListNoFile) {

@@ -159,6 +159,31 @@ TEST(XmltvReader, AnOverlongTextIsCutWithoutSplittingACharacter) {
     EXPECT_FALSE(cut.back().isHighSurrogate());
 }
 
+// Real guides are not always clean: a title in Latin-1 in a guide in UTF-8 costs that title its
+// letters, not the programmes after it, however the bytes come.
+TEST(XmltvReader, BytesThatAreNotUtf8AreReadAsReplacementCharacters) {
+    const QByteArray document =
+        guide(programme("a", "20240304200000", "20240304210000", "Caf\xE9 Th\xE9\xE2tre") +
+              programme("a", "20240304210000", "20240304220000", "\xF0\x9F\x93\xBA News") +
+              programme("a", "20240304220000", "20240304230000", "Cut \xE2\x82"));
+    for (const qsizetype piece : {qsizetype(1), qsizetype(2), qsizetype(3), qsizetype(1 << 20)}) {
+        const Read result = read(document, piece);
+        EXPECT_TRUE(result.ok) << qPrintable(result.error) << " in pieces of " << piece;
+        ASSERT_EQ(result.got.programmes.size(), 3u) << "in pieces of " << piece;
+        EXPECT_EQ(result.got.programmes[0].programme.title, s("Caf\uFFFD Th\uFFFD\uFFFDtre"));
+        EXPECT_EQ(result.got.programmes[1].programme.title, s("\U0001F4FA News"))
+            << "a character split between pieces is whole";
+        EXPECT_EQ(result.got.programmes[2].programme.title, s("Cut \uFFFD"))
+            << "a cut character is one replacement";
+    }
+    // A guide that says it is in Latin-1 is read as such.
+    QByteArray latin = document;
+    latin.replace("encoding=\"UTF-8\"", "encoding='ISO-8859-1'");
+    const Read result = read(latin, 7);
+    ASSERT_EQ(result.got.programmes.size(), 3u) << qPrintable(result.error);
+    EXPECT_EQ(result.got.programmes[0].programme.title, s("Caf\u00E9 Th\u00E9\u00E2tre"));
+}
+
 TEST(XmltvReader, MalformedXmlKeepsWhatCameBeforeAndSaysWhere) {
     const QByteArray document = guide(programme("a", "20240304200000", "20240304210000", "One") +
                                       programme("a", "20240304210000", "20240304220000", "Two") +

@@ -167,3 +167,23 @@ TEST_F(HttpGetTest, TheAddressesHeadersGoWithEveryRequestAndTheCookieStaysWithIt
     EXPECT_TRUE(HttpRequest::defaultUserAgent().startsWith("VLC/3."));
     EXPECT_EQ(server.headerValues(s("/plain"), "Referer"), QByteArrayList{""});
 }
+
+namespace {
+
+// What a server sent as its copy's validator goes back as it came, but never with what would
+// end the line and start a header of its own.
+TEST(RequestHead, AsksOnlyForAChangedBodyWithTheServersOwnValidators) {
+    HttpRequest request = httpRequest(QUrl(QStringLiteral("http://guide.example/tv.xml")));
+    EXPECT_FALSE(requestHead(request, request.url).contains("If-"));
+    request.ifNoneMatch = "\"v1\"";
+    request.ifModifiedSince = "Mon, 04 Mar 2024 09:00:00 GMT\r\nCookie: stolen";
+    const QByteArray head = requestHead(request, request.url);
+    EXPECT_TRUE(head.contains("\r\nIf-None-Match: \"v1\"\r\n")) << head.constData();
+    EXPECT_TRUE(
+        head.contains("\r\nIf-Modified-Since: Mon, 04 Mar 2024 09:00:00 GMTCookie: stolen\r\n"))
+        << head.constData();
+    EXPECT_FALSE(head.contains("\r\nCookie")) << head.constData();
+    EXPECT_TRUE(head.endsWith("\r\n\r\n"));
+}
+
+} // namespace
