@@ -1,6 +1,7 @@
 #include "app/CommandLine.h"
 
 #include "orvanto/Version.h"
+#include "playback/OpenGlProbe.h"
 
 #include <QCommandLineParser>
 
@@ -51,6 +52,12 @@ struct Options {
         u"MINUTES"_s};
     QCommandLineOption output{
         u"output"_s, u"the file --record writes (default: the recordings folder)"_s, u"FILE"_s};
+    QCommandLineOption probeOpenGl = [] {
+        QCommandLineOption option(QString::fromLatin1(openGlProbeArgument + 2),
+                                  u"print what renders OpenGL here"_s);
+        option.setFlags(QCommandLineOption::HiddenFromHelp);
+        return option;
+    }();
 };
 
 void describe(QCommandLineParser& parser, const Options& options) {
@@ -62,8 +69,8 @@ void describe(QCommandLineParser& parser, const Options& options) {
     parser.addOption(options.version);
     for (const QCommandLineOption* option :
          {&options.check, &options.jobs, &options.timeout, &options.json, &options.writeM3u,
-          &options.dropDead, &options.quiet, &options.record, &options.forMinutes,
-          &options.output}) {
+          &options.dropDead, &options.quiet, &options.record, &options.forMinutes, &options.output,
+          &options.probeOpenGl}) {
         parser.addOption(*option);
     }
     parser.addPositionalArgument(u"PATH_OR_URL"_s,
@@ -236,6 +243,11 @@ CommandLine parseCommandLine(const QStringList& arguments) {
         return exitWith(Program + u" "_s + QString::fromLatin1(Version) + u"\n"_s);
     }
 
+    if (parser.isSet(options.probeOpenGl)) {
+        CommandLine result;
+        result.probeOpenGl = true;
+        return result;
+    }
     if (parser.isSet(options.record)) {
         return readRecord(parser, options, help);
     }

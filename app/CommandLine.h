@@ -24,6 +24,9 @@ struct CommandLine {
     CheckOptions check;
     // --record LIST CHANNEL --for MINUTES [--output FILE]: record instead of starting the viewer.
     RecordOptions record;
+    // --probe-opengl (not in the help): print what renders OpenGL here and exit; the viewer
+    // starts itself so to learn whether a GPU is there.
+    bool probeOpenGl = false;
 };
 
 // Reads `arguments` (the program's name first): -p/--playlist PATH_OR_URL (also

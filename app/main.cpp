@@ -23,7 +23,9 @@
 #include "net/StreamSniffer.h"
 #include "orvanto/Version.h"
 #include "playback/LivePause.h"
+#include "playback/OpenGlProbe.h"
 #include "playback/Recorder.h"
+#include "playback/VideoView.h"
 #include "playback/VlcEngine.h"
 #include "playback/VlcPlayer.h"
 #include "shortcuts/DesktopUrlOpener.h"
@@ -31,6 +33,7 @@
 #include "window/FormControls.h"
 
 #include <QApplication>
+#include <QGuiApplication>
 #include <QStandardPaths>
 #include <QTimer>
 #include <cstdio>
@@ -50,7 +53,7 @@ class Program {
 public:
     Program(VideoDrawing drawing, const QString& recordingFolder, int pauseMinutes,
             const ViewerSettings::Padding& padding)
-        : player_(nullptr, nullptr, drawing),
+        : drawing_(drawing), player_(nullptr, nullptr, drawing),
           livePause_(player_.streamPlayer(), steady_,
                      {.folder = QStandardPaths::writableLocation(QStandardPaths::CacheLocation) +
                                 u"/paused"_s,
@@ -87,7 +90,10 @@ public:
         QWidget* window = viewer_.controls().window();
         messages_.setWindow(window);
         prompt_.setWindow(window);
-        new AfterFirstPaint(window, [this] { startEngine(); });
+        new AfterFirstPaint(window, [this] {
+            startEngine();
+            probeOpenGl();
+        });
         desktop_ = std::make_unique<DesktopServices>(
             viewer_.form(), viewer_.failover(), player_, viewer_.catalogue(),
             QDBusConnection::sessionBus(), &viewer_.guide(), &viewer_.archive(), &recorder_,
@@ -102,6 +108,24 @@ private:
                        std::make_unique<StreamSniffer>());
     }
 
+    // Drawing left to the viewer: on the CPU, until a probe in a process of its own finds a GPU.
+    void probeOpenGl() {
+        if (drawing_ != VideoDrawing::Automatic) {
+            return;
+        }
+        glProbe_ =
+            std::make_unique<OpenGlProbe>(QCoreApplication::applicationFilePath(),
+                                          QStringList{QString::fromLatin1(openGlProbeArgument)});
+        QObject::connect(glProbe_.get(), &OpenGlProbe::found, &viewer_.form(), [this](bool gpu) {
+            if (gpu) {
+                player_.videoView()->setDrawing(VideoDrawing::OpenGl);
+            }
+            glProbe_.release()->deleteLater();
+        });
+        glProbe_->start();
+    }
+
+    VideoDrawing drawing_;
     VlcPlayer player_;
     Recorder recorder_{player_.streamPlayer()}; // finishes its file before the player goes
     QtTicker attemptTicker_;                    // one second
@@ -122,7 +146,16 @@ private:
         QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation) + u"/secrets.conf"_s);
     Viewer viewer_;
     std::unique_ptr<DesktopServices> desktop_; // MPRIS and the screensaver, on the session bus
+    std::unique_ptr<OpenGlProbe> glProbe_;
 };
+
+// The OpenGL probe's side: what renders OpenGL here, on standard output.
+int probeOpenGl(int argc, char** argv) {
+    const QGuiApplication app(argc, argv);
+    const QByteArray renderer = openGlRenderer();
+    std::fputs((renderer + '\n').constData(), stdout);
+    return renderer.isEmpty() ? 1 : 0;
+}
 
 } // namespace
 
@@ -137,6 +170,9 @@ int main(int argc, char** argv) {
         std::fputs(commandLine.standardOutput.toLocal8Bit().constData(), stdout);
         std::fputs(commandLine.standardError.toLocal8Bit().constData(), stderr);
         return commandLine.exitCode;
+    }
+    if (commandLine.probeOpenGl) {
+        return probeOpenGl(argc, argv);
     }
     if (commandLine.check.wanted) {
         return runCheck(argc, argv, commandLine.check);

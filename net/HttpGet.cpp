@@ -335,6 +335,7 @@ std::shared_ptr<StreamConnection> HttpGet::takeConnection(QByteArray taken) {
     auto connection = std::make_shared<StreamConnection>(
         url_, descriptor, taken + std::exchange(body_, {}), std::move(raw),
         std::exchange(chunked_, std::nullopt), std::exchange(icy_, std::nullopt), remaining, size);
+    connection->setContentType(header("Content-Type")); // bounded with the head
     abort();
     return connection;
 }

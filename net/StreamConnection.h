@@ -69,6 +69,9 @@ public:
     std::shared_ptr<KeptStream> kept() const;
 
     const QUrl& url() const { return url_; }
+    // The Content-Type the server sent, empty when none is known; set before reading starts.
+    const QByteArray& contentType() const { return contentType_; }
+    void setContentType(QByteArray type) { contentType_ = std::move(type); }
     // The whole body's length when the server announced it, else -1.
     qint64 size() const { return size_; }
 
@@ -82,6 +85,7 @@ private:
     qint64 readBody(char* data, qint64 max);
 
     QUrl url_;
+    QByteArray contentType_;
     int descriptor_ = -1;
     int wake_ = -1;    // an eventfd that interrupt() signals
     QByteArray ready_; // decoded body bytes not yet read

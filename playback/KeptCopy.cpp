@@ -42,6 +42,7 @@ std::unique_ptr<KeptCopy> KeptCopy::start(StreamPlayer& player, std::shared_ptr<
     }
     auto connection = std::make_shared<StreamConnection>(
         player.entryUrl(), ends[0], QByteArray(), QByteArray(), std::nullopt, std::nullopt, -1, -1);
+    connection->setContentType("video/MP2T"); // the copy's remux
     connection->keep(std::move(kept));
     return std::unique_ptr<KeptCopy>(new KeptCopy(std::move(copy), std::move(connection), drain));
 }

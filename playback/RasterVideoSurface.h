@@ -1,14 +1,14 @@
 #pragma once
 
+#include "playback/RgbPicture.h"
 #include "playback/VideoSurface.h"
 
 #include <QWidget>
 
 namespace orvanto {
 
-// Draws the pictures without a GPU, where the platform has no OpenGL: each picture is
-// converted to RGB at the size it is shown in (only the device pixels it covers), nearest
-// sample first.
+// Draws the pictures without a GPU: each picture is converted to RGB and scaled to the size it
+// is shown in (only the device pixels it covers).
 class RasterVideoSurface final : public QWidget, public VideoSurface {
     Q_OBJECT
 public:
@@ -24,6 +24,7 @@ protected:
 private:
     VideoFrame frame_;
     PictureLayout layout_;
+    RgbScaler scaler_;
 };
 
 } // namespace orvanto

@@ -3,92 +3,137 @@
 #include "playback/YuvToRgb.h"
 
 #include <algorithm>
-#include <cmath>
-#include <vector>
+#include <cstdlib>
+
+extern "C" {
+#include <libswscale/swscale.h>
+}
 
 namespace orvanto {
 
 namespace {
 
-constexpr int Shift = 16; // fixed point: 16 bits of fraction
+// Rows of the images made here start at multiples of this many bytes, as libswscale's SIMD
+// code wants them (it warns and goes slower otherwise).
+constexpr int RowAlignment = 64;
+// The first sample of a part of the picture is taken at a multiple of this many samples, so
+// that every plane's rows start aligned too.
+constexpr int CropStep = 32;
 
-// What each 8-bit sample adds to each channel, in fixed point: rgb = y + the chroma terms.
-struct Tables {
-    std::array<int, 256> y{};
-    std::array<int, 256> redV{};
-    std::array<int, 256> greenU{};
-    std::array<int, 256> greenV{};
-    std::array<int, 256> blueU{};
-
-    explicit Tables(const YuvToRgb& conversion) {
-        const auto term = [](float factor, int sample, float offset) {
-            return int(std::lround(factor * (float(sample) / 255.0f - offset) * 255.0f *
-                                   float(1 << Shift)));
-        };
-        const auto& m = conversion.matrix;
-        const auto& o = conversion.offset;
-        for (int i = 0; i < 256; ++i) {
-            y[size_t(i)] = term(m[0], i, o[0]) + (1 << (Shift - 1)); // rounds the sum
-            redV[size_t(i)] = term(m[2], i, o[2]);
-            greenU[size_t(i)] = term(m[4], i, o[1]);
-            greenV[size_t(i)] = term(m[5], i, o[2]);
-            blueU[size_t(i)] = term(m[7], i, o[1]);
-        }
+AVPixelFormat sourceFormat(const FrameFormat& format) {
+    if (format.chromaShiftX == 0) {
+        return AV_PIX_FMT_YUV444P;
     }
-};
-
-inline uint channel(int fixed) {
-    return uint(std::clamp(fixed >> Shift, 0, 255));
+    return format.chromaShiftY == 0 ? AV_PIX_FMT_YUV422P : AV_PIX_FMT_YUV420P;
 }
 
-// The sample under the centre of each of `count` device pixels from `first` on, for a
-// picture `length` pixels long showing `samples` samples.
-std::vector<int> samplesUnder(int first, int count, int length, int samples) {
-    std::vector<int> at(size_t(std::max(count, 0)));
-    for (int i = 0; i < count; ++i) {
-        const qint64 centre = 2 * qint64(first + i) + 1; // in half pixels
-        at[size_t(i)] = std::clamp(int(centre * samples / (2 * qint64(length))), 0, samples - 1);
+// QImage's RGB32 in memory: blue, green, red, then 0xff.
+constexpr AVPixelFormat ImageFormat =
+    Q_BYTE_ORDER == Q_LITTLE_ENDIAN ? AV_PIX_FMT_BGRA : AV_PIX_FMT_ARGB;
+
+QImage alignedImage(QSize size) {
+    const qsizetype stride =
+        (qsizetype(size.width()) * 4 + RowAlignment - 1) / RowAlignment * RowAlignment;
+    void* memory = std::aligned_alloc(RowAlignment, size_t(stride * size.height()));
+    if (!memory) {
+        return {};
     }
-    return at;
+    return QImage(
+        static_cast<uchar*>(memory), size.width(), size.height(), stride, QImage::Format_RGB32,
+        [](void* data) { std::free(data); }, memory);
+}
+
+// Of a picture `length` device pixels long that shows `samples` samples, the device pixels from
+// `first` on, `count` of them: which samples lie under them (from a multiple of `startStep` on,
+// to the end or a multiple of `endStep`), and which device pixels those samples cover.
+struct Span {
+    int firstSample = 0;
+    int samples = 0;
+    int firstPixel = 0; // of the picture
+    int pixels = 0;
+};
+
+Span spanOf(int first, int count, int length, int samples, int startStep, int endStep) {
+    const auto pixelAt = [&](qint64 sample) {
+        return int((sample * length * 2 + samples) / (2 * qint64(samples))); // rounded
+    };
+    qint64 from = qint64(first) * samples / length;
+    qint64 to = (qint64(first + count) * samples + length - 1) / length;
+    from = from / startStep * startStep;
+    to = std::min<qint64>((to + endStep - 1) / endStep * endStep, samples);
+    Span span;
+    span.firstSample = int(from);
+    span.samples = int(to - from);
+    span.firstPixel = pixelAt(from);
+    span.pixels = (to == samples ? length : pixelAt(to)) - span.firstPixel;
+    return span;
 }
 
 } // namespace
 
-QImage rgbPicture(const VideoFrame& frame, const QRect& picture, const QRect& shown) {
-    if (frame.isNull() || picture.isEmpty() || shown.isEmpty()) {
+RgbScaler::~RgbScaler() {
+    sws_freeContext(context_);
+}
+
+QImage RgbScaler::scale(const VideoFrame& frame, QSize visible, const QRect& picture,
+                        const QRect& shown) {
+    if (frame.isNull() || picture.isEmpty() || shown.isEmpty() || !picture.contains(shown)) {
         return {};
     }
     const FrameFormat& format = frame.format();
-    const Tables tables(YuvToRgb::forFormat(format));
-    const std::vector<int> columns =
-        samplesUnder(shown.left() - picture.left(), shown.width(), picture.width(), format.width);
-    const std::vector<int> rows =
-        samplesUnder(shown.top() - picture.top(), shown.height(), picture.height(), format.height);
-    std::vector<int> chromaColumns(columns.size());
-    std::transform(columns.begin(), columns.end(), chromaColumns.begin(),
-                   [&](int column) { return column >> format.chromaShiftX; });
-
-    QImage image(shown.size(), QImage::Format_RGB32);
-    const uchar* planeY = frame.plane(0);
-    const uchar* planeU = frame.plane(1);
-    const uchar* planeV = frame.plane(2);
-    for (int line = 0; line < shown.height(); ++line) {
-        const int row = rows[size_t(line)];
-        const uchar* y = planeY + qsizetype(row) * format.pitches[0];
-        const qsizetype chromaRow = qsizetype(row >> format.chromaShiftY);
-        const uchar* u = planeU + chromaRow * format.pitches[1];
-        const uchar* v = planeV + chromaRow * format.pitches[2];
-        auto* out = reinterpret_cast<QRgb*>(image.scanLine(line));
-        for (int x = 0; x < shown.width(); ++x) {
-            const int luma = tables.y[y[columns[size_t(x)]]];
-            const int cu = u[chromaColumns[size_t(x)]];
-            const int cv = v[chromaColumns[size_t(x)]];
-            out[x] = 0xFF000000u | channel(luma + tables.redV[size_t(cv)]) << 16 |
-                     channel(luma + tables.greenU[size_t(cu)] + tables.greenV[size_t(cv)]) << 8 |
-                     channel(luma + tables.blueU[size_t(cu)]);
-        }
+    // The decoder's buffers may hold rows and columns past the picture (H.264's 720 lines come
+    // in buffers of 738): those never show.
+    const QSize samples = visible.isEmpty() ? QSize(format.width, format.height)
+                                            : visible.boundedTo({format.width, format.height});
+    const Span across = spanOf(shown.left() - picture.left(), shown.width(), picture.width(),
+                               samples.width(), CropStep, 1 << format.chromaShiftX);
+    const Span down = spanOf(shown.top() - picture.top(), shown.height(), picture.height(),
+                             samples.height(), 1 << format.chromaShiftY, 1 << format.chromaShiftY);
+    if (across.samples <= 0 || down.samples <= 0 || across.pixels <= 0 || down.pixels <= 0) {
+        return {};
     }
-    return image;
+    context_ = sws_getCachedContext(context_, across.samples, down.samples, sourceFormat(format),
+                                    across.pixels, down.pixels, ImageFormat, SWS_BILINEAR, nullptr,
+                                    nullptr, nullptr);
+    if (!context_) {
+        colouredFor_ = nullptr;
+        return {};
+    }
+    const bool hd = YuvToRgb::usesHdCoefficients(format);
+    if (colouredFor_ != context_ || hd != hd_ || format.fullRange != fullRange_) {
+        sws_setColorspaceDetails(context_, sws_getCoefficients(hd ? SWS_CS_ITU709 : SWS_CS_ITU601),
+                                 format.fullRange ? 1 : 0, sws_getCoefficients(SWS_CS_DEFAULT), 1,
+                                 0, 1 << 16, 1 << 16);
+        colouredFor_ = context_;
+        hd_ = hd;
+        fullRange_ = format.fullRange;
+    }
+
+    const uchar* planes[FrameFormat::Planes];
+    int pitches[FrameFormat::Planes];
+    for (int plane = 0; plane < FrameFormat::Planes; ++plane) {
+        const int shiftX = plane == 0 ? 0 : format.chromaShiftX;
+        const int shiftY = plane == 0 ? 0 : format.chromaShiftY;
+        pitches[plane] = format.pitches[size_t(plane)];
+        planes[plane] = frame.plane(plane) +
+                        qsizetype(down.firstSample >> shiftY) * pitches[plane] +
+                        (across.firstSample >> shiftX);
+    }
+    QImage image = alignedImage(QSize(across.pixels, down.pixels));
+    if (image.isNull()) {
+        return {};
+    }
+    uchar* out[] = {image.bits()};
+    const int outPitch[] = {int(image.bytesPerLine())};
+    sws_scale(context_, planes, pitches, 0, down.samples, out, outPitch);
+    // The part shown, where the samples taken reach beyond it.
+    const QRect made(picture.topLeft() + QPoint(across.firstPixel, down.firstPixel), image.size());
+    return made == shown ? image : image.copy(shown.translated(-made.topLeft()));
+}
+
+QImage rgbPicture(const VideoFrame& frame, const QRect& picture, const QRect& shown) {
+    RgbScaler scaler;
+    return scaler.scale(frame, {}, picture, shown);
 }
 
 } // namespace orvanto

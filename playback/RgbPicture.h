@@ -5,15 +5,35 @@
 #include <QImage>
 #include <QRect>
 
+struct SwsContext;
+
 namespace orvanto {
 
-// A decoded picture turned into RGB on the CPU at the size it is shown in, for drawing without
-// a GPU: only the device pixels that show it are computed, each from the samples under its
-// centre, in integers (a few table look-ups a pixel).
-//
-// `picture` is where the whole picture goes, `shown` the part of it to make (both in device
-// pixels of the same surface); the image returned is `shown`'s size, null when there is
-// nothing to show.
+// Decoded pictures turned into RGB on the CPU at the size they are shown in, for drawing
+// without a GPU: libswscale converts and scales them (bilinear, with its SIMD code), only the
+// samples under the part shown. One scaler serves one surface: it keeps its conversion set up
+// for as long as the pictures and the room keep their sizes.
+class RgbScaler {
+public:
+    RgbScaler() = default;
+    ~RgbScaler();
+    RgbScaler(const RgbScaler&) = delete;
+    RgbScaler& operator=(const RgbScaler&) = delete;
+
+    // `visible`: the size of the picture in the frame's planes, from their top left (empty: the
+    // planes' whole size). `picture` is where the whole picture goes, `shown` the part of it to
+    // make (both in device pixels of the same surface); the image returned is `shown`'s size,
+    // null when there is nothing to show.
+    QImage scale(const VideoFrame& frame, QSize visible, const QRect& picture, const QRect& shown);
+
+private:
+    SwsContext* context_ = nullptr;
+    SwsContext* colouredFor_ = nullptr; // the context whose colours were set last, and how
+    bool hd_ = false;
+    bool fullRange_ = false;
+};
+
+// The same with a scaler of its own, for the planes' whole size.
 QImage rgbPicture(const VideoFrame& frame, const QRect& picture, const QRect& shown);
 
 } // namespace orvanto

@@ -4,7 +4,7 @@ namespace orvanto {
 
 // What draws the pictures.
 enum class VideoDrawing {
-    Automatic, // OpenGL where a GPU runs it, else the CPU
+    Automatic, // the CPU, until OpenGlProbe finds a GPU (then OpenGl)
     OpenGl,    // OpenGL wherever the platform offers it, on a software renderer too
     Cpu,       // the CPU
 };

@@ -22,10 +22,9 @@ public:
     virtual QRect pictureRect() const = 0;
 };
 
-// Whether OpenGL contexts can be made on this platform, and whether a GPU draws them (not a
-// renderer on the CPU, such as Mesa's llvmpipe). Each found out once.
+// Whether OpenGL contexts can be made on this platform, found out once, in this process (which
+// loads the OpenGL driver: for drawing with OpenGL only).
 bool openGlContexts();
-bool gpuDrawsPictures();
 
 // A new surface in `parent` (with `flags`: a window of its own for full screen), drawn with
 // OpenGL when `openGl` says so.

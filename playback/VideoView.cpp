@@ -15,7 +15,7 @@ namespace {
 bool usesOpenGl(VideoDrawing drawing) {
     switch (drawing) {
     case VideoDrawing::Automatic:
-        return gpuDrawsPictures();
+        return false; // until a GPU is found (OpenGlProbe)
     case VideoDrawing::OpenGl:
         return openGlContexts();
     case VideoDrawing::Cpu:

@@ -1,4 +1,5 @@
 #include "net/KeptStream.h"
+#include "playback/DemuxHint.h"
 #include "playback/VlcEngine_p.h"
 #include "playback/VlcStreamCopy.h"
 #include "playback/VlcVideoOutput.h"
@@ -59,6 +60,18 @@ int connectionSeek(void* data, uint64_t offset) {
     return static_cast<StreamConnection*>(data)->seek(qint64(offset)) ? 0 : -1;
 }
 void connectionClose(void*) {} // the engine owns the connection
+
+// A media read from `connection` through the callbacks above, with what its Content-Type says
+// of its demultiplexer.
+libvlc_media_t* mediaOn(libvlc_instance_t* vlc, StreamConnection* connection) {
+    libvlc_media_t* media = libvlc_media_new_callbacks(
+        vlc, &connectionOpen, &connectionRead, &connectionSeek, &connectionClose, connection);
+    const QByteArray demux = demuxHint(connection->contentType());
+    if (media && !demux.isEmpty()) {
+        libvlc_media_add_option(media, (":demux=" + demux).constData());
+    }
+    return media;
+}
 
 } // namespace
 
@@ -168,9 +181,7 @@ void VlcEngine::play(const MediaSource& source) {
         // With a seek function libVLC reads the connection as it reads an HTTP stream, paced
         // by its playback; without one it takes it for a live capture and reads it in bursts
         // of 32 KiB, seconds apart for a radio.
-        d_->media =
-            libvlc_media_new_callbacks(d_->vlc, &connectionOpen, &connectionRead, &connectionSeek,
-                                       &connectionClose, d_->connection.get());
+        d_->media = mediaOn(d_->vlc, d_->connection.get());
     } else if (source.isLocalPath) {
         d_->media = libvlc_media_new_path(d_->vlc, utf8.constData());
     } else {
@@ -342,8 +353,7 @@ bool VlcEngine::reread() {
     libvlc_media_player_stop(d_->player);
     kept->holdReader(false);
     d_->releaseMedia();
-    d_->media = libvlc_media_new_callbacks(d_->vlc, &connectionOpen, &connectionRead,
-                                           &connectionSeek, &connectionClose, d_->connection.get());
+    d_->media = mediaOn(d_->vlc, d_->connection.get());
     if (!d_->media) {
         reportError();
         return true;

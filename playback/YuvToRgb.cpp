@@ -6,9 +6,13 @@
 
 namespace orvanto {
 
+bool YuvToRgb::usesHdCoefficients(const FrameFormat& format) {
+    return format.height > 576;
+}
+
 YuvToRgb YuvToRgb::forFormat(const FrameFormat& format) {
     // Luma weights of red and blue; green's follows.
-    const bool hd = format.height > 576;
+    const bool hd = usesHdCoefficients(format);
     const float kr = hd ? 0.2126f : 0.299f;
     const float kb = hd ? 0.0722f : 0.114f;
     const float kg = 1.0f - kr - kb;

@@ -14,6 +14,8 @@ struct YuvToRgb {
     std::array<float, 3> offset{};
 
     static YuvToRgb forFormat(const FrameFormat& format);
+    // Whether `format`'s pictures take the HD coefficients.
+    static bool usesHdCoefficients(const FrameFormat& format);
 };
 
 } // namespace orvanto

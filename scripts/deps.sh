@@ -13,6 +13,8 @@ ORVANTO_PACKAGES=(
     qt6-wayland libgl1-mesa-dri libglx-mesa0 libegl-mesa0
     # libVLC with its codecs; the pictures come through its memory output (in vlc-plugin-base).
     libvlc-dev vlc-plugin-base libvlc-bin
+    # Pictures drawn on the CPU: converted to RGB and scaled by libswscale.
+    libswscale-dev
     # The programme guide: gzip and xz guides (zlib, liblzma) and its store (SQLite).
     zlib1g-dev liblzma-dev libsqlite3-dev
     libgtest-dev libgmock-dev

@@ -332,6 +332,51 @@ TEST_P(PictureOnDesktop, FillsTheDevicePixelsOfAScaledScreen) {
     EXPECT_TRUE(showsPictureOf(QSize(64, 48)));
 }
 
+namespace {
+
+// The files `pid` has mapped (its libraries), one a line.
+QString mappedFiles(qint64 pid) {
+    QFile maps(s("/proc/%1/maps").arg(pid));
+    return maps.open(QIODevice::ReadOnly) ? QString::fromUtf8(maps.readAll()) : QString();
+}
+
+// Whether a child of `pid` runs with `argument`.
+bool childRunsWith(qint64 pid, const QByteArray& argument) {
+    const QStringList processes = QDir(s("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    for (const QString& process : processes) {
+        QFile status(s("/proc/%1/status").arg(process));
+        QFile command(s("/proc/%1/cmdline").arg(process));
+        if (status.open(QIODevice::ReadOnly) && command.open(QIODevice::ReadOnly) &&
+            status.readAll().contains("\nPPid:\t" + QByteArray::number(pid) + "\n") &&
+            command.readAll().split('\0').contains(argument)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool loadsOpenGlDriver(const QString& maps) {
+    return maps.contains(s("_dri.so")) || maps.contains(s("libLLVM"));
+}
+
+} // namespace
+
+// Where no GPU is (Mesa's llvmpipe on every desktop here), the drawing left to the program is
+// done on the CPU and the program loads no OpenGL driver (libLLVM alone is tens of megabytes):
+// a process of its own found that out. Drawing with OpenGL asked for, the driver is there.
+TEST_P(PictureOnDesktop, LoadsAnOpenGlDriverOnlyToDrawWithIt) {
+    ASSERT_TRUE(startAndPlay());
+    const qint64 pid = program.pid();
+    ASSERT_TRUE(waitFor([&] { return !childRunsWith(pid, "--probe-opengl"); }, kWaitMs));
+    const QString maps = mappedFiles(pid);
+    ASSERT_FALSE(maps.isEmpty());
+    if (s(GetParam()) == s("auto")) {
+        EXPECT_FALSE(loadsOpenGlDriver(maps)) << maps.toStdString();
+    } else {
+        EXPECT_TRUE(loadsOpenGlDriver(maps));
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Drawn, PictureOnDesktop, ::testing::Values("auto", "opengl"),
                          [](const ::testing::TestParamInfo<const char*>& drawn) {
                              return std::string(drawn.param);

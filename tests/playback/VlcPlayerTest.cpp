@@ -193,3 +193,15 @@ TEST_F(VlcPlayerTest, DestroyedWhilePlayingOrOpening) {
     QTest::qWait(200); // events posted before the destruction must find nothing to touch
     EXPECT_TRUE(waitFor([&] { return server.openConnections() == 0; }, OpenMs));
 }
+
+// libVLC is told what the server's Content-Type says of the stream, to try that demultiplexer
+// first; a server that names the wrong type still has its stream played.
+TEST_F(VlcPlayerTest, AStreamWhoseServerNamesTheWrongTypeStillPlays) {
+    server.route(QStringLiteral("/mislabelled"),
+                 TestHttpServer::icy(TestHttpServer::wavClip(30000),
+                                     TestHttpServer::WavBytesPerSecond, "audio/mpeg"));
+    player->setURL(url("/mislabelled"));
+    ASSERT_TRUE(waitForState(PlayState::Playing));
+    const qint64 first = player->receivedPackets();
+    EXPECT_TRUE(waitFor([&] { return player->receivedPackets() > first + 10; }, OpenMs));
+}
