@@ -93,7 +93,7 @@ bool XmltvReader::feed(QByteArrayView bytes) {
         return false;
     }
     if (encodingKnown_) {
-        return read(mends_ ? QByteArrayView(mend_.mend(bytes)) : bytes);
+        return read(mends_ ? QByteArrayView(cut_.pass(mend_.mend(bytes))) : bytes);
     }
     // The declaration ends at the first '>'; a start without one within 1 KiB has none.
     start_ += bytes;
@@ -131,7 +131,7 @@ bool XmltvReader::finish() {
         feed(std::exchange(start_, {}));
     }
     if (mends_ && error_.isEmpty()) {
-        read(mend_.finish());
+        read(cut_.pass(mend_.finish()));
     }
     if (!error_.isEmpty()) {
         return false;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "guide/Programme.h"
+#include "guide/TextRunCut.h"
 #include "guide/Utf8Mend.h"
 
 #include <QByteArrayView>
@@ -40,8 +41,8 @@ public:
 // undeclared entity is left out; nothing outside the document is ever loaded. Markup nested
 // deeper than MaxDepth, or one piece of markup or text longer than MaxTokenBytes, stops the
 // reading like malformed XML: what was handed on before stays handed on. In a guide in UTF-8 (as
-// it declares, or by default) bytes that are not UTF-8 are read as U+FFFD, and the reading goes
-// on.
+// it declares, or by default) bytes that are not UTF-8 are read as U+FFFD, and a text longer
+// than MaxTextRunBytes is cut there before the XML reader holds it whole; the reading goes on.
 class XmltvReader {
 public:
     static constexpr qsizetype MaxIdLength = 256;
@@ -57,6 +58,7 @@ public:
     static constexpr qsizetype MaxRatingLength = 32;
     static constexpr int MaxDepth = 32;
     static constexpr qsizetype MaxTokenBytes = 1024 * 1024;
+    static constexpr qsizetype MaxTextRunBytes = 64 * 1024;
 
     explicit XmltvReader(XmltvSink& sink);
 
@@ -106,6 +108,7 @@ private:
     bool encodingKnown_ = false;
     bool mends_ = false; // UTF-8: what is not UTF-8 is mended before the XML reader sees it
     Utf8Mend mend_;
+    TextRunCut cut_{MaxTextRunBytes}; // after the mending: on UTF-8
 
     // What is being read: a channel or a programme at depth 2, and one of its fields.
     enum class Entity { None, Channel, Programme } entity_ = Entity::None;

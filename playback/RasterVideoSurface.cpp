@@ -36,7 +36,7 @@ void RasterVideoSurface::paintEvent(QPaintEvent*) {
     const QRect area(0, 0, qRound(width() * ratio), qRound(height() * ratio));
     const QRect picture = pictureRect();
     const QRect shown = picture.intersected(area);
-    const QImage image = scaler_.scale(frame_, layout_.visible, picture, shown);
+    const QImage image = scaler_.scale(frame_, picture, shown);
     const QRegion black = image.isNull() ? QRegion(area) : QRegion(area).subtracted(shown);
     for (const QRect& bar : black) {
         painter.fillRect(bar, Qt::black);

@@ -75,16 +75,13 @@ RgbScaler::~RgbScaler() {
     sws_freeContext(context_);
 }
 
-QImage RgbScaler::scale(const VideoFrame& frame, QSize visible, const QRect& picture,
-                        const QRect& shown) {
+QImage RgbScaler::scale(const VideoFrame& frame, const QRect& picture, const QRect& shown) {
     if (frame.isNull() || picture.isEmpty() || shown.isEmpty() || !picture.contains(shown)) {
         return {};
     }
     const FrameFormat& format = frame.format();
-    // The decoder's buffers may hold rows and columns past the picture (H.264's 720 lines come
-    // in buffers of 738): those never show.
-    const QSize samples = visible.isEmpty() ? QSize(format.width, format.height)
-                                            : visible.boundedTo({format.width, format.height});
+    // All of the planes is picture: libVLC scales what it decodes to the buffers it asked for.
+    const QSize samples(format.width, format.height);
     const Span across = spanOf(shown.left() - picture.left(), shown.width(), picture.width(),
                                samples.width(), CropStep, 1 << format.chromaShiftX);
     const Span down = spanOf(shown.top() - picture.top(), shown.height(), picture.height(),
@@ -133,7 +130,7 @@ QImage RgbScaler::scale(const VideoFrame& frame, QSize visible, const QRect& pic
 
 QImage rgbPicture(const VideoFrame& frame, const QRect& picture, const QRect& shown) {
     RgbScaler scaler;
-    return scaler.scale(frame, {}, picture, shown);
+    return scaler.scale(frame, picture, shown);
 }
 
 } // namespace orvanto

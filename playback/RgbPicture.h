@@ -20,11 +20,10 @@ public:
     RgbScaler(const RgbScaler&) = delete;
     RgbScaler& operator=(const RgbScaler&) = delete;
 
-    // `visible`: the size of the picture in the frame's planes, from their top left (empty: the
-    // planes' whole size). `picture` is where the whole picture goes, `shown` the part of it to
-    // make (both in device pixels of the same surface); the image returned is `shown`'s size,
-    // null when there is nothing to show.
-    QImage scale(const VideoFrame& frame, QSize visible, const QRect& picture, const QRect& shown);
+    // `picture` is where the whole picture goes, `shown` the part of it to make (both in device
+    // pixels of the same surface); the image returned is `shown`'s size, null when there is
+    // nothing to show.
+    QImage scale(const VideoFrame& frame, const QRect& picture, const QRect& shown);
 
 private:
     SwsContext* context_ = nullptr;
@@ -33,7 +32,7 @@ private:
     bool fullRange_ = false;
 };
 
-// The same with a scaler of its own, for the planes' whole size.
+// The same with a scaler of its own.
 QImage rgbPicture(const VideoFrame& frame, const QRect& picture, const QRect& shown);
 
 } // namespace orvanto

@@ -181,7 +181,7 @@ protected:
         if (!shown) {
             return ::testing::AssertionFailure()
                    << "the picture shows at " << text(seen) << ", not in " << size.width() << "x"
-                   << size.height() << " in the player" << keepScreen();
+                   << size.height() << " in the player" << program.gone() << keepScreen();
         }
         return ::testing::AssertionSuccess();
     }
@@ -211,7 +211,8 @@ protected:
             shown = waitFor(menuShows, attempt == 0 ? kWaitMs / 3 : kWaitMs);
         }
         if (!shown) {
-            return ::testing::AssertionFailure() << "no menu opened" << keepScreen();
+            return ::testing::AssertionFailure()
+                   << "no menu opened" << program.gone() << keepScreen();
         }
         // Each key shows on the menu (another item lit, a submenu open) before the next goes.
         const QRect menus = QRect(at, QSize(640, 400)).intersected(desktop().screen());
@@ -363,8 +364,12 @@ bool loadsOpenGlDriver(const QString& maps) {
 
 // Where no GPU is (Mesa's llvmpipe on every desktop here), the drawing left to the program is
 // done on the CPU and the program loads no OpenGL driver (libLLVM alone is tens of megabytes):
-// a process of its own found that out. Drawing with OpenGL asked for, the driver is there.
+// a process of its own found that out. Drawing with OpenGL asked for, the driver is there. On
+// a Wayland session Qt's own platform brings up EGL as it starts, whatever draws.
 TEST_P(PictureOnDesktop, LoadsAnOpenGlDriverOnlyToDrawWithIt) {
+    if (desktop().kind() == DesktopSession::Kind::Weston && s(GetParam()) == s("auto")) {
+        GTEST_SKIP() << "Qt's Wayland platform loads the EGL driver itself";
+    }
     ASSERT_TRUE(startAndPlay());
     const qint64 pid = program.pid();
     ASSERT_TRUE(waitFor([&] { return !childRunsWith(pid, "--probe-opengl"); }, kWaitMs));

@@ -59,6 +59,17 @@ QString ViewerProgram::output() const {
     return file.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(file.readAll()) : QString();
 }
 
+std::string ViewerProgram::gone() const {
+    if (process_.state() != QProcess::NotRunning) {
+        return {};
+    }
+    const QString how = process_.exitStatus() == QProcess::CrashExit
+                            ? s("crashed")
+                            : s("exited with %1").arg(process_.exitCode());
+    return (s(" (the program ") + how + s("; it wrote: ") + output().right(2000) + s(")"))
+        .toStdString();
+}
+
 bool ViewerProgram::findWindow(int timeoutMs) {
     // The window's background colour reaches its top edge (right of the player) and its left
     // edge (below the player), and nothing else on these desktops has it. Cut narrow, the

@@ -6,6 +6,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <string>
 
 namespace orvanto::test {
 
@@ -23,6 +24,9 @@ public:
     qint64 pid() const { return process_.processId(); }
     // What the program wrote on its standard output and error.
     QString output() const;
+    // For a failure's message: how the program ended and what it wrote last; empty while it
+    // runs.
+    std::string gone() const;
 
     // Finds the window's client area on the screen again (after it moved), while it is not cut
     // narrow; true once it stays put.

@@ -159,6 +159,28 @@ TEST(XmltvReader, AnOverlongTextIsCutWithoutSplittingACharacter) {
     EXPECT_FALSE(cut.back().isHighSurrogate());
 }
 
+// A description of megabytes (a guide's generator gone wrong) costs that description its end,
+// not the programmes after it; text in CDATA too, and however the bytes come.
+TEST(XmltvReader, ATextOfMegabytesIsCutAndTheReadingGoesOn) {
+    const QByteArray huge(3 * 1024 * 1024, 'x');
+    QByteArray first = programme("a", "20240304200000", "20240304210000", "One");
+    first.insert(first.indexOf("</programme>"), "<desc>Long &amp; " + huge + "</desc>");
+    QByteArray second = programme("a", "20240304210000", "20240304220000", "Two");
+    second.insert(second.indexOf("</programme>"), "<desc><![CDATA[" + huge + "]]></desc>");
+    const QByteArray third = programme("a", "20240304220000", "20240304230000", "Three");
+    for (const qsizetype piece : {qsizetype(1) << 20, qsizetype(4093)}) {
+        const Read result = read(guide(first + second + third), piece);
+        EXPECT_TRUE(result.ok) << qPrintable(result.error);
+        ASSERT_EQ(result.got.programmes.size(), 3u) << piece;
+        const Programme& one = result.got.programmes[0].programme;
+        EXPECT_TRUE(one.description.startsWith(s("Long & xxx")));
+        EXPECT_EQ(one.description.size(), XmltvReader::MaxDescriptionLength);
+        EXPECT_EQ(result.got.programmes[1].programme.description.size(),
+                  XmltvReader::MaxDescriptionLength);
+        EXPECT_EQ(result.got.programmes[2].programme.title, s("Three"));
+    }
+}
+
 // Real guides are not always clean: a title in Latin-1 in a guide in UTF-8 costs that title its
 // letters, not the programmes after it, however the bytes come.
 TEST(XmltvReader, BytesThatAreNotUtf8AreReadAsReplacementCharacters) {

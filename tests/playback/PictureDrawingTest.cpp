@@ -178,28 +178,6 @@ TEST(PictureColours, EachPixelTakesTheSampleUnderItAndThePaddingNeverShows) {
     }
 }
 
-// H.264's 720 lines come in buffers of 738 (and 1080 in 1088): the rows past the picture hold
-// whatever the decoder left there, and never show, however the picture is scaled.
-TEST(PictureColours, TheDecodersRowsPastThePictureNeverShow) {
-    const FrameFormat format = formatOf("I420", 64, 58);
-    FrameExchange frames;
-    exchangeFor(format, 81, 90, 240, 0, frames); // red
-    VideoFrame frame = frames.takeNewest();
-    auto* y = const_cast<uchar*>(frame.plane(0));
-    for (int row = 48; row < 58; ++row) {
-        std::fill_n(y + row * format.pitches[0], 64, uchar(16)); // below the picture: dark
-    }
-    RgbScaler scaler;
-    for (const QSize& size : {QSize(64, 48), QSize(128, 96), QSize(37, 29)}) {
-        const QImage image =
-            scaler.scale(frame, QSize(64, 48), QRect(QPoint(), size), QRect(QPoint(), size));
-        ASSERT_EQ(image.size(), size);
-        EXPECT_TRUE(near(image.pixelColor(size.width() / 2, size.height() - 1), 255, 0, 0))
-            << size.width() << "x" << size.height() << ": "
-            << text(image.pixelColor(size.width() / 2, size.height() - 1));
-    }
-}
-
 TEST(PictureColours, OnlyThePartShownIsMade) {
     const FrameFormat format = formatOf("I420", 64, 48);
     FrameExchange frames;
