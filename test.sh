@@ -41,6 +41,18 @@ if [ -n "${ORVANTO_TRACE:-}" ]; then
     # Only the programs started and the files opened, and only where that succeeded; seccomp
     # stops the tests at those calls alone, so they run at about their own pace.
     trace=(strace -f -qq --seccomp-bpf -e trace=execve,openat -e status=successful -e signal=none
-        -s 1024 -o "$ORVANTO_TRACE")
+        -s 1024 -A -o "$ORVANTO_TRACE")
 fi
-"${trace[@]}" ctest --test-dir "$build" --output-on-failure -j"$(nproc)" ${ORVANTO_CTEST_ARGS:-}
+if "${trace[@]}" ctest --test-dir "$build" --output-on-failure -j"$(nproc)" ${ORVANTO_CTEST_ARGS:-}
+then
+    exit 0
+fi
+# The desktop tests drive real window managers and X servers on a loaded machine, where a window
+# now and then takes longer than a test's bound to show. When only they failed, those are run
+# once more, alone; any other failure, or one of them failing twice, fails the run.
+if ctest --test-dir "$build" -N --rerun-failed -LE desktop | grep -q '^Total Tests: 0$'; then
+    echo "test.sh: only desktop tests failed; running them once more, one at a time"
+    "${trace[@]}" ctest --test-dir "$build" --output-on-failure --rerun-failed
+else
+    exit 1
+fi

@@ -118,4 +118,25 @@ inline double residentBytes() {
                              : 0;
 }
 
+// The peak resident memory since the start, or since resetPeakResident().
+inline double peakResident() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly)) {
+        return 0;
+    }
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmHWM:")) {
+            return line.mid(6).trimmed().split(' ').first().toDouble() * 1024;
+        }
+    }
+    return 0;
+}
+
+inline void resetPeakResident() {
+    QFile clear(QStringLiteral("/proc/self/clear_refs"));
+    if (clear.open(QIODevice::WriteOnly)) {
+        clear.write("5");
+    }
+}
+
 } // namespace orvanto::bench

@@ -66,24 +66,52 @@ bool GuideImport::unpack(QByteArrayView bytes) {
         if (piece_.isEmpty()) {
             return true;
         }
-        if (!pass(piece_)) {
+        if (!sift(piece_)) {
             return false;
         }
     }
 }
 
-bool GuideImport::pass(const QByteArray& xml) {
+bool GuideImport::sift(const QByteArray& xml) {
     xmlBytes_ += xml.size();
     if (xmlBytes_ > limits_.guideBytes) {
         fault(u"the guide unpacks to more than %1; the rest of it is left out"_s.arg(
             mebibytes(limits_.guideBytes)));
         return false;
     }
+    return sifter_.feed(xml) && !stopped_;
+}
+
+bool GuideImport::through(QByteArrayView xml) {
     if (!reader_.feed(xml)) {
         fault(reader_.error());
         return false;
     }
     return !stopped_;
+}
+
+bool GuideImport::programme(QByteArrayView element, quint64 digest, bool mustRead) {
+    if (!mustRead) {
+        const qint64 kept = store_.keep(digest, now_ - limits_.keepSeconds);
+        if (kept > 0) {
+            programmes_ += kept;
+            kept_ += kept;
+            return belowProgrammeBound();
+        }
+    }
+    digest_ = digest;
+    const bool goesOn = through(element);
+    digest_ = 0;
+    return goesOn;
+}
+
+bool GuideImport::belowProgrammeBound() {
+    if (programmes_ <= limits_.programmes) {
+        return true;
+    }
+    fault(u"the guide has more than %1 programmes; the rest of it is left out"_s.arg(
+        QLocale(QLocale::English).toString(limits_.programmes)));
+    return false;
 }
 
 GuideImport::Outcome GuideImport::finish(GuideInfo info) {
@@ -103,6 +131,9 @@ GuideImport::Outcome GuideImport::finish(GuideInfo info) {
             decompressor_->endInput();
             unpack({});
         }
+        if (!stopped_) {
+            sifter_.finish();
+        }
         if (!stopped_ && !decompressor_->complete()) {
             fault(decompressor_->error());
         }
@@ -111,8 +142,14 @@ GuideImport::Outcome GuideImport::finish(GuideInfo info) {
         }
     }
     flushPending();
+    // What is committed: the channels met and those kept; else the channels met.
     outcome.channels = keys_.size();
+    if (programmes_ > 0) {
+        store_.dropLeftOver();
+        outcome.channels = store_.channelCount();
+    }
     outcome.programmes = programmes_;
+    outcome.kept = kept_;
     outcome.problem = problem_;
     if (programmes_ == 0) {
         store_.rollback();
@@ -182,21 +219,21 @@ void GuideImport::programme(XmltvProgramme&& programme) {
     Programme& p = programme.programme;
     const auto waiting = pending_.find(key);
     if (waiting != pending_.end()) {
-        Programme before = std::move(*waiting);
+        auto [before, digest] = std::move(*waiting);
         pending_.erase(waiting);
         before.stop = p.start > before.start && p.start - before.start <= MaxGap
                           ? p.start
                           : before.start + UnknownLength;
-        store(key, before);
+        store(key, before, digest);
     }
     if (!programme.hasStop) {
-        pending_.insert(key, std::move(p));
+        pending_.insert(key, {std::move(p), digest_});
         return;
     }
-    store(key, p);
+    store(key, p, digest_);
 }
 
-void GuideImport::store(qint64 key, const Programme& programme) {
+void GuideImport::store(qint64 key, const Programme& programme, quint64 digest) {
     if (programme.stop < now_ - limits_.keepSeconds || stopped_) {
         return;
     }
@@ -205,7 +242,7 @@ void GuideImport::store(qint64 key, const Programme& programme) {
             QLocale(QLocale::English).toString(limits_.programmes)));
         return;
     }
-    if (store_.addProgramme(key, programme)) {
+    if (store_.addProgramme(key, programme, digest)) {
         ++programmes_;
     }
 }
@@ -213,8 +250,8 @@ void GuideImport::store(qint64 key, const Programme& programme) {
 void GuideImport::flushPending() {
     const bool wasStopped = std::exchange(stopped_, false);
     for (auto it = pending_.begin(); it != pending_.end(); ++it) {
-        it->stop = it->start + UnknownLength;
-        store(it.key(), *it);
+        it->first.stop = it->first.start + UnknownLength;
+        store(it.key(), it->first, it->second);
     }
     pending_.clear();
     stopped_ = wasStopped || stopped_;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "guide/Decompressor.h"
+#include "guide/ElementSifter.h"
 #include "guide/GuideStore.h"
 #include "guide/XmltvReader.h"
 
@@ -34,8 +35,9 @@ struct GuideLimits {
 // its GuideLimits; programmes that ended more than its keepSeconds ago are left out. A fault in the
 // guide itself (malformed XML, a damaged packing, a bound reached) stops the reading and keeps what
 // was read before it, with the fault noted; a guide that yields no programme at all leaves the
-// store as it was.
-class GuideImport final : private XmltvSink {
+// store as it was. A guide read again costs what changed in it: the elements of programmes the
+// store holds already (told by their bytes' digest) are neither read as XML nor written.
+class GuideImport final : private XmltvSink, private ElementSifter::Sink {
 public:
     // A programme without a stop time lasts until the channel's next one if that starts within
     // MaxGap, else UnknownLength.
@@ -46,6 +48,7 @@ public:
         bool committed = false; // the store holds the new guide
         qint64 channels = 0;
         qint64 programmes = 0;
+        qint64 kept = 0; // of the programmes, those the store held already: unread, unwritten
         QString problem; // a fault in the guide, where it was: the guide read up to there
         QString failure; // why nothing was kept (committed is false)
     };
@@ -67,15 +70,19 @@ public:
     qint64 rawBytes() const { return rawBytes_; }
     qint64 xmlBytes() const { return xmlBytes_; }
     qint64 programmes() const { return programmes_; }
+    qint64 kept() const { return kept_; }
     const QString& failure() const { return failure_; }
 
 private:
     void channel(XmltvChannel&& channel) override;
     void programme(XmltvProgramme&& programme) override;
+    bool through(QByteArrayView xml) override;
+    bool programme(QByteArrayView element, quint64 digest, bool mustRead) override;
     bool unpack(QByteArrayView bytes);
-    bool pass(const QByteArray& xml);
+    bool sift(const QByteArray& xml);
     qint64 keyFor(const QString& id, const QStringList& names);
-    void store(qint64 key, const Programme& programme);
+    void store(qint64 key, const Programme& programme, quint64 digest);
+    bool belowProgrammeBound();
     void flushPending();
     void fault(const QString& problem);
     void tooManyChannels();
@@ -84,15 +91,19 @@ private:
     const qint64 now_;
     const GuideLimits limits_;
     XmltvReader reader_;
+    ElementSifter sifter_{*this};
+    quint64 digest_ = 0; // of the element the reader reads
     std::unique_ptr<Decompressor> decompressor_;
     QByteArray head_; // the first bytes, until they tell the packing
     QByteArray piece_;
     QHash<QString, qint64> keys_; // guide channel id -> store key
-    // Per channel, a programme without a stop time waiting for the channel's next one.
-    QHash<qint64, Programme> pending_;
+    // Per channel, a programme without a stop time waiting for the channel's next one, and the
+    // digest of its element.
+    QHash<qint64, std::pair<Programme, quint64>> pending_;
     qint64 rawBytes_ = 0;
     qint64 xmlBytes_ = 0;
     qint64 programmes_ = 0;
+    qint64 kept_ = 0;
     bool stopped_ = false;
     bool begun_ = false;
     QString problem_;

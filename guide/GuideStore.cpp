@@ -12,7 +12,12 @@ namespace {
 
 using namespace Qt::Literals::StringLiterals;
 
-constexpr int SchemaVersion = 2;
+constexpr int SchemaVersion = 3;
+
+// What made the digests kept with the programmes: another kind of digest finds none of them.
+QString digestKind() {
+    return u"qHash "_s + QString::fromLatin1(qVersion());
+}
 
 // Categories are kept in one column, a line each (the reader leaves no line break in them).
 QString joined(const QStringList& list) {
@@ -28,9 +33,18 @@ QStringList split(const QString& text) {
 struct GuideStore::Statements {
     explicit Statements(const SqliteDatabase& db)
         : insertChannel(db, "INSERT INTO channel(id, names) VALUES(?1, ?2)"),
+          findChannel(db, "SELECT key, names FROM channel WHERE id = ?1"),
+          renameChannel(db, "UPDATE channel SET names = ?2 WHERE key = ?1"),
           insertProgramme(db, "INSERT OR IGNORE INTO programme(channel, stop, start, title, "
                               "sub_title, description, categories, episode, icon, rating, "
-                              "catchup_id) VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11)"),
+                              "catchup_id, digest) "
+                              "VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12)"),
+          replaceProgramme(db, "UPDATE programme SET start = ?3, title = ?4, sub_title = ?5, "
+                               "description = ?6, categories = ?7, episode = ?8, icon = ?9, "
+                               "rating = ?10, catchup_id = ?11, digest = ?12 "
+                               "WHERE channel = ?1 AND stop = ?2"),
+          digestAt(db, "SELECT digest FROM programme WHERE channel = ?1 AND stop = ?2"),
+          deleteProgramme(db, "DELETE FROM programme WHERE channel = ?1 AND stop = ?2"),
           upcoming(db, "SELECT start, stop, title FROM programme WHERE channel = ?1 AND stop > ?2 "
                        "ORDER BY stop LIMIT ?3"),
           between(db, "SELECT start, stop, title, sub_title, description, categories, episode, "
@@ -41,12 +55,19 @@ struct GuideStore::Statements {
           getMeta(db, "SELECT key, value FROM meta") {}
 
     bool valid() const {
-        return insertChannel.isValid() && insertProgramme.isValid() && upcoming.isValid() &&
-               between.isValid() && setMeta.isValid() && getMeta.isValid();
+        return insertChannel.isValid() && findChannel.isValid() && renameChannel.isValid() &&
+               insertProgramme.isValid() && replaceProgramme.isValid() && digestAt.isValid() &&
+               deleteProgramme.isValid() && upcoming.isValid() && between.isValid() &&
+               setMeta.isValid() && getMeta.isValid();
     }
 
     SqliteStatement insertChannel;
+    SqliteStatement findChannel;
+    SqliteStatement renameChannel;
     SqliteStatement insertProgramme;
+    SqliteStatement replaceProgramme;
+    SqliteStatement digestAt;
+    SqliteStatement deleteProgramme;
     mutable SqliteStatement upcoming;
     mutable SqliteStatement between;
     SqliteStatement setMeta;
@@ -120,9 +141,12 @@ bool GuideStore::createTables() {
                     "CREATE TABLE programme(channel INTEGER NOT NULL, stop INTEGER NOT NULL, "
                     "start INTEGER NOT NULL, title TEXT, sub_title TEXT, description TEXT, "
                     "categories TEXT, episode TEXT, icon TEXT, rating TEXT, catchup_id TEXT, "
+                    "digest INTEGER NOT NULL DEFAULT 0, "
                     "PRIMARY KEY(channel, stop)) WITHOUT ROWID;"
-                    "CREATE INDEX programme_slot ON programme(channel, stop, start, title);"
-                    "PRAGMA user_version = 2;"
+                    // Also what an import reads first: the digests of the programmes held.
+                    "CREATE INDEX programme_slot ON programme(channel, stop, start, title, "
+                    "digest);"
+                    "PRAGMA user_version = 3;"
                     "COMMIT;");
 }
 
@@ -208,47 +232,153 @@ bool GuideStore::begin() {
         error_ = db_.error();
         return false;
     }
-    if (!db_.exec("DELETE FROM programme; DELETE FROM channel")) {
-        error_ = db_.error();
-        db_.exec("ROLLBACK");
-        return false;
-    }
     importing_ = true;
+    if (meta(u"digest"_s) != digestKind()) {
+        if (!db_.exec("DELETE FROM programme; DELETE FROM channel")) {
+            error_ = db_.error();
+            rollback();
+            return false;
+        }
+        return true;
+    }
+    // What the guide read again has unchanged stays as it is, unread and unwritten.
+    SqliteStatement held(db_, "SELECT digest, channel, stop FROM programme");
+    while (held.step()) {
+        previous_.add({quint64(held.integer(0)), held.integer(1), held.integer(2)});
+    }
+    previous_.sort();
     return true;
 }
 
 qint64 GuideStore::addChannel(const QString& id, const QStringList& names) {
-    SqliteStatement& insert = statements_->insertChannel;
-    insert.bind(1, id);
-    insert.bind(2, joined(names));
-    insert.step();
-    insert.reset();
-    return sqlite3_last_insert_rowid(db_.handle());
+    SqliteStatement& find = statements_->findChannel;
+    find.bind(1, id);
+    qint64 key = 0;
+    if (find.step()) {
+        key = find.integer(0);
+        const QString kept = find.text(1);
+        find.reset();
+        if (!names.isEmpty() && joined(names) != kept) {
+            SqliteStatement& rename = statements_->renameChannel;
+            rename.bind(1, key);
+            rename.bind(2, joined(names));
+            rename.step();
+            rename.reset();
+        }
+    } else {
+        find.reset();
+        SqliteStatement& insert = statements_->insertChannel;
+        insert.bind(1, id);
+        insert.bind(2, joined(names));
+        insert.step();
+        insert.reset();
+        key = sqlite3_last_insert_rowid(db_.handle());
+    }
+    channelsSeen_.insert(key);
+    return key;
 }
 
-bool GuideStore::addProgramme(qint64 key, const Programme& p) {
+qint64 GuideStore::keep(quint64 digest, qint64 oldestStop) {
+    return previous_.keep(digest, oldestStop, [this](const PreviousProgrammes::Row& row) {
+        channelsSeen_.insert(row.channel);
+    });
+}
+
+namespace {
+
+void bindProgramme(SqliteStatement& statement, qint64 key, const Programme& p, quint64 digest) {
+    statement.bind(1, key);
+    statement.bind(2, p.stop);
+    statement.bind(3, p.start);
+    statement.bind(4, p.title);
+    statement.bind(5, p.subTitle);
+    statement.bind(6, p.description);
+    statement.bind(7, joined(p.categories));
+    statement.bind(8, p.episode);
+    statement.bind(9, p.icon);
+    statement.bind(10, p.rating);
+    statement.bind(11, p.catchupId);
+    statement.bind(12, qint64(digest));
+}
+
+} // namespace
+
+bool GuideStore::addProgramme(qint64 key, const Programme& p, quint64 digest) {
     SqliteStatement& insert = statements_->insertProgramme;
-    insert.bind(1, key);
-    insert.bind(2, p.stop);
-    insert.bind(3, p.start);
-    insert.bind(4, p.title);
-    insert.bind(5, p.subTitle);
-    insert.bind(6, p.description);
-    insert.bind(7, joined(p.categories));
-    insert.bind(8, p.episode);
-    insert.bind(9, p.icon);
-    insert.bind(10, p.rating);
-    insert.bind(11, p.catchupId);
+    bindProgramme(insert, key, p, digest);
     insert.step();
     const bool added = insert.done() && sqlite3_changes(db_.handle()) > 0;
     insert.reset();
-    return added;
+    if (added || previous_.empty()) {
+        return added;
+    }
+    // Its place is taken: by one of the guide read before that has changed (replaced), or by
+    // one of this guide's own (a duplicate, left out).
+    SqliteStatement& at = statements_->digestAt;
+    at.bind(1, key);
+    at.bind(2, p.stop);
+    const bool found = at.step();
+    const quint64 held = found ? quint64(at.integer(0)) : 0;
+    at.reset();
+    if (!found || !previous_.takeStale(held, key, p.stop)) {
+        return false;
+    }
+    SqliteStatement& replace = statements_->replaceProgramme;
+    bindProgramme(replace, key, p, digest);
+    replace.step();
+    const bool replaced = replace.done();
+    replace.reset();
+    return replaced;
+}
+
+qint64 GuideStore::dropLeftOver() {
+    if (!importing_) {
+        return 0;
+    }
+    qint64 dropped = 0;
+    SqliteStatement& drop = statements_->deleteProgramme;
+    previous_.forEachLeftOver([&](const PreviousProgrammes::Row& row) {
+        drop.bind(1, row.channel);
+        drop.bind(2, row.stop);
+        drop.step();
+        drop.reset();
+        ++dropped;
+    });
+    previous_.clear();
+    // Channels the guide no longer has, and no programme of theirs is left.
+    std::vector<qint64> gone;
+    SqliteStatement all(db_, "SELECT key FROM channel");
+    while (all.step()) {
+        if (!channelsSeen_.contains(all.integer(0))) {
+            gone.push_back(all.integer(0));
+        }
+    }
+    SqliteStatement dropChannel(db_, "DELETE FROM channel WHERE key = ?1 AND NOT EXISTS "
+                                     "(SELECT 1 FROM programme WHERE channel = ?1)");
+    for (const qint64 key : gone) {
+        dropChannel.bind(1, key);
+        dropChannel.step();
+        dropChannel.reset();
+    }
+    return dropped;
+}
+
+qint64 GuideStore::channelCount() const {
+    SqliteStatement count(db_, "SELECT COUNT(*) FROM channel");
+    return count.step() ? count.integer(0) : 0;
+}
+
+QString GuideStore::meta(const QString& key) const {
+    SqliteStatement value(db_, "SELECT value FROM meta WHERE key = ?1");
+    value.bind(1, key);
+    return value.step() ? value.text(0) : QString();
 }
 
 bool GuideStore::commit(const GuideInfo& info) {
     if (!importing_) {
         return false;
     }
+    dropLeftOver();
     setMeta("source", info.source);
     setMeta("fetched", info.fetched);
     setMeta("due", info.due);
@@ -258,7 +388,9 @@ bool GuideStore::commit(const GuideInfo& info) {
     setMeta("problem", info.problem);
     setMeta("failure", QString());
     setMeta("failedAt", qint64(0));
+    setMeta("digest", digestKind());
     importing_ = false;
+    channelsSeen_.clear();
     if (!db_.exec("COMMIT")) {
         error_ = db_.error();
         db_.exec("ROLLBACK");
@@ -270,6 +402,8 @@ bool GuideStore::commit(const GuideInfo& info) {
 }
 
 void GuideStore::rollback() {
+    previous_.clear();
+    channelsSeen_.clear();
     if (importing_) {
         importing_ = false;
         db_.exec("ROLLBACK");

@@ -1,8 +1,10 @@
 #pragma once
 
+#include "guide/PreviousProgrammes.h"
 #include "guide/Programme.h"
 #include "guide/Sqlite.h"
 
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <memory>
@@ -66,12 +68,24 @@ public:
     bool renew(const GuideInfo& info);
 
     // The import: begin(), the guide's channels and programmes, then commit() or rollback().
+    // An import writes only what changed: a programme whose element (by its digest) the store
+    // holds already is kept as it is, one of a changed element takes the place of the one it
+    // was, and at the commit the programmes the new guide no longer has go.
     bool begin();
-    // Adds a channel of an id not added before; returns its key.
+    // The channel of `id`, added if it is new (its names taken where the guide gives some);
+    // returns its key.
     qint64 addChannel(const QString& id, const QStringList& names = {});
-    // Adds a programme of the channel `key`; one that ends when another of the channel ends is
-    // a duplicate and left out (false).
-    bool addProgramme(qint64 key, const Programme& programme);
+    // The programmes read before from an element of `digest` that end at `oldestStop` or
+    // later are kept: how many (0: the element is new, or only what it held has ended).
+    qint64 keep(quint64 digest, qint64 oldestStop);
+    // Adds a programme of the channel `key`, read from an element of `digest`; one that ends
+    // when another of the channel ends is a duplicate and left out (false), unless that other
+    // is one of the guide before which the new guide has not had again.
+    bool addProgramme(qint64 key, const Programme& programme, quint64 digest = 0);
+    // Drops what the guide before had and the new one has not had (commit() does it too);
+    // returns how many programmes went.
+    qint64 dropLeftOver();
+    qint64 channelCount() const;
     bool commit(const GuideInfo& info);
     void rollback();
     bool inImport() const { return importing_; }
@@ -95,6 +109,7 @@ private:
     bool createTables();
     void setMeta(const char* key, const QString& value);
     void setMeta(const char* key, qint64 value);
+    QString meta(const QString& key) const;
 
     SqliteDatabase db_;
     std::unique_ptr<Statements> statements_;
@@ -102,6 +117,8 @@ private:
     QString error_;
     bool importing_ = false;
     bool reading_ = false;
+    PreviousProgrammes previous_; // while importing
+    QSet<qint64> channelsSeen_;   // channels the import has met, or kept programmes of
 };
 
 } // namespace orvanto

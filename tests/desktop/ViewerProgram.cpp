@@ -48,8 +48,13 @@ ViewerProgram::~ViewerProgram() {
         return ::testing::AssertionFailure() << "the program did not start";
     }
     if (!findWindow(20000)) {
-        return ::testing::AssertionFailure()
-               << "no window on the screen; the program said: " << output().toStdString();
+        ::testing::AssertionResult failure = ::testing::AssertionFailure();
+        failure << "no window on the screen" << gone() << keepScreen();
+        if (!session_.isWayland()) {
+            failure << "; the window manager manages " << managedWindows()
+                    << " windows of the program";
+        }
+        return failure << "; the program said: " << output().toStdString();
     }
     return ::testing::AssertionSuccess();
 }

@@ -1,8 +1,10 @@
-// libFuzzer target for the guide's reader: arbitrary bytes, packed or not, unpacked and read as
-// XMLTV in pieces of a size the first byte chooses. Built only with ORVANTO_FUZZ=ON and clang;
+// libFuzzer target for the guide's reader: arbitrary bytes, packed or not, unpacked, sifted into
+// elements (which must hand on every byte as it came) and read as XMLTV in pieces of a size the
+// first byte chooses. Built only with ORVANTO_FUZZ=ON and clang;
 // run by scripts/fuzz.sh.
 
 #include "guide/Decompressor.h"
+#include "guide/ElementSifter.h"
 #include "guide/XmltvReader.h"
 
 #include <QByteArrayView>
@@ -46,6 +48,27 @@ public:
     }
 };
 
+// Hands what the sifter passes on to the reader, keeping a copy to compare with what came.
+class Relay final : public ElementSifter::Sink {
+public:
+    explicit Relay(XmltvReader& reader) : reader_(reader) {}
+
+    bool through(QByteArrayView bytes) override {
+        passed += bytes;
+        return reader_.feed(bytes);
+    }
+    bool programme(QByteArrayView element, quint64 digest, bool) override {
+        check(element.startsWith("<programme") && element.endsWith(">"));
+        check(digest != 0 && digest == ElementSifter::digest(element));
+        return through(element);
+    }
+
+    QByteArray passed;
+
+private:
+    XmltvReader& reader_;
+};
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -60,6 +83,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Decompressor decompressor(detectCompression(bytes.first(qMin<qsizetype>(6, bytes.size()))));
     Checked sink;
     XmltvReader reader(sink);
+    Relay relay(reader);
+    ElementSifter sifter(relay);
+    QByteArray unpacked;
     QByteArray out;
     qint64 xml = 0;
     bool going = true;
@@ -71,7 +97,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             }
             check(out.size() <= OutPiece);
             xml += out.size();
-            going = xml <= MaxXml && reader.feed(out);
+            unpacked += out;
+            going = xml <= MaxXml && sifter.feed(out);
         }
     };
     for (qsizetype at = 0; going && at < bytes.size(); at += piece) {
@@ -82,7 +109,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         decompressor.endInput();
         drain();
     }
-    if (going && decompressor.complete()) {
+    if (going && decompressor.complete() && sifter.finish()) {
+        check(relay.passed == unpacked);
         const bool ok = reader.finish();
         check(ok == reader.error().isEmpty());
     }
