@@ -156,6 +156,10 @@ if [ -n "$trace" ]; then
             # (Name service modules are those nsswitch.conf names on this machine, not the tests.)
             if (p ~ /\/libnss_[^\/]*$/)
                 next
+            # (Nor a dynamic loader itself: ldd probes each the machine has, and when strace
+            # splits that probe'"'"'s execve over two lines the program is not told.)
+            if (p ~ /\/ld-linux[^\/]*\.so[.0-9]*$/)
+                next
             if (p ~ /\.so(\.[0-9.]+)?$/ || p ~ /\/python3[^ ]*\/.*\.py$/ || p ~ /\.typelib$/)
                 print "loaded " p " " (($1 in program) ? program[$1] : "?")
         }
